@@ -1,0 +1,204 @@
+// Reading detector frames and summing boxes on them.
+//
+//   bench_imagedata [--benchmark_filter=...]
+//
+// The frames are 100 TIFF files of 1024 x 1024 16-bit pixels written into a
+// temporary folder at start (so they are read from the page cache).
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <memory>
+#include <random>
+#include <tiffio.h>
+#include <vector>
+
+#include "core/globals.h"
+#include "display/colorbar.h"
+#include "imagedata/tiffdata.h"
+#include "imagedata/tiffwriter.h"
+
+namespace {
+
+const int FrameSide = 1024;
+const int FrameCount = 100;
+const int64_t FrameBytes = int64_t(FrameSide) * FrameSide * 2;
+
+QTemporaryDir *folder = nullptr;
+QStringList frameFiles;
+
+void writeFrames()
+{
+    std::mt19937 rng(7);
+    std::normal_distribution<double> noise(0, 40);
+    std::vector<quint16> px(size_t(FrameSide) * FrameSide);
+    TiffWriter writer;
+    for (int i = 0; i < FrameCount; i++) {
+        for (int y = 0; y < FrameSide; y++)
+            for (int x = 0; x < FrameSide; x++) {
+                const double v = 8000 + 20 * i + 6 * ((x + y) % 1000) + noise(rng);
+                px[size_t(y) * FrameSide + x] = quint16(qBound(0.0, v, 65535.0));
+            }
+        const QString name = folder->path() + QString("/frame%1.tif").arg(i, 3, 10, QChar('0'));
+        if (!writer.writeTiff(name, FrameSide, FrameSide, px.data()))
+            qFatal("can not write %s", qPrintable(name));
+        frameFiles << name;
+    }
+}
+
+// Loads the whole stack and keeps it, as the program does; the frames are
+// freed outside the timing.
+void loadAll(benchmark::State &state, bool withImage)
+{
+    std::vector<std::unique_ptr<TiffData>> frames;
+    for (auto _ : state) {
+        for (const QString &f : frameFiles) {
+            frames.emplace_back(new TiffData);
+            frames.back()->displayImageOnLoad = withImage;
+            if (!frames.back()->load(f, nullptr))
+                state.SkipWithError("load failed");
+        }
+        state.PauseTiming();
+        frames.clear();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * FrameCount * FrameBytes);
+}
+
+void BM_LoadStack_NoDisplayImage(benchmark::State &state) { loadAll(state, false); }
+void BM_LoadStack_WithDisplayImage(benchmark::State &state) { loadAll(state, true); }
+
+// The same files through a bare scanline loop, either into one reused buffer
+// or into a new buffer per frame that is kept like a loaded stack.
+void plainLibtiffRead(benchmark::State &state, const char *mode, bool keep)
+{
+    std::vector<std::vector<quint16>> kept;
+    std::vector<quint16> reused(size_t(FrameSide) * FrameSide);
+    for (auto _ : state) {
+        for (const QString &f : frameFiles) {
+            TIFF *tif = TIFFOpen(QFile::encodeName(f).constData(), mode);
+            if (!tif) {
+                state.SkipWithError("open failed");
+                break;
+            }
+            uint32_t w = 0, h = 0;
+            TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
+            TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h);
+            quint16 *frame = reused.data();
+            if (keep) {
+                kept.emplace_back();
+                kept.back().resize(size_t(w) * h);
+                frame = kept.back().data();
+            }
+            for (uint32_t r = 0; r < h; r++)
+                TIFFReadScanline(tif, frame + size_t(r) * w, r, 0);
+            TIFFClose(tif);
+            benchmark::DoNotOptimize(frame);
+        }
+        state.PauseTiming();
+        kept.clear();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * FrameCount * FrameBytes);
+}
+
+void BM_PlainLibtiff_Reused_r(benchmark::State &state) { plainLibtiffRead(state, "r", false); }
+void BM_PlainLibtiff_Reused_rmc(benchmark::State &state) { plainLibtiffRead(state, "rmc", false); }
+void BM_PlainLibtiff_Kept_r(benchmark::State &state) { plainLibtiffRead(state, "r", true); }
+void BM_PlainLibtiff_Kept_rmc(benchmark::State &state) { plainLibtiffRead(state, "rmc", true); }
+
+void BM_MakeImage(benchmark::State &state)
+{
+    TiffData t;
+    t.displayImageOnLoad = false;
+    t.load(frameFiles[0], nullptr);
+    for (auto _ : state) {
+        t.makeImage();
+        benchmark::DoNotOptimize(t.imageBuffer);
+    }
+    state.SetItemsProcessed(state.iterations() * int64_t(FrameSide) * FrameSide);
+}
+
+// A small stack kept in memory for the box sums.
+std::vector<std::unique_ptr<TiffData>> &stack()
+{
+    static std::vector<std::unique_ptr<TiffData>> frames;
+    if (frames.empty()) {
+        for (int i = 0; i < 20; i++) {
+            frames.emplace_back(new TiffData);
+            frames.back()->displayImageOnLoad = false;
+            frames.back()->load(frameFiles[i], nullptr);
+            frames.back()->energy = 7000 + 2.5 * i;
+        }
+    }
+    return frames;
+}
+
+// Box centres on a grid over the whole frame, edges included.
+void BM_BoxSum(benchmark::State &state)
+{
+    const int half = int(state.range(0));
+    TiffData *t = stack()[0].get();
+    double total = 0;
+    int64_t boxes = 0;
+    for (auto _ : state) {
+        for (int y = -half; y < FrameSide + half; y += 37)
+            for (int x = -half; x < FrameSide + half; x += 31) {
+                total += t->boxSum(x, y, half, half);
+                boxes++;
+            }
+    }
+    benchmark::DoNotOptimize(total);
+    state.SetItemsProcessed(boxes);
+    state.counters["pixels/s"] = benchmark::Counter(double(boxes) * (2 * half + 1) * (2 * half + 1),
+                                                    benchmark::Counter::kIsRate);
+}
+
+void BM_BoxSumAtEnergy(benchmark::State &state)
+{
+    const int half = int(state.range(0));
+    QVector<TiffData *> frames;
+    for (auto &f : stack())
+        frames << f.get();
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<double> energy(6990, 7060);
+    std::uniform_int_distribution<int> pos(0, FrameSide - 1);
+    double total = 0;
+    for (auto _ : state)
+        total += boxSumAtEnergy(frames, energy(rng), pos(rng), pos(rng), half, half);
+    benchmark::DoNotOptimize(total);
+    state.SetItemsProcessed(state.iterations());
+}
+
+BENCHMARK(BM_LoadStack_NoDisplayImage)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LoadStack_WithDisplayImage)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PlainLibtiff_Reused_r)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PlainLibtiff_Reused_rmc)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PlainLibtiff_Kept_r)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PlainLibtiff_Kept_rmc)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MakeImage)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BoxSum)->Arg(0)->Arg(2)->Arg(10);
+BENCHMARK(BM_BoxSumAtEnergy)->Arg(0)->Arg(2)->Arg(10);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    initGlobals();
+    QApplication app(argc, argv);
+    // Frames are coloured through a grey colour bar, as in the program.
+    ColorBar bar;
+    currentColorBar = &bar;
+    QTemporaryDir dir;
+    folder = &dir;
+    writeFrames();
+
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    stack().clear();
+    currentColorBar = nullptr;
+    return 0;
+}

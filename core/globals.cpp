@@ -1,0 +1,201 @@
+#include "core/globals.h"
+
+#include <QDateTime>
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QWidget>
+#include <climits>
+#include <cmath>
+
+#include "batch/batchcmdtables.h"
+
+QString dataRoot = "C:/Data";
+QString batchRoot = "C:/Data";
+bool showAnalyzer2Button = false;
+ColorBar *currentColorBar = nullptr;
+uchar *colorLut = nullptr;
+uchar *greyLut = nullptr;
+QVector<QColor> curvePalette;
+
+static void initResources()
+{
+    Q_INIT_RESOURCE(vantoscope);
+    Q_INIT_RESOURCE(translations);
+}
+
+void initGlobals()
+{
+    initResources();
+    batchRoot = dataRoot = "C:/Data";
+    showAnalyzer2Button = false;
+    initColorTables();
+    initBatchCmdTables();
+}
+
+void initColorTables()
+{
+    static const int palette[9][3] = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255},
+                                      {255, 200, 0}, {255, 0, 200}, {200, 255, 0},
+                                      {200, 0, 255}, {0, 255, 200}, {0, 200, 255}};
+    for (const auto &c : palette)
+        curvePalette.append(QColor(c[0], c[1], c[2]));
+    currentColorBar = nullptr;
+
+    // The tables live until the process ends; a second call keeps the first ones.
+    if (!greyLut) {
+        greyLut = new uchar[GreyLutSize];
+        for (int i = 0; i < GreyLutSize; i++)
+            greyLut[i] = uchar(i);
+    }
+    if (!colorLut) {
+        colorLut = new uchar[ColorLutSize * 3];
+        for (int i = 0; i < ColorLutSize; i++) {
+            uchar *p = colorLut + 3 * i;
+            if (i < 256) {
+                p[0] = uchar(i); p[1] = 0; p[2] = 0;
+            } else if (i < 511) {
+                p[0] = 255; p[1] = uchar(i - 255); p[2] = 0;
+            } else if (i < 766) {
+                p[0] = 255; p[1] = 255; p[2] = uchar(i - 510);
+            } else {
+                p[0] = p[1] = p[2] = 255;
+            }
+        }
+    }
+}
+
+// Index of v * scale truncated and clamped to [0, last]; NaN gives 0.
+static int lutIndex(double v, double scale, int last)
+{
+    double f = v * scale;
+    if (!(f > 0))
+        return 0;
+    if (f >= last)
+        return last;
+    return int(f);
+}
+
+const uchar *greyOf(double v) { return greyLut + lutIndex(v, 256, GreyLutSize - 1); }
+const uchar *greyOf(int i) { return greyLut + qBound(0, i, GreyLutSize - 1); }
+const uchar *colorOf(double v) { return colorLut + 3 * lutIndex(v, 766, ColorLutSize - 1); }
+const uchar *colorOf(int i) { return colorLut + 3 * qBound(0, i, ColorLutSize - 1); }
+
+LookupFunc lookupFuncFor(int format)
+{
+    switch (format) {
+    case ImageFormatRGB888: return static_cast<const uchar *(*)(double)>(colorOf);
+    case ImageFormatGrayscale8: return static_cast<const uchar *(*)(double)>(greyOf);
+    default: return nullptr;
+    }
+}
+
+QColor paletteColor(int i)
+{
+    if (curvePalette.isEmpty())
+        return QColor(0, 0, 0);
+    const int n = curvePalette.size();
+    return curvePalette[((i % n) + n) % n];
+}
+
+int bytesPerPixel(int format) { return format == ImageFormatRGB888 ? 3 : 1; }
+int alignedStride(int bytes) { return (bytes + 3) / 4 * 4; }
+int rowStride(int format, int width)
+{
+    const qint64 bytes = qint64(width) * bytesPerPixel(format);
+    if (bytes < 0 || bytes > INT_MAX - 3)
+        return 0;  // no such row fits in memory
+    return alignedStride(int(bytes));
+}
+
+uchar *newImageBuffer(int format, int width, int height)
+{
+    if (width < 1 || height < 1)
+        return nullptr;
+    const qint64 size = qint64(rowStride(format, width)) * height;
+    if (size < 1 || size > qint64(1) << 40)
+        return nullptr;
+    uchar *buf = new (std::nothrow) uchar[size_t(size)];
+    if (buf)
+        memset(buf, 0, size_t(size));
+    return buf;
+}
+
+QImage *newImage(int format, uchar *buffer, int width, int height)
+{
+    if (!buffer || (format != ImageFormatRGB888 && format != ImageFormatGrayscale8))
+        return nullptr;
+    return new QImage(buffer, width, height, rowStride(format, width),
+                      QImage::Format(format));
+}
+
+void logDebug(const QString &text)
+{
+    qDebug() << text << QDateTime::currentDateTime().toString("yyMMdd hh:mm:ss.zzz");
+}
+
+QString addDefaultSuffix(const QString &fileName, const QString &defaultSuffix)
+{
+    QFileInfo fi(fileName);
+    QString suffix = fi.suffix().isEmpty() ? defaultSuffix : fi.suffix();
+    return fi.absoluteDir().absolutePath() + "/" + fi.completeBaseName() + "." + suffix;
+}
+
+QString insertTag(const QString &fileName, const QString &tag)
+{
+    QFileInfo fi(fileName);
+    return fi.absoluteDir().absolutePath() + "/" + fi.completeBaseName() + "-" + tag + "."
+           + fi.suffix();
+}
+
+double linearInterpolate(double x, double x0, double y0, double x1, double y1)
+{
+    if (x1 == x0)
+        return (y0 + y1) / 2;
+    return (y1 - y0) / (x1 - x0) * (x - x0) + y0;
+}
+
+QString keyValue(const QByteArray &header, const QString &key, char delimiter,
+                 const QString &defaultValue)
+{
+    const QByteArray k = key.toLatin1();
+    const int at = header.indexOf(k);
+    if (at < 0)
+        return defaultValue;
+    const int start = at + k.size();
+    int end = header.indexOf(delimiter, at);
+    if (end < start)  // no delimiter after the key: up to the end
+        end = header.size();
+    QByteArray value = header.mid(start, end - start);
+    const int zero = value.indexOf('\0');
+    if (zero >= 0)
+        value.truncate(zero);
+    return QString::fromLatin1(value);
+}
+
+static const char *SettingsOrganization = "Corvane Qeln";
+static const char *SettingsApplication = "Vantoscope";
+
+void saveWindowGeometry(QWidget *widget, const QString &group, bool popUp)
+{
+    QSettings settings(SettingsOrganization, SettingsApplication);
+    settings.beginGroup(group);
+    settings.setValue("size", widget->geometry().size());
+    settings.setValue("pos", widget->pos());
+    settings.setValue("visible", widget->isVisible());
+    settings.setValue("popUp", popUp);
+    settings.endGroup();
+}
+
+void restoreWindowGeometry(QWidget *widget, const QString &group, bool *popUp)
+{
+    QSettings settings(SettingsOrganization, SettingsApplication);
+    settings.beginGroup(group);
+    widget->resize(settings.value("size", QSize(400, 400)).toSize());
+    widget->move(settings.value("pos", QPoint(200, 200)).toPoint());
+    widget->setVisible(settings.value("visible", true).toBool());
+    if (popUp)
+        *popUp = settings.value("popUp", true).toBool();
+    settings.endGroup();
+}

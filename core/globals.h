@@ -1,0 +1,53 @@
+#ifndef GLOBALS_H
+#define GLOBALS_H
+
+#include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include <QString>
+#include <QVector>
+
+class ColorBar;
+class QWidget;
+
+// Image format codes: QImage's own numbers.
+enum { ImageFormatRGB888 = 13, ImageFormatGrayscale8 = 24 };
+enum { ColorLutSize = 767, GreyLutSize = 256 };
+
+extern QString dataRoot;
+extern QString batchRoot;
+extern bool showAnalyzer2Button;
+extern ColorBar *currentColorBar;
+extern uchar *colorLut;   // ColorLutSize entries of R, G, B
+extern uchar *greyLut;    // GreyLutSize entries
+extern QVector<QColor> curvePalette;
+// The program-wide bad-pixel list, globalErrPoints, is declared with ErrPoints.
+
+void initGlobals();
+void initColorTables();
+
+const uchar *greyOf(double v);
+const uchar *greyOf(int i);
+const uchar *colorOf(double v);
+const uchar *colorOf(int i);
+typedef const uchar *(*LookupFunc)(double);
+LookupFunc lookupFuncFor(int format);
+QColor paletteColor(int i);
+
+int bytesPerPixel(int format);
+int alignedStride(int bytes);
+int rowStride(int format, int width);
+uchar *newImageBuffer(int format, int width, int height);
+QImage *newImage(int format, uchar *buffer, int width, int height);
+
+void logDebug(const QString &text);
+QString addDefaultSuffix(const QString &fileName, const QString &defaultSuffix);
+QString insertTag(const QString &fileName, const QString &tag);
+double linearInterpolate(double x, double x0, double y0, double x1, double y1);
+QString keyValue(const QByteArray &header, const QString &key, char delimiter,
+                 const QString &defaultValue);
+
+void saveWindowGeometry(QWidget *widget, const QString &group, bool popUp);
+void restoreWindowGeometry(QWidget *widget, const QString &group, bool *popUp);
+
+#endif

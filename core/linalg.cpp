@@ -1,0 +1,326 @@
+#include "core/linalg.h"
+
+#include <cmath>
+#include <cstdio>
+
+double **LinAlg::newMatrix(int n)
+{
+    if (n < 1)
+        return nullptr;
+    double **m = new double *[n];
+    for (int i = 0; i < n; i++)
+        m[i] = new double[n];
+    return m;
+}
+
+double *LinAlg::newVector(int n)
+{
+    return n < 1 ? nullptr : new double[n];
+}
+
+int *LinAlg::newIntVector(int n)
+{
+    return n < 1 ? nullptr : new int[n];
+}
+
+void LinAlg::deleteMatrix(int n, double **m)
+{
+    if (!m)
+        return;
+    for (int i = 0; i < n; i++)
+        delete[] m[i];
+    delete[] m;
+}
+
+void LinAlg::deleteVector(double *v)
+{
+    delete[] v;
+}
+
+void LinAlg::deleteIntVector(int *v)
+{
+    delete[] v;
+}
+
+void LinAlg::zeroMatrix(int n, double **m)
+{
+    for (int i = 0; i < n; i++)
+        zeroVector(n, m[i]);
+}
+
+void LinAlg::zeroVector(int n, double *v)
+{
+    for (int i = 0; i < n; i++)
+        v[i] = 0.0;
+}
+
+void LinAlg::zeroVector(int n, int *v)
+{
+    for (int i = 0; i < n; i++)
+        v[i] = 0;
+}
+
+void LinAlg::identity(int n, double **m)
+{
+    zeroMatrix(n, m);
+    for (int i = 0; i < n; i++)
+        m[i][i] = 1.0;
+}
+
+void LinAlg::copyMatrix(int n, double **from, double **to)
+{
+    for (int i = 0; i < n; i++)
+        copyVector(n, from[i], to[i]);
+}
+
+void LinAlg::copyVector(int n, double *from, double *to)
+{
+    for (int i = 0; i < n; i++)
+        to[i] = from[i];
+}
+
+void LinAlg::multiply(int n, double **a, double **b, double **c)
+{
+    for (int i = 0; i < n; i++) {
+        for (int j = 0; j < n; j++) {
+            double s = 0.0;
+            for (int k = 0; k < n; k++)
+                s += a[i][k] * b[k][j];
+            c[i][j] = s;
+        }
+    }
+}
+
+void LinAlg::multiplyVector(int n, double **a, double *x, double *y)
+{
+    for (int i = 0; i < n; i++) {
+        double s = 0.0;
+        for (int k = 0; k < n; k++)
+            s += a[i][k] * x[k];
+        y[i] = s;
+    }
+}
+
+bool LinAlg::hasNaN(int n, double **m)
+{
+    for (int i = 0; i < n; i++) {
+        if (hasNaN(n, m[i]))
+            return true;
+    }
+    return false;
+}
+
+bool LinAlg::hasNaN(int n, double *v)
+{
+    for (int i = 0; i < n; i++) {
+        if (std::isnan(v[i]))
+            return true;
+    }
+    return false;
+}
+
+bool LinAlg::luDecompose(int n, double **a, double **l, double **u, int *perm)
+{
+    if (n < 1)
+        return true;
+    for (int i = 0; i < n; i++)
+        perm[i] = i;
+    copyMatrix(n, a, l);
+
+    bool ok = true;
+    for (int c = 0; c < n; c++) {
+        double maxAbs = 0.0;
+        int chosen = c;
+        for (int r = c; r < n; r++) {
+            const double v = std::fabs(l[perm[r]][c]);
+            if (v > maxAbs) {
+                maxAbs = v;
+                chosen = r;
+            }
+        }
+        const int t = perm[c];
+        perm[c] = perm[chosen];
+        perm[chosen] = t;
+
+        double *pivotRow = l[perm[c]];
+        const double pivot = pivotRow[c];
+        if (pivot == 0.0) {
+            ok = false;
+            continue;
+        }
+        for (int r = c + 1; r < n; r++) {
+            double *row = l[perm[r]];
+            const double m = row[c] / pivot;
+            row[c] = m;
+            for (int j = c + 1; j < n; j++)
+                row[j] -= pivotRow[j] * m;
+        }
+    }
+
+    for (int i = 0; i < n; i++) {
+        const int p = perm[i];
+        for (int j = 0; j < n; j++) {
+            if (j >= i) {
+                u[p][j] = l[p][j];
+                l[p][j] = (j == i) ? 1.0 : 0.0;
+            } else {
+                u[p][j] = 0.0;
+            }
+        }
+    }
+    return ok;
+}
+
+bool LinAlg::solveL(int n, double **l, double *b, double *y, int *perm)
+{
+    copyVector(n, b, y);
+    bool ok = true;
+    for (int k = 0; k < n - 1; k++) {
+        const double d = l[perm[k]][k];
+        if (d == 0.0) {
+            ok = false;
+            continue;
+        }
+        y[perm[k]] /= d;
+        for (int r = k + 1; r < n; r++)
+            y[perm[r]] -= y[perm[k]] * l[perm[r]][k];
+    }
+    return ok;
+}
+
+bool LinAlg::solveU(int n, double **u, double *y, double *x, int *perm)
+{
+    copyVector(n, y, x);
+    bool ok = true;
+    for (int k = n - 1; k >= 0; k--) {
+        const double d = u[perm[k]][k];
+        if (d == 0.0) {
+            ok = false;
+            continue;
+        }
+        x[perm[k]] /= d;
+        for (int r = k - 1; r >= 0; r--)
+            x[perm[r]] -= x[perm[k]] * u[perm[r]][k];
+    }
+    return ok;
+}
+
+bool LinAlg::solve(int n, double **a, const double *b, double *result, bool stopOnSingular)
+{
+    if (n < 1)
+        return true;
+    double **l = newMatrix(n);
+    double **u = newMatrix(n);
+    double *rhs = newVector(n);
+    double *y = newVector(n);
+    double *x = newVector(n);
+    int *perm = newIntVector(n);
+    for (int i = 0; i < n; i++)
+        rhs[i] = b[i];
+
+    bool ok = luDecompose(n, a, l, u, perm);
+    if (ok || !stopOnSingular) {
+        const bool okL = solveL(n, l, rhs, y, perm);
+        const bool okU = solveU(n, u, y, x, perm);
+        ok = ok && okL && okU;
+        for (int k = 0; k < n; k++)
+            result[k] = x[perm[k]];
+    }
+
+    deleteIntVector(perm);
+    deleteVector(x);
+    deleteVector(y);
+    deleteVector(rhs);
+    deleteMatrix(n, u);
+    deleteMatrix(n, l);
+    return ok;
+}
+
+void LinAlg::eliminate(int n, double **a, double **b)
+{
+    if (n < 1)
+        return;
+    bool *available = new bool[n];
+    for (int i = 0; i < n; i++)
+        available[i] = true;
+
+    for (int pass = 0; pass < n; pass++) {
+        int r = -1;
+        double maxAbs = -1e300;
+        for (int i = 0; i < n; i++) {
+            if (!available[i])
+                continue;
+            if (r < 0)
+                r = i;  // kept when every candidate is NaN
+            const double v = std::fabs(a[i][i]);
+            if (v > maxAbs) {
+                maxAbs = v;
+                r = i;
+            }
+        }
+        available[r] = false;
+        const double pivot = a[r][r];
+        if (pivot == 0.0)
+            continue;
+        for (int j = 0; j < n; j++) {
+            a[r][j] /= pivot;
+            b[r][j] /= pivot;
+        }
+        for (int i = 0; i < n; i++) {
+            if (!available[i])
+                continue;
+            const double f = a[i][r];
+            for (int j = 0; j < n; j++) {
+                a[i][j] -= a[r][j] * f;
+                b[i][j] -= b[r][j] * f;
+            }
+        }
+    }
+    delete[] available;
+}
+
+void LinAlg::print(const char *name, int n, double **m)
+{
+    printf("# %s = \n# ", name);
+    for (int i = 0; i < n; i++) {
+        for (int j = 0; j < n; j++)
+            printf("%g ", m[i][j]);
+        printf("\n# ");
+    }
+    printf("\n");
+}
+
+void LinAlg::print(const char *name, int n, double **m, int *perm)
+{
+    printf("# %s = \n# ", name);
+    for (int i = 0; i < n; i++) {
+        for (int j = 0; j < n; j++)
+            printf("%g ", m[perm[i]][j]);
+        printf("\n# ");
+    }
+    printf("\n");
+}
+
+void LinAlg::print(const char *name, int n, double *v)
+{
+    printf("# %s = \n# ", name);
+    for (int i = 0; i < n; i++)
+        printf("%g ", v[i]);
+    printf("\n# \n");
+}
+
+void LinAlg::print(const char *name, int n, int *v)
+{
+    printf("# %s = \n# ", name);
+    for (int i = 0; i < n; i++)
+        printf("%d ", v[i]);
+    printf("\n# \n");
+}
+
+void LinAlg::print(const char *name, int n, double *v, int *perm)
+{
+    printf("# %s = \n# ", name);
+    for (int i = 0; i < n; i++)
+        printf("%g ", v[perm[i]]);
+    printf("\n# \n");
+}

@@ -1,0 +1,140 @@
+#include "core/spectrum.h"
+
+#include "core/globals.h"
+
+Spectrum::Spectrum()
+    : inUse(true), xMin(1e300), yMin(1e300), xMax(-1e300), yMax(-1e300), iYMin(unsetIYMin),
+      iYMax(unsetIYMax), useOffset(false), offset(0.0), extra(0.0)
+{
+}
+
+void Spectrum::reset()
+{
+    inUse = true;
+    resetRange();
+    useOffset = false;
+    offset = 0.0;
+    extra = 0.0;
+}
+
+void Spectrum::resetRange()
+{
+    xMin = yMin = 1e300;
+    xMax = yMax = -1e300;
+    iYMin = unsetIYMin;
+    iYMax = unsetIYMax;
+}
+
+void Spectrum::clearPoints()
+{
+    points.resize(0);
+    smoothed.resize(0);
+    resetRange();
+}
+
+void Spectrum::rescanRange()
+{
+    resetRange();
+    const QPointF *p = points.constData();
+    double x0 = xMin, x1 = xMax, y0 = yMin, y1 = yMax;
+    int i0 = iYMin, i1 = iYMax;
+    for (int i = 0, n = points.size(); i < n; i++) {
+        const double x = p[i].x(), y = p[i].y();
+        if (x < x0)
+            x0 = x;
+        if (y < y0) {
+            y0 = y;
+            i0 = i;
+        }
+        if (x > x1)
+            x1 = x;
+        if (y > y1) {
+            y1 = y;
+            i1 = i;
+        }
+    }
+    xMin = x0;
+    xMax = x1;
+    yMin = y0;
+    yMax = y1;
+    iYMin = i0;
+    iYMax = i1;
+}
+
+// values == nullptr reads the y of the points. Only indexes below nValues are
+// read; a missing value reads as 0.0.
+double Spectrum::interpolate(double x, const double *values, int nValues) const
+{
+    const int n = points.size();
+    const QPointF *p = points.constData();
+    const double off = useOffset ? offset : 0.0;
+    auto X = [p, off](int i) { return p[i].x() - off; };
+    auto Y = [p, values, nValues](int i) {
+        if (!values)
+            return p[i].y();
+        return i < nValues ? values[i] : 0.0;
+    };
+
+    if (n == 0)
+        return 0.0;
+    if (n == 1)
+        return Y(0);
+    int lo, hi;
+    if (x <= X(0)) {
+        lo = 0;
+        hi = 1;
+    } else if (x >= X(n - 1)) {
+        lo = n - 2;
+        hi = n - 1;
+    } else {
+        lo = 0;
+        hi = n - 1;
+        int mid = (n - 1) / 2;
+        do {  // written without branches: the comparison is unpredictable
+            const bool above = X(mid) > x;
+            hi = above ? mid : hi;
+            lo = above ? lo : mid;
+            mid = (lo + hi) / 2;
+        } while (hi - 1 > lo);
+    }
+    return linearInterpolate(x, X(lo), Y(lo), X(hi), Y(hi));
+}
+
+double Spectrum::y(double x) const
+{
+    return interpolate(x, nullptr, 0);
+}
+
+double Spectrum::smoothedY(double x) const
+{
+    return interpolate(x, smoothed.constData(), smoothed.size());
+}
+
+void Spectrum::smooth(int w)
+{
+    const int n = points.size();
+    if (w < 0)
+        w = 0;
+    smoothed.resize(n);
+    if (n == 0)
+        return;
+    const QPointF *p = points.constData();
+    double *s = smoothed.data();
+    double sum = 0.0;
+    int inWindow = 0;
+    for (int j = 0; j <= w && j < n; j++) {
+        sum += p[j].y();
+        inWindow++;
+    }
+    for (int i = 0; i < n; i++) {
+        s[i] = inWindow > 0 ? sum / inWindow : 0.0;
+        if (i - w >= 0) {
+            sum -= p[i - w].y();
+            inWindow--;
+        }
+        if (i + w + 1 < n) {
+            sum += p[i + w + 1].y();
+            inWindow++;
+        }
+    }
+}

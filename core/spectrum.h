@@ -1,0 +1,80 @@
+#ifndef SPECTRUM_H
+#define SPECTRUM_H
+
+#include <QPointF>
+#include <QVector>
+
+// An ordered list of (x, y) points, x ascending, with the extremes of what was
+// added, an optional smoothed copy of the y values and an optional x offset
+// through which every lookup sees the x axis shifted (x - offset).
+// A plain value type: copies share the point vectors until one side changes.
+class Spectrum
+{
+public:
+    static constexpr int unsetIYMin = -1879048193;
+    static constexpr int unsetIYMax = 1879048193;
+
+    Spectrum();
+
+    // Every field back to its initial value except points and smoothed.
+    void reset();
+    void resetRange();
+    // Empties points and smoothed and resets the range.
+    void clearPoints();
+    // Appends (x, y); a strictly new extreme of x or y is recorded (ties keep the earlier index).
+    void addPoint(double x, double y)
+    {
+        points.append(QPointF(x, y));
+        if (x < xMin)
+            xMin = x;
+        if (y < yMin) {
+            yMin = y;
+            iYMin = points.size() - 1;
+        }
+        if (x > xMax)
+            xMax = x;
+        if (y > yMax) {
+            yMax = y;
+            iYMax = points.size() - 1;
+        }
+    }
+
+    // The extremes of all points, as adding them one by one would set them.
+    void rescanRange();
+
+    int count() const { return points.size(); }
+    bool isEmpty() const { return points.isEmpty(); }
+    // x of point i as the lookups see it (less offset when useOffset).
+    double xAt(int i) const { return useOffset ? points[i].x() - offset : points[i].x(); }
+    // Smoothed value of point i; 0.0 for an index without one.
+    double smoothedAt(int i) const
+    {
+        return (i >= 0 && i < smoothed.size()) ? smoothed[i] : 0.0;
+    }
+
+    // Interpolated y at x (linear, extended beyond both ends).
+    double y(double x) const;
+    // The same on the smoothed values.
+    double smoothedY(double x) const;
+    // Running mean over the window i-w .. i+w, clipped at both ends.
+    void smooth(int w);
+
+    bool inUse;
+    QVector<QPointF> points;
+    double xMin;
+    double yMin;
+    double xMax;
+    double yMax;
+    int iYMin;
+    int iYMax;
+    QVector<double> smoothed;
+    bool useOffset;
+    double offset;
+    double extra;  // carried with the spectrum; read by no operation here
+
+private:
+    // Lookup on the given values, one per point (values may be shorter).
+    double interpolate(double x, const double *values, int nValues) const;
+};
+
+#endif

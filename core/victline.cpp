@@ -1,0 +1,224 @@
+#include "core/victline.h"
+
+#include "core/linalg.h"
+
+#include <cmath>
+
+VictLine::VictLine(bool preEdge)
+    : fitOk(false), linear(1), c(0.0), b(0.0), a(0.0), slope(0.0), sigma(1.0), nPoints(0),
+      fitLo(0.0), fitHi(0.0), cubicOn(false), cubicAbove(true), mode(StoredCurve), p0(0.0),
+      p1(0.0), p2(0.0), p3(0.0), preEdge(preEdge)
+{
+}
+
+void VictLine::clearCorrection()
+{
+    cubicOn = false;
+    controlPoints.resize(0);
+    clearPoints();
+}
+
+bool VictLine::fit(const Spectrum &s, double lo, double hi, int linear)
+{
+    clearCorrection();
+    this->linear = linear;
+    fitLo = lo;
+    fitHi = hi;
+    fitOk = linear ? fitLinear(s) : fitVictoreen(s);
+    return fitOk;
+}
+
+bool VictLine::fitLinear(const Spectrum &s)
+{
+    const int n = s.count();
+    if (n < 3)
+        return false;
+
+    const QPointF *p = s.points.constData();
+    const double off = s.useOffset ? s.offset : 0.0;
+    double sn = 0.0, sx = 0.0, sxx = 0.0, sy = 0.0, sxy = 0.0;
+    for (int i = 0; i < n; i++) {
+        const double e = p[i].x() - off;
+        if (e >= fitHi)
+            break;
+        if (e < fitLo)
+            continue;
+        const double y = p[i].y();
+        sn += 1.0;
+        sx += e;
+        sxx += e * e;
+        sy += y;
+        sxy += e * y;
+    }
+
+    bool ok = false;
+    if (sn >= 2.0) {
+        double row0[2] = {sxx, sx};
+        double row1[2] = {sx, sn};
+        double *m[2] = {row0, row1};
+        const double rhs[2] = {sxy, sy};
+        double result[2];
+        LinAlg la;
+        ok = la.solve(2, m, rhs, result);
+        slope = result[0];
+        c = result[1];
+    } else if (sn == 1.0) {
+        slope = 0.0;
+        c = sy;
+    } else {
+        slope = 0.0;
+        c = 0.0;
+    }
+
+    updateSigma(s);
+    return ok;
+}
+
+// Points at E <= 0 have no wavelength and are left out.
+bool VictLine::fitVictoreen(const Spectrum &s)
+{
+    const int n = s.count();
+    if (n < 4)
+        return false;
+
+    const QPointF *p = s.points.constData();
+    const double off = s.useOffset ? s.offset : 0.0;
+    double sn = 0.0, s3 = 0.0, s4 = 0.0, s33 = 0.0, s34 = 0.0, s44 = 0.0;
+    double sy = 0.0, s3y = 0.0, s4y = 0.0;
+    for (int i = 0; i < n; i++) {
+        const double e = p[i].x() - off;
+        if (e >= fitHi)
+            break;
+        if (e < fitLo || e <= 0.0)
+            continue;
+        const double y = p[i].y();
+        const double l = hc / e;
+        const double l3 = l * l * l;
+        const double l4 = l3 * l;
+        sn += 1.0;
+        s3 += l3;
+        s4 += l4;
+        s33 += l3 * l3;
+        s34 += l3 * l4;
+        s44 += l4 * l4;
+        sy += y;
+        s3y += l3 * y;
+        s4y += l4 * y;
+    }
+
+    double row0[3] = {sn, s3, s4};
+    double row1[3] = {s3, s33, s34};
+    double row2[3] = {s4, s34, s44};
+    double *m[3] = {row0, row1, row2};
+    const double rhs[3] = {sy, s3y, s4y};
+    double result[3];
+    LinAlg la;
+    const bool ok = la.solve(3, m, rhs, result);
+    c = result[0];
+    b = result[1];
+    a = result[2];
+
+    updateSigma(s);
+    return ok;
+}
+
+// Root-mean-square residual over the whole window: every point from fitLo up
+// to fitHi, fitHi itself only for a Victoreen line (which has no value at E <= 0).
+void VictLine::updateSigma(const Spectrum &s)
+{
+    const QPointF *p = s.points.constData();
+    const double off = s.useOffset ? s.offset : 0.0;
+    double ss = 0.0;
+    int count = 0;
+    for (int i = 0, n = s.count(); i < n; i++) {
+        const double e = p[i].x() - off;
+        if (e < fitLo || e > fitHi || (linear ? e == fitHi : e <= 0.0))
+            continue;
+        const double r = p[i].y() - plainValue(e);
+        ss += r * r;
+        count++;
+    }
+    nPoints = count;
+    sigma = count > 0 ? std::sqrt(ss / count) : 1.0;
+}
+
+void VictLine::genCorrected(const VictLine &other)
+{
+    if (preEdge)
+        genCurveInPre(other);
+    else
+        genCurveInPost(other);
+}
+
+// The cubic Bezier curve through the four control points, sampled at
+// u = 0, 0.01, ..., 0.99, becomes the stored curve of the region.
+void VictLine::storeCurve(const QPointF &c0, const QPointF &c1, const QPointF &c2,
+                          const QPointF &c3, bool above)
+{
+    controlPoints.resize(0);
+    controlPoints << c0 << c1 << c2 << c3;
+    points.reserve(100);
+    double u = 0.0;
+    for (int k = 0; k < 100; k++) {
+        const double v = 1.0 - u;
+        const double w0 = v * v * v;
+        const double w1 = 3.0 * u * v * v;
+        const double w2 = 3.0 * u * u * v;
+        const double w3 = u * u * u;
+        addPoint(w0 * c0.x() + w1 * c1.x() + w2 * c2.x() + w3 * c3.x(),
+                 w0 * c0.y() + w1 * c1.y() + w2 * c2.y() + w3 * c3.y());
+        u += 0.01;
+    }
+    mode = StoredCurve;
+    cubicOn = true;
+    cubicAbove = above;
+}
+
+// Above this line's window, from its own end with its own slope to the end of
+// the post-edge window with the post-edge slope.
+void VictLine::genCurveInPre(const VictLine &post)
+{
+    clearCorrection();
+    const double sQ = slope;
+    const double sP = post.slope;
+    if (!linear || !post.linear || !(sP < sQ))
+        return;
+
+    const double e1 = fitHi;
+    const double e2 = post.fitHi;
+    const double j = post.plainValue(e1) - plainValue(e1);
+    const double ex = e1 - j / (sP - sQ);
+    const double t = 0.5 * (ex - e1) / (e2 - e1);
+    if (!std::isfinite(t) || t > 1.0)
+        return;
+
+    const double d = 0.1 * t * (e2 - e1);
+    const double y3 = post.plainValue(e2) - t * j / 2;
+    const double q1 = plainValue(e1);
+    storeCurve(QPointF(e1, q1), QPointF(e1 + d, q1 + sQ * d), QPointF(e2 - d, y3 - sP * d),
+               QPointF(e2, y3), true);
+}
+
+// Below this line's window, from the start of the pre-edge window with the
+// pre-edge slope to this line's own start with its own slope.
+void VictLine::genCurveInPost(const VictLine &pre)
+{
+    clearCorrection();
+    const double sQ = pre.slope;
+    const double sP = slope;
+    if (!linear || !pre.linear || !(sQ < sP))
+        return;
+
+    const double ea = pre.fitLo;
+    const double eb = fitLo;
+    const double ex = ea + (pre.plainValue(ea) - plainValue(ea)) / (sP - sQ);
+    const double t = 0.5 * (ex - eb) / (ea - eb);
+    if (!std::isfinite(t) || t > 1.0)
+        return;
+
+    const double d = 0.1 * t * (ea - eb);
+    const double pb = plainValue(eb);
+    const double y0 = pre.plainValue(ea) + t * (pb - pre.plainValue(eb)) / 2;
+    storeCurve(QPointF(ea, y0), QPointF(ea - d, y0 - sQ * d), QPointF(eb + d, pb + sP * d),
+               QPointF(eb, pb), false);
+}

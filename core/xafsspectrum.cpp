@@ -1,0 +1,471 @@
+#include "core/xafsspectrum.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QStringList>
+#include <QTextStream>
+
+#include <cmath>
+
+namespace {
+
+// A derived value whose denominator is zero, or that is not finite, reads 0.
+double finiteRatio(double num, double den)
+{
+    if (den == 0.0)
+        return 0.0;
+    const double r = num / den;
+    return std::isfinite(r) ? r : 0.0;
+}
+
+QStringList itemsOf(const QString &line)
+{
+    const QString s = line.simplified();
+    return s.isEmpty() ? QStringList() : s.split(QLatin1Char(' '));
+}
+
+bool toFinite(const QString &text, double &value)
+{
+    bool ok = false;
+    value = text.toDouble(&ok);
+    return ok && std::isfinite(value);
+}
+
+} // namespace
+
+XafsSpectrum::XafsSpectrum() : pre(true), post(false)
+{
+    init("No Name", SuggestElm());
+}
+
+XafsSpectrum::XafsSpectrum(const Spectrum &s, const QString &name, int mode, double shift,
+                           const SuggestElm &suggest)
+    : Spectrum(s), pre(true), post(false)
+{
+    init(name, suggest);
+    this->mode = mode;
+    this->shift = shift;
+    if (count() > 0)
+        normalize(mode);
+}
+
+void XafsSpectrum::init(const QString &name, const SuggestElm &suggest)
+{
+    this->name = name;
+    this->suggest = suggest;
+    plainMuT = 1;
+    mode = 1;
+    reservedLo = -1000.0;
+    reservedHi = 1000.0;
+    preEnd = suggest.use ? suggest.dPreE : -10.0;
+    postStart = suggest.use ? suggest.dPostS : 10.0;
+    midx = dMut = shift = 0.0;
+    outOfRangeMidx = noisyMidx = false;
+}
+
+int XafsSpectrum::normalizeIfNotEmpty(int linear)
+{
+    if (count() > 0)
+        normalize(linear);
+    return count();
+}
+
+void XafsSpectrum::normalize(int linear)
+{
+    outOfRangeMidx = noisyMidx = false;
+    smooth(2);
+    const int n = count();
+    midx = n > 0 ? xAt(edgeGuessIndex()) : 0.0;
+    fitPrePost(midx, linear);
+
+    QVector<double> preV, postV;
+    lineValues(preV, postV);
+    midx = findMidx(preV.constData(), postV.constData());
+    dMut = post.valueAt(midx) - pre.valueAt(midx);
+    if (!std::isfinite(dMut)) {  // a Victoreen line has no value at E <= 0
+        dMut = 0.0;
+        noisyMidx = true;
+    }
+    buildDerived(preV.constData(), postV.constData());
+    checkSuggestion();
+}
+
+// Index of the steepest rise of the smoothed data inside the edge window.
+int XafsSpectrum::edgeGuessIndex() const
+{
+    const int n = count();
+    if (n <= 1)
+        return 0;
+    const QPointF *p = points.constData();
+    int start = 0;
+    int end = n - 1;
+    if (suggest.use) {
+        const double off = useOffset ? offset : 0.0;
+        const double lo = suggest.edgeEV + suggest.dPreE + off;
+        const double hi = suggest.edgeEV + suggest.dPostS + off;
+        auto mid = [p](int i) { return (p[i].x() + p[i + 1].x()) / 2; };
+        if (mid(0) <= lo) {
+            start = n - 1;
+            for (int i = 1; i < n - 1; i++) {
+                if (mid(i) > lo) {
+                    start = i;
+                    break;
+                }
+            }
+        }
+        if (mid(0) > hi)
+            return 0;
+        for (int i = 1; i < n - 1; i++) {
+            if (mid(i) > hi) {
+                end = i;
+                break;
+            }
+        }
+    }
+    if (end <= start)
+        return 0;
+    int best = 0;
+    double bestRise = 0.0;
+    for (int i = start; i < end; i++) {
+        const double rise = smoothedAt(i + 1) - smoothedAt(i);
+        if (rise > bestRise) {
+            bestRise = rise;
+            best = i;
+        }
+    }
+    return best;
+}
+
+bool XafsSpectrum::fitPrePost(double guess, int linear)
+{
+    const int n = count();
+    const bool okPre = pre.fit(*this, n > 0 ? xAt(0) : 0.0, guess + preEnd, linear);
+    const bool okPost = post.fit(*this, guess + postStart, n > 0 ? xAt(n - 1) : 0.0, linear);
+    const double j = post.valueAt(guess) - pre.valueAt(guess);
+    if (j < 0) {
+        pre.c += 0.55 * std::fabs(j);
+        post.c -= 0.55 * std::fabs(j);
+    }
+    pre.genCorrected(post);
+    post.genCorrected(pre);
+    return okPre && okPost;
+}
+
+void XafsSpectrum::lineValues(QVector<double> &preV, QVector<double> &postV) const
+{
+    const int n = count();
+    preV.resize(n);
+    postV.resize(n);
+    double *pv = preV.data();
+    double *qv = postV.data();
+    for (int i = 0; i < n; i++) {
+        const double e = xAt(i);
+        pv[i] = pre.valueAt(e);
+        qv[i] = post.valueAt(e);
+    }
+}
+
+double XafsSpectrum::findMidx()
+{
+    if (smoothed.size() != count())
+        smooth(2);
+    QVector<double> preV, postV;
+    lineValues(preV, postV);
+    return findMidx(preV.constData(), postV.constData());
+}
+
+double XafsSpectrum::findMidx(const double *preV, const double *postV)
+{
+    const int n = count();
+    const double *s = smoothed.constData();
+    auto level = [preV, postV](int i) { return (preV[i] + postV[i]) / 2; };
+
+    int k = 0;
+    double bestRise = 0.0;
+    for (int i = 1; i < n - 1; i++) {
+        const double lev = level(i);
+        if (lev > s[i - 1] && s[i + 1] > lev) {
+            const double rise = s[i + 1] - s[i - 1];
+            if (rise > bestRise) {
+                bestRise = rise;
+                k = i;
+            }
+        }
+    }
+    if (k == 0) {
+        noisyMidx = true;
+        return midx;
+    }
+
+    const int ia = k - 1, ib = k, ic = k + 1;
+    const double ea = xAt(ia), eb = xAt(ib), ec = xAt(ic);
+    const double da = level(ia) - s[ia];
+    const double db = level(ib) - s[ib];
+    const double dc = level(ic) - s[ic];
+    // Equal levels at neighbouring points leave an estimate undefined; it is skipped.
+    const double estimates[3] = {ea + (eb - ea) * da / (da - db), eb + (ec - eb) * db / (db - dc),
+                                 ea + (ec - ea) * da / (da - dc)};
+    double sum = 0.0;
+    int used = 0;
+    for (double e : estimates) {
+        if (std::isfinite(e)) {
+            sum += e;
+            used++;
+        }
+    }
+    if (used == 0) {
+        noisyMidx = true;
+        return midx;
+    }
+    return sum / used;
+}
+
+void XafsSpectrum::buildDerived(const double *preV, const double *postV)
+{
+    const int n = count();
+    Spectrum *derived[4] = {&normalized, &doubleNormalizedPreBase, &normalizedPostBase,
+                            &doubleNormalizedPostBase};
+    QPointF *out[4];
+    for (int k = 0; k < 4; k++) {
+        derived[k]->clearPoints();
+        derived[k]->points.resize(n);
+        out[k] = derived[k]->points.data();
+    }
+    const QPointF *p = points.constData();
+    const double off = useOffset ? offset : 0.0;
+    const double jump = dMut;
+    for (int i = 0; i < n; i++) {
+        const double e = p[i].x() - off;
+        const double y = p[i].y();
+        const double lines = postV[i] - preV[i];
+        const double postBase = finiteRatio(y - postV[i], jump);
+        out[0][i] = QPointF(e, jump != 0.0 ? postBase + 1.0 : 0.0);
+        out[1][i] = QPointF(e, finiteRatio(y - preV[i], lines));
+        out[2][i] = QPointF(e, postBase);
+        out[3][i] = QPointF(e, finiteRatio(y - postV[i], lines));
+    }
+    for (Spectrum *d : derived)
+        d->rescanRange();
+}
+
+// With a suggestion in force, an edge outside its window or a jump within the
+// noise of both lines gives midx = edgeEV and dMut = 0.
+void XafsSpectrum::checkSuggestion()
+{
+    if (!suggest.use)
+        return;
+    const double e0 = suggest.edgeEV;
+    const double th = suggest.thJumpSigma;
+    const bool weak = th * pre.sigma > dMut && th * post.sigma > dMut;
+    if (midx < e0 + suggest.dPreE || midx > e0 + suggest.dPostS) {
+        outOfRangeMidx = true;
+        if (weak)
+            noisyMidx = true;
+        midx = e0;
+        dMut = 0.0;
+    } else if (weak || noisyMidx) {
+        noisyMidx = true;
+        midx = e0;
+        dMut = 0.0;
+    }
+}
+
+double XafsSpectrum::doubleNormalizedPreBaseAt(double e) const
+{
+    if (std::isnan(e))
+        qDebug() << "nan EeV in XafsSpectrum::doubleNormalizedPreBase";
+    const Spectrum &d = doubleNormalizedPreBase;
+    return d.y(d.useOffset ? e + d.offset : e);
+}
+
+double XafsSpectrum::score(double shift, const XafsSpectrum &ref) const
+{
+    const int n = count();
+    const Spectrum &mine = doubleNormalizedPreBase;
+    double saa = 0.0, sbb = 0.0, sab = 0.0;
+    for (int i = 0; i < n; i++) {
+        const double e = points[i].x() - shift;
+        if (e < ref.xMin || e > ref.xMax)
+            continue;
+        const double a = i < mine.count() ? mine.points[i].y() : 0.0;
+        const double b = ref.doubleNormalizedPreBaseAt(e);
+        saa += a * a;
+        sbb += b * b;
+        sab += a * b;
+    }
+    if (saa > 0.0 && sbb > 0.0)
+        return sab / std::sqrt(saa * sbb);
+    return 0.0;
+}
+
+// Every pass scans around the same centre, midx - ref's midx, ten times finer
+// than the one before, until the step falls below minStep.
+double XafsSpectrum::bestShift(const XafsSpectrum &ref, double range, double step,
+                               double minStep) const
+{
+    if (step < minStep)
+        return 0.0;
+    if (!(step > 0.0) || !(minStep > 0.0) || !std::isfinite(range)) {
+        qDebug() << "XafsSpectrum::bestShift: step and minStep must be positive" << step << minStep;
+        return 0.0;
+    }
+    const double centre = midx - ref.midx;
+    double best = -1e300;
+    double result = 0.0;
+    while (step >= minStep) {
+        for (double d = -range; d <= range; d += step) {
+            const double s = centre + d;
+            const double sc = score(s, ref);
+            if (sc > best) {
+                best = sc;
+                result = s;
+            }
+        }
+        range *= 0.1;
+        step *= 0.1;
+    }
+    return result;
+}
+
+bool XafsSpectrum::is9809(QTextStream &stream)
+{
+    stream.seek(0);
+    const QStringList items = itemsOf(stream.readLine());
+    return !items.isEmpty() && items.first() == QLatin1String("9809");
+}
+
+bool XafsSpectrum::isPlainMuT(const QString &fileName)
+{
+    QFile f(fileName);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        return true;
+    QTextStream in(&f);
+    return !is9809(in);
+}
+
+// Lines whose first two items are numbers are points (x, y); others are skipped.
+bool XafsSpectrum::readPlain(const QString &fileName)
+{
+    clearPoints();
+    QFile f(fileName);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        qDebug() << "cannot open xafs spectrum file" << fileName;
+        return false;
+    }
+    QTextStream in(&f);
+    while (!in.atEnd()) {
+        const QStringList items = itemsOf(in.readLine());
+        if (items.size() < 2 || items[0].startsWith(QLatin1Char('#')))
+            continue;
+        double x, y;
+        if (toFinite(items[0], x) && toFinite(items[1], y))
+            addPoint(x, y);
+    }
+    if (count() == 0)
+        qDebug() << "no data points in xafs spectrum file" << fileName;
+    return count() > 0;
+}
+
+bool XafsSpectrum::read9809(const QString &fileName)
+{
+    clearPoints();
+    i0.clearPoints();
+    i1.clearPoints();
+    QFile f(fileName);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        qDebug() << "cannot open 9809 file" << fileName;
+        return false;
+    }
+    QTextStream in(&f);
+    const double pi = 3.1415926535;
+    double d = 3.13553;
+    bool inHeader = true;
+    int skipped = 0;
+    while (!in.atEnd()) {
+        const QStringList items = itemsOf(in.readLine());
+        if (inHeader) {
+            for (int k = 0; k + 1 < items.size(); k++) {
+                double v;
+                if (items[k] == QLatin1String("D=") && toFinite(items[k + 1], v) && v > 0.0)
+                    d = v;
+            }
+            if (!items.isEmpty() && items.first() == QLatin1String("Offset"))
+                inHeader = false;
+            continue;
+        }
+        if (items.size() <= 4)
+            continue;
+        double theta, vI0, vI1;
+        if (!toFinite(items[1], theta) || !toFinite(items[3], vI0) || !toFinite(items[4], vI1)) {
+            skipped++;
+            continue;
+        }
+        const double e = VictLine::hc / (2.0 * d * std::sin(theta * pi / 180.0));
+        if (!std::isfinite(e) || e <= 0.0) {
+            skipped++;
+            continue;
+        }
+        const double mut = vI0 * vI1 > 0.0 ? std::log(vI0 / vI1) : 1.0;
+        addPoint(e, mut);
+        i0.addPoint(e, vI0);
+        i1.addPoint(e, vI1);
+    }
+    if (skipped > 0)
+        qDebug() << "9809 file" << fileName << ": skipped" << skipped
+                 << "data lines without a valid angle or intensity";
+    if (count() == 0)
+        qDebug() << "no data points in 9809 file" << fileName;
+    return count() > 0;
+}
+
+bool XafsSpectrum::load(const QString &fileName)
+{
+    qDebug() << "loading in xafs spectrum" << fileName;
+    plainMuT = isPlainMuT(fileName) ? 1 : 0;
+    if (plainMuT) {
+        qDebug() << "mute";
+        return readPlain(fileName);
+    }
+    qDebug() << "9809";
+    return read9809(fileName);
+}
+
+bool XafsSpectrum::loadAndNormalize(const QString &fileName)
+{
+    const bool ok = load(fileName);
+    if (ok && count() > 0)
+        normalize(mode);
+    return ok;
+}
+
+bool XafsSpectrum::save(const QString &fileName, bool withShift) const
+{
+    QFile f(fileName);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+        qDebug() << "cannot write xafs spectrum file" << fileName << f.errorString();
+        return false;
+    }
+    QTextStream out(&f);
+    out << "###Vantoscope::XafsSpectrum\n";
+    out << "# midx    : " << midx << "\n";
+    out << "# dMut    : " << dMut << "\n";
+    out << "# pre   vic : " << pre.c << " " << pre.slope << " " << pre.b << " " << pre.a << "\n";
+    out << "# poste vic : " << post.c << " " << post.slope << " " << post.b << " " << post.a
+        << "\n";
+    out << "#\n";
+    out << "# x  double-normalized-pre-base y pre post\n";
+    const Spectrum &dn = doubleNormalizedPreBase;
+    const double xShift = withShift ? shift : 0.0;
+    for (int i = 0; i < count(); i++) {
+        const double e = xAt(i);
+        out << e - xShift << '\t' << (i < dn.count() ? dn.points[i].y() : 0.0) << '\t'
+            << points[i].y() << '\t' << pre.valueAt(e) << '\t' << post.valueAt(e) << "\n";
+    }
+    out.flush();
+    f.close();
+    if (out.status() != QTextStream::Ok || f.error() != QFileDevice::NoError) {
+        qDebug() << "error writing xafs spectrum file" << fileName << f.errorString();
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,81 @@
+#ifndef XAFSSPECTRUM_H
+#define XAFSSPECTRUM_H
+
+#include "core/spectrum.h"
+#include "core/suggestelm.h"
+#include "core/victline.h"
+
+#include <QMetaType>
+#include <QString>
+
+class QTextStream;
+
+// An absorption spectrum (mu-t against energy in eV) with its pre- and
+// post-edge lines, edge position midx, edge jump dMut and derived spectra.
+// Passed by value through queued signals; copies share the point vectors.
+class XafsSpectrum : public Spectrum
+{
+public:
+    XafsSpectrum();
+    XafsSpectrum(const Spectrum &s, const QString &name, int mode = 1, double shift = 0.0,
+                 const SuggestElm &suggest = SuggestElm());
+
+    void init(const QString &name, const SuggestElm &suggest);
+
+    // Smooths, guesses the edge, fits both lines, finds midx and dMut and
+    // rebuilds the derived spectra. linear: 1 straight lines, 0 Victoreen.
+    void normalize(int linear);
+    // Normalises only a spectrum with points; returns the point count.
+    int normalizeIfNotEmpty(int linear);
+    bool fitPrePost(double guess, int linear);
+    // Where the smoothed data cross the mean of the two lines. Without such a
+    // crossing the current midx (the guess) is kept and noisyMidx is set.
+    double findMidx();
+
+    double score(double shift, const XafsSpectrum &ref) const;
+    double bestShift(const XafsSpectrum &ref, double range, double step, double minStep) const;
+
+    double doubleNormalizedPreBaseAt(double e) const;
+
+    // Files: the spectrum file written by save, plain columns and 9809 scans.
+    static bool is9809(QTextStream &stream);
+    static bool isPlainMuT(const QString &fileName);
+    bool readPlain(const QString &fileName);
+    bool read9809(const QString &fileName);
+    bool load(const QString &fileName);
+    bool loadAndNormalize(const QString &fileName);
+    bool save(const QString &fileName, bool withShift = false) const;
+
+    int plainMuT;
+    QString name;
+    SuggestElm suggest;
+    VictLine pre;
+    VictLine post;
+    int mode;
+    double reservedLo;
+    double preEnd;
+    double postStart;
+    double reservedHi;
+    Spectrum i0;
+    Spectrum i1;
+    Spectrum normalizedPostBase;
+    Spectrum doubleNormalizedPostBase;
+    Spectrum normalized;
+    Spectrum doubleNormalizedPreBase;
+    double shift;
+    bool outOfRangeMidx;
+    bool noisyMidx;
+    double midx;
+    double dMut;
+
+private:
+    int edgeGuessIndex() const;
+    void lineValues(QVector<double> &preV, QVector<double> &postV) const;
+    double findMidx(const double *preV, const double *postV);
+    void buildDerived(const double *preV, const double *postV);
+    void checkSuggestion();
+};
+
+Q_DECLARE_METATYPE(XafsSpectrum)
+
+#endif

@@ -1,0 +1,2 @@
+# Demo batch over the bundled sample data.
+quit

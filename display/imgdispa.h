@@ -1,0 +1,77 @@
+#ifndef IMGDISPA_H
+#define IMGDISPA_H
+
+#include <QImage>
+
+#include "display/dispa.h"
+
+class TiffData;
+class Analyzed2DRes;
+
+// The main window's image area: a detector frame or a result map scaled from
+// a view window (image pixels) onto the widget, with wheel zoom, Shift-pan,
+// rubber-band selection and Ctrl-drag zoom to an area.
+class ImgDispA : public DispA
+{
+    Q_OBJECT
+
+public:
+    explicit ImgDispA(QWidget *parent = nullptr);
+
+    // Bounds of the view window's width and height, in image pixels.
+    static constexpr double MinViewSize = 2.0;
+    static constexpr double MaxViewSize = 1.0e7;
+
+    TiffData *frame;              // not owned
+    QImage *frameImage;           // the frame's display image, not owned
+    bool showOverLayer;
+    Analyzed2DRes *overlayMap;    // not owned
+    double viewX, viewY, viewW, viewH;
+    bool selecting;
+    bool areaValid;
+    double areaX, areaY, areaW, areaH;
+    double prevAreaX, prevAreaY, prevAreaW, prevAreaH;
+
+    // Image point shown at a widget point.
+    double imageX(double px) const;
+    double imageY(double py) const;
+
+signals:
+    void mouseMoved(double x, double y);
+    void newAreaSelected();
+    void mouseDragged(double x, double y);
+
+public slots:
+    void setImage(TiffData *frame);
+    void resetImageViewWindow();
+    void setViewWAsSelectedArea();
+    void setShowOverLayer(bool show);
+    // Area from two corners, not reordered; no newAreaSelected.
+    void setSelectedArea(int x0, int y0, int x1, int y1)
+    {
+        areaX = x0;
+        areaY = y0;
+        areaW = x1 - x0;
+        areaH = y1 - y0;
+        areaValid = true;
+        update();
+    }
+    void recallOldSelectedArea();
+    // The shown image over the view window, corners included; null when
+    // nothing is shown.
+    QImage viewWindowImage();
+
+    void drawImage(QPainter *painter);
+    void onMousePressed();
+    void onMouseReleased();
+    void onMouseMoved();
+    void onWheelMoved();
+
+private:
+    const QImage *shownImage() const;
+    void normaliseArea();
+    void syncFrameImage();
+    void setView(double x, double y, double w, double h);
+};
+
+#endif

@@ -1,0 +1,533 @@
+#include "imagedata/analyzed2dres.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QTextStream>
+#include <QtGlobal>
+
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <new>
+
+#include "core/globals.h"
+#include "display/colorbar.h"
+
+namespace {
+
+const double Huge = 1e300;
+
+double *newZeroArray(qint64 n)
+{
+    if (n <= 0)
+        return nullptr;
+    double *a = new (std::nothrow) double[size_t(n)]();
+    if (a == nullptr)
+        qDebug() << "Analyzed2DRes: can't allocate" << n << "values";
+    return a;
+}
+
+double *copyArray(const double *src, qint64 n)
+{
+    if (src == nullptr || n <= 0)
+        return nullptr;
+    double *a = newZeroArray(n);
+    if (a != nullptr)
+        std::memcpy(a, src, size_t(n) * sizeof(double));
+    return a;
+}
+
+// Fraction of v on the scale [lo, hi], safe for NaN, infinities and a scale of
+// zero width (values equal to it get the lowest colour).
+double scaleFraction(double v, double lo, double hi)
+{
+    if (std::isnan(v))
+        return 0.0;
+    const double span = hi - lo;
+    double f;
+    if (span == 0.0 || !std::isfinite(span))
+        f = v > hi ? 1.0 : 0.0;
+    else
+        f = (v - lo) / span;
+    if (std::isnan(f))
+        return 0.0;
+    return qBound(-1e6, f, 1e6);
+}
+
+// A value as a 16-bit sample of the scale [lo, hi].
+unsigned short sample16(double v, double lo, double hi)
+{
+    const double span = hi - lo;
+    if (std::isnan(v) || span == 0.0 || !std::isfinite(span))
+        return 0;
+    v = qMin(hi, qMax(lo, v));
+    const double t = (v - lo) / span * 65535.0;
+    if (!(t >= 0.0))
+        return 0;
+    if (t >= 65535.0)
+        return 65535;
+    return static_cast<unsigned short>(t);
+}
+
+void trackRange(double v, double *lo, double *hi)
+{
+    if (v < *lo)
+        *lo = v;
+    if (v > *hi)
+        *hi = v;
+}
+
+// Calls f for every centre of the walk, from the first, that lies inside the
+// map; rowLog, when given, goes to the debug log with the y of every row.
+template <typename F>
+void walkInside(AnalyzeCond a, const char *rowLog, F f)
+{
+    a.reset();
+    do {
+        if (rowLog != nullptr && a.rowStart)
+            qDebug() << rowLog << a.y;
+        if (a.inside(a.x, a.y))
+            f(a);
+    } while (a.next());
+}
+
+// The map's values seen on the grid of the walk's centres.
+struct CentreGrid
+{
+    CentreGrid(const AnalyzeCond &area, const double *values)
+        : values(values), width(area.width), sx(qMax(area.stepX, 1)), sy(qMax(area.stepY, 1))
+    {
+    }
+    double at(int x, int y) const { return values[qint64(y) * width + x]; }
+
+    const double *values;
+    int width;
+    int sx;
+    int sy;
+};
+
+} // namespace
+
+Analyzed2DRes::Analyzed2DRes(QString name)
+    : QObject(nullptr), no(0), name(name), imageValid(false), image(nullptr),
+      imageBuffer(nullptr), data(nullptr), min(Huge), max(-Huge), minX(0), minY(0), maxX(0),
+      maxY(0), fixedMin(Huge), fixedMax(-Huge), fixedScale(false),
+      imageFormat(ImageFormatGrayscale8), count(0), procMin(0), procMax(1.0), procData(nullptr),
+      deglitchFactor(2.0), deglitchRatio(0.9), useProcImg(false)
+{
+    clear();
+}
+
+Analyzed2DRes::~Analyzed2DRes()
+{
+    freeArrays();
+}
+
+int Analyzed2DRes::cellCount() const
+{
+    if (area.width <= 0 || area.height <= 0)
+        return 0;
+    const qint64 n = qint64(area.width) * area.height;
+    return n > INT_MAX ? 0 : int(n);
+}
+
+void Analyzed2DRes::freeArrays()
+{
+    delete image;
+    image = nullptr;
+    delete[] imageBuffer;
+    imageBuffer = nullptr;
+    delete[] data;
+    data = nullptr;
+    delete[] procData;
+    procData = nullptr;
+}
+
+const double *Analyzed2DRes::source() const
+{
+    return useProcImg ? procData : data;
+}
+
+double Analyzed2DRes::scaleMin() const
+{
+    return fixedScale ? fixedMin : useProcImg ? procMin : min;
+}
+
+double Analyzed2DRes::scaleMax() const
+{
+    return fixedScale ? fixedMax : useProcImg ? procMax : max;
+}
+
+double Analyzed2DRes::value(int x, int y) const
+{
+    if (data == nullptr || !area.inside(x, y))
+        return 0.0;
+    return data[qint64(y) * area.width + x];
+}
+
+void Analyzed2DRes::setArea(AnalyzeCond walker)
+{
+    area = walker;
+    procMin = 0;
+    procMax = 1.0;
+    min = Huge;
+    max = -Huge;
+    freeArrays();
+    const int n = cellCount();
+    if (n > 0) {
+        data = newZeroArray(n);
+        procData = newZeroArray(n);
+        if (data == nullptr || procData == nullptr) {
+            freeArrays();
+            area = AnalyzeCond();
+        }
+    }
+    imageValid = false;
+}
+
+void Analyzed2DRes::clear()
+{
+    setArea(AnalyzeCond());
+}
+
+void Analyzed2DRes::setNo(int n)
+{
+    no = n;
+}
+
+void Analyzed2DRes::setData(int x, int y, int halfW, int halfH, double v)
+{
+    if (v > max) {
+        max = v;
+        maxX = x;
+        maxY = y;
+    }
+    if (v < min) {
+        min = v;
+        minX = x;
+        minY = y;
+    }
+    AnalyzeCond box = area;
+    box.x = x;
+    box.y = y;
+    box.halfW = halfW;
+    box.halfH = halfH;
+    box.fillBlock(data, v);
+}
+
+void Analyzed2DRes::genImg()
+{
+    delete image;
+    image = nullptr;
+    delete[] imageBuffer;
+    imageBuffer = nullptr;
+
+    const int w = qMax(area.width, 0);
+    const int h = qMax(area.height, 0);
+    imageBuffer = cellCount() > 0 ? newImageBuffer(imageFormat, w, h) : nullptr;
+    if (imageBuffer != nullptr)
+        image = newImage(imageFormat, imageBuffer, w, h);
+    if (image == nullptr) {
+        delete[] imageBuffer;
+        imageBuffer = nullptr;
+        image = new QImage();
+    }
+
+    const double *src = source();
+    if (imageBuffer != nullptr && src != nullptr) {
+        const double lo = scaleMin();
+        const double hi = scaleMax();
+        const int stride = rowStride(imageFormat, w);
+        const bool viaBar = currentColorBar != nullptr && currentColorBar->format == imageFormat;
+        const LookupFunc lookup = lookupFuncFor(imageFormat);
+        const int bpp = bytesPerPixel(imageFormat);
+        for (int r = 0; r < h; r++) {
+            uchar *p = imageBuffer + qint64(r) * stride;
+            const double *row = src + qint64(r) * w;
+            for (int c = 0; c < w; c++) {
+                const double f = scaleFraction(row[c], lo, hi);
+                if (viaBar) {
+                    p = currentColorBar->colorBytesOf(f, p);
+                } else {
+                    std::memcpy(p, lookup(qBound(0.0, f, 1.0)), size_t(bpp));
+                    p += bpp;
+                }
+            }
+        }
+    }
+    imageValid = true;
+}
+
+QImage *Analyzed2DRes::img()
+{
+    return image;
+}
+
+unsigned short *Analyzed2DRes::tiffDataForSave(bool useRange, double lo, double hi,
+                                               bool areaOnly)
+{
+    const double *src = source();
+    const int n = cellCount();
+    if (src == nullptr || n == 0)
+        return nullptr;
+    if (!useRange) {
+        lo = useProcImg ? procMin : min;
+        hi = useProcImg ? procMax : max;
+    }
+    unsigned short *out = new (std::nothrow) unsigned short[size_t(n)]();
+    if (out == nullptr) {
+        qDebug() << "Analyzed2DRes: can't allocate" << n << "samples";
+        return nullptr;
+    }
+    if (areaOnly) {
+        // Centres outside the map are left out, so at most one sample per cell.
+        int k = 0;
+        walkInside(area, nullptr, [&](const AnalyzeCond &a) {
+            if (k < n)
+                out[k++] = sample16(src[qint64(a.y) * area.width + a.x], lo, hi);
+        });
+        count = k;
+    } else {
+        for (int i = 0; i < n; i++)
+            out[i] = sample16(src[i], lo, hi);
+        count = n;
+    }
+    return out;
+}
+
+void Analyzed2DRes::deglitch()
+{
+    if (data == nullptr || procData == nullptr)
+        return;
+    const CentreGrid grid(area, data);
+
+    double gSum = 0;
+    int centres = 0;
+    walkInside(area, "deglitch", [&](const AnalyzeCond &a) {
+        const double c2 = 2 * grid.at(a.x, a.y);
+        double g = 0;
+        int terms = 0;
+        if (a.inside(a.x - grid.sx, a.y) && a.inside(a.x + grid.sx, a.y)) {
+            g += std::fabs(c2 - grid.at(a.x - grid.sx, a.y) - grid.at(a.x + grid.sx, a.y));
+            terms++;
+        }
+        if (a.inside(a.x, a.y - grid.sy) && a.inside(a.x, a.y + grid.sy)) {
+            g += std::fabs(c2 - grid.at(a.x, a.y - grid.sy) - grid.at(a.x, a.y + grid.sy));
+            terms++;
+        }
+        if (terms > 0)
+            g /= terms;
+        a.fillBlock(procData, g);
+        gSum += g;
+        centres++;
+    });
+
+    const double threshold = centres > 0 ? gSum / centres * deglitchFactor : 0.0;
+    const double band = (max - min) * deglitchRatio;
+    procMin = Huge;
+    procMax = -Huge;
+    walkInside(area, "deglitch 2", [&](const AnalyzeCond &a) {
+        const double g = procData[qint64(a.y) * area.width + a.x];
+        double val = grid.at(a.x, a.y);
+        if (g > threshold && (val < min + band || val > max - band)) {
+            const int nx[4] = {a.x - grid.sx, a.x + grid.sx, a.x, a.x};
+            const int ny[4] = {a.y, a.y, a.y - grid.sy, a.y + grid.sy};
+            double sum = 0;
+            int used = 0;
+            for (int i = 0; i < 4; i++) {
+                if (a.inside(nx[i], ny[i])) {
+                    sum += grid.at(nx[i], ny[i]);
+                    used++;
+                }
+            }
+            if (used > 0)
+                val = sum / used;
+        }
+        trackRange(val, &procMin, &procMax);
+        a.fillBlock(procData, val);
+    });
+
+    if (useProcImg)
+        genImg();
+}
+
+void Analyzed2DRes::setDeglitchConds(double factor, double ratio)
+{
+    deglitchFactor = factor;
+    deglitchRatio = ratio;
+}
+
+void Analyzed2DRes::selectProcImg(bool b)
+{
+    useProcImg = b;
+    genImg();
+}
+
+void Analyzed2DRes::deglitch2(double th)
+{
+    if (data == nullptr || procData == nullptr)
+        return;
+    const CentreGrid grid(area, data);
+
+    double sum = 0;
+    int used = 0;
+    walkInside(area, "deglitch2", [&](const AnalyzeCond &a) {
+        const double val = grid.at(a.x, a.y);
+        if (std::fabs(val) < th) {
+            sum += val;
+            used++;
+        }
+    });
+    const double m = used > 0 ? sum / used : 0.0;
+
+    procMin = Huge;
+    procMax = -Huge;
+    walkInside(area, "deglitch 2", [&](const AnalyzeCond &a) {
+        double val = grid.at(a.x, a.y);
+        if (std::fabs(val - m) > th) {
+            double nSum = 0;
+            int nUsed = 0;
+            for (int dx = -1; dx <= 1; dx++) {
+                for (int dy = -1; dy <= 1; dy++) {
+                    const int cx = a.x + dx * grid.sx;
+                    const int cy = a.y + dy * grid.sy;
+                    if ((dx == 0 && dy == 0) || !a.inside(cx, cy))
+                        continue;
+                    const double u = grid.at(cx, cy);
+                    if (std::fabs(u - m) < th) {
+                        nSum += u;
+                        nUsed++;
+                    }
+                }
+            }
+            val = nUsed > 0 ? nSum / nUsed : 0.0;
+        }
+        trackRange(val, &procMin, &procMax);
+        a.fillBlock(procData, val);
+    });
+
+    if (useProcImg)
+        genImg();
+}
+
+void Analyzed2DRes::copyProc2Data()
+{
+    if (data == nullptr || procData == nullptr)
+        return;
+    std::memcpy(data, procData, size_t(cellCount()) * sizeof(double));
+    min = procMin;
+    max = procMax;
+}
+
+void Analyzed2DRes::setFixedScale(bool b)
+{
+    fixedScale = b;
+    genImg();
+    pushRangeToColorBar();
+}
+
+void Analyzed2DRes::setScale(double lo, double hi)
+{
+    fixedMin = lo;
+    fixedMax = hi;
+    genImg();
+    pushRangeToColorBar();
+}
+
+void Analyzed2DRes::pushRangeToColorBar()
+{
+    if (currentColorBar == nullptr)
+        return;
+    currentColorBar->valueMin = scaleMin();
+    currentColorBar->valueMax = scaleMax();
+    currentColorBar->paintCBar();
+}
+
+void Analyzed2DRes::copyFrom(const Analyzed2DRes *source)
+{
+    if (source == nullptr || source == this)
+        return;
+    no = source->no;
+    name = source->name;
+    area = source->area;
+    imageFormat = source->imageFormat;
+    count = source->count;
+    min = source->min;
+    max = source->max;
+    fixedMin = source->fixedMin;
+    fixedMax = source->fixedMax;
+    fixedScale = source->fixedScale;
+    procMin = source->procMin;
+    procMax = source->procMax;
+    useProcImg = source->useProcImg;
+    deglitchFactor = source->deglitchFactor;
+    deglitchRatio = source->deglitchRatio;
+
+    freeArrays();
+    const int n = cellCount();
+    data = copyArray(source->data, n);
+    procData = copyArray(source->procData, n);
+
+    imageValid = false;
+    const QImage *srcImage = source->imageValid ? source->image : nullptr;
+    if (srcImage == nullptr)
+        return;
+    const int fmt = int(srcImage->format());
+    if (source->imageBuffer != nullptr && !srcImage->isNull()) {
+        imageBuffer = newImageBuffer(fmt, srcImage->width(), srcImage->height());
+        if (imageBuffer != nullptr) {
+            const qint64 bytes = qMin<qint64>(qint64(rowStride(fmt, srcImage->width()))
+                                                  * srcImage->height(),
+                                              qint64(srcImage->bytesPerLine()) * srcImage->height());
+            std::memcpy(imageBuffer, srcImage->constBits(), size_t(bytes));
+            image = newImage(fmt, imageBuffer, srcImage->width(), srcImage->height());
+        }
+        if (image == nullptr) {
+            delete[] imageBuffer;
+            imageBuffer = nullptr;
+        }
+    }
+    if (image == nullptr)
+        image = new QImage(srcImage->copy());
+    imageValid = true;
+}
+
+bool Analyzed2DRes::saveAsText(QFileInfo file, bool areaOnly, bool commaSeparated, bool xyValues)
+{
+    Q_UNUSED(areaOnly); // the text always lists the centres of the walk
+    QFile f(file.filePath());
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate)) {
+        qDebug() << "Can't open" << file.filePath();
+        return false;
+    }
+    QTextStream out(&f);
+    const QString sep = commaSeparated ? QStringLiteral(",") : QStringLiteral(" ");
+    const QString xyFormat = commaSeparated ? QStringLiteral("%1,%2,%3\n")
+                                            : QStringLiteral("%1 %2 %3\n");
+    QStringList row;
+    int rowY = area.y0 + area.halfH;
+    auto flushRow = [&]() {
+        if (!row.isEmpty())
+            out << "\n" << row.join(sep);
+        row.clear();
+    };
+    if (data != nullptr) {
+        walkInside(area, nullptr, [&](const AnalyzeCond &a) {
+            const QString v = QString::number(value(a.x, a.y), 'g', 6);
+            if (xyValues) {
+                out << xyFormat.arg(a.x).arg(a.y).arg(v);
+                return;
+            }
+            if (a.y != rowY)
+                flushRow();
+            rowY = a.y;
+            row << v;
+        });
+    }
+    if (!xyValues) {
+        flushRow();
+        out << "\n";
+    }
+    out.flush();
+    return f.error() == QFile::NoError;
+}

@@ -1,0 +1,99 @@
+#include "imagedata/loadtiff.h"
+
+#include <QDebug>
+#include <QFileInfo>
+#include <QMetaType>
+
+#include "imagedata/errpoints.h"
+#include "imagedata/tiffdata.h"
+
+void LoadTiff::registerMetaTypes()
+{
+    registerTiffDataMetaType();
+    registerErrPointsMetaType();
+    qRegisterMetaType<EX_CMD_ID>("EX_CMD_ID");
+}
+
+LoadTiff::LoadTiff(QObject *parent) : QObject(parent), busy(false), index(0)
+{
+    registerMetaTypes();
+    connect(this, &LoadTiff::loadStart, this, &LoadTiff::treatQues);
+    // Each step starts the next one through the worker's event loop, so the
+    // depth of the call stack does not grow with the number of files.
+    connect(this, &LoadTiff::loadNext, this, &LoadTiff::treatQues, Qt::QueuedConnection);
+}
+
+LoadTiff::~LoadTiff()
+{
+}
+
+void LoadTiff::loadTiffs(QStringList files, bool skipLive, int step, int start, int tail,
+                         ErrPoints *errPoints, EX_CMD_ID cmd)
+{
+    LoadJob job;
+    job.files = files;
+    job.skipLive = skipLive;
+    job.step = step < 1 ? 1 : step;
+    job.start = start < 0 ? 0 : start;
+    job.tail = tail;
+    if (errPoints != nullptr)
+        job.errPoints = QSharedPointer<const ErrPoints>(new ErrPoints(*errPoints));
+    job.holderList = errPoints;
+    job.cmd = cmd;
+    if (job.start > files.size())
+        qDebug() << "LoadTiff: start" << start << "lies past the" << files.size()
+                 << "files; nothing to load";
+    queue.append(job);
+    if (!busy) {
+        busy = true;
+        index = queue.first().start;
+        emit loadNext();
+    }
+}
+
+void LoadTiff::treatQues()
+{
+    if (queue.isEmpty()) {
+        busy = false;
+        return;
+    }
+    const LoadJob &job = queue.first();
+    const int n = job.files.size();
+    if (index < n) {
+        const QString file = job.files.at(index);
+        if (job.skipLive && QFileInfo(file).fileName().contains(QStringLiteral("Live"))) {
+            // skipped
+        } else {
+            TiffData *frame = new TiffData;
+            if (frame->load(file, job.errPoints.data())) {
+                // The job's copy goes with the job; the frame refers to its holder's list.
+                if (job.holderList != nullptr)
+                    frame->errPoints = job.holderList;
+                emit loaded(frame, index);
+            } else {
+                delete frame;
+            }
+        }
+        index += job.step;
+        if (index < n - job.tail) {
+            emit loadNext();
+            return;
+        }
+    }
+    finishJob();
+}
+
+void LoadTiff::finishJob()
+{
+    const EX_CMD_ID cmd = queue.first().cmd;
+    queue.removeFirst();
+    if (queue.isEmpty()) {
+        // One completion when the queue runs dry, also after a job that had
+        // nothing to load.
+        busy = false;
+        emit finishLoadFiles(cmd);
+    } else {
+        index = queue.first().start;
+        emit loadNext();
+    }
+}

@@ -1,0 +1,5 @@
+#include "imagedata/selectimgdialog.h"
+
+SelectImgDialog::SelectImgDialog(QString title, QWidget *parent) : _FileDialog(title, parent)
+{
+}

@@ -1,0 +1,118 @@
+#ifndef TIFFDATA_H
+#define TIFFDATA_H
+
+#include <QImage>
+#include <QMetaType>
+#include <QRectF>
+#include <QString>
+#include <QVector>
+
+class ColorBar;
+class ErrPoints;
+
+// One detector frame: pixel rows in the type the file stored them, the range
+// of the values, energy, exposure, the bad-pixel list applied, an alignment
+// shift and an 8-bit display image coloured through the current colour bar.
+//
+// Pixel rule: the value at image position (x, y) is the stored pixel at frame
+// position (x - shiftX, y - shiftY) as a double, 0 outside the frame.
+class TiffData
+{
+public:
+    enum PixelType {
+        PixelTiff16 = 0,   // TIFF, quint16 rows from the TIFF allocator
+        PixelImg16 = 1,    // ".img", quint16 rows
+        PixelImg32 = 2,    // ".img", quint32 rows
+        PixelFloat = 3,    // text image, float rows
+        PixelNone = 4      // no data
+    };
+
+    TiffData();
+    ~TiffData();
+    TiffData(const TiffData &) = delete;
+    TiffData &operator=(const TiffData &) = delete;
+
+    // Frees rows, image and image buffer; keeps size, range and pixelType.
+    void clear();
+
+    // Reads a TIFF, ".img" or text image, chosen by the first bytes. A non-null
+    // list becomes errPoints. False (with a debug line) on any failure; a failed
+    // load leaves no pixel rows.
+    bool load(const QString &fileName, const ErrPoints *list);
+    bool readTiff(const QString &fileName);
+    bool readImg(const QString &fileName);
+    bool readText(const QString &fileName);
+    // Offset of the ".img" pixel data (64 + comment length), 0 on failure.
+    int readImgHeader(const QString &fileName);
+    // Number of text-image header lines, -1 on failure.
+    int readTextHeader(const QString &fileName);
+
+    // Pushes min/max to cBar and repaints it.
+    void setCBarRange();
+    // Rebuilds image/imageBuffer through currentColorBar.
+    void makeImage();
+
+    // Sum over columns x-|hw|..x+|hw| and rows y-|hh|..y+|hh| (pixel rule).
+    double boxSum(int x, int y, int hw, int hh) const;
+    // Mean over columns X..X+W, rows Y..Y+H of r truncated; outside pixels
+    // count 0 but stay in the divisor; negative W or H gives 0.
+    double rectAverage(const QRectF &r) const;
+    // Mean of the 8 neighbours that lie inside the frame and are not listed.
+    double valueErrCorrected(int x, int y) const;
+    // Replaces every listed pixel by valueErrCorrected.
+    void applyErrPoints();
+
+    // Pixel rule with the shift applied.
+    double pixelValue(int x, int y) const;
+    // Stored value at frame column col, row row (no shift); 0 outside.
+    double storedValue(int col, int row) const;
+    // Number of stored pixel rows (height after a successful read).
+    int rowCount() const { return rows.size(); }
+
+    int imageFormat;            // 24 grey, 13 RGB
+    QString fileName;
+    int bytesPerPixel;          // ".img" header value, default 2
+    unsigned int width;
+    unsigned int height;
+    int errOriginX;             // frame position on the detector (".img")
+    int errOriginY;
+    const ErrPoints *errPoints; // not owned; default &globalErrPoints
+    qint64 scanlineSize;        // TIFF frames only
+    double min;
+    double max;
+    QVector<void *> rows;       // one block per row, `width` elements of the pixel type
+    double energy;              // eV
+    ColorBar *cBar;             // not owned
+    uchar *imageBuffer;         // owned
+    QImage *image;              // owned, over imageBuffer
+    double exposureMs;
+    int shiftX;
+    int shiftY;
+    int pixelType;
+    // The readers build the display image after a read unless this is false
+    // (the image view then builds it when the frame is first shown).
+    bool displayImageOnLoad;
+
+private:
+    void resetRange();
+    void failRead();
+    bool finishRead(bool replaceBadPixels);
+    template <typename T> double sumFrameRect(qint64 c0, qint64 c1, qint64 r0, qint64 r1) const;
+    double sumRect(qint64 x0, qint64 x1, qint64 y0, qint64 y1) const;
+    void storeValue(int col, int row, double v);
+};
+
+Q_DECLARE_METATYPE(TiffData *)
+
+// Deletes every frame of the list and empties it.
+void clearTiffDataList(QVector<TiffData *> &frames);
+
+// Box sum at energy E over a stack sorted by rising energy: interpolated (or
+// extrapolated) between the two bracketing frames; 1.0 for an empty stack.
+double boxSumAtEnergy(const QVector<TiffData *> &frames, double E, int x, int y, int hw,
+                      int hh);
+
+// Registers TiffData* for queued connections. Safe to call more than once.
+void registerTiffDataMetaType();
+
+#endif

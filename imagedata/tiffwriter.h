@@ -1,0 +1,22 @@
+#ifndef TIFFWRITER_H
+#define TIFFWRITER_H
+
+#include <QString>
+#include <QtGlobal>
+
+// Writes grey images of unsigned 16-bit samples as uncompressed TIFF files.
+// Every writer returns false on failure and then leaves no file behind.
+class TiffWriter
+{
+public:
+    TiffWriter() {}
+    ~TiffWriter() {}
+
+    // w x h samples, row after row from the top.
+    bool writeTiff(const QString &fileName, int w, int h, const quint16 *samples);
+    bool writeConstTiff(const QString &fileName, int w, int h, quint16 value);
+    bool writeFlat(const QString &fileName, int w, int h);   // all samples 1
+    bool writeDark(const QString &fileName, int w, int h);   // all samples 0
+};
+
+#endif

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Installs what the build needs (Debian 12), configures and builds.
+#   scripts/setup.sh build   install and build
+#   scripts/setup.sh run     install, build and start the program
+#   scripts/setup.sh test    install, build and run the whole test suite
+set -euo pipefail
+
+here="$(cd "$(dirname "$0")/.." && pwd)"
+build="${VANTOSCOPE_BUILD_DIR:-$here/build}"
+mode="${1:-build}"
+
+packages=(build-essential cmake ninja-build pkg-config
+          qtbase5-dev qttools5-dev qttools5-dev-tools
+          libfftw3-dev libtiff-dev libgtest-dev libbenchmark-dev)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$build" --parallel "$(nproc)"
+
+case "$mode" in
+  build) ;;
+  run)
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+      # No screen: run the demo batch headless; it ends with "quit".
+      cd "$here/data"
+      QT_QPA_PLATFORM=offscreen "$build/vantoscope" -b demo.bat -x
+    else
+      cd "$here/data"
+      "$build/vantoscope" -b demo.bat
+    fi
+    ;;
+  test)
+    cd "$build"
+    QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel "$(nproc)" --timeout 300
+    ;;
+  *) echo "usage: $0 [build|run|test]" >&2; exit 2 ;;
+esac

@@ -1,0 +1,270 @@
+#include <gtest/gtest.h>
+
+#include "core/xafsspectrum.h"
+#include "support/testfiles.h"
+
+#include <QMetaType>
+#include <QVariant>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// An atan edge at 8985 eV on falling lines; preSlope / postSlope set the
+// slopes of the two sides (per eV).
+Spectrum atanEdge(double edge = 8985.0, double preSlope = -0.001, double postSlope = -0.0015)
+{
+    Spectrum s;
+    for (int i = 0; i <= 200; i++) {
+        const double e = 8900.0 + i;
+        s.addPoint(e, 0.5 + preSlope * (e - 8900) + 0.5 + std::atan((e - edge) / 2) / M_PI +
+                          (postSlope - preSlope) * std::max(0.0, e - edge));
+    }
+    return s;
+}
+
+void expectDerivedFinite(const XafsSpectrum &x)
+{
+    for (const Spectrum *d : {&x.normalized, &x.doubleNormalizedPreBase, &x.normalizedPostBase,
+                              &x.doubleNormalizedPostBase}) {
+        ASSERT_EQ(d->count(), x.count());
+        for (const QPointF &p : d->points)
+            ASSERT_TRUE(std::isfinite(p.y())) << "at " << p.x();
+    }
+    EXPECT_TRUE(std::isfinite(x.midx));
+    EXPECT_TRUE(std::isfinite(x.dMut));
+}
+
+} // namespace
+
+TEST(XafsNormalize, SyntheticEdgeStraightLines)
+{
+    const XafsSpectrum x(atanEdge(), "synthetic", 1);
+    EXPECT_NEAR(x.midx, 8985.01, 0.005);
+    EXPECT_NEAR(x.dMut, 0.92495, 5e-6);
+    EXPECT_FALSE(x.noisyMidx);
+    EXPECT_FALSE(x.outOfRangeMidx);
+    EXPECT_TRUE(x.pre.fitOk);
+    EXPECT_TRUE(x.post.fitOk);
+    // The steepest smoothed rise starts at 8984 eV: the guess; windows end 10 eV off it.
+    EXPECT_EQ(x.pre.fitLo, 8900.0);
+    EXPECT_EQ(x.pre.fitHi, 8984.0 - 10.0);
+    EXPECT_EQ(x.post.fitLo, 8984.0 + 10.0);
+    EXPECT_EQ(x.post.fitHi, 9100.0);
+
+    // Derived spectra at one point, by their definitions.
+    const int i = 150;
+    const double e = x.points[i].x(), y = x.points[i].y();
+    const double p = x.pre.valueAt(e), q = x.post.valueAt(e);
+    EXPECT_DOUBLE_EQ(x.normalized.points[i].y(), (y - q) / x.dMut + 1);
+    EXPECT_DOUBLE_EQ(x.normalizedPostBase.points[i].y(), (y - q) / x.dMut);
+    EXPECT_DOUBLE_EQ(x.doubleNormalizedPreBase.points[i].y(), (y - p) / (q - p));
+    EXPECT_DOUBLE_EQ(x.doubleNormalizedPostBase.points[i].y(), (y - q) / (q - p));
+    EXPECT_NEAR(x.doubleNormalizedPreBaseAt(9050.0), 1.0, 0.02);
+}
+
+TEST(XafsNormalize, SyntheticEdgeVictoreenLines)
+{
+    XafsSpectrum x(atanEdge(), "synthetic", 0);
+    EXPECT_EQ(x.mode, 0);
+    EXPECT_NEAR(x.midx, 8985.0, 0.05);
+    EXPECT_GT(x.dMut, 0.8);
+    EXPECT_LT(x.dMut, 1.0);
+    EXPECT_EQ(x.pre.linear, 0);
+    EXPECT_FALSE(x.pre.cubicOn);
+}
+
+TEST(XafsNormalize, SecondNormalisationGivesSameResult)
+{
+    // Rising pre-edge, falling post-edge: the pre-edge line gets a correction;
+    // the opposite slopes correct the post-edge line.
+    for (double slope : {0.003, -0.003}) {
+        XafsSpectrum x(atanEdge(8985.0, slope, -slope), "corrected", 1);
+        ASSERT_TRUE(slope > 0 ? x.pre.cubicOn : x.post.cubicOn);
+        const double midx = x.midx, dMut = x.dMut;
+        const VictLine pre = x.pre, post = x.post;
+        x.normalize(1);
+        EXPECT_EQ(x.midx, midx);
+        EXPECT_EQ(x.dMut, dMut);
+        EXPECT_EQ(x.pre.c, pre.c);
+        EXPECT_EQ(x.post.c, post.c);
+        EXPECT_EQ(x.pre.count(), pre.count());
+        EXPECT_EQ(x.post.count(), post.count());
+        EXPECT_EQ(std::max(x.pre.count(), x.post.count()), 100);
+        EXPECT_EQ(x.pre.points, pre.points);
+        EXPECT_EQ(x.post.points, post.points);
+    }
+}
+
+TEST(XafsNormalize, EmptySpectrum)
+{
+    XafsSpectrum x(Spectrum(), "empty", 1);
+    EXPECT_EQ(x.normalizeIfNotEmpty(1), 0);
+    EXPECT_EQ(x.midx, 0.0);
+    EXPECT_EQ(x.name, QString("empty"));
+    EXPECT_TRUE(x.normalized.isEmpty());
+}
+
+TEST(XafsNormalize, FallingSpectrumKeepsGuess)
+{
+    Spectrum s;
+    for (int i = 0; i < 100; i++)
+        s.addPoint(7000 + 2 * i, 2.0 - 0.01 * i);
+    XafsSpectrum x(s, "falling", 1);
+    EXPECT_EQ(x.midx, 7000.0);
+    EXPECT_TRUE(x.noisyMidx);
+    expectDerivedFinite(x);
+}
+
+TEST(XafsNormalize, ZeroJumpAndEqualLinesGiveFiniteDerived)
+{
+    Spectrum flat;
+    for (int i = 0; i < 50; i++)
+        flat.addPoint(8000 + i, 0.0);
+    XafsSpectrum x(flat, "flat", 1);
+    EXPECT_EQ(x.dMut, 0.0);
+    expectDerivedFinite(x);
+    for (const QPointF &p : x.normalized.points)
+        EXPECT_EQ(p.y(), 0.0);
+
+    Spectrum two;
+    two.addPoint(1, 1);
+    two.addPoint(2, 1);
+    expectDerivedFinite(XafsSpectrum(two, "two", 1));
+    Spectrum one;
+    one.addPoint(1, 1);
+    expectDerivedFinite(XafsSpectrum(one, "one", 0));
+
+    // Energies down to 0 and below: Victoreen lines have no value there.
+    Spectrum low;
+    for (int i = -20; i <= 20; i++)
+        low.addPoint(i, i < 0 ? 0.1 : 1.0);
+    expectDerivedFinite(XafsSpectrum(low, "low", 0));
+    expectDerivedFinite(XafsSpectrum(low, "low", 1));
+}
+
+TEST(XafsNormalize, OffsetMovesEdgeByOffset)
+{
+    const XafsSpectrum plain(atanEdge(), "plain", 1);
+    Spectrum s = atanEdge();
+    s.useOffset = true;
+    s.offset = 5.0;
+    const XafsSpectrum shifted(s, "offset", 1);
+    EXPECT_NEAR(shifted.midx, plain.midx - 5.0, 1e-6);
+    EXPECT_NEAR(shifted.dMut, plain.dMut, 1e-6);
+    EXPECT_DOUBLE_EQ(shifted.normalized.points[0].x(), 8895.0);
+}
+
+TEST(XafsFindMidx, EqualNeighbouringLevelsStayFinite)
+{
+    XafsSpectrum x;
+    for (int i = 0; i < 9; i++)
+        x.addPoint(i, 0.0);
+    x.smoothed = {0, 0, 0, 0.2, 0.2, 0.2, 1, 1, 1};
+    x.pre.linear = x.post.linear = 1;
+    x.pre.c = 0.0;
+    x.post.c = 1.0;  // level 0.5 everywhere
+    x.midx = 3.0;
+    // Candidate 5: S(4) = S(5) leaves the first estimate undefined; the other two remain.
+    EXPECT_NEAR(x.findMidx(), (5.375 + 4.75) / 2, 1e-12);
+    EXPECT_FALSE(x.noisyMidx);
+
+    x.smoothed = {1, 1, 1, 1, 1, 1, 1, 1, 1};
+    EXPECT_EQ(x.findMidx(), 3.0);
+    EXPECT_TRUE(x.noisyMidx);
+}
+
+TEST(XafsSuggestion, EdgeOutsideWindow)
+{
+    SuggestElm se;
+    se.use = true;
+    se.edgeEV = 8985.0;
+    const XafsSpectrum x(atanEdge(9015.0), "far", 1, 0.0, se);
+    EXPECT_TRUE(x.outOfRangeMidx);
+    EXPECT_FALSE(x.noisyMidx);
+    EXPECT_EQ(x.midx, 8985.0);
+    EXPECT_EQ(x.dMut, 0.0);
+    EXPECT_EQ(x.preEnd, -20.0);
+    EXPECT_EQ(x.postStart, 20.0);
+}
+
+TEST(XafsSuggestion, NoisyJump)
+{
+    // A jump of 0.4 with alternating noise of 0.5 on one or both sides.
+    auto noisy = [](bool preNoise, bool postNoise) {
+        Spectrum s;
+        for (int i = 0; i <= 200; i++) {
+            const double e = 8900.0 + i;
+            const double noise = (i % 2) ? -0.5 : 0.5;
+            s.addPoint(e, 0.4 * (0.5 + std::atan((e - 8985) / 2) / M_PI) +
+                              ((e < 8985 ? preNoise : postNoise) ? noise : 0.0));
+        }
+        return s;
+    };
+    SuggestElm se;
+    se.use = true;
+    se.edgeEV = 8985.0;
+    const XafsSpectrum both(noisy(true, true), "both", 1, 0.0, se);
+    EXPECT_TRUE(both.noisyMidx);
+    EXPECT_FALSE(both.outOfRangeMidx);
+    EXPECT_EQ(both.midx, 8985.0);
+    EXPECT_EQ(both.dMut, 0.0);
+
+    const XafsSpectrum one(noisy(true, false), "one", 1, 0.0, se);
+    EXPECT_FALSE(one.noisyMidx);
+    EXPECT_FALSE(one.outOfRangeMidx);
+    EXPECT_GT(one.dMut, 0.3);
+}
+
+TEST(XafsShift, BestShiftFindsKnownShift)
+{
+    const XafsSpectrum ref(atanEdge(), "ref", 1);
+    const XafsSpectrum sample(atanEdge(8988.3), "sample", 1);
+    EXPECT_NEAR(sample.score(3.3, ref), 1.0, 1e-3);
+    EXPECT_GT(sample.score(3.3, ref), sample.score(0.0, ref));
+    const double s = sample.bestShift(ref, 5.0, 1.0, 0.01);
+    EXPECT_NEAR(s, 3.3, 0.02);
+
+    EXPECT_EQ(sample.bestShift(ref, 5.0, 0.001, 0.01), 0.0);
+    EXPECT_EQ(sample.bestShift(ref, 5.0, 1.0, 0.0), 0.0);  // would never end
+    EXPECT_EQ(sample.score(0.0, XafsSpectrum()), 0.0);
+}
+
+TEST(XafsCopy, CopiesShareStorageAndRegisterAsMetaType)
+{
+    const XafsSpectrum x(atanEdge(), "orig", 1);
+    XafsSpectrum copy(x);
+    EXPECT_EQ(copy.points.constData(), x.points.constData());
+    EXPECT_EQ(copy.doubleNormalizedPreBase.points.constData(),
+              x.doubleNormalizedPreBase.points.constData());
+    EXPECT_EQ(copy.midx, x.midx);
+    EXPECT_EQ(copy.name, x.name);
+
+    XafsSpectrum assigned;
+    assigned = x;
+    EXPECT_EQ(assigned.normalized.points.constData(), x.normalized.points.constData());
+
+    qRegisterMetaType<XafsSpectrum>("XafsSpectrum");
+    qRegisterMetaType<SuggestElm>("SuggestElm");
+    const QVariant v = QVariant::fromValue(x);
+    EXPECT_EQ(v.value<XafsSpectrum>().midx, x.midx);
+    EXPECT_NE(QMetaType::type("SuggestElm"), int(QMetaType::UnknownType));
+}
+
+TEST(XafsRealData, EdgeOfIronOxides)
+{
+    for (const char *file : {"spectra/fe2o3_rt1.dat", "spectra/feo_rt1.dat"}) {
+        for (int mode : {1, 0}) {
+            XafsSpectrum x;
+            x.mode = mode;
+            ASSERT_TRUE(x.loadAndNormalize(sourceDataPath(file))) << file;
+            EXPECT_EQ(x.count(), 412);
+            EXPECT_GT(x.midx, 7115.0) << file << " mode " << mode;
+            EXPECT_LT(x.midx, 7130.0) << file << " mode " << mode;
+            EXPECT_GT(x.dMut, 0.0) << file << " mode " << mode;
+            EXPECT_FALSE(x.noisyMidx);
+            expectDerivedFinite(x);
+        }
+    }
+}

@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <QPoint>
+#include <QVector>
+
+#include "imagedata/analyzecond.h"
+
+namespace {
+
+QVector<QPoint> walk(AnalyzeCond c, int limit = 100000)
+{
+    QVector<QPoint> centres;
+    c.reset();
+    do {
+        centres << QPoint(c.x, c.y);
+    } while (c.next() && centres.size() < limit);
+    return centres;
+}
+
+} // namespace
+
+TEST(AnalyzeCondTest, TilesAreaWithOnePixelBoxes)
+{
+    AnalyzeCond c;
+    c.init(20, 20, 0, 0, QRectF(0, 0, 10, 4), -1, -1);
+    const QVector<QPoint> centres = walk(c);
+    ASSERT_EQ(centres.size(), 40);
+    EXPECT_EQ(centres.first(), QPoint(0, 0));
+    EXPECT_EQ(centres.last(), QPoint(9, 3));
+    EXPECT_EQ(c.centreCount(), 40);
+}
+
+TEST(AnalyzeCondTest, WideBoxesStepByTheirWidth)
+{
+    AnalyzeCond c;
+    c.init(20, 20, 1, 0, QRectF(0, 0, 10, 4), -1, -1);
+    EXPECT_EQ(c.stepX, 3);
+    QVector<int> firstRow;
+    c.reset();
+    do {
+        if (c.y == 0)
+            firstRow << c.x;
+    } while (c.next());
+    EXPECT_EQ(firstRow, QVector<int>({1, 4, 7}));
+    EXPECT_EQ(c.centreCount(), 12);
+}
+
+TEST(AnalyzeCondTest, RowStartMarksFirstCentreOfEachRow)
+{
+    AnalyzeCond c;
+    c.init(10, 10, 0, 0, QRectF(0, 0, 2, 2), 1, 1);
+    EXPECT_TRUE(c.rowStart);
+    ASSERT_TRUE(c.next());
+    EXPECT_FALSE(c.rowStart);
+    ASSERT_TRUE(c.next());
+    EXPECT_TRUE(c.rowStart);
+    EXPECT_EQ(c.y, 1);
+}
+
+TEST(AnalyzeCondTest, BoundsTruncatedAndTurnedRound)
+{
+    AnalyzeCond c;
+    c.init(20, 20, 0, 0, QRectF(5.0, 0, -3.0, 1), 1, 1);
+    EXPECT_EQ(c.x0, 2);
+    EXPECT_EQ(c.x1, 5);
+    c.init(20, 20, 0, 0, QRectF(0.6, 0, 9.7, 1), 1, 1);
+    EXPECT_EQ(c.x0, 0);
+    EXPECT_EQ(c.x1, 10);
+}
+
+TEST(AnalyzeCondTest, EmptyAreaStillYieldsFirstCentreOfEachRow)
+{
+    AnalyzeCond c;
+    c.init(10, 10, 0, 0, QRectF(0, 0, 0, 2), 1, 1);
+    EXPECT_EQ(walk(c), QVector<QPoint>({QPoint(0, 0), QPoint(0, 1)}));
+    EXPECT_EQ(c.centreCount(), 2);
+}
+
+TEST(AnalyzeCondTest, ZeroStepsAndNegativeHalfSizesEndTheWalk)
+{
+    AnalyzeCond c;
+    c.init(10, 10, 0, 0, QRectF(0, 0, 3, 2), 0, 0);
+    EXPECT_EQ(walk(c).size(), 6);
+
+    // A negative half-size is a box of the same size as the positive one.
+    c.init(10, 10, -1, -1, QRectF(0, 0, 6, 6), -1, -1);
+    EXPECT_EQ(c.halfW, 1);
+    EXPECT_EQ(c.stepX, 3);
+    EXPECT_EQ(walk(c).size(), 4);
+
+    // Steps written directly afterwards cannot stall the walk either.
+    c.stepX = 0;
+    c.stepY = -4;
+    EXPECT_EQ(walk(c).size(), 5 * 5);
+}
+
+TEST(AnalyzeCondTest, FillBlockStaysInsideTheMap)
+{
+    AnalyzeCond c;
+    c.init(4, 3, 1, 1, QRectF(0, 0, 4, 3), 1, 1);
+    QVector<double> map(4 * 3, 0.0);
+    c.x = 3;
+    c.y = 0;
+    c.fillBlock(map.data(), 7.0);
+    const QVector<double> expected = {0, 0, 7, 7,
+                                      0, 0, 7, 7,
+                                      0, 0, 0, 0};
+    EXPECT_EQ(map, expected);
+
+    // A box wholly outside writes nothing.
+    c.x = -5;
+    c.y = 10;
+    c.fillBlock(map.data(), 1.0);
+    EXPECT_EQ(map, expected);
+}

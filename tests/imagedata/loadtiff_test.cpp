@@ -1,0 +1,254 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QMetaObject>
+#include <QObject>
+#include <QPoint>
+#include <QStringList>
+#include <QTest>
+#include <QThread>
+
+#include <functional>
+
+#include "imagedata/errpoints.h"
+#include "imagedata/loadtiff.h"
+#include "imagedata/tiffdata.h"
+#include "support/imagefixtures.h"
+#include "support/testfiles.h"
+
+namespace {
+
+bool waitFor(const std::function<bool()> &done, int ms = 20000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms)
+        QTest::qWait(5);
+    return done();
+}
+
+// One event the loader reported to the GUI thread: a frame (its list index
+// and first pixel) or the end of a job (cmd).
+struct Event
+{
+    bool finish;
+    int value;
+    double pixel;
+    bool operator==(const Event &o) const
+    {
+        return finish == o.finish && value == o.value && (finish || pixel == o.pixel);
+    }
+};
+
+Event frame(int i, double pixel) { return {false, i, pixel}; }
+Event finish(EX_CMD_ID cmd) { return {true, int(cmd), 0}; }
+
+std::ostream &operator<<(std::ostream &os, const Event &e)
+{
+    return os << (e.finish ? "finish " : "frame ") << e.value;
+}
+
+// A loader in its own thread, driven and observed like the main window does:
+// requests and results cross threads by queued connections.
+class LoadTiffTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        loader = new LoadTiff;
+        loader->moveToThread(&thread);
+        QObject::connect(loader, &LoadTiff::loaded, &receiver, [this](TiffData *f, int i) {
+            EXPECT_EQ(QThread::currentThread(), qApp->thread());
+            lastFrameList = f->errPoints;
+            lastFrameCorner = f->pixelValue(1, 1);
+            events << frame(i, f->pixelValue(0, 0));
+            delete f;
+        });
+        QObject::connect(loader, &LoadTiff::finishLoadFiles, &receiver,
+                         [this](EX_CMD_ID cmd) { events << finish(cmd); });
+        thread.start(QThread::InheritPriority);
+    }
+
+    void TearDown() override
+    {
+        waitFor([this] { return !loader->isBusy(); }, 5000);
+        thread.quit();
+        thread.wait();
+        delete loader;
+    }
+
+    // Files "f000.tif" ... whose pixels all hold 100 + their number.
+    QStringList stack(int n, const QString &prefix = "f")
+    {
+        QStringList names;
+        for (int i = 0; i < n; i++) {
+            const QString name = QString("%1%2.tif").arg(prefix).arg(i, 3, 10, QChar('0'));
+            names << files.write(name, ImageFixtures::tiff(4, 3, QVector<quint16>(12, 100 + i)));
+        }
+        return names;
+    }
+
+    void load(const QStringList &names, bool skipLive, int step, int start, int tail,
+              EX_CMD_ID cmd, ErrPoints *list = nullptr)
+    {
+        ASSERT_TRUE(QMetaObject::invokeMethod(
+            loader, "loadTiffs", Qt::QueuedConnection, Q_ARG(QStringList, names),
+            Q_ARG(bool, skipLive), Q_ARG(int, step), Q_ARG(int, start), Q_ARG(int, tail),
+            Q_ARG(ErrPoints *, list), Q_ARG(EX_CMD_ID, cmd)));
+    }
+
+    int finishes() const
+    {
+        int n = 0;
+        for (const Event &e : events)
+            n += e.finish ? 1 : 0;
+        return n;
+    }
+
+    // Waits for n job ends and a little longer for anything unexpected.
+    bool waitForFinishes(int n)
+    {
+        const bool ok = waitFor([&] { return finishes() >= n; });
+        QTest::qWait(30);
+        return ok;
+    }
+
+    QVector<int> frameIndexes() const
+    {
+        QVector<int> idx;
+        for (const Event &e : events)
+            if (!e.finish)
+                idx << e.value;
+        return idx;
+    }
+
+    TestFiles files;
+    QThread thread;
+    LoadTiff *loader = nullptr;
+    QObject receiver;
+    QVector<Event> events;
+    const ErrPoints *lastFrameList = nullptr;
+    double lastFrameCorner = 0;
+};
+
+} // namespace
+
+TEST_F(LoadTiffTest, HandlesStartStepAndTail)
+{
+    const QStringList names = stack(10);
+    load(names, false, 3, 2, 0, EX_load_I1_files);
+    ASSERT_TRUE(waitForFinishes(1));
+    EXPECT_EQ(events, QVector<Event>({frame(2, 102), frame(5, 105), frame(8, 108),
+                                      finish(EX_load_I1_files)}));
+
+    events.clear();
+    load(names, false, 3, 2, 2, EX_load_I0_files);
+    ASSERT_TRUE(waitForFinishes(1));
+    EXPECT_EQ(frameIndexes(), QVector<int>({2, 5}));
+    EXPECT_EQ(events.last(), finish(EX_load_I0_files));
+
+    // The first file is not checked against the tail.
+    events.clear();
+    load(names, false, 1, 8, 3, EX_load_I1_files);
+    ASSERT_TRUE(waitForFinishes(1));
+    EXPECT_EQ(frameIndexes(), QVector<int>({8}));
+    EXPECT_EQ(finishes(), 1);
+}
+
+TEST_F(LoadTiffTest, JobsWithoutFilesReportTheirEnd)
+{
+    const QStringList names = stack(5);
+    load(QStringList(), false, 1, 0, 0, EX_load_I1_files);
+    ASSERT_TRUE(waitForFinishes(1));
+    EXPECT_EQ(events, QVector<Event>({finish(EX_load_I1_files)}));
+
+    events.clear();
+    load(names, false, 1, 5, 0, EX_load_I0_files);
+    ASSERT_TRUE(waitForFinishes(1));
+    EXPECT_EQ(events, QVector<Event>({finish(EX_load_I0_files)}));
+
+    // A start past the last file loads nothing but still reports, so that a
+    // batch waiting for the load goes on.
+    events.clear();
+    load(names, false, 1, 9, 0, EX_load_I1_files_of_pattern);
+    ASSERT_TRUE(waitForFinishes(1));
+    EXPECT_EQ(events, QVector<Event>({finish(EX_load_I1_files_of_pattern)}));
+}
+
+TEST_F(LoadTiffTest, QueuedJobsRunInOrderAndReportOnceWhenTheQueueEmpties)
+{
+    const QStringList a = stack(4, "a");
+    const QStringList b = stack(3, "b");
+    load(a, false, 1, 0, 0, EX_load_I1_files);
+    load(b, false, 2, 0, 0, EX_load_I0_files);
+    ASSERT_TRUE(waitForFinishes(1));
+    EXPECT_EQ(events, QVector<Event>({frame(0, 100), frame(1, 101), frame(2, 102),
+                                      frame(3, 103), frame(0, 100), frame(2, 102),
+                                      finish(EX_load_I0_files)}));
+    EXPECT_FALSE(loader->isBusy());
+    EXPECT_EQ(loader->pendingJobs(), 0);
+}
+
+TEST_F(LoadTiffTest, SkipsLiveFilesByTheirOwnName)
+{
+    QStringList names;
+    names << files.write("scan_Live_0.tif", ImageFixtures::tiff(4, 3, QVector<quint16>(12, 1)));
+    names << files.write("scan_live_1.tif", ImageFixtures::tiff(4, 3, QVector<quint16>(12, 2)));
+    names << files.write("Live/scan_2.tif", ImageFixtures::tiff(4, 3, QVector<quint16>(12, 3)));
+    load(names, true, 1, 0, 0, EX_load_I1_files);
+    ASSERT_TRUE(waitForFinishes(1));
+    EXPECT_EQ(frameIndexes(), QVector<int>({1, 2}));
+
+    // Without the rule every file is read.
+    events.clear();
+    load(names, false, 1, 0, 0, EX_load_I1_files);
+    ASSERT_TRUE(waitForFinishes(1));
+    EXPECT_EQ(frameIndexes(), QVector<int>({0, 1, 2}));
+}
+
+TEST_F(LoadTiffTest, UnreadableFilesAreDropped)
+{
+    QStringList names = stack(3);
+    names.insert(1, files.write("broken.tif", QByteArray("not an image at all")));
+    names.insert(2, files.path("missing.tif"));
+    load(names, false, 1, 0, 0, EX_load_I1_files);
+    ASSERT_TRUE(waitForFinishes(1));
+    EXPECT_EQ(events, QVector<Event>({frame(0, 100), frame(3, 101), frame(4, 102),
+                                      finish(EX_load_I1_files)}));
+}
+
+TEST_F(LoadTiffTest, JobKeepsItsOwnBadPixelList)
+{
+    QVector<quint16> pixels(12, 10);
+    pixels[1 * 4 + 1] = 1000;
+    const QString file = files.write("hot.tif", ImageFixtures::tiff(4, 3, pixels));
+    ErrPoints list;
+    list.points << QPoint(1, 1);
+    list.width = 4;
+    list.height = 3;
+    list.valid = true;
+
+    const QStringList names = QVector<QString>(3000, file).toList();
+    load(names, false, 1, 0, 0, EX_load_I1_files, &list);
+    ASSERT_TRUE(waitFor([this] { return !events.isEmpty(); }));
+    // The holder drops its list while the job runs: the job goes on with its copy.
+    list.points.clear();
+    list.valid = false;
+    ASSERT_TRUE(waitForFinishes(1));
+    EXPECT_EQ(frameIndexes().size(), 3000);
+    EXPECT_EQ(lastFrameCorner, 10.0);
+    EXPECT_EQ(lastFrameList, &list);
+}
+
+TEST_F(LoadTiffTest, LongListsDoNotDeepenTheStack)
+{
+    const QString live = files.write("x_Live.tif", ImageFixtures::tiff(4, 3, {}));
+    const QString kept = files.write("kept.tif", ImageFixtures::tiff(4, 3, {}));
+    QStringList names = QVector<QString>(200000, live).toList();
+    names << kept;
+    load(names, true, 1, 0, 0, EX_load_I1_files);
+    ASSERT_TRUE(waitForFinishes(1));
+    EXPECT_EQ(frameIndexes(), QVector<int>({200000}));
+    EXPECT_EQ(finishes(), 1);
+}

@@ -1,0 +1,29 @@
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "batch/batchctrl.h"
+#include "mainwindow/body.h"
+#include "support/testfiles.h"
+
+TEST(BodyStartup, TitleAndQuitFromBatchFile)
+{
+    Body body;
+    EXPECT_EQ(body.windowTitle(), "Vantoscope");
+    QSignalSpy finishing(&body, &Body::finishing);
+    TestFiles files;
+    const QString bat = files.writeText("run.bat", "# comment\n\nunknown_word 1\nquit\n");
+    body.batchCtrl()->setBatchFile(bat);
+    EXPECT_EQ(body.batchCtrl()->text(), "# comment\n\nunknown_word 1\nquit\n");
+    body.batchCtrl()->execBatchSlot();
+    EXPECT_TRUE(finishing.wait(2000));
+    EXPECT_EQ(finishing.count(), 1);
+}
+
+TEST(BodyStartup, MissingBatchFileLeavesEditorAlone)
+{
+    Body body;
+    body.batchCtrl()->setText("kept\n");
+    body.batchCtrl()->setBatchFile("/nonexistent/file.bat");
+    EXPECT_EQ(body.batchCtrl()->text(), "kept\n");
+}

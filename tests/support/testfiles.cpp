@@ -1,0 +1,81 @@
+#include "testfiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
+
+TestFiles::TestFiles() : tmp(QDir::tempPath() + "/vantoscope-test-XXXXXX") {}
+
+QString TestFiles::dir() const { return tmp.path(); }
+
+QString TestFiles::path(const QString &name) const { return tmp.path() + "/" + name; }
+
+QString TestFiles::write(const QString &name, const QByteArray &bytes) const
+{
+    const QString p = path(name);
+    QDir().mkpath(QFileInfo(p).absolutePath());
+    QFile f(p);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(bytes);
+    return p;
+}
+
+QString TestFiles::writeText(const QString &name, const QString &text) const
+{
+    return write(name, text.toUtf8());
+}
+
+QByteArray TestFiles::read(const QString &name) const
+{
+    QFile f(QFileInfo(name).isAbsolute() ? name : path(name));
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return f.readAll();
+}
+
+QString sourceDataPath(const QString &relative)
+{
+    return QString(VANTOSCOPE_SOURCE_DIR) + "/data/" + relative;
+}
+
+static QMutex captureMutex;
+static QStringList capturedMessages;
+static QtMessageHandler passOn = nullptr;
+
+static void captureHandler(QtMsgType type, const QMessageLogContext &context, const QString &msg)
+{
+    {
+        QMutexLocker lock(&captureMutex);
+        capturedMessages << msg;
+    }
+    if (passOn)
+        passOn(type, context, msg);
+}
+
+DebugCapture::DebugCapture()
+{
+    QMutexLocker lock(&captureMutex);
+    capturedMessages.clear();
+    previous = qInstallMessageHandler(captureHandler);
+    passOn = previous;
+}
+
+DebugCapture::~DebugCapture() { qInstallMessageHandler(previous); }
+
+QStringList DebugCapture::messages() const
+{
+    QMutexLocker lock(&captureMutex);
+    return capturedMessages;
+}
+
+bool DebugCapture::contains(const QString &text) const { return count(text) > 0; }
+
+int DebugCapture::count(const QString &text) const
+{
+    int n = 0;
+    for (const QString &m : messages())
+        n += m.contains(text) ? 1 : 0;
+    return n;
+}

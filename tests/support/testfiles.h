@@ -1,0 +1,44 @@
+#ifndef TESTFILES_H
+#define TESTFILES_H
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+#include <QTemporaryDir>
+
+// A scratch folder for files that a test writes on the fly; removed with the object.
+class TestFiles
+{
+public:
+    TestFiles();
+    QString dir() const;
+    QString path(const QString &name) const;
+    // Writes the bytes to name inside the folder and returns the full path.
+    QString write(const QString &name, const QByteArray &bytes) const;
+    QString writeText(const QString &name, const QString &text) const;
+    QByteArray read(const QString &name) const;
+
+private:
+    QTemporaryDir tmp;
+};
+
+// Collects the debug messages written while it exists (and passes them on).
+class DebugCapture
+{
+public:
+    DebugCapture();
+    ~DebugCapture();
+    QStringList messages() const;
+    // Whether some message contains text.
+    bool contains(const QString &text) const;
+    int count(const QString &text) const;
+
+private:
+    QtMessageHandler previous;
+};
+
+// A file shipped with the sources under data/.
+QString sourceDataPath(const QString &relative);
+
+#endif
