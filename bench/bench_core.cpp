@@ -1,5 +1,7 @@
 #include <benchmark/benchmark.h>
 
+#include "core/startup.h"
+
 #include "core/linalg.h"
 #include "core/spectrum.h"
 #include "core/xafsspectrum.h"
@@ -79,4 +81,11 @@ BENCHMARK(BM_LinAlgSolve12);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv)
+{
+    tuneAllocator();  // as the program does at start
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -10,6 +10,7 @@
 
 int main(int argc, char **argv)
 {
+    tuneAllocator();
     initGlobals();
     cfg.init(argc, argv, QString(), QStringList());
 

@@ -3,6 +3,10 @@
 #include <QDebug>
 #include <QFileInfo>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include "core/cfg.h"
 #include "core/globals.h"
 
@@ -41,4 +45,12 @@ StartupOptions startupOptions(const Cfg &store)
     o.execBatch = store.keys.contains("-x");
     o.batchFile = store.keys.contains("-b") ? store.value("-b", "") : QString();
     return o;
+}
+
+void tuneAllocator()
+{
+#ifdef __GLIBC__
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+#endif
 }

@@ -22,4 +22,8 @@ struct StartupOptions
 };
 StartupOptions startupOptions(const Cfg &store);
 
+// Keeps freed heap memory for reuse instead of handing it back to the system
+// after every large spectrum or frame; the maps build and drop many of them.
+void tuneAllocator();
+
 #endif

@@ -312,7 +312,7 @@
     </message>
     <message>
         <source>Raw</source>
-        <translation>生データ</translation>
+        <translation>生</translation>
     </message>
     <message>
         <source>FFT</source>
