@@ -82,12 +82,21 @@ static double number(const QStringList &items, int i)
 
 bool loadVictoreenTable() { return loadVictoreenTable(":Victoreen1.txt"); }
 
+// File name of path for messages, without the prefix of a resource path.
+static QString shownName(const QString &path)
+{
+    QString name = QFileInfo(path).fileName();
+    if (name.startsWith(':'))
+        name.remove(0, 1);
+    return name;
+}
+
 bool loadVictoreenTable(const QString &path)
 {
     victoreenRowCount = 0;
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qDebug().noquote() << QString("Cannot open [%1]\n").arg(QFileInfo(path).fileName());
+        qDebug().noquote() << QString("Cannot open [%1]\n").arg(shownName(path));
         return false;
     }
     static const int edgeItems[VictoreenSlots] = {2, 6, 10, 14, 18};
@@ -106,7 +115,7 @@ bool loadVictoreenTable(const QString &path)
             continue;
         if (victoreenRowCount >= VictoreenCapacity) {
             qDebug().noquote() << QString("[%1] has more than %2 rows; the rest is ignored")
-                                      .arg(QFileInfo(path).fileName())
+                                      .arg(shownName(path))
                                       .arg(VictoreenCapacity);
             break;
         }

@@ -1,8 +1,10 @@
 #include "imagedata/analyzecond.h"
 
+#include <QDebug>
 #include <QtGlobal>
 
 #include <climits>
+#include <cmath>
 
 namespace {
 
@@ -10,6 +12,26 @@ namespace {
 int walkStep(int step)
 {
     return step < 1 ? 1 : step;
+}
+
+// Bounds and half-sizes are kept within these, so that centres, box edges
+// and steps of side-by-side boxes stay within int.
+const double BoundLimit = double(1 << 29);
+const int HalfLimit = 1 << 28;
+
+// An area bound truncated toward zero; NaN gives 0.
+int areaBound(double v)
+{
+    if (!(std::fabs(v) <= BoundLimit)) {
+        qDebug() << "AnalyzeCond: area bound" << v << "out of range";
+        return std::isnan(v) ? 0 : int(qBound(-BoundLimit, v, BoundLimit));
+    }
+    return int(v);
+}
+
+int halfSize(int half)
+{
+    return half < 0 ? (half < -HalfLimit ? HalfLimit : -half) : qMin(half, HalfLimit);
 }
 
 // Number of positions first, first + step, ... below end; the first always counts.
@@ -35,12 +57,12 @@ void AnalyzeCond::init(int width, int height, int halfW, int halfH, const QRectF
     this->width = width;
     this->height = height;
     // A box is 2*|half|+1 wide, as everywhere boxes are summed or filled.
-    this->halfW = qAbs(halfW);
-    this->halfH = qAbs(halfH);
-    x0 = int(area.x());
-    x1 = int(area.x() + area.width());
-    y0 = int(area.y());
-    y1 = int(area.y() + area.height());
+    this->halfW = halfSize(halfW);
+    this->halfH = halfSize(halfH);
+    x0 = areaBound(area.x());
+    x1 = areaBound(area.x() + area.width());
+    y0 = areaBound(area.y());
+    y1 = areaBound(area.y() + area.height());
     this->stepX = stepX < 0 ? 2 * this->halfW + 1 : walkStep(stepX);
     this->stepY = stepY < 0 ? 2 * this->halfH + 1 : walkStep(stepY);
     if (x0 > x1)
@@ -59,25 +81,34 @@ void AnalyzeCond::reset()
 
 bool AnalyzeCond::next()
 {
-    x += walkStep(stepX);
+    // In 64 bits: a step as large as an int must not wrap round.
+    const qint64 nx = qint64(x) + walkStep(stepX);
     rowStart = false;
-    if (x < x1)
+    if (nx < x1) {
+        x = int(nx);
         return true;
+    }
     rowStart = true;
     x = x0 + halfW;
-    y += walkStep(stepY);
-    return y < y1;
+    const qint64 ny = qint64(y) + walkStep(stepY);
+    y = int(qMin<qint64>(ny, INT_MAX));
+    return ny < y1;
 }
 
 bool AnalyzeCond::clippedBox(int *c0, int *c1, int *r0, int *r1) const
 {
-    const int a = qAbs(halfW);
-    const int b = qAbs(halfH);
-    *c0 = qMax(x - a, 0);
-    *c1 = qMin(x + a, width - 1);
-    *r0 = qMax(y - b, 0);
-    *r1 = qMin(y + b, height - 1);
-    return *c0 <= *c1 && *r0 <= *r1;
+    // In 64 bits: any centre and half-size, however large, clip without wrapping.
+    const qint64 a = qAbs(qint64(halfW));
+    const qint64 b = qAbs(qint64(halfH));
+    const qint64 cx0 = qMax<qint64>(x - a, 0), cx1 = qMin<qint64>(x + a, qint64(width) - 1);
+    const qint64 ry0 = qMax<qint64>(y - b, 0), ry1 = qMin<qint64>(y + b, qint64(height) - 1);
+    if (cx0 > cx1 || ry0 > ry1)
+        return false;
+    *c0 = int(cx0);
+    *c1 = int(cx1);
+    *r0 = int(ry0);
+    *r1 = int(ry1);
+    return true;
 }
 
 void AnalyzeCond::fillBlock(double *map, double v) const

@@ -16,8 +16,9 @@ public:
     AnalyzeCond();
 
     // Sets up a walk over area of an image of width x height pixels. A negative
-    // step means boxes side by side (2*half+1). A zero step is taken as 1 and a
-    // negative half-size as 0, so that every walk ends.
+    // step means boxes side by side (2*half+1). A zero step is taken as 1, so
+    // that every walk ends, and a negative half-size as its size. Bounds are
+    // truncated toward zero and held within +-2^29 (NaN gives 0).
     void init(int width, int height, int halfW, int halfH, const QRectF &area, int stepX,
               int stepY);
     // Back to the first centre.

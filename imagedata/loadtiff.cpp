@@ -35,7 +35,7 @@ void LoadTiff::loadTiffs(QStringList files, bool skipLive, int step, int start, 
     job.skipLive = skipLive;
     job.step = step < 1 ? 1 : step;
     job.start = start < 0 ? 0 : start;
-    job.tail = tail;
+    job.tail = tail < 0 ? 0 : tail;
     if (errPoints != nullptr)
         job.errPoints = QSharedPointer<const ErrPoints>(new ErrPoints(*errPoints));
     job.holderList = errPoints;
@@ -59,6 +59,10 @@ void LoadTiff::treatQues()
     }
     const LoadJob &job = queue.first();
     const int n = job.files.size();
+    // Copied before loaded() is emitted: a receiver in this thread may queue
+    // another job and so move the queue.
+    const int step = job.step;
+    const int end = n - job.tail;
     if (index < n) {
         const QString file = job.files.at(index);
         if (job.skipLive && QFileInfo(file).fileName().contains(QStringLiteral("Live"))) {
@@ -74,8 +78,9 @@ void LoadTiff::treatQues()
                 delete frame;
             }
         }
-        index += job.step;
-        if (index < n - job.tail) {
+        // Past the end of the list the job is over; the index never wraps round.
+        index = int(qMin<qint64>(qint64(index) + step, n));
+        if (index < end) {
             emit loadNext();
             return;
         }

@@ -522,6 +522,10 @@ int TiffData::readImgHeader(const QString &fileName)
             factor = 1;
     }
     exposureMs = t * factor;
+    if (!std::isfinite(exposureMs) || exposureMs < 0) {
+        qDebug() << "Invalid exposure time" << exposure.join(' ') << "in" << fileName;
+        exposureMs = 100.0;
+    }
     width = w;
     height = ht;
     return 64 + commentLength;

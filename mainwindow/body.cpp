@@ -6,12 +6,14 @@
 #include "batch/batchcmdtables.h"
 #include "batch/batchctrl.h"
 #include "core/cfg.h"
+#include "core/physicaltables.h"
 
 Body::Body(QWidget *parent) : QMainWindow(parent), batch(new BatchCtrl())
 {
     setWindowTitle("Vantoscope");
     setCentralWidget(new QLabel(tr("Vantoscope"), this));
     resize(480, 320);
+    loadVictoreenTable();
     qRegisterMetaType<CmdLine>("CmdLine");
     qRegisterMetaType<EX_CMD_ID>("EX_CMD_ID");
     connect(batch, &BatchCtrl::doDispatchCmds, this, &Body::runStatements,

@@ -137,6 +137,10 @@ TEST_F(VictoreenTable, OtherFilesAndBadInput)
     EXPECT_FALSE(loadVictoreenTable(files.path("Missing.txt")));
     EXPECT_TRUE(log.contains("Cannot open [Missing.txt]\n"));
     EXPECT_EQ(victoreenRowCount, 0);
+    // A missing resource is named without the resource prefix.
+    EXPECT_FALSE(loadVictoreenTable(":Missing.txt"));
+    EXPECT_TRUE(log.contains("Cannot open [Missing.txt]\n"));
+    EXPECT_FALSE(log.contains("Cannot open [:Missing.txt]"));
     EXPECT_EQ(edgeEnergyEV(29, 0), 0.0);
 
     // Comments and empty lines take no row; short lines read as zeros; negative

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include <QPoint>
+#include <QtNumeric>
 #include <QVector>
 
 #include "imagedata/analyzecond.h"
@@ -66,6 +69,28 @@ TEST(AnalyzeCondTest, BoundsTruncatedAndTurnedRound)
     c.init(20, 20, 0, 0, QRectF(0.6, 0, 9.7, 1), 1, 1);
     EXPECT_EQ(c.x0, 0);
     EXPECT_EQ(c.x1, 10);
+}
+
+TEST(AnalyzeCondTest, BoundsNoIntHoldsAreHeldInRange)
+{
+    AnalyzeCond c;
+    c.init(20, 20, 0, 0, QRectF(qQNaN(), 0, 10, 2), 1, 1);
+    EXPECT_EQ(c.x0, 0);
+    EXPECT_EQ(c.x1, 0);
+    EXPECT_EQ(walk(c).size(), 2);
+
+    c.init(20, 20, 0, 0, QRectF(0, 0, 1e20, 1), 1, 1);
+    EXPECT_EQ(c.x0, 0);
+    EXPECT_GT(c.x1, 0);
+    c.init(20, 20, INT_MIN, 0, QRectF(-1e20, 0, 2e20, 1), 1, 1);
+    EXPECT_LT(c.x0, 0);
+    EXPECT_GT(c.x1, 0);
+    EXPECT_GT(c.halfW, 0);
+    EXPECT_GT(c.x0 + c.halfW, INT_MIN / 2);
+
+    // A step as large as an int ends the row instead of wrapping round.
+    c.init(20, 20, 0, 0, QRectF(0, 0, 10, 3), INT_MAX, INT_MAX);
+    EXPECT_EQ(walk(c), QVector<QPoint>({QPoint(0, 0)}));
 }
 
 TEST(AnalyzeCondTest, EmptyAreaStillYieldsFirstCentreOfEachRow)

@@ -66,6 +66,16 @@ TEST(Analyzed2DResTest, SetDataFillsClippedBoxAndTracksExtremes)
     EXPECT_EQ(m.min, -2.0);
 }
 
+TEST(Analyzed2DResTest, SetDataWithHugeBoxesFillsTheMapWithoutWrapping)
+{
+    Analyzed2DRes m("m");
+    m.setArea(walker(3, 2));
+    m.setData(-2, 0, std::numeric_limits<int>::max(), 0, 7.0);
+    EXPECT_EQ(cells(m.data, 6), QVector<double>({7, 7, 7, 0, 0, 0}));
+    m.setData(1, 1, 0, std::numeric_limits<int>::min(), 4.0);
+    EXPECT_EQ(cells(m.data, 6), QVector<double>({7, 4, 7, 0, 4, 0}));
+}
+
 TEST(Analyzed2DResTest, SetAreaEmptiesAndKeepsSettings)
 {
     Analyzed2DRes m("m");

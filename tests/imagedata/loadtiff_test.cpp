@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QThread>
 
+#include <climits>
 #include <functional>
 
 #include "imagedata/errpoints.h"
@@ -251,4 +252,19 @@ TEST_F(LoadTiffTest, LongListsDoNotDeepenTheStack)
     ASSERT_TRUE(waitForFinishes(1));
     EXPECT_EQ(frameIndexes(), QVector<int>({200000}));
     EXPECT_EQ(finishes(), 1);
+}
+
+TEST_F(LoadTiffTest, HugeStepsAndTailsEndTheJob)
+{
+    const QStringList names = stack(3);
+    load(names, false, INT_MAX, 1, 0, EX_load_I1_files);
+    ASSERT_TRUE(waitForFinishes(1));
+    EXPECT_EQ(events, QVector<Event>({frame(1, 101), finish(EX_load_I1_files)}));
+
+    // A negative tail counts as none.
+    events.clear();
+    load(names, false, 1, 0, INT_MIN, EX_load_I0_files);
+    ASSERT_TRUE(waitForFinishes(1));
+    EXPECT_EQ(events, QVector<Event>({frame(0, 100), frame(1, 101), frame(2, 102),
+                                      finish(EX_load_I0_files)}));
 }

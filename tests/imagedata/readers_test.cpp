@@ -201,7 +201,10 @@ TEST_F(ReadersTest, ImgExposureUnitsAndPixelSizes)
         int bytesPerPixel;
     } cases[] = {{"ExposureTime=3 min", 3, 2},      {"ExposureTime=  2   s ", 2000, 2},
                  {"ExposureTime=20 ms", 20, 2},     {"", 100, 2},
-                 {"BytesPerPixel=1", 100, 1},       {"BytesPerPixel=abc", 100, 0}};
+                 {"BytesPerPixel=1", 100, 1},       {"BytesPerPixel=abc", 100, 0},
+                 // Times no exposure can have keep the default, as in TIFF files.
+                 {"ExposureTime=nan s", 100, 2},    {"ExposureTime=-5 ms", 100, 2},
+                 {"ExposureTime=inf", 100, 2}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.comment);
         TiffData t;
