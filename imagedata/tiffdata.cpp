@@ -25,6 +25,9 @@
 
 namespace {
 
+// Exposure of a frame whose file records none, or records an invalid one.
+const double DefaultExposureMs = 100.0;
+
 const double RangeStartMin = std::numeric_limits<double>::max();
 const double RangeStartMax = std::numeric_limits<double>::min();   // smallest positive normal
 
@@ -293,7 +296,7 @@ TiffData::TiffData()
     : imageFormat(ImageFormatGrayscale8), bytesPerPixel(2), width(0), height(0), errOriginX(0),
       errOriginY(0), errPoints(&globalErrPoints), scanlineSize(0), min(RangeStartMin),
       max(RangeStartMax), energy(0), cBar(nullptr), imageBuffer(nullptr), image(nullptr),
-      exposureMs(100.0), shiftX(0), shiftY(0), pixelType(PixelNone), displayImageOnLoad(true)
+      exposureMs(DefaultExposureMs), shiftX(0), shiftY(0), pixelType(PixelNone), displayImageOnLoad(true)
 {
 }
 
@@ -427,7 +430,7 @@ bool TiffData::readTiff(const QString &fileName)
         return false;
     }
 
-    double seconds = 0.1;
+    double seconds = DefaultExposureMs / 1000;
     toff_t exifOffset = 0;
     if (TIFFGetField(tif.get(), TIFFTAG_EXIFIFD, &exifOffset)) {
         const tdir_t imageDir = TIFFCurrentDirectory(tif.get());
@@ -524,7 +527,7 @@ int TiffData::readImgHeader(const QString &fileName)
     exposureMs = t * factor;
     if (!std::isfinite(exposureMs) || exposureMs < 0) {
         qDebug() << "Invalid exposure time" << exposure.join(' ') << "in" << fileName;
-        exposureMs = 100.0;
+        exposureMs = DefaultExposureMs;
     }
     width = w;
     height = ht;
