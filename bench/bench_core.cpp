@@ -1,6 +1,6 @@
 #include <benchmark/benchmark.h>
 
-#include "core/startup.h"
+#include "core/globals.h"
 
 #include "core/linalg.h"
 #include "core/spectrum.h"

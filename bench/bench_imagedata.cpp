@@ -5,7 +5,7 @@
 // The frames are 100 TIFF files of 1024 x 1024 16-bit pixels written into a
 // temporary folder at start (so they are read from the page cache).
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "core/globals.h"
-#include "display/colorbar.h"
 #include "imagedata/tiffdata.h"
 #include "imagedata/tiffwriter.h"
 
@@ -188,10 +187,8 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     initGlobals();
-    QApplication app(argc, argv);
-    // Frames are coloured through a grey colour bar, as in the program.
-    ColorBar bar;
-    currentColorBar = &bar;
+    QGuiApplication app(argc, argv);
+    // Frames are coloured through the default grey scale, as in the program.
     QTemporaryDir dir;
     folder = &dir;
     writeFrames();
@@ -199,6 +196,5 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     stack().clear();
-    currentColorBar = nullptr;
     return 0;
 }

@@ -4,66 +4,93 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
-#include <QSettings>
-#include <QWidget>
 #include <climits>
 #include <cmath>
 
-#include "batch/batchcmdtables.h"
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 
 QString dataRoot = "C:/Data";
 QString batchRoot = "C:/Data";
 bool showAnalyzer2Button = false;
-ColorBar *currentColorBar = nullptr;
-uchar *colorLut = nullptr;
-uchar *greyLut = nullptr;
-QVector<QColor> curvePalette;
 
-static void initResources()
+namespace {
+
+struct ColorTable
+{
+    uchar v[ColorLutSize * 3];
+};
+struct GreyTable
+{
+    uchar v[GreyLutSize];
+};
+
+// Black to red, red to yellow, yellow to white.
+constexpr ColorTable makeColorTable()
+{
+    ColorTable t{};
+    for (int i = 0; i < ColorLutSize; i++) {
+        uchar *p = t.v + 3 * i;
+        if (i < 256) {
+            p[0] = uchar(i); p[1] = 0; p[2] = 0;
+        } else if (i < 511) {
+            p[0] = 255; p[1] = uchar(i - 255); p[2] = 0;
+        } else if (i < 766) {
+            p[0] = 255; p[1] = 255; p[2] = uchar(i - 510);
+        } else {
+            p[0] = p[1] = p[2] = 255;
+        }
+    }
+    return t;
+}
+
+constexpr GreyTable makeGreyTable()
+{
+    GreyTable t{};
+    for (int i = 0; i < GreyLutSize; i++)
+        t.v[i] = uchar(i);
+    return t;
+}
+
+constexpr ColorTable colorTable = makeColorTable();
+constexpr GreyTable greyTable = makeGreyTable();
+
+} // namespace
+
+const uchar *const colorLut = colorTable.v;
+const uchar *const greyLut = greyTable.v;
+
+const QVector<QColor> &curvePalette()
+{
+    static const QVector<QColor> palette = {
+        QColor(255, 0, 0),   QColor(0, 255, 0),   QColor(0, 0, 255),
+        QColor(255, 200, 0), QColor(255, 0, 200), QColor(200, 255, 0),
+        QColor(200, 0, 255), QColor(0, 255, 200), QColor(0, 200, 255)};
+    return palette;
+}
+
+static void registerResources()
 {
     Q_INIT_RESOURCE(vantoscope);
-    Q_INIT_RESOURCE(translations);
+}
+
+void initCoreResources()
+{
+    static const bool registered = (registerResources(), true);
+    Q_UNUSED(registered);
 }
 
 void initGlobals()
 {
-    initResources();
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    initCoreResources();
     batchRoot = dataRoot = "C:/Data";
     showAnalyzer2Button = false;
-    initColorTables();
-    initBatchCmdTables();
-}
-
-void initColorTables()
-{
-    static const int palette[9][3] = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255},
-                                      {255, 200, 0}, {255, 0, 200}, {200, 255, 0},
-                                      {200, 0, 255}, {0, 255, 200}, {0, 200, 255}};
-    for (const auto &c : palette)
-        curvePalette.append(QColor(c[0], c[1], c[2]));
-    currentColorBar = nullptr;
-
-    // The tables live until the process ends; a second call keeps the first ones.
-    if (!greyLut) {
-        greyLut = new uchar[GreyLutSize];
-        for (int i = 0; i < GreyLutSize; i++)
-            greyLut[i] = uchar(i);
-    }
-    if (!colorLut) {
-        colorLut = new uchar[ColorLutSize * 3];
-        for (int i = 0; i < ColorLutSize; i++) {
-            uchar *p = colorLut + 3 * i;
-            if (i < 256) {
-                p[0] = uchar(i); p[1] = 0; p[2] = 0;
-            } else if (i < 511) {
-                p[0] = 255; p[1] = uchar(i - 255); p[2] = 0;
-            } else if (i < 766) {
-                p[0] = 255; p[1] = 255; p[2] = uchar(i - 510);
-            } else {
-                p[0] = p[1] = p[2] = 255;
-            }
-        }
-    }
 }
 
 // Index of v * scale truncated and clamped to [0, last]; NaN gives 0.
@@ -93,10 +120,9 @@ LookupFunc lookupFuncFor(int format)
 
 QColor paletteColor(int i)
 {
-    if (curvePalette.isEmpty())
-        return QColor(0, 0, 0);
-    const int n = curvePalette.size();
-    return curvePalette[((i % n) + n) % n];
+    const QVector<QColor> &palette = curvePalette();
+    const int n = palette.size();
+    return palette[((i % n) + n) % n];
 }
 
 int bytesPerPixel(int format) { return format == ImageFormatRGB888 ? 3 : 1; }
@@ -174,28 +200,10 @@ QString keyValue(const QByteArray &header, const QString &key, char delimiter,
     return QString::fromLatin1(value);
 }
 
-static const char *SettingsOrganization = "Corvane Qeln";
-static const char *SettingsApplication = "Vantoscope";
-
-void saveWindowGeometry(QWidget *widget, const QString &group, bool popUp)
+void tuneAllocator()
 {
-    QSettings settings(SettingsOrganization, SettingsApplication);
-    settings.beginGroup(group);
-    settings.setValue("size", widget->geometry().size());
-    settings.setValue("pos", widget->pos());
-    settings.setValue("visible", widget->isVisible());
-    settings.setValue("popUp", popUp);
-    settings.endGroup();
-}
-
-void restoreWindowGeometry(QWidget *widget, const QString &group, bool *popUp)
-{
-    QSettings settings(SettingsOrganization, SettingsApplication);
-    settings.beginGroup(group);
-    widget->resize(settings.value("size", QSize(400, 400)).toSize());
-    widget->move(settings.value("pos", QPoint(200, 200)).toPoint());
-    widget->setVisible(settings.value("visible", true).toBool());
-    if (popUp)
-        *popUp = settings.value("popUp", true).toBool();
-    settings.endGroup();
+#ifdef __GLIBC__
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+#endif
 }

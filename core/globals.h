@@ -7,9 +7,6 @@
 #include <QString>
 #include <QVector>
 
-class ColorBar;
-class QWidget;
-
 // Image format codes: QImage's own numbers.
 enum { ImageFormatRGB888 = 13, ImageFormatGrayscale8 = 24 };
 enum { ColorLutSize = 767, GreyLutSize = 256 };
@@ -17,14 +14,16 @@ enum { ColorLutSize = 767, GreyLutSize = 256 };
 extern QString dataRoot;
 extern QString batchRoot;
 extern bool showAnalyzer2Button;
-extern ColorBar *currentColorBar;
-extern uchar *colorLut;   // ColorLutSize entries of R, G, B
-extern uchar *greyLut;    // GreyLutSize entries
-extern QVector<QColor> curvePalette;
+// Constant tables, ready before any code runs.
+extern const uchar *const colorLut;   // ColorLutSize entries of R, G, B
+extern const uchar *const greyLut;    // GreyLutSize entries
+const QVector<QColor> &curvePalette();
 // The program-wide bad-pixel list, globalErrPoints, is declared with ErrPoints.
 
+// Compiled-in resources and default roots; later calls change nothing.
 void initGlobals();
-void initColorTables();
+// Registers the compiled-in tables once (safe from any thread).
+void initCoreResources();
 
 const uchar *greyOf(double v);
 const uchar *greyOf(int i);
@@ -47,7 +46,8 @@ double linearInterpolate(double x, double x0, double y0, double x1, double y1);
 QString keyValue(const QByteArray &header, const QString &key, char delimiter,
                  const QString &defaultValue);
 
-void saveWindowGeometry(QWidget *widget, const QString &group, bool popUp);
-void restoreWindowGeometry(QWidget *widget, const QString &group, bool *popUp);
+// Keeps freed heap memory for reuse instead of handing it back to the system
+// after every large spectrum or frame; the maps build and drop many of them.
+void tuneAllocator();
 
 #endif

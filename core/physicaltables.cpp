@@ -5,7 +5,10 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <QTextStream>
+#include <atomic>
 #include <cmath>
+
+#include "core/globals.h"
 
 const ElementInfo elementTable[ElementTableSize] = {
     {0, " ", 0.0},
@@ -80,7 +83,20 @@ static double number(const QStringList &items, int i)
     return std::isfinite(v) ? v : 0.0;
 }
 
-bool loadVictoreenTable() { return loadVictoreenTable(":Victoreen1.txt"); }
+bool loadVictoreenTable()
+{
+    initCoreResources();
+    return loadVictoreenTable(":Victoreen1.txt");
+}
+
+static std::atomic<bool> victoreenLoadTried{false};
+
+// Loads the compiled-in table on first use when nobody tried to load one.
+static void ensureVictoreenTable()
+{
+    static const bool tried = victoreenLoadTried.load() || loadVictoreenTable() || true;
+    Q_UNUSED(tried);
+}
 
 // File name of path for messages, without the prefix of a resource path.
 static QString shownName(const QString &path)
@@ -93,6 +109,7 @@ static QString shownName(const QString &path)
 
 bool loadVictoreenTable(const QString &path)
 {
+    victoreenLoadTried = true;
     victoreenRowCount = 0;
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
@@ -136,6 +153,7 @@ bool loadVictoreenTable(const QString &path)
 
 double edgeEnergyEV(int Z, int edge)
 {
+    ensureVictoreenTable();
     if (Z < 0 || Z >= victoreenRowCount || edge < 0 || edge >= EdgeNameCount
         || victoreenTable[Z].Z != Z) {
         qDebug().noquote() << QString("No edge energy for Z %1, edge %2").arg(Z).arg(edge);

@@ -2,7 +2,6 @@
 
 #include <QDebug>
 #include <QRegularExpression>
-#include <QWidget>
 #include <cmath>
 
 const QString blanks101(101, QChar(' '));
@@ -337,9 +336,3 @@ QString scaleStyleColor(const QString &styleSheet, double factor)
 }
 
 int clampByte(int v) { return qBound(0, v, 255); }
-
-void applyStyleSheet(QWidget *widget, const QString &styleSheet)
-{
-    if (widget)
-        widget->setStyleSheet(styleSheet);
-}

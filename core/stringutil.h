@@ -6,7 +6,6 @@
 #include <QStringList>
 #include <QVector>
 
-class QWidget;
 
 extern const QString blanks101;
 
@@ -47,6 +46,5 @@ QString styleColor(const QColor &colour);
 QVector<int> parseStyleColor(const QString &styleSheet);
 QString scaleStyleColor(const QString &styleSheet, double factor);
 int clampByte(int v);
-void applyStyleSheet(QWidget *widget, const QString &styleSheet);
 
 #endif

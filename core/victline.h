@@ -1,6 +1,7 @@
 #ifndef VICTLINE_H
 #define VICTLINE_H
 
+#include "core/physconst.h"
 #include "core/spectrum.h"
 
 #include <QPointF>
@@ -13,7 +14,7 @@
 class VictLine : public Spectrum
 {
 public:
-    static constexpr double hc = 12398.424360387684;  // eV times Angstrom
+    static constexpr double hc = PhysConst::Hc;  // eV times Angstrom
     enum { StoredCurve = 2 };
 
     explicit VictLine(bool preEdge = true);

@@ -7,6 +7,9 @@
 
 #include <cmath>
 
+#include "core/globals.h"
+#include "core/physconst.h"
+
 namespace {
 
 // A derived value whose denominator is zero, or that is not finite, reads 0.
@@ -312,7 +315,14 @@ double XafsSpectrum::bestShift(const XafsSpectrum &ref, double range, double ste
     const double centre = midx - ref.midx;
     double best = -1e300;
     double result = 0.0;
-    while (step >= minStep) {
+    qint64 trials = 0;
+    bool capped = false;
+    while (step >= minStep && !capped) {
+        // A step far below the range would take hours: widen it for this pass.
+        if (std::fabs(range) / step > MaxShiftTrialsPerPass / 2) {
+            step = std::fabs(range) / (MaxShiftTrialsPerPass / 2);
+            capped = true;
+        }
         for (double d = -range; d <= range; d += step) {
             const double s = centre + d;
             const double sc = score(s, ref);
@@ -320,10 +330,18 @@ double XafsSpectrum::bestShift(const XafsSpectrum &ref, double range, double ste
                 best = sc;
                 result = s;
             }
+            if (++trials >= MaxShiftTrials) {
+                capped = true;
+                break;
+            }
         }
         range *= 0.1;
         step *= 0.1;
     }
+    if (capped)
+        logDebug(QString("XafsSpectrum::bestShift: search cut at %1 trial shifts (range %2, "
+                         "step %3, min step %4)")
+                     .arg(trials).arg(range * 10).arg(step * 10).arg(minStep));
     return result;
 }
 
@@ -377,8 +395,7 @@ bool XafsSpectrum::read9809(const QString &fileName)
         return false;
     }
     QTextStream in(&f);
-    const double pi = 3.1415926535;
-    double d = 3.13553;
+    double d = PhysConst::DefaultSpacing;
     bool inHeader = true;
     int skipped = 0;
     while (!in.atEnd()) {
@@ -400,7 +417,8 @@ bool XafsSpectrum::read9809(const QString &fileName)
             skipped++;
             continue;
         }
-        const double e = VictLine::hc / (2.0 * d * std::sin(theta * pi / 180.0));
+        const double radians = theta * PhysConst::BraggPi / PhysConst::HalfTurnDeg;
+        const double e = PhysConst::Hc / (2.0 * d * std::sin(radians));
         if (!std::isfinite(e) || e <= 0.0) {
             skipped++;
             continue;

@@ -33,6 +33,10 @@ public:
     double findMidx();
 
     double score(double shift, const XafsSpectrum &ref) const;
+    // Trial shifts of one pass and of a whole search at most; a search that
+    // would take more is cut with a debug line.
+    static constexpr int MaxShiftTrialsPerPass = 20000;
+    static constexpr qint64 MaxShiftTrials = 200000;
     double bestShift(const XafsSpectrum &ref, double range, double step, double minStep) const;
 
     double doubleNormalizedPreBaseAt(double e) const;

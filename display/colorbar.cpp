@@ -7,13 +7,8 @@
 
 ColorBar::ColorBar(QWidget *parent)
     : DispA(parent),
-      format(DefaultFormat),
       pixmap(20, 600),
-      dragging(false),
-      lowerLimit(0),
-      upperLimit(1),
-      valueMin(0),
-      valueMax(1)
+      dragging(false)
 {
     draggedLimit = &lowerLimit;
     connect(this, &DispA::drawImage1, this, &ColorBar::draw1);
@@ -24,41 +19,12 @@ ColorBar::ColorBar(QWidget *parent)
     update();
 }
 
-double ColorBar::fractionOf(double v) const
+void ColorBar::setValueRange(double min, double max)
 {
-    const double span = upperLimit - lowerLimit;
-    if (span == 0 || !std::isfinite(span))
-        return 0;
-    const double f = (v - lowerLimit) / span;
-    if (!(f > 0))   // also NaN
-        return 0;
-    return f < 1 ? f : 1;
+    valueMin = min;
+    valueMax = max;
+    paintCBar();
 }
-
-uchar *ColorBar::colorBytesOf(double v, uchar *out) const
-{
-    const LookupFunc lookup = lookupFuncFor(format);
-    if (!lookup || !out)
-        return out;
-    const uchar *px = lookup(fractionOf(v));
-    const int n = bytesPerPixel(format);
-    for (int i = 0; i < n; i++)
-        out[i] = px[i];
-    return out + n;
-}
-
-QColor ColorBar::pixelColor(double f) const
-{
-    const LookupFunc lookup = lookupFuncFor(format);
-    if (!lookup)
-        return QColor(0, 0, 0);
-    const uchar *px = lookup(f);
-    if (format == ImageFormatRGB888)
-        return QColor(px[0], px[1], px[2]);
-    return QColor(px[0], px[0], px[0]);
-}
-
-QColor ColorBar::colorOf(double v) const { return pixelColor(fractionOf(v)); }
 
 double ColorBar::barFraction(int y) const
 {

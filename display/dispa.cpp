@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <QWheelEvent>
 
-bool DispA::resetScreenRangeOnPaint = true;
+#include "variant/variant.h"
 
 DispA::DispA(QWidget *parent)
     : QFrame(parent), zoomEnabled(true), panEnabled(true), wheelSteps(0), zoomFactor(1.0)
@@ -16,7 +16,8 @@ DispA::DispA(QWidget *parent)
 void DispA::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    if (resetScreenRangeOnPaint)
+    // The classic program leaves the range as the drawing slots last set it.
+    if (!Variant::isClassic())
         coord.setScreenRange(0, height(), width(), 0);
     p.fillRect(0, 0, width(), height(), Qt::white);
     emit drawImage1(&p);

@@ -23,10 +23,6 @@ public:
     double wheelSteps;   // notches of the last wheel event
     double zoomFactor;   // 1.1 or 1/1.1, from the last wheel event
 
-    // Whether a paint first sets the screen range of coord to the whole
-    // widget (y upwards). The classic build turns it off.
-    static bool resetScreenRangeOnPaint;
-
 signals:
     void drawImage1(QPainter *painter);
     void drawImage2(QPainter *painter);

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <cmath>
 
+#include "display/colorbar.h"
 #include "imagedata/analyzed2dres.h"
 #include "imagedata/tiffdata.h"
 
@@ -31,6 +32,7 @@ ImgDispA::ImgDispA(QWidget *parent)
       frameImage(nullptr),
       showOverLayer(false),
       overlayMap(nullptr),
+      cBar(nullptr),
       viewX(0), viewY(0), viewW(0), viewH(0),
       selecting(false),
       areaValid(false),
@@ -52,8 +54,12 @@ void ImgDispA::setImage(TiffData *f)
     if (!f)
         return;
     frame = f;
-    if (!frame->image)
-        frame->makeImage();
+    if (!frame->image) {
+        if (cBar)
+            frame->makeImage(cBar->scale());
+        else
+            frame->makeImage();
+    }
     frameImage = frame->image;
     if (viewW == 0)
         resetImageViewWindow();
@@ -137,13 +143,14 @@ void ImgDispA::drawImage(QPainter *painter)
     if (!showOverLayer) {
         if (!frameImage)
             return;
-        if (frame)
-            frame->setCBarRange();
+        if (frame && cBar)
+            cBar->setValueRange(frame->min, frame->max);
         painter->drawImage(target, *frameImage, source);
     } else {
         if (!overlayMap || !overlayMap->imageValid || !overlayMap->image)
             return;
-        overlayMap->pushRangeToColorBar();
+        if (cBar)
+            cBar->setValueRange(overlayMap->scaleMin(), overlayMap->scaleMax());
         painter->drawImage(target, *overlayMap->image, source);
     }
     coord.setScreenRange(0, 0, width(), height());

@@ -5,8 +5,9 @@
 
 #include "display/dispa.h"
 
-class TiffData;
 class Analyzed2DRes;
+class ColorBar;
+class TiffData;
 
 // The main window's image area: a detector frame or a result map scaled from
 // a view window (image pixels) onto the widget, with wheel zoom, Shift-pan,
@@ -26,6 +27,7 @@ public:
     QImage *frameImage;           // the frame's display image, not owned
     bool showOverLayer;
     Analyzed2DRes *overlayMap;    // not owned
+    ColorBar *cBar;               // not owned; labelled with the shown range, colours new images
     double viewX, viewY, viewW, viewH;
     bool selecting;
     bool areaValid;

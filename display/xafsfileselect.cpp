@@ -2,34 +2,54 @@
 
 #include <QFileInfo>
 
-#include "imagedata/_filedialog.h"
+#include "display/_filedialog.h"
+#include "ui_xafsfileselect.h"
 
-XafsFileSelect::XafsFileSelect(QWidget *parent) : QFrame(parent), fileChosen(false)
+XafsFileSelect::XafsFileSelect(QWidget *parent)
+    : QFrame(parent), ui(new Ui::XafsFileSelect), chosen(false), dialog(nullptr)
 {
-    setupUi(this);
-    Use->setChecked(true);
-    Use->hide();
+    ui->setupUi(this);
+    ui->Use->setChecked(true);
+    ui->Use->hide();
 
-    dialog = new _FileDialog();
+    // A child window of the panel: it goes with the panel and does not keep
+    // the program running when it is left open.
+    dialog = new _FileDialog(QString(), this);
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setNameFilters(QStringList() << tr("XAFS Data File (*.dat)") << tr("Any Files (* *.*)"));
+    dialog->setNameFilters(QStringList()
+                           << tr("XAFS Data File (*.dat)") << tr("Any Files (* *.*)"));
 
-    connect(Select, &QPushButton::clicked, dialog, &QFileDialog::show);
+    connect(ui->Select, &QPushButton::clicked, dialog, &QFileDialog::show);
     connect(dialog, &QFileDialog::fileSelected, this, &XafsFileSelect::fileSelected);
-    connect(Use, &QCheckBox::toggled, this, &XafsFileSelect::changedUse);
-    connect(Clear, &QPushButton::clicked, this, &XafsFileSelect::clear);
+    connect(ui->Use, &QCheckBox::toggled, this, &XafsFileSelect::changedUse);
+    connect(ui->Clear, &QPushButton::clicked, this, &XafsFileSelect::clear);
 }
 
 XafsFileSelect::~XafsFileSelect()
 {
-    delete dialog;
+    delete ui;
+}
+
+bool XafsFileSelect::fileChosen() const
+{
+    return chosen;
+}
+
+bool XafsFileSelect::use() const
+{
+    return ui->Use->isChecked();
+}
+
+_FileDialog *XafsFileSelect::fileDialog() const
+{
+    return dialog;
 }
 
 void XafsFileSelect::load(QString file)
 {
-    fileChosen = true;
-    Selected->setText(file);
+    chosen = true;
+    ui->Selected->setText(file);
     dialog->setDirectory(QFileInfo(file).canonicalPath());
     emit newFile(file);
 }
@@ -41,32 +61,32 @@ void XafsFileSelect::fileSelected(QString file)
 
 void XafsFileSelect::fileNameValid(bool ok)
 {
-    Selected->setStyleSheet(ok ? QStringLiteral("background-color: rgb(255, 255, 224);")
-                               : QStringLiteral("background-color: rgb(255, 240, 240);"));
+    ui->Selected->setStyleSheet(ok ? QStringLiteral("background-color: rgb(255, 255, 224);")
+                                   : QStringLiteral("background-color: rgb(255, 240, 240);"));
 }
 
 void XafsFileSelect::clear()
 {
-    Selected->clear();
+    ui->Selected->clear();
     emit cleared();
 }
 
 void XafsFileSelect::setUse(bool use)
 {
-    Use->setChecked(use);
+    ui->Use->setChecked(use);
 }
 
 void XafsFileSelect::showUse(bool show)
 {
-    Use->setVisible(show);
+    ui->Use->setVisible(show);
 }
 
 void XafsFileSelect::setMaxSelectBW(int w)
 {
-    Select->setMaximumWidth(w);
+    ui->Select->setMaximumWidth(w);
 }
 
 void XafsFileSelect::setMaxClearBW(int w)
 {
-    Clear->setMaximumWidth(w);
+    ui->Clear->setMaximumWidth(w);
 }

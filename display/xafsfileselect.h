@@ -4,14 +4,16 @@
 #include <QFrame>
 #include <QString>
 
-#include "ui_xafsfileselect.h"
-
 class _FileDialog;
+
+namespace Ui {
+class XafsFileSelect;
+}
 
 // A one-line chooser of one spectrum file: the chosen path, a Select button
 // that opens the panel's own file dialog, a Clear button and an optional
 // "use" box. It reports the chosen name; its owner loads the spectrum.
-class XafsFileSelect : public QFrame, public Ui_XafsFileSelect
+class XafsFileSelect : public QFrame
 {
     Q_OBJECT
 
@@ -19,8 +21,13 @@ public:
     explicit XafsFileSelect(QWidget *parent = nullptr);
     ~XafsFileSelect() override;
 
-    bool fileChosen;     // a file has been taken (by the dialog or by load)
-    _FileDialog *dialog; // owned
+    // A file has been taken (by the dialog or by load); clear keeps it set.
+    bool fileChosen() const;
+    // The "use" box (set by setUse).
+    bool use() const;
+    // The panel's file dialog, a child of the panel, for owners that keep
+    // several dialogs in one folder.
+    _FileDialog *fileDialog() const;
 
 signals:
     void changedUse(bool use);
@@ -36,6 +43,11 @@ public slots:
     void showUse(bool show);
     void setMaxSelectBW(int w);
     void setMaxClearBW(int w);
+
+private:
+    Ui::XafsFileSelect *ui;
+    bool chosen;
+    _FileDialog *dialog;
 };
 
 #endif

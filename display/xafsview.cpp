@@ -5,7 +5,8 @@
 
 #include "core/globals.h"
 #include "display/dispa.h"
-#include "imagedata/_filedialog.h"
+#include "display/_filedialog.h"
+#include "ui_xafsview.h"
 
 XafsView::XafsView(QWidget *parent)
     : QFrame(parent),
@@ -14,31 +15,33 @@ XafsView::XafsView(QWidget *parent)
       xRangeMax{1.0, 1.0},
       followXRange(true),
       energyMarker(-1.0),
-      saveDialog(nullptr),
-      elemCtrls(nullptr)
+      ui(new Ui::XafsView),
+      saveDialog(nullptr)
 {
-    setupUi(this);
+    ui->setupUi(this);
 
-    Xafs->zoomEnabled = false;
-    Xafs->panEnabled = false;
-    connect(Xafs, &DispA::drawImage1, this, &XafsView::draw);
+    ui->Xafs->zoomEnabled = false;
+    ui->Xafs->panEnabled = false;
+    connect(ui->Xafs, &DispA::drawImage1, this, &XafsView::draw);
 
-    saveDialog = new _FileDialog();
+    // A child window of the view: it goes with the view and does not keep
+    // the program running when it is left open.
+    saveDialog = new _FileDialog(QString(), this);
     saveDialog->setFileMode(QFileDialog::AnyFile);
     saveDialog->setAcceptMode(QFileDialog::AcceptSave);
     saveDialog->setNameFilters(QStringList() << tr("Data File (*.dat)") << tr("Any Files (* *.*)"));
-    connect(Save, &QPushButton::clicked, saveDialog, &QFileDialog::show);
+    connect(ui->Save, &QPushButton::clicked, saveDialog, &QFileDialog::show);
     connect(saveDialog, &QFileDialog::fileSelected, this, &XafsView::saveData);
 
-    plotMouse = &Xafs->mouse;
-    connect(Xafs, &DispA::mouseMoved0, this, &XafsView::onMouseMoved);
-    connect(Xafs, &DispA::wheelMoved0, this, &XafsView::onWheelMoved);
-    connect(ResetXScale, &QPushButton::clicked, this, &XafsView::resetXScale);
+    plotMouse = &ui->Xafs->mouse;
+    connect(ui->Xafs, &DispA::mouseMoved0, this, &XafsView::onMouseMoved);
+    connect(ui->Xafs, &DispA::wheelMoved0, this, &XafsView::onWheelMoved);
+    connect(ui->ResetXScale, &QPushButton::clicked, this, &XafsView::resetXScale);
 }
 
 XafsView::~XafsView()
 {
-    delete saveDialog;
+    delete ui;
 }
 
 double XafsView::setXafsSpectrum(const XafsSpectrum &s)
@@ -50,7 +53,7 @@ double XafsView::setXafsSpectrum(const XafsSpectrum &s)
         xRangeMin[0] = xRangeMin[1] = current.xMin - off;
         xRangeMax[0] = xRangeMax[1] = current.xMax - off;
     }
-    Xafs->update();
+    ui->Xafs->update();
     emit updated();
     return current.midx - standard.midx;
 }
@@ -58,13 +61,29 @@ double XafsView::setXafsSpectrum(const XafsSpectrum &s)
 void XafsView::setRawSpectrum(const Spectrum &s)
 {
     raw = s;
-    Xafs->update();
+    ui->Xafs->update();
     emit updated();
+}
+
+void XafsView::setEdgeMarkers(const QVector<EdgeMarker> &list)
+{
+    markers = list;
+    ui->Xafs->update();
+}
+
+bool XafsView::normalize() const
+{
+    return ui->Normalized->isChecked();
+}
+
+bool XafsView::energyCorrection() const
+{
+    return ui->ECorrect->isChecked();
 }
 
 void XafsView::setPlotWindow()
 {
-    mapper.setScreenRange(0, Xafs->height(), Xafs->width(), 0);
+    mapper.setScreenRange(0, ui->Xafs->height(), ui->Xafs->width(), 0);
     mapper.setScreenWindowByMargins();
 }
 
@@ -82,7 +101,7 @@ void XafsView::usableRange(double &lo, double &hi)
 
 void XafsView::setReadOutRange()
 {
-    const Spectrum &ys = Normalized->isChecked() ? current.normalized : current;
+    const Spectrum &ys = ui->Normalized->isChecked() ? current.normalized : current;
     double y0 = ys.yMin;
     double y1 = ys.yMax;
     usableRange(y0, y1);
@@ -108,11 +127,11 @@ void XafsView::onMouseMoved()
 
     const double mx = mapper.screenToRealX(plotMouse->curPos.x());
     const double my = mapper.screenToRealY(plotMouse->curPos.y());
-    XVal->setText(QString("%1").arg(mx, 0, 'f', 1));
-    YVal->setText(QString("%1").arg(my, 0, 'f', 3));
+    ui->XVal->setText(QString("%1").arg(mx, 0, 'f', 1));
+    ui->YVal->setText(QString("%1").arg(my, 0, 'f', 3));
 
     const double e = mx + (current.useOffset ? current.offset : 0.0);
-    Position->setText(QString::number(pointIndexAt(current, e)));
+    ui->Position->setText(QString::number(pointIndexAt(current, e)));
 
     if (plotMouse->isPressed
         && MouseC::mode(plotMouse->pressButton, plotMouse->pressModifiers) == MouseC::Left) {
@@ -134,7 +153,7 @@ void XafsView::onWheelMoved()
     // whatever range an overlay left in the mapper.
     mapper.setRealXRange(xRangeMin[0], xRangeMax[0]);
     const double m = mapper.screenToRealX(plotMouse->curPos.x());
-    const double f = Xafs->zoomFactor;
+    const double f = ui->Xafs->zoomFactor;
 
     const double newMin = (xRangeMin[0] - m) * f + m;
     const double newMax = (xRangeMax[0] - m) * f + m;
@@ -147,9 +166,9 @@ void XafsView::onWheelMoved()
     }
     mapper.setRealXRange(xRangeMin[0], xRangeMax[0]);
 
-    XVal->setText(QString::number(mapper.screenToRealX(plotMouse->curPos.x()), 'g', 6));
-    YVal->setText(QString::number(mapper.screenToRealY(plotMouse->curPos.y()), 'g', 6));
-    Xafs->update();
+    ui->XVal->setText(QString::number(mapper.screenToRealX(plotMouse->curPos.x()), 'g', 6));
+    ui->YVal->setText(QString::number(mapper.screenToRealY(plotMouse->curPos.y()), 'g', 6));
+    ui->Xafs->update();
     emit updated();
 }
 
@@ -157,34 +176,45 @@ void XafsView::resetXScale()
 {
     xRangeMin[0] = xRangeMin[1];
     xRangeMax[0] = xRangeMax[1];
-    Xafs->update();
+    ui->Xafs->update();
     emit updated();
 }
 
 void XafsView::update()
 {
-    Xafs->update();
+    ui->Xafs->update();
     emit updated();
 }
 
-void XafsView::saveData(QString name)
+bool XafsView::saveData(QString name)
 {
-    current.save(addDefaultSuffix(insertTag(name, "T"), "dat"), true);
-    standard.save(addDefaultSuffix(insertTag(name, "std"), "dat"), false);
-    for (int i = 0; i < others.size(); i++) {
-        if (others[i] == nullptr)
-            continue;
-        others[i]->save(addDefaultSuffix(insertTag(name, QString("other%1").arg(i)), "dat"),
-                        false);
+    if (name.trimmed().isEmpty()) {
+        qDebug() << "XafsView: no file name to save the spectra to";
+        return false;
     }
+    bool ok = true;
+    auto write = [&](const XafsSpectrum &s, const QString &tag, bool withShift) {
+        const QString file = addDefaultSuffix(insertTag(name, tag), "dat");
+        if (!s.save(file, withShift)) {
+            qDebug() << "XafsView: spectrum not saved to" << file;
+            ok = false;
+        }
+    };
+    write(current, "T", true);
+    write(standard, "std", false);
+    for (int i = 0; i < others.size(); i++) {
+        if (others[i] != nullptr)
+            write(*others[i], QString("other%1").arg(i), false);
+    }
+    return ok;
 }
 
 void XafsView::setNormalize(bool on)
 {
-    Normalized->setChecked(on);
+    ui->Normalized->setChecked(on);
 }
 
 void XafsView::setEnergyCorrection(bool on)
 {
-    ECorrect->setChecked(on);
+    ui->ECorrect->setChecked(on);
 }

@@ -13,18 +13,21 @@
 #include "core/xafsspectrum.h"
 #include "display/chcoord.h"
 #include "display/drawtext.h"
+#include "display/edgemarker.h"
 #include "display/mousec.h"
-#include "ui_xafsview.h"
 
-class ElemCtrl;
 class _FileDialog;
+
+namespace Ui {
+class XafsView;
+}
 
 // The spectrum window: one XAFS spectrum (the current one) drawn with a
 // standard, further spectra, the raw spectrum it came from and marker lines,
 // with a pointer read-out, pan, wheel zoom and saving. The current, standard
-// and raw spectra are held by copy; the further spectra and the element rows
+// and raw spectra and the edge markers are held by copy; the further spectra
 // belong to their owners.
-class XafsView : public QFrame, public Ui_XafsView
+class XafsView : public QFrame
 {
     Q_OBJECT
 
@@ -43,6 +46,14 @@ public:
     // standard's midx.
     double setXafsSpectrum(const XafsSpectrum &s);
     void setRawSpectrum(const Spectrum &s);
+    // Edges marked by a red line and their name; the list is copied and the
+    // plot repainted.
+    void setEdgeMarkers(const QVector<EdgeMarker> &list);
+    const QVector<EdgeMarker> &edgeMarkers() const { return markers; }
+    // The "Normalized" and "E. Correct" boxes (set by setNormalize and
+    // setEnergyCorrection).
+    bool normalize() const;
+    bool energyCorrection() const;
 
     ChCoord mapper;
     DrawText textDrawer;
@@ -57,8 +68,6 @@ public:
     double energyMarker;
     Fft1D fft;
     QVector<QPen> pens;
-    _FileDialog *saveDialog;
-    QVector<ElemCtrl *> *elemCtrls;
 
     // A range to map onto: [lo, hi] when finite and not empty; an empty range
     // is widened about its value, an unset or broken one becomes [0, 1].
@@ -75,11 +84,17 @@ public slots:
     void onWheelMoved();
     void resetXScale();
     void update();
-    void saveData(QString name);
+    // Writes the current, standard and further spectra; false (with a debug
+    // line naming each file) when a file could not be written.
+    bool saveData(QString name);
     void setNormalize(bool on);
     void setEnergyCorrection(bool on);
 
 private:
+    Ui::XafsView *ui;
+    _FileDialog *saveDialog;  // a child of the view
+    QVector<EdgeMarker> markers;
+
     void setPlotWindow();
     void setReadOutRange();
     // Pens of others[i]: its curve pen, and its line pen with dashes 6, 2.

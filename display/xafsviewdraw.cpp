@@ -2,13 +2,11 @@
 #include <QPainter>
 #include <cmath>
 
-// The element row's form is generated for this library too.
-#include "ui_elemctrl.h"
-#include "analysis/elemctrl.h"
 #include "core/globals.h"
 #include "core/stringutil.h"
 #include "display/dispa.h"
 #include "display/xafsview.h"
+#include "ui_xafsview.h"
 
 namespace {
 
@@ -82,11 +80,11 @@ void XafsView::draw(QPainter *p)
 {
     if (p == nullptr)
         return;
-    const bool eCorrect = ECorrect->isChecked();
+    const bool eCorrect = ui->ECorrect->isChecked();
     setPlotWindow();
 
-    if (!ShowRaw->isChecked()) {
-        if (Normalized->isChecked())
+    if (!ui->ShowRaw->isChecked()) {
+        if (ui->Normalized->isChecked())
             drawNormalized(p, eCorrect);
         else
             drawMuT(p, eCorrect);
@@ -94,18 +92,14 @@ void XafsView::draw(QPainter *p)
 
     if (energyMarker > 0)
         drawVerticalLine(p, plotPens().energyMarker, energyMarker);
-    if (elemCtrls != nullptr) {
-        for (ElemCtrl *row : *elemCtrls) {
-            if (row != nullptr)
-                drawVerticalLine(p, plotPens().elementMarker, row->Eng->text().toDouble());
-        }
-    }
+    for (const EdgeMarker &m : markers)
+        drawVerticalLine(p, plotPens().elementMarker, m.energy);
     drawVerticalLine(p, plotPens().midx, current.midx);
     drawFrameAndGrid(p);
     drawElementLabels(p);
 
-    if (ShowRaw->isChecked()) {
-        if (ShowFFT->isChecked())
+    if (ui->ShowRaw->isChecked()) {
+        if (ui->ShowFFT->isChecked())
             drawFourier(p);
         else
             drawRaw(p);
@@ -270,20 +264,18 @@ void XafsView::drawFrameAndGrid(QPainter *p)
 
 void XafsView::drawElementLabels(QPainter *p)
 {
-    if (elemCtrls == nullptr)
+    if (markers.isEmpty())
         return;
     const double H = mapper.winY0 - mapper.winY1;
     const int lh = ChCoord::toInt(H / mapper.labelHeightDiv);
     const int b = ChCoord::toInt(lh * mapper.labelScale);
     const double middle = (mapper.winY0 + mapper.winY1) / 2;
     p->setPen(plotPens().grid);
-    for (ElemCtrl *row : *elemCtrls) {
-        if (row == nullptr)
-            continue;
-        const double e = row->Eng->text().toDouble();
-        const double left = ChCoord::toInt(mapper.realToScreenX(e)) - b / 2;
+    for (const EdgeMarker &m : markers) {
+        // In double: an energy far off screen gives the largest int.
+        const double left = double(ChCoord::toInt(mapper.realToScreenX(m.energy))) - b / 2;
         const QRectF r(left, middle - b, H, b);
-        textDrawer.drawRotatedText(p, 270, r, QFont(), Qt::AlignCenter, 1, row->Name->text(),
+        textDrawer.drawRotatedText(p, 270, r, QFont(), Qt::AlignCenter, 1, m.name,
                                    labelMaxPointSize, false);
     }
 }
@@ -345,5 +337,5 @@ void XafsView::writeLegend()
     const QString edge = withThousandsSep(QString::number(current.midx, 'g', 6));
     const QString range = current.outOfRangeMidx ? QStringLiteral("Out of Range midx") : QString();
     const QString noisy = current.noisyMidx ? QStringLiteral("Noizy to decide midx") : QString();
-    ExtMsg->setText(QString("dMut = %1, Edge %2 [eV] : %3 %4").arg(jump, edge, range, noisy));
+    ui->ExtMsg->setText(QString("dMut = %1, Edge %2 [eV] : %3 %4").arg(jump, edge, range, noisy));
 }

@@ -11,7 +11,6 @@
 #include <new>
 
 #include "core/globals.h"
-#include "display/colorbar.h"
 
 namespace {
 
@@ -238,20 +237,11 @@ void Analyzed2DRes::genImg()
         const double lo = scaleMin();
         const double hi = scaleMax();
         const int stride = rowStride(imageFormat, w);
-        const bool viaBar = currentColorBar != nullptr && currentColorBar->format == imageFormat;
-        const LookupFunc lookup = lookupFuncFor(imageFormat);
-        const int bpp = bytesPerPixel(imageFormat);
         for (int r = 0; r < h; r++) {
             uchar *p = imageBuffer + qint64(r) * stride;
             const double *row = src + qint64(r) * w;
             for (int c = 0; c < w; c++) {
-                const double f = scaleFraction(row[c], lo, hi);
-                if (viaBar) {
-                    p = currentColorBar->colorBytesOf(f, p);
-                } else {
-                    std::memcpy(p, lookup(qBound(0.0, f, 1.0)), size_t(bpp));
-                    p += bpp;
-                }
+                p = colorScale.colorBytesOf(scaleFraction(row[c], lo, hi), p, imageFormat);
             }
         }
     }
@@ -423,7 +413,6 @@ void Analyzed2DRes::setFixedScale(bool b)
 {
     fixedScale = b;
     genImg();
-    pushRangeToColorBar();
 }
 
 void Analyzed2DRes::setScale(double lo, double hi)
@@ -431,17 +420,8 @@ void Analyzed2DRes::setScale(double lo, double hi)
     fixedMin = lo;
     fixedMax = hi;
     genImg();
-    pushRangeToColorBar();
 }
 
-void Analyzed2DRes::pushRangeToColorBar()
-{
-    if (currentColorBar == nullptr)
-        return;
-    currentColorBar->valueMin = scaleMin();
-    currentColorBar->valueMax = scaleMax();
-    currentColorBar->paintCBar();
-}
 
 void Analyzed2DRes::copyFrom(const Analyzed2DRes *source)
 {
@@ -460,6 +440,7 @@ void Analyzed2DRes::copyFrom(const Analyzed2DRes *source)
     procMin = source->procMin;
     procMax = source->procMax;
     useProcImg = source->useProcImg;
+    colorScale = source->colorScale;
     deglitchFactor = source->deglitchFactor;
     deglitchRatio = source->deglitchRatio;
 

@@ -6,12 +6,13 @@
 #include <QObject>
 #include <QString>
 
+#include "core/colorscale.h"
 #include "imagedata/analyzecond.h"
 
 // A 2D map of doubles over the image, one value per pixel, filled box by box
 // while an analysis walks an area. Keeps the extremes of its values, a
 // processed (deglitched) copy, a display scale and an 8-bit display image
-// coloured through the current colour bar. GUI thread only.
+// coloured through its colour-scale snapshot. GUI thread only.
 class Analyzed2DRes : public QObject
 {
     Q_OBJECT
@@ -22,8 +23,6 @@ public:
 
     // Gives the map the size of the walker and empties it (zero-filled).
     void setArea(AnalyzeCond walker);
-    // Sets the current colour bar's value range to the map's scale.
-    void pushRangeToColorBar();
     // Makes this map a copy of source; a null source or the map itself does nothing.
     void copyFrom(const Analyzed2DRes *source);
     // Writes the values at the walk's centres as text, a line per row of centres
@@ -61,6 +60,7 @@ public:
     double deglitchFactor;
     double deglitchRatio;
     bool useProcImg;
+    ColorScale colorScale;  // what genImg colours with
 
 public slots:
     void clear();

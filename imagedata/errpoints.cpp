@@ -69,8 +69,3 @@ bool ErrPoints::contains(int x, int y) const
     return false;
 }
 
-void registerErrPointsMetaType()
-{
-    qRegisterMetaType<ErrPoints *>("ErrPoints*");
-    qRegisterMetaType<ErrPoints *>("ErrPoints");
-}

@@ -33,8 +33,4 @@ Q_DECLARE_METATYPE(ErrPoints *)
 // The program-wide list; every new TiffData points to it.
 extern ErrPoints globalErrPoints;
 
-// Registers ErrPoints* for queued connections, under "ErrPoints*" and "ErrPoints".
-// Safe to call more than once.
-void registerErrPointsMetaType();
-
 #endif

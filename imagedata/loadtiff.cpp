@@ -7,16 +7,8 @@
 #include "imagedata/errpoints.h"
 #include "imagedata/tiffdata.h"
 
-void LoadTiff::registerMetaTypes()
-{
-    registerTiffDataMetaType();
-    registerErrPointsMetaType();
-    qRegisterMetaType<EX_CMD_ID>("EX_CMD_ID");
-}
-
 LoadTiff::LoadTiff(QObject *parent) : QObject(parent), busy(false), index(0)
 {
-    registerMetaTypes();
     connect(this, &LoadTiff::loadStart, this, &LoadTiff::treatQues);
     // Each step starts the next one through the worker's event loop, so the
     // depth of the call stack does not grow with the number of files.
@@ -40,6 +32,7 @@ void LoadTiff::loadTiffs(QStringList files, bool skipLive, int step, int start, 
         job.errPoints = QSharedPointer<const ErrPoints>(new ErrPoints(*errPoints));
     job.holderList = errPoints;
     job.cmd = cmd;
+    job.colorScale = colorScale;
     if (job.start > files.size())
         qDebug() << "LoadTiff: start" << start << "lies past the" << files.size()
                  << "files; nothing to load";
@@ -69,6 +62,7 @@ void LoadTiff::treatQues()
             // skipped
         } else {
             TiffData *frame = new TiffData;
+            frame->colorScale = job.colorScale;
             if (frame->load(file, job.errPoints.data())) {
                 // The job's copy goes with the job; the frame refers to its holder's list.
                 if (job.holderList != nullptr)
@@ -87,6 +81,8 @@ void LoadTiff::treatQues()
     }
     finishJob();
 }
+
+void LoadTiff::setColorScale(ColorScale scale) { colorScale = scale; }
 
 void LoadTiff::finishJob()
 {

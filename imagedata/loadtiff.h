@@ -6,7 +6,8 @@
 #include <QStringList>
 #include <QVector>
 
-#include "batch/batchcmdtables.h"
+#include "core/cmdid.h"
+#include "core/colorscale.h"
 
 class ErrPoints;
 class TiffData;
@@ -25,6 +26,7 @@ struct LoadJob
     QSharedPointer<const ErrPoints> errPoints;
     ErrPoints *holderList = nullptr; // the holder's list, given to the frames after reading
     EX_CMD_ID cmd = EX_not_ex_cmd; // carried back unchanged
+    ColorScale colorScale;  // the frames' display images are coloured with this snapshot
 };
 
 // Reads the files of an image stack in a worker thread, one file per step.
@@ -39,9 +41,6 @@ public:
     explicit LoadTiff(QObject *parent = nullptr);
     ~LoadTiff() override;
 
-    // Registers the types that travel in the loader's queued signals.
-    static void registerMetaTypes();
-
     bool isBusy() const { return busy; }
     int pendingJobs() const { return queue.size(); }
 
@@ -55,11 +54,14 @@ public slots:
     void loadTiffs(QStringList files, bool skipLive, int step, int start, int tail,
                    ErrPoints *errPoints, EX_CMD_ID cmd);
     void treatQues();
+    // Snapshot of the colour scale for the jobs that arrive after it.
+    void setColorScale(ColorScale scale);
 
 private:
     void finishJob();
 
     QVector<LoadJob> queue;
+    ColorScale colorScale;
     bool busy;
     int index;
 };

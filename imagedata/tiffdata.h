@@ -7,12 +7,13 @@
 #include <QString>
 #include <QVector>
 
-class ColorBar;
+#include "core/colorscale.h"
+
 class ErrPoints;
 
 // One detector frame: pixel rows in the type the file stored them, the range
 // of the values, energy, exposure, the bad-pixel list applied, an alignment
-// shift and an 8-bit display image coloured through the current colour bar.
+// shift and an 8-bit display image coloured through a colour-scale snapshot.
 //
 // Pixel rule: the value at image position (x, y) is the stored pixel at frame
 // position (x - shiftX, y - shiftY) as a double, 0 outside the frame.
@@ -47,10 +48,9 @@ public:
     // Number of text-image header lines, -1 on failure.
     int readTextHeader(const QString &fileName);
 
-    // Pushes min/max to cBar and repaints it.
-    void setCBarRange();
-    // Rebuilds image/imageBuffer through currentColorBar.
+    // Rebuilds image/imageBuffer through colorScale.
     void makeImage();
+    void makeImage(const ColorScale &scale);
 
     // Sum over columns x-|hw|..x+|hw| and rows y-|hh|..y+|hh| (pixel rule).
     double boxSum(int x, int y, int hw, int hh) const;
@@ -82,7 +82,7 @@ public:
     double max;
     QVector<void *> rows;       // one block per row, `width` elements of the pixel type
     double energy;              // eV
-    ColorBar *cBar;             // not owned
+    ColorScale colorScale;      // snapshot the display image is coloured with
     uchar *imageBuffer;         // owned
     QImage *image;              // owned, over imageBuffer
     double exposureMs;
@@ -111,8 +111,5 @@ void clearTiffDataList(QVector<TiffData *> &frames);
 // extrapolated) between the two bracketing frames; 1.0 for an empty stack.
 double boxSumAtEnergy(const QVector<TiffData *> &frames, double E, int x, int y, int hw,
                       int hh);
-
-// Registers TiffData* for queued connections. Safe to call more than once.
-void registerTiffDataMetaType();
 
 #endif

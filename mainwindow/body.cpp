@@ -1,27 +1,59 @@
 #include "mainwindow/body.h"
 
 #include <QDebug>
-#include <QLabel>
+#include <QPushButton>
 
 #include "batch/batchcmdtables.h"
-#include "batch/batchctrl.h"
+#include "batch/ui/batchctrl.h"
 #include "core/cfg.h"
-#include "core/physicaltables.h"
+#include "imagedata/analyzed2dres.h"
+#include "ui_body.h"
 
-Body::Body(QWidget *parent) : QMainWindow(parent), batch(new BatchCtrl())
+Body::Body(QWidget *parent)
+    : QMainWindow(parent), ui(new Ui::Body), batch(new BatchCtrl()), analysisMap(nullptr)
+#if !VANTOSCOPE_CLASSIC
+      , statsRangeOn(false), statsRangeLo(0), statsRangeHi(1.0)
+#endif
 {
-    setWindowTitle("Vantoscope");
-    setCentralWidget(new QLabel(tr("Vantoscope"), this));
-    resize(480, 320);
-    loadVictoreenTable();
-    qRegisterMetaType<CmdLine>("CmdLine");
-    qRegisterMetaType<EX_CMD_ID>("EX_CMD_ID");
+    ui->setupUi(this);
+    connect(ui->BatchCtrlB, &QPushButton::clicked, batch, &QWidget::show);
     connect(batch, &BatchCtrl::doDispatchCmds, this, &Body::runStatements,
             Qt::QueuedConnection);
+#if !VANTOSCOPE_CLASSIC
+    setupStats();
+#endif
     runConfigBatch();
 }
 
-Body::~Body() { delete batch; }
+Body::~Body()
+{
+    delete batch;
+    delete ui;
+}
+
+#if !VANTOSCOPE_CLASSIC
+void Body::setupStats()
+{
+    connect(ui->ShowStatistics, &QPushButton::clicked, &stats, &QWidget::show);
+    connect(ui->ShowStatistics, &QPushButton::clicked, this, &Body::showStatistics);
+    connect(&stats, &Stats::rangeSelected, this, &Body::selectedRangeInStats);
+}
+
+void Body::showStatistics()
+{
+    if (!analysisMap)
+        return;
+    stats.calcStats(analysisMap, analysisMap->area);
+}
+
+void Body::selectedRangeInStats()
+{
+    statsRangeLo = stats.selectedLo();
+    statsRangeHi = stats.selectedHi();
+    statsRangeOn = true;
+    update();
+}
+#endif
 
 void Body::runConfigBatch()
 {

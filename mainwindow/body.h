@@ -5,12 +5,20 @@
 #include <QStringList>
 
 #include "batch/cmdline.h"
+#if !VANTOSCOPE_CLASSIC
+#include "mainwindow/stats.h"
+#endif
 
+class Analyzed2DRes;
 class BatchCtrl;
+namespace Ui {
+class Body;
+}
 
 // The main window. Until the image windows, the analysis and the batch
-// interpreter are in place it holds the batch editor and runs the commands
-// that need none of them.
+// interpreter are in place it holds the batch editor, the statistics window
+// and runs the commands that need none of them. Compiled once per program:
+// the classic program has no statistics window.
 class Body : public QMainWindow
 {
     Q_OBJECT
@@ -23,6 +31,10 @@ public:
 public slots:
     void execCmdSlot(const CmdLine &cmd, bool skip);
     void runStatements(const QStringList &statements);
+#if !VANTOSCOPE_CLASSIC
+    void showStatistics();
+    void selectedRangeInStats();
+#endif
 
 signals:
     void finishing();
@@ -30,8 +42,20 @@ signals:
 
 private:
     void runConfigBatch();
+#if !VANTOSCOPE_CLASSIC
+    void setupStats();
+#endif
 
+    Ui::Body *ui;
     BatchCtrl *batch;
+    // The map the analysis window shows; none until that window exists.
+    Analyzed2DRes *analysisMap;
+#if !VANTOSCOPE_CLASSIC
+    Stats stats;
+    bool statsRangeOn;      // mark the map's values in the picked range
+    double statsRangeLo;
+    double statsRangeHi;
+#endif
 };
 
 #endif

@@ -1,80 +1,138 @@
 #include "mainwindow/savedatacfg.h"
 
 #include <QButtonGroup>
+#include <QDebug>
+#include <cmath>
 
-SaveDataCfg::SaveDataCfg(QWidget *parent) : QFrame(parent)
+#include "ui_savedatacfg.h"
+
+namespace {
+
+double numberIn(const QLineEdit *edit)
 {
-    setupUi(this);
+    bool ok = false;
+    const double v = edit->text().toDouble(&ok);
+    if (!ok || !std::isfinite(v)) {
+        qDebug() << "SaveDataCfg:" << edit->objectName() << edit->text()
+                 << "is not a number, 0 is used";
+        return 0.0;
+    }
+    return v;
+}
+
+} // namespace
+
+SaveDataCfg::SaveDataCfg(QWidget *parent) : QFrame(parent), ui(new Ui::SaveDataCfg)
+{
+    ui->setupUi(this);
 
     // The four text options share one frame; two groups keep the separator
     // and the layout choices independent of each other.
     separatorGroup = new QButtonGroup(this);
-    separatorGroup->addButton(DataCommaSeparated);
-    separatorGroup->addButton(DataSpaceSeparated);
+    separatorGroup->addButton(ui->DataCommaSeparated);
+    separatorGroup->addButton(ui->DataSpaceSeparated);
     layoutGroup = new QButtonGroup(this);
-    layoutGroup->addButton(DataXYVal);
-    layoutGroup->addButton(DataValValVal);
-    DataCommaSeparated->setChecked(true);
-    DataXYVal->setChecked(true);
+    layoutGroup->addButton(ui->DataXYVal);
+    layoutGroup->addButton(ui->DataValValVal);
+    ui->DataCommaSeparated->setChecked(true);
+    ui->DataXYVal->setChecked(true);
 
-    toggledSaveAs(SaveAsTiff->isChecked());
-    connect(SaveAsTiff, &QRadioButton::toggled, this, &SaveDataCfg::toggledSaveAs);
+    toggledSaveAs(ui->SaveAsTiff->isChecked());
+    connect(ui->SaveAsTiff, &QRadioButton::toggled, this, &SaveDataCfg::toggledSaveAs);
 }
 
-SaveDataCfg::~SaveDataCfg() = default;
+SaveDataCfg::~SaveDataCfg()
+{
+    delete ui;
+}
+
+bool SaveDataCfg::saveAsTiff() const
+{
+    return ui->SaveAsTiff->isChecked();
+}
+
+bool SaveDataCfg::saveTiffScaleFixed() const
+{
+    return ui->TiffFixedScale->isChecked();
+}
+
+double SaveDataCfg::saveTiffScaleMin() const
+{
+    return numberIn(ui->TiffScaleMin);
+}
+
+double SaveDataCfg::saveTiffScaleMax() const
+{
+    return numberIn(ui->TiffScaleMax);
+}
+
+bool SaveDataCfg::saveTiffAsAnalyzed() const
+{
+    return ui->TiffAsAnalyzed->isChecked();
+}
+
+bool SaveDataCfg::saveTextAsCSV() const
+{
+    return ui->DataCommaSeparated->isChecked();
+}
+
+bool SaveDataCfg::saveTextAsXYVal() const
+{
+    return ui->DataXYVal->isChecked();
+}
 
 void SaveDataCfg::toggledSaveAs(bool tiff)
 {
-    TiffCfg->setEnabled(tiff);
-    TextCfg->setEnabled(!tiff);
+    ui->TiffCfg->setEnabled(tiff);
+    ui->TextCfg->setEnabled(!tiff);
 }
 
 void SaveDataCfg::setSaveAsTiff()
 {
-    SaveAsTiff->setChecked(true);
+    ui->SaveAsTiff->setChecked(true);
 }
 
 void SaveDataCfg::setSaveAsText()
 {
-    SaveAsTextData->setChecked(true);
+    ui->SaveAsTextData->setChecked(true);
 }
 
 void SaveDataCfg::setSaveTiffScaleFixed(bool fixed)
 {
-    TiffFixedScale->setChecked(fixed);
+    ui->TiffFixedScale->setChecked(fixed);
 }
 
 void SaveDataCfg::setSaveTiffScaleMin(double v)
 {
-    TiffScaleMin->setText(QString::number(v, 'g', 6));
+    ui->TiffScaleMin->setText(QString::number(v, 'g', 6));
 }
 
 void SaveDataCfg::setSaveTiffScaleMax(double v)
 {
-    TiffScaleMax->setText(QString::number(v, 'g', 6));
+    ui->TiffScaleMax->setText(QString::number(v, 'g', 6));
 }
 
 void SaveDataCfg::setSaveTiffAsAnalyzed(bool asAnalyzed)
 {
-    TiffAsAnalyzed->setChecked(asAnalyzed);
+    ui->TiffAsAnalyzed->setChecked(asAnalyzed);
 }
 
 void SaveDataCfg::setSaveTextAsCSV()
 {
-    DataCommaSeparated->setChecked(true);
+    ui->DataCommaSeparated->setChecked(true);
 }
 
 void SaveDataCfg::setSaveTextAsSSV()
 {
-    DataSpaceSeparated->setChecked(true);
+    ui->DataSpaceSeparated->setChecked(true);
 }
 
 void SaveDataCfg::setSaveTextAsXYVal()
 {
-    DataXYVal->setChecked(true);
+    ui->DataXYVal->setChecked(true);
 }
 
 void SaveDataCfg::setSaveTextAsValValVal()
 {
-    DataValValVal->setChecked(true);
+    ui->DataValValVal->setChecked(true);
 }

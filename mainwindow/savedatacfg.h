@@ -3,19 +3,31 @@
 
 #include <QFrame>
 
-#include "ui_savedatacfg.h"
-
 class QButtonGroup;
+
+namespace Ui {
+class SaveDataCfg;
+}
 
 // The options for saving a result map: TIFF or text, the TIFF value range,
 // the analysed-area size and the text separator and layout.
-class SaveDataCfg : public QFrame, public Ui_SaveDataCfg
+class SaveDataCfg : public QFrame
 {
     Q_OBJECT
 
 public:
     explicit SaveDataCfg(QWidget *parent = nullptr);
     ~SaveDataCfg() override;
+
+    // The choices as the saving reads them.
+    bool saveAsTiff() const;          // else text
+    bool saveTiffScaleFixed() const;
+    // The range texts as numbers; a text that is not a number gives 0.
+    double saveTiffScaleMin() const;
+    double saveTiffScaleMax() const;
+    bool saveTiffAsAnalyzed() const;
+    bool saveTextAsCSV() const;       // else space separated
+    bool saveTextAsXYVal() const;     // else one line per row of values
 
 public slots:
     void toggledSaveAs(bool tiff);
@@ -31,6 +43,7 @@ public slots:
     void setSaveTextAsValValVal();
 
 private:
+    Ui::SaveDataCfg *ui;
     QButtonGroup *separatorGroup;
     QButtonGroup *layoutGroup;
 };

@@ -40,6 +40,13 @@ case "$mode" in
     fi
     ;;
   test)
+    # One-definition check: both programs linked with link-time optimisation,
+    # where a class laid out differently in two files is an error.
+    odr="${build}-odr"
+    cmake -S "$here" -B "$odr" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTOSCOPE_ODR_CHECK=ON \
+          -DVANTOSCOPE_TESTS=OFF -DVANTOSCOPE_BENCH=OFF > /dev/null
+    cmake --build "$odr" --parallel "$(nproc)" --target vantoscope vantoscope-classic
+    echo "one-definition check passed"
     cd "$build"
     QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel "$(nproc)" --timeout 300
     ;;

@@ -1,9 +1,11 @@
 #include "variant/variant.h"
 
-#ifdef VANTOSCOPE_CLASSIC
-bool Variant::isClassic() { return true; }
-const char *Variant::programName() { return "vantoscope-classic"; }
-#else
-bool Variant::isClassic() { return false; }
-const char *Variant::programName() { return "vantoscope"; }
-#endif
+#include <atomic>
+
+static std::atomic<bool> classicProgram{false};
+
+bool Variant::isClassic() { return classicProgram.load(std::memory_order_relaxed); }
+
+void Variant::setClassic(bool classic) { classicProgram.store(classic, std::memory_order_relaxed); }
+
+const char *Variant::programName() { return isClassic() ? "vantoscope-classic" : "vantoscope"; }

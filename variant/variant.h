@@ -1,13 +1,13 @@
 #ifndef VARIANT_H
 #define VARIANT_H
 
-// Which of the two programs this is. The classic program is built from the
-// same sources: libraries that behave differently in it are compiled a second
-// time with VANTOSCOPE_CLASSIC defined (see the top-level CMakeLists.txt).
+// Which of the two programs is running. Behaviour that differs between them
+// asks isClassic(); the classic program's main sets it before anything else.
 class Variant
 {
 public:
     static bool isClassic();
+    static void setClassic(bool classic);
     static const char *programName();
 };
 

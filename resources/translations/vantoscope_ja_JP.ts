@@ -11,6 +11,14 @@
 <context>
     <name>Body</name>
     <message>
+        <source>Batch Ctrl.</source>
+        <translation>バッチ制御</translation>
+    </message>
+    <message>
+        <source>Show Stats</source>
+        <translation>統計を表示</translation>
+    </message>
+    <message>
         <source>Vantoscope</source>
         <translation>Vantoscope</translation>
     </message>
@@ -267,6 +275,53 @@
     <message>
         <source>Use Err Points Mask</source>
         <translation>不良画素マスクを使用</translation>
+    </message>
+</context>
+<context>
+    <name>Stats</name>
+    <message>
+        <source>Statistics</source>
+        <translation>統計</translation>
+    </message>
+    <message>
+        <source>X</source>
+        <translation>X</translation>
+    </message>
+    <message>
+        <source>Val/Max</source>
+        <translation>値/最大</translation>
+    </message>
+    <message>
+        <source>Bins</source>
+        <translation>ビン数</translation>
+    </message>
+    <message>
+        <source>Num</source>
+        <translation>個数</translation>
+    </message>
+    <message>
+        <source>Mean</source>
+        <translation>平均</translation>
+    </message>
+    <message>
+        <source>Sigam</source>
+        <translation>標準偏差</translation>
+    </message>
+    <message>
+        <source>Sigma</source>
+        <translation>標準偏差</translation>
+    </message>
+    <message>
+        <source>In Selected Area:</source>
+        <translation>選択範囲内:</translation>
+    </message>
+    <message>
+        <source>Show Over Image</source>
+        <translation>画像上に表示</translation>
+    </message>
+    <message>
+        <source>Show Stats in Selected Area</source>
+        <translation>選択範囲の統計を表示</translation>
     </message>
 </context>
 <context>

@@ -1,7 +1,5 @@
 #include <QDir>
 #include <QFileInfo>
-#include <QSettings>
-#include <QWidget>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -42,7 +40,7 @@ TEST(ColourTables, ColourAndGreyLookups)
 
 TEST(ColourTables, Palette)
 {
-    ASSERT_GE(curvePalette.size(), 9);
+    ASSERT_GE(curvePalette().size(), 9);
     EXPECT_EQ(paletteColor(0), QColor(255, 0, 0));
     EXPECT_EQ(paletteColor(4), QColor(255, 0, 200));
     EXPECT_EQ(paletteColor(8), QColor(0, 200, 255));
@@ -124,29 +122,6 @@ TEST(Helpers, LogLineCarriesTheTime)
     EXPECT_TRUE(line.contains("loading done"));
     const QRegExp stamp(".*\\d{6} \\d{2}:\\d{2}:\\d{2}\\.\\d{3}.*");
     EXPECT_TRUE(stamp.exactMatch(line)) << line.toStdString();
-}
-
-TEST(Helpers, WindowGeometryRoundTrip)
-{
-    TestFiles files;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, files.dir());
-    QWidget w;
-    bool popUp = false;
-    restoreWindowGeometry(&w, "Fresh", &popUp);
-    EXPECT_EQ(w.size(), QSize(400, 400));
-    EXPECT_EQ(w.pos(), QPoint(200, 200));
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_TRUE(popUp);
-
-    w.resize(321, 123);
-    w.hide();
-    saveWindowGeometry(&w, "Win", false);
-    QWidget v;
-    popUp = true;
-    restoreWindowGeometry(&v, "Win", &popUp);
-    EXPECT_EQ(v.size(), QSize(321, 123));
-    EXPECT_FALSE(v.isVisible());
-    EXPECT_FALSE(popUp);
 }
 
 }  // namespace

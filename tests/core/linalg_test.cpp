@@ -11,7 +11,7 @@ namespace {
 // Matrices and vectors of a solve, freed with the object.
 struct System
 {
-    explicit System(int n) : n(n)
+    explicit System(int size) : n(size)
     {
         a = la.newMatrix(n);
         l = la.newMatrix(n);

@@ -108,8 +108,9 @@ TEST_F(VictoreenTable, CompiledInResource)
     for (int z = 2; z <= 92; z++) {
         const VictoreenRec &r = victoreenTable[z];
         for (int k = 1; k < 4; k++) {
-            if (r.edge[k] > 0)
+            if (r.edge[k] > 0) {
                 EXPECT_LE(r.edge[k], r.edge[k - 1]) << z << " " << k;
+            }
         }
     }
 }

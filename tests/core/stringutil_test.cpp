@@ -1,4 +1,3 @@
-#include <QWidget>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -256,11 +255,6 @@ TEST(StyleSheet, BackgroundColour)
     EXPECT_EQ(clampByte(-5), 0);
     EXPECT_EQ(clampByte(300), 255);
     EXPECT_EQ(clampByte(42), 42);
-
-    QWidget w;
-    applyStyleSheet(&w, pink);
-    EXPECT_EQ(w.styleSheet(), pink);
-    applyStyleSheet(nullptr, pink);
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 #include "core/xafsspectrum.h"
@@ -229,6 +230,14 @@ TEST(XafsShift, BestShiftFindsKnownShift)
     EXPECT_EQ(sample.bestShift(ref, 5.0, 0.001, 0.01), 0.0);
     EXPECT_EQ(sample.bestShift(ref, 5.0, 1.0, 0.0), 0.0);  // would never end
     EXPECT_EQ(sample.score(0.0, XafsSpectrum()), 0.0);
+
+    // A tiny typed step is cut short with a log line, and still finds the shift.
+    DebugCapture log;
+    QElapsedTimer t;
+    t.start();
+    EXPECT_NEAR(sample.bestShift(ref, 5.0, 1e-7, 1e-7), 3.3, 0.02);
+    EXPECT_LT(t.elapsed(), 20000);
+    EXPECT_TRUE(log.messages().join("\n").contains("bestShift: search cut")) << log.messages().join("\n").toStdString();
 }
 
 TEST(XafsCopy, CopiesShareStorageAndRegisterAsMetaType)

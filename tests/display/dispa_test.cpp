@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "display/dispa.h"
+#include "variant/variant.h"
 #include "display/mousec.h"
 #include "widgetevents.h"
 
@@ -125,11 +126,11 @@ TEST_F(DispAEvents, PaintSetsScreenRangeThenEmitsBothPasses)
     EXPECT_DOUBLE_EQ(x1, 200);
     EXPECT_EQ(QColor(shot.pixel(100, 50)), QColor(Qt::white));
 
-    // Without the reset the range is whatever the drawing slots left.
-    DispA::resetScreenRangeOnPaint = false;
+    // The classic program does not reset: the range is whatever the drawing slots left.
+    Variant::setClassic(true);
     w.coord.setScreenRange(1, 2, 3, 4);
     w.grab();
-    DispA::resetScreenRangeOnPaint = true;
+    Variant::setClassic(false);
     EXPECT_DOUBLE_EQ(y0, 2);
 }
 

@@ -40,11 +40,10 @@ struct ImgDispATest : ::testing::Test
     std::unique_ptr<TiffData> frame = makeFrame(640, 480);
     void SetUp() override
     {
-        currentColorBar = &bar;
+        view.cBar = &bar;
         bar.resize(20, 300);
         view.resize(640, 480);
     }
-    void TearDown() override { currentColorBar = nullptr; }
     void show() { view.setImage(frame.get()); }
     void expectView(double x, double y, double w, double h)
     {
@@ -251,7 +250,7 @@ TEST_F(ImgDispATest, AFrameRebuildingItsImageIsFollowed)
 {
     show();
     bar.lowerLimit = 0.5;   // the bar changed: the frame rebuilds its image
-    frame->makeImage();
+    frame->makeImage(bar.scale());
     view.grab();
     EXPECT_EQ(view.frameImage, frame->image);
     const QImage img = view.viewWindowImage();
@@ -273,7 +272,6 @@ TEST_F(ImgDispATest, ViewWindowImageIncludesBothCorners)
 
 TEST_F(ImgDispATest, PaintingAFrameSetsTheMappingAndTheBarRange)
 {
-    frame->cBar = &bar;
     show();
     view.setSelectedArea(320, 240, 640, 480);
     view.setViewWAsSelectedArea();

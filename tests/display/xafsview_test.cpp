@@ -1,20 +1,22 @@
 #include <QApplication>
+#include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTextStream>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <memory>
 
-// The forms are generated for this program too.
-#include "ui_elemctrl.h"
-#include "ui_xafsview.h"
-#include "analysis/elemctrl.h"
 #include "core/xafsspectrum.h"
 #include "display/dispa.h"
 #include "display/xafsview.h"
-#include "imagedata/_filedialog.h"
+#include "display/_filedialog.h"
 #include "support/screenshot.h"
 #include "support/testfiles.h"
 #include "widgetevents.h"
@@ -56,21 +58,56 @@ bool hasColour(const QImage &img, const QColor &c, int x0 = 0, int x1 = -1)
     return false;
 }
 
+// The view's form widgets, found by their object names.
+struct ViewParts
+{
+    DispA *Xafs;
+    QLabel *Position;
+    QLineEdit *XVal, *YVal;
+    QCheckBox *Normalized, *ECorrect, *ShowRaw, *ShowFFT;
+    QPushButton *Save, *ResetXScale;
+    QLabel *ExtMsg;
+    _FileDialog *saveDialog;
+
+    explicit ViewParts(const XafsView &v)
+        : Xafs(v.findChild<DispA *>("Xafs")),
+          Position(v.findChild<QLabel *>("Position")),
+          XVal(v.findChild<QLineEdit *>("XVal")),
+          YVal(v.findChild<QLineEdit *>("YVal")),
+          Normalized(v.findChild<QCheckBox *>("Normalized")),
+          ECorrect(v.findChild<QCheckBox *>("ECorrect")),
+          ShowRaw(v.findChild<QCheckBox *>("ShowRaw")),
+          ShowFFT(v.findChild<QCheckBox *>("ShowFFT")),
+          Save(v.findChild<QPushButton *>("Save")),
+          ResetXScale(v.findChild<QPushButton *>("ResetXScale")),
+          ExtMsg(v.findChild<QLabel *>("ExtMsg")),
+          saveDialog(v.findChild<_FileDialog *>())
+    {
+    }
+    bool complete() const
+    {
+        return Xafs && Position && XVal && YVal && Normalized && ECorrect && ShowRaw && ShowFFT
+               && Save && ResetXScale && ExtMsg && saveDialog;
+    }
+};
+
 struct XafsViewTest : ::testing::Test
 {
     XafsView view;
+    ViewParts ui{view};
     void SetUp() override
     {
+        ASSERT_TRUE(ui.complete());
         view.resize(1000, 640);
         view.show();
         QApplication::processEvents();
     }
     // Paints the plot (leaving the mapping of this drawing) and returns it.
-    QImage plot() { return view.Xafs->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    QImage plot() { return ui.Xafs->grab().toImage().convertToFormat(QImage::Format_RGB32); }
     int pixelX(double x) { return int(std::lround(view.mapper.realToScreenX(x))); }
     void moveTo(int px, Qt::MouseButtons held = Qt::NoButton)
     {
-        ev::move(view.Xafs, QPointF(px, view.Xafs->height() / 2), held);
+        ev::move(ui.Xafs, QPointF(px, ui.Xafs->height() / 2), held);
     }
 };
 
@@ -80,36 +117,40 @@ const QColor black(0, 0, 0);
 
 TEST(XafsViewForm, ObjectsTextsAndDefaults)
 {
-    XafsView v;
+    XafsView view;
+    const XafsView &v = view;
+    ViewParts ui(v);
+    ASSERT_TRUE(ui.complete());
     EXPECT_EQ(v.objectName(), "XafsView");
     EXPECT_EQ(v.windowTitle(), "XAFS");
-    EXPECT_FALSE(v.Xafs->zoomEnabled);
-    EXPECT_FALSE(v.Xafs->panEnabled);
-    EXPECT_EQ(v.plotMouse, &v.Xafs->mouse);
-    EXPECT_EQ(v.Position->text(), "0");
-    EXPECT_TRUE(v.Position->alignment() & Qt::AlignRight);
-    for (QLineEdit *e : {v.XVal, v.YVal}) {
+    EXPECT_FALSE(ui.Xafs->zoomEnabled);
+    EXPECT_FALSE(ui.Xafs->panEnabled);
+    EXPECT_EQ(v.plotMouse, &ui.Xafs->mouse);
+    EXPECT_EQ(ui.Position->text(), "0");
+    EXPECT_TRUE(ui.Position->alignment() & Qt::AlignRight);
+    for (QLineEdit *e : {ui.XVal, ui.YVal}) {
         EXPECT_EQ(e->text(), "0");
         EXPECT_TRUE(e->isReadOnly());
         EXPECT_TRUE(e->alignment() & Qt::AlignRight);
         EXPECT_EQ(e->styleSheet(), "background-color: rgb(255, 255, 232);");
     }
-    EXPECT_EQ(v.Normalized->text(), "Normalized");
-    EXPECT_TRUE(v.Normalized->isChecked());
-    EXPECT_EQ(v.ECorrect->text(), "E. Correct");
-    EXPECT_TRUE(v.ECorrect->isChecked());
-    EXPECT_EQ(v.ShowRaw->text(), "Raw");
-    EXPECT_FALSE(v.ShowRaw->isChecked());
-    EXPECT_EQ(v.ShowRaw->maximumWidth(), 50);
-    EXPECT_EQ(v.ShowFFT->text(), "FFT");
-    EXPECT_FALSE(v.ShowFFT->isChecked());
-    EXPECT_EQ(v.ShowFFT->maximumWidth(), 50);
-    EXPECT_EQ(v.Save->text(), "Save");
-    EXPECT_EQ(v.Save->maximumWidth(), 55);
-    EXPECT_EQ(v.ResetXScale->text(), "S.R.");
-    EXPECT_EQ(v.ResetXScale->toolTip(), "<html><head/><body><p>Reset X Axis Scale</p></body></html>");
-    EXPECT_EQ(v.ResetXScale->maximumWidth(), 40);
-    EXPECT_EQ(v.ExtMsg->text(), "TextLabel");
+    EXPECT_EQ(ui.Normalized->text(), "Normalized");
+    EXPECT_TRUE(ui.Normalized->isChecked());
+    EXPECT_EQ(ui.ECorrect->text(), "E. Correct");
+    EXPECT_TRUE(ui.ECorrect->isChecked());
+    EXPECT_EQ(ui.ShowRaw->text(), "Raw");
+    EXPECT_FALSE(ui.ShowRaw->isChecked());
+    EXPECT_EQ(ui.ShowRaw->maximumWidth(), 50);
+    EXPECT_EQ(ui.ShowFFT->text(), "FFT");
+    EXPECT_FALSE(ui.ShowFFT->isChecked());
+    EXPECT_EQ(ui.ShowFFT->maximumWidth(), 50);
+    EXPECT_EQ(ui.Save->text(), "Save");
+    EXPECT_EQ(ui.Save->maximumWidth(), 55);
+    EXPECT_EQ(ui.ResetXScale->text(), "S.R.");
+    EXPECT_EQ(ui.ResetXScale->toolTip(),
+              "<html><head/><body><p>Reset X Axis Scale</p></body></html>");
+    EXPECT_EQ(ui.ResetXScale->maximumWidth(), 40);
+    EXPECT_EQ(ui.ExtMsg->text(), "TextLabel");
 
     EXPECT_DOUBLE_EQ(v.xRangeMin[0], 0.0);
     EXPECT_DOUBLE_EQ(v.xRangeMin[1], 0.0);
@@ -117,11 +158,26 @@ TEST(XafsViewForm, ObjectsTextsAndDefaults)
     EXPECT_DOUBLE_EQ(v.xRangeMax[1], 1.0);
     EXPECT_TRUE(v.followXRange);
     EXPECT_DOUBLE_EQ(v.energyMarker, -1.0);
-    EXPECT_EQ(v.elemCtrls, nullptr);
-    ASSERT_NE(v.saveDialog, nullptr);
-    EXPECT_EQ(v.saveDialog->acceptMode(), QFileDialog::AcceptSave);
-    EXPECT_EQ(v.saveDialog->fileMode(), QFileDialog::AnyFile);
-    EXPECT_EQ(v.saveDialog->nameFilters(), QStringList() << "Data File (*.dat)" << "Any Files (* *.*)");
+    EXPECT_TRUE(v.edgeMarkers().isEmpty());
+    EXPECT_TRUE(v.normalize());
+    EXPECT_TRUE(v.energyCorrection());
+    ASSERT_NE(ui.saveDialog, nullptr);
+    EXPECT_EQ(ui.saveDialog->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_EQ(ui.saveDialog->fileMode(), QFileDialog::AnyFile);
+    EXPECT_EQ(ui.saveDialog->nameFilters(),
+              QStringList() << "Data File (*.dat)" << "Any Files (* *.*)");
+}
+
+TEST(XafsViewForm, SaveDialogIsAWindowThatGoesWithTheView)
+{
+    auto *v = new XafsView;
+    QPointer<_FileDialog> dialog = v->findChild<_FileDialog *>();
+    ASSERT_FALSE(dialog.isNull());
+    EXPECT_TRUE(dialog->isWindow());
+    v->findChild<QPushButton *>("Save")->click();
+    EXPECT_TRUE(dialog->isVisible());
+    delete v;
+    EXPECT_TRUE(dialog.isNull());
 }
 
 TEST_F(XafsViewTest, NewSpectrumFollowsXRangeUnlessTurnedOff)
@@ -159,21 +215,21 @@ TEST_F(XafsViewTest, NewSpectrumFollowsXRangeUnlessTurnedOff)
 
 TEST_F(XafsViewTest, ReadOutShowsEnergyValueAndPointIndex)
 {
-    view.Normalized->setChecked(false);
+    ui.Normalized->setChecked(false);
     view.setXafsSpectrum(XafsSpectrum(pointsAt({10, 20, 40}), "p"));
     view.xRangeMin[0] = 10;
     view.xRangeMax[0] = 40;
     plot();
     moveTo(pixelX(14.9));
-    EXPECT_EQ(view.Position->text(), "0");
+    EXPECT_EQ(ui.Position->text(), "0");
     const double shownX = view.mapper.screenToRealX(pixelX(14.9));
-    EXPECT_EQ(view.XVal->text(), QString::number(shownX, 'f', 1));
-    EXPECT_EQ(view.YVal->text().count('.'), 1);
-    EXPECT_EQ(view.YVal->text().section('.', 1).size(), 3);
+    EXPECT_EQ(ui.XVal->text(), QString::number(shownX, 'f', 1));
+    EXPECT_EQ(ui.YVal->text().count('.'), 1);
+    EXPECT_EQ(ui.YVal->text().section('.', 1).size(), 3);
     moveTo(pixelX(15.1));
-    EXPECT_EQ(view.Position->text(), "1");
+    EXPECT_EQ(ui.Position->text(), "1");
     moveTo(pixelX(31));
-    EXPECT_EQ(view.Position->text(), "2");
+    EXPECT_EQ(ui.Position->text(), "2");
 
     EXPECT_EQ(XafsView::pointIndexAt(pointsAt({5}), 1000), 0);
     EXPECT_EQ(XafsView::pointIndexAt(pointsAt({5}), -1000), 0);
@@ -183,9 +239,9 @@ TEST_F(XafsViewTest, ReadOutShowsEnergyValueAndPointIndex)
 TEST_F(XafsViewTest, NoPointsNoReadOut)
 {
     moveTo(300);
-    EXPECT_EQ(view.XVal->text(), "0");
-    EXPECT_EQ(view.Position->text(), "0");
-    ev::wheel(view.Xafs, QPointF(300, 300), -120);
+    EXPECT_EQ(ui.XVal->text(), "0");
+    EXPECT_EQ(ui.Position->text(), "0");
+    ev::wheel(ui.Xafs, QPointF(300, 300), -120);
     EXPECT_DOUBLE_EQ(view.xRangeMin[0], 0.0);
     EXPECT_DOUBLE_EQ(view.xRangeMax[0], 1.0);
 }
@@ -198,16 +254,16 @@ TEST_F(XafsViewTest, WheelZoomsAboutThePointer)
     moveTo(mid);
     ASSERT_DOUBLE_EQ(view.mapper.screenToRealX(mid), 100.0);
     QSignalSpy updated(&view, &XafsView::updated);
-    ev::wheel(view.Xafs, QPointF(mid, 300), -120);  // towards the user: wider
+    ev::wheel(ui.Xafs, QPointF(mid, 300), -120);  // towards the user: wider
     EXPECT_NEAR(view.xRangeMin[0], -10, 1e-9);
     EXPECT_NEAR(view.xRangeMax[0], 210, 1e-9);
     EXPECT_EQ(updated.count(), 1);
-    EXPECT_EQ(view.XVal->text(), QString::number(100.0, 'g', 6));
+    EXPECT_EQ(ui.XVal->text(), QString::number(100.0, 'g', 6));
     EXPECT_DOUBLE_EQ(view.xRangeMin[1], 0.0);  // the full range stays
     EXPECT_DOUBLE_EQ(view.xRangeMax[1], 200.0);
 
     view.resetXScale();
-    ev::wheel(view.Xafs, QPointF(mid, 300), 120);  // away: narrower
+    ev::wheel(ui.Xafs, QPointF(mid, 300), 120);  // away: narrower
     EXPECT_NEAR(view.xRangeMin[0], 9.0909, 1e-3);
     EXPECT_NEAR(view.xRangeMax[0], 190.9091, 1e-3);
 }
@@ -218,13 +274,13 @@ TEST_F(XafsViewTest, WheelZoomStopsAtTheSmallestRange)
     plot();
     moveTo(400);
     for (int i = 0; i < 2000; i++)
-        ev::wheel(view.Xafs, QPointF(400, 300), 120);
+        ev::wheel(ui.Xafs, QPointF(400, 300), 120);
     const double w = view.xRangeMax[0] - view.xRangeMin[0];
     EXPECT_GE(w, XafsView::minShownXWidth);
     EXPECT_LT(w, XafsView::minShownXWidth * 1.2);
     plot();  // ticks and labels over the narrowest range
     for (int i = 0; i < 20000; i++)
-        ev::wheel(view.Xafs, QPointF(400, 300), -120);
+        ev::wheel(ui.Xafs, QPointF(400, 300), -120);
     EXPECT_TRUE(std::isfinite(view.xRangeMin[0]));
     EXPECT_LE(view.xRangeMax[0] - view.xRangeMin[0], XafsView::maxShownXWidth);
     plot();
@@ -235,23 +291,23 @@ TEST_F(XafsViewTest, LeftDragPansAndShiftDragDoesNot)
     view.setXafsSpectrum(normalized(edgeSpectrum(7000, 7300, 2)));
     plot();
     const double perPixel = view.mapper.screenToRealX(1) - view.mapper.screenToRealX(0);
-    const int y = view.Xafs->height() / 2;
-    ev::move(view.Xafs, QPointF(500, y));
-    ev::press(view.Xafs, QPointF(500, y));
-    ev::move(view.Xafs, QPointF(540, y), Qt::LeftButton);
+    const int y = ui.Xafs->height() / 2;
+    ev::move(ui.Xafs, QPointF(500, y));
+    ev::press(ui.Xafs, QPointF(500, y));
+    ev::move(ui.Xafs, QPointF(540, y), Qt::LeftButton);
     EXPECT_NEAR(view.xRangeMin[0], 7000 - 40 * perPixel, 1e-6);
     EXPECT_NEAR(view.xRangeMax[0], 7300 - 40 * perPixel, 1e-6);
-    ev::release(view.Xafs, QPointF(540, y));
+    ev::release(ui.Xafs, QPointF(540, y));
     EXPECT_DOUBLE_EQ(view.xRangeMin[1], 7000);
 
     view.resetXScale();
     plot();
-    ev::press(view.Xafs, QPointF(500, y), Qt::LeftButton, Qt::ShiftModifier);
-    ev::move(view.Xafs, QPointF(560, y), Qt::LeftButton);
+    ev::press(ui.Xafs, QPointF(500, y), Qt::LeftButton, Qt::ShiftModifier);
+    ev::move(ui.Xafs, QPointF(560, y), Qt::LeftButton);
     EXPECT_DOUBLE_EQ(view.xRangeMin[0], 7000);
     EXPECT_DOUBLE_EQ(view.xRangeMax[0], 7300);
-    EXPECT_EQ(view.XVal->text(), QString::number(view.mapper.screenToRealX(560), 'f', 1));
-    ev::release(view.Xafs, QPointF(560, y));
+    EXPECT_EQ(ui.XVal->text(), QString::number(view.mapper.screenToRealX(560), 'f', 1));
+    ev::release(ui.Xafs, QPointF(560, y));
 }
 
 TEST_F(XafsViewTest, SaveDataWritesTaggedFiles)
@@ -281,10 +337,34 @@ TEST_F(XafsViewTest, SaveDataWritesTaggedFiles)
 
     // Through the dialog, and without a suffix the default one is added.
     view.others.clear();
-    view.saveDialog->fileSelected(files.path("b"));
+    ui.saveDialog->fileSelected(files.path("b"));
     EXPECT_TRUE(QFile::exists(files.path("b-T.dat")));
     EXPECT_TRUE(QFile::exists(files.path("b-std.dat")));
     EXPECT_FALSE(QFile::exists(files.path("b-other0.dat")));
+}
+
+TEST_F(XafsViewTest, FailedSaveIsReportedAndTheRestWritten)
+{
+    TestFiles files;
+    view.setXafsSpectrum(normalized(edgeSpectrum(7000, 7300, 10)));
+    EXPECT_TRUE(view.saveData(files.path("ok.dat")));
+
+    // A folder where the standard's file should go: only that file fails.
+    ASSERT_TRUE(QDir(files.dir()).mkdir("c-std.dat"));
+    XafsSpectrum other = normalized(edgeSpectrum(7000, 7300, 20));
+    view.others << &other;
+    DebugCapture log;
+    EXPECT_FALSE(view.saveData(files.path("c.dat")));
+    EXPECT_TRUE(log.contains("XafsView: spectrum not saved to"));
+    EXPECT_TRUE(log.contains(files.path("c-std.dat")));
+    EXPECT_FALSE(log.contains(files.path("c-T.dat")));
+    EXPECT_TRUE(QFile::exists(files.path("c-T.dat")));
+    EXPECT_TRUE(QFile::exists(files.path("c-other0.dat")));
+
+    // No name: nothing is written in the working folder.
+    EXPECT_FALSE(view.saveData(QString()));
+    EXPECT_TRUE(log.contains("XafsView: no file name"));
+    EXPECT_FALSE(QFile::exists(QDir::current().filePath("-T.dat")));
 }
 
 TEST_F(XafsViewTest, CheckBoxSettersDoNotRepaint)
@@ -292,8 +372,10 @@ TEST_F(XafsViewTest, CheckBoxSettersDoNotRepaint)
     QSignalSpy updated(&view, &XafsView::updated);
     view.setNormalize(false);
     view.setEnergyCorrection(false);
-    EXPECT_FALSE(view.Normalized->isChecked());
-    EXPECT_FALSE(view.ECorrect->isChecked());
+    EXPECT_FALSE(ui.Normalized->isChecked());
+    EXPECT_FALSE(ui.ECorrect->isChecked());
+    EXPECT_FALSE(view.normalize());
+    EXPECT_FALSE(view.energyCorrection());
     EXPECT_EQ(updated.count(), 0);
     view.update();
     EXPECT_EQ(updated.count(), 1);
@@ -301,11 +383,9 @@ TEST_F(XafsViewTest, CheckBoxSettersDoNotRepaint)
 
 TEST_F(XafsViewTest, DrawsEmptyOnePointAndNormalSpectraInEveryMode)
 {
-    ElemCtrl fe, junk;
-    fe.Eng->setText("7112");
-    fe.Name->setText("Fe-K");
-    junk.Eng->setText("not a number");
-    QVector<ElemCtrl *> rows{&fe, &junk};
+    // Markers at odd energies too: unnamed at 0, not finite, far off.
+    const QVector<EdgeMarker> markers{{"Fe-K", 7112}, {"", 0}, {"nan", std::nan("")},
+                                      {"inf", HUGE_VAL}, {"far", -1e300}};
     XafsSpectrum other = normalized(edgeSpectrum(7000, 7300, 5, 7120));
     const QVector<XafsSpectrum> spectra{XafsSpectrum(), XafsSpectrum(pointsAt({7100}), "one"),
                                         normalized(edgeSpectrum(7000, 7300, 2))};
@@ -315,16 +395,16 @@ TEST_F(XafsViewTest, DrawsEmptyOnePointAndNormalSpectraInEveryMode)
         view.setXafsSpectrum(s);
         view.standard = s;
         view.others = {&other};
-        view.elemCtrls = &rows;
+        view.setEdgeMarkers(markers);
         for (int mode = 0; mode < 4; mode++) {
-            view.Normalized->setChecked(mode == 0);
-            view.ShowRaw->setChecked(mode >= 2);
-            view.ShowFFT->setChecked(mode == 3);
+            ui.Normalized->setChecked(mode == 0);
+            ui.ShowRaw->setChecked(mode >= 2);
+            ui.ShowFFT->setChecked(mode == 3);
             for (const Spectrum &r : raws) {
                 view.setRawSpectrum(r);
                 const QImage img = plot();
                 EXPECT_FALSE(img.isNull());
-                EXPECT_TRUE(view.ExtMsg->text().startsWith("dMut = "));
+                EXPECT_TRUE(ui.ExtMsg->text().startsWith("dMut = "));
             }
         }
     }
@@ -337,12 +417,12 @@ TEST_F(XafsViewTest, LegendFormat)
     s.midx = 7112.5;
     view.setXafsSpectrum(s);
     plot();
-    EXPECT_EQ(view.ExtMsg->text(), "dMut =  1.234e-01, Edge 7,112.5 [eV] :  ");
+    EXPECT_EQ(ui.ExtMsg->text(), "dMut =  1.234e-01, Edge 7,112.5 [eV] :  ");
     s.outOfRangeMidx = true;
     s.noisyMidx = true;
     view.setXafsSpectrum(s);
     plot();
-    EXPECT_EQ(view.ExtMsg->text(),
+    EXPECT_EQ(ui.ExtMsg->text(),
               "dMut =  1.234e-01, Edge 7,112.5 [eV] : Out of Range midx Noizy to decide midx");
 }
 
@@ -359,9 +439,43 @@ TEST_F(XafsViewTest, EnergyMarkerOnlyWhenPositive)
     EXPECT_TRUE(hasColour(img, green, x, x));
 }
 
+TEST_F(XafsViewTest, EdgeMarkersAreDrawnFromTheList)
+{
+    const QColor red(255, 0, 0);
+    view.setXafsSpectrum(normalized(edgeSpectrum(7000, 7300, 2, 7250)));
+    const QImage bare = plot();
+    const int x = int(view.mapper.realToScreenX(7133));  // off the grid and the edge line
+    EXPECT_FALSE(hasColour(bare, red, x, x));
+
+    // The list is copied: emptying the caller's list leaves the markers.
+    QVector<EdgeMarker> list{{"", 7133}};
+    view.setEdgeMarkers(list);
+    list.clear();
+    ASSERT_EQ(view.edgeMarkers().size(), 1);
+    const QImage unnamed = plot();
+    EXPECT_TRUE(hasColour(unnamed, red, x, x));
+
+    // The name is written along the line, just left of it.
+    view.setEdgeMarkers({{"Fe-K", 7133}});
+    const QImage named = plot();
+    const double H = view.mapper.winY0 - view.mapper.winY1;
+    const int b = int(int(H / view.mapper.labelHeightDiv) * view.mapper.labelScale);
+    int changed = 0;
+    for (int py = 0; py < named.height(); py++)
+        for (int px = 0; px < named.width(); px++)
+            if (named.pixel(px, py) != unnamed.pixel(px, py)) {
+                changed++;
+                EXPECT_LE(std::abs(px - x), b + 2) << px;
+            }
+    EXPECT_GT(changed, 0);
+
+    view.setEdgeMarkers({});
+    EXPECT_FALSE(hasColour(plot(), red, x, x));
+}
+
 TEST_F(XafsViewTest, CurvesAreCutAtGapsWiderThan50)
 {
-    view.Normalized->setChecked(false);
+    ui.Normalized->setChecked(false);
     QVector<double> xs;
     for (double e = 7000; e <= 7110; e += 10)
         xs << e;
@@ -389,7 +503,7 @@ TEST_F(XafsViewTest, CurvesAreCutAtGapsWiderThan50)
 
 TEST_F(XafsViewTest, EnergyCorrectionMovesOnlyTheCurve)
 {
-    view.Normalized->setChecked(false);
+    ui.Normalized->setChecked(false);
     XafsSpectrum s = normalized(pointsAt({7000, 7010, 7020, 7030}), 20.0);
     view.setXafsSpectrum(s);
     view.xRangeMin[0] = 6950;
@@ -397,7 +511,7 @@ TEST_F(XafsViewTest, EnergyCorrectionMovesOnlyTheCurve)
     // The shifted curve starts at 6980, left of the first point.
     EXPECT_TRUE(hasColour(img, black, int(view.mapper.realToScreenX(6981)),
                           int(view.mapper.realToScreenX(6995))));
-    view.ECorrect->setChecked(false);
+    ui.ECorrect->setChecked(false);
     img = plot();
     EXPECT_FALSE(hasColour(img, black, 0, int(view.mapper.realToScreenX(6995))));
 }
@@ -405,7 +519,7 @@ TEST_F(XafsViewTest, EnergyCorrectionMovesOnlyTheCurve)
 TEST_F(XafsViewTest, OverlaysKeepTheirRangesAndSkipShortTransforms)
 {
     view.setXafsSpectrum(normalized(edgeSpectrum(7000, 7300, 2)));
-    view.ShowRaw->setChecked(true);
+    ui.ShowRaw->setChecked(true);
     view.setRawSpectrum(edgeSpectrum(0, 99, 1, 50));
     QImage img = plot();
     EXPECT_DOUBLE_EQ(view.mapper.realX0, 0);
@@ -413,7 +527,7 @@ TEST_F(XafsViewTest, OverlaysKeepTheirRangesAndSkipShortTransforms)
     EXPECT_TRUE(hasColour(img, QColor(192, 0, 0)));
 
     const QColor fourier(0, 192, 0);
-    view.ShowFFT->setChecked(true);
+    ui.ShowFFT->setChecked(true);
     img = plot();
     EXPECT_DOUBLE_EQ(view.mapper.realX1, 10);
     EXPECT_TRUE(hasColour(img, fourier));
@@ -433,12 +547,12 @@ TEST_F(XafsViewTest, OverlaysKeepTheirRangesAndSkipShortTransforms)
     EXPECT_LT(view.mapper.realY0, view.mapper.realY1);
 
     // A wheel turn in raw mode zooms the shown energy range, not the overlay's.
-    view.ShowFFT->setChecked(false);
+    ui.ShowFFT->setChecked(false);
     view.setRawSpectrum(edgeSpectrum(0, 99, 1, 50));
     plot();
     const int mid = int(view.mapper.winX0 + (view.mapper.winX1 - view.mapper.winX0) / 2);
-    view.Xafs->mouse.curPos = QPoint(mid, 300);
-    ev::wheel(view.Xafs, QPointF(mid, 300), -120);
+    ui.Xafs->mouse.curPos = QPoint(mid, 300);
+    ev::wheel(ui.Xafs, QPointF(mid, 300), -120);
     EXPECT_NEAR(view.xRangeMin[0], 7000 - 15, 1e-6);
     EXPECT_NEAR(view.xRangeMax[0], 7300 + 15, 1e-6);
 }
@@ -467,23 +581,20 @@ TEST(XafsViewScreenshot, MeasuredSpectrum)
     XafsSpectrum fe2o3, feo;
     ASSERT_TRUE(fe2o3.loadAndNormalize(sourceDataPath("spectra/fe2o3_rt1.dat")));
     ASSERT_TRUE(feo.loadAndNormalize(sourceDataPath("spectra/feo_rt1.dat")));
-    ElemCtrl fe;
-    fe.Eng->setText("7112");
-    fe.Name->setText("Fe-K");
-    QVector<ElemCtrl *> rows{&fe};
-
     XafsView view;
+    ViewParts ui(view);
+    ASSERT_TRUE(ui.complete());
     view.setWindowTitle("XAFS");
     view.standard = feo;
     view.setXafsSpectrum(fe2o3);
     view.energyMarker = 7300;
-    view.elemCtrls = &rows;
+    view.setEdgeMarkers({{"Fe-K", 7112}});
     view.setNormalize(false);
     EXPECT_FALSE(saveScreenshot(&view, "xafsview-mut").isEmpty());
     view.setNormalize(true);
     EXPECT_FALSE(saveScreenshot(&view, "xafsview-normalized").isEmpty());
-    view.ShowRaw->setChecked(true);
-    view.ShowFFT->setChecked(true);
+    ui.ShowRaw->setChecked(true);
+    ui.ShowFFT->setChecked(true);
     view.setRawSpectrum(fe2o3);
     EXPECT_FALSE(saveScreenshot(&view, "xafsview-fft").isEmpty());
 }

@@ -82,12 +82,5 @@ TEST(ErrPointsContains, IgnoresValidFlag)
     EXPECT_TRUE(e.contains(3, 4));
 }
 
-TEST(ErrPointsMetaType, PointerIsRegisteredUnderBothNames)
-{
-    registerErrPointsMetaType();
-    registerErrPointsMetaType();
-    EXPECT_EQ(QMetaType::type("ErrPoints*"), qMetaTypeId<ErrPoints *>());
-    EXPECT_EQ(QMetaType::type("ErrPoints"), qMetaTypeId<ErrPoints *>());
-}
 
 } // namespace

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/globals.h"
-#include "display/colorbar.h"
+#include "core/colorscale.h"
 #include "imagedata/errpoints.h"
 #include "imagedata/tiffdata.h"
 #include "support/imagefixtures.h"
@@ -219,18 +219,15 @@ TEST(TiffDataImage, AllZeroAndFlatFramesNeedNoDivision)
     EXPECT_EQ(flat->image->constScanLine(0)[0], 0);   // uncovered: value 0, below the range
 }
 
-TEST(TiffDataImage, ColoursThroughTheCurrentColourBar)
+TEST(TiffDataImage, ColoursThroughTheColourScaleSnapshot)
 {
-    ColorBar bar;
-    bar.format = ImageFormatRGB888;
-    bar.lowerLimit = 0.25;
-    bar.upperLimit = 0.75;
-    ColorBar *saved = currentColorBar;
-    currentColorBar = &bar;
+    ColorScale scale;
+    scale.format = ImageFormatRGB888;
+    scale.lowerLimit = 0.25;
+    scale.upperLimit = 0.75;
     std::unique_ptr<TiffData> t(frame16(5, 1, [](int x, int) { return x * 25; }));   // f = 0 .. 1
     t->imageFormat = ImageFormatRGB888;
-    t->makeImage();
-    currentColorBar = saved;
+    t->makeImage(scale);
     ASSERT_NE(t->image, nullptr);
     const uchar *row = t->image->constScanLine(0);
     const uchar *first = colorOf(0.0), *mid = colorOf(0.5), *last = colorOf(1.0);
@@ -239,11 +236,10 @@ TEST(TiffDataImage, ColoursThroughTheCurrentColourBar)
     EXPECT_EQ(QByteArray((const char *)row + 6, 3), QByteArray((const char *)mid, 3));
     EXPECT_EQ(QByteArray((const char *)row + 12, 3), QByteArray((const char *)last, 3));
 
-    // setCBarRange pushes the frame range to its own bar.
-    t->cBar = &bar;
-    t->setCBarRange();
-    EXPECT_EQ(bar.valueMin, 0.0);
-    EXPECT_EQ(bar.valueMax, 100.0);
+    // The snapshot stays with the frame: a rebuild colours the same way.
+    const QByteArray before((const char *)row, 15);
+    t->makeImage();
+    EXPECT_EQ(QByteArray((const char *)t->image->constScanLine(0), 15), before);
 }
 
 TEST(TiffDataImage, EmptyFrameGetsNoImage)
@@ -264,8 +260,6 @@ TEST(TiffDataLifecycle, ClearKeepsSizeAndRange)
     EXPECT_EQ(t->width, 4u);
     EXPECT_EQ(t->max, 23.0);
     EXPECT_EQ(t->pixelType, int(TiffData::PixelImg16));
-    registerTiffDataMetaType();
-    EXPECT_EQ(QMetaType::type("TiffData*"), qMetaTypeId<TiffData *>());
     TiffData fresh;
     EXPECT_EQ(fresh.errPoints, &globalErrPoints);
     EXPECT_EQ(fresh.exposureMs, 100.0);

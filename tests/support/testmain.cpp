@@ -1,7 +1,7 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
-#include "core/globals.h"
+#include "app/startup.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // Qt's platform plugins keep allocations until exit; leaks are not what these runs look for.
@@ -14,7 +14,7 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
                                                                        : qgetenv("QT_QPA_PLATFORM"));
     ::testing::InitGoogleTest(&argc, argv);
-    initGlobals();
+    initApplication();
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,8 +1,0 @@
-#include "analysis/elemctrl.h"
-
-ElemCtrl::ElemCtrl(QWidget *parent) : QFrame(parent)
-{
-    setupUi(this);
-}
-
-ElemCtrl::~ElemCtrl() = default;

@@ -1,0 +1,84 @@
+#include "app/startup.h"
+
+#include <QDebug>
+#include <QFileInfo>
+
+#include "core/cfg.h"
+#include "batch/batchcmdtables.h"
+#include "batch/cmdline.h"
+#include "core/colorscale.h"
+#include "core/globals.h"
+#include "core/physicaltables.h"
+#include "core/xafsspectrum.h"
+#include "imagedata/analyzecond.h"
+#include "imagedata/errpoints.h"
+#include "imagedata/tiffdata.h"
+
+QString chooseConfigFile(const Cfg &store, const QString &appDir)
+{
+    QString file = QFileInfo(appDir + "/config.cfg").canonicalFilePath();
+    if (store.keys.contains("-c"))
+        file = store.value("-c", file);
+    if (store.keys.contains("-config"))
+        file = store.value("-config", file);
+    return file;
+}
+
+void applyStartupSettings(const Cfg &store)
+{
+    dataRoot = store.value("DataRoot", dataRoot);
+    if (store.keys.contains("-d"))
+        dataRoot = store.value("-d", dataRoot);
+    batchRoot = store.value("BatchRoot", batchRoot);
+    if (store.keys.contains("-br"))
+        batchRoot = store.value("-br", batchRoot);
+    showAnalyzer2Button =
+        store.value("ShowAnalyzer2Button", showAnalyzer2Button ? "1" : "0").toInt(nullptr, 10) == 1;
+    if (store.keys.contains("-showA2B"))
+        showAnalyzer2Button = store.value("-showA2B", "0").toInt(nullptr, 10) == 1;
+
+    qDebug() << "show analyzer 2" << showAnalyzer2Button;
+    qDebug() << "Keys of Cfg::" << store.keys;
+    qDebug() << store.keys.contains("ShowAnalyzer2Button") << store.value("ShowAnalyzer2Button", "");
+}
+
+StartupOptions startupOptions(const Cfg &store)
+{
+    StartupOptions o;
+    o.noTranslation = store.keys.contains("-e");
+    o.execBatch = store.keys.contains("-x");
+    o.batchFile = store.keys.contains("-b") ? store.value("-b", "") : QString();
+    return o;
+}
+
+static void registerAppResources()
+{
+    Q_INIT_RESOURCE(translations);
+}
+
+void registerMetaTypes()
+{
+    qRegisterMetaType<CmdLine>("CmdLine");
+    qRegisterMetaType<EX_CMD_ID>("EX_CMD_ID");
+    qRegisterMetaType<XafsSpectrum>("XafsSpectrum");
+    qRegisterMetaType<SuggestElm>("SuggestElm");
+    qRegisterMetaType<ColorScale>("ColorScale");
+    qRegisterMetaType<TiffData *>("TiffData*");
+    qRegisterMetaType<ErrPoints *>("ErrPoints*");
+    qRegisterMetaType<ErrPoints *>("ErrPoints");
+    qRegisterMetaType<AnalyzeCond>("AnalyzeCond");
+}
+
+void initApplication()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    initGlobals();
+    registerAppResources();
+    initBatchCmdTables();
+    if (!loadVictoreenTable())
+        qDebug() << "The Victoreen table could not be loaded";
+    registerMetaTypes();
+}

@@ -1,0 +1,289 @@
+#include "batch/batchdispatcher.h"
+
+#include <QDebug>
+#include <QMetaType>
+
+#include "batch/batchcmdtables.h"
+#include "core/globals.h"
+#include "core/stringutil.h"
+
+namespace {
+
+// Statements run in one activation before the thread returns to its event loop,
+// where a Stop can arrive.
+const int statementsPerTurn = 500;
+// Loop passes without any command sent after which a run is given up.
+const int maxIdlePasses = 1000000;
+// Replacements within one argument.
+const int maxReplacements = 1000;
+// Completions still owed by stopped runs that are remembered.
+const int maxOwed = 16;
+
+bool hasSpace(const QString &text)
+{
+    for (const QChar ch : text) {
+        if (ch.isSpace())
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+BatchDispatcher::BatchDispatcher(QObject *parent)
+    : QObject(parent), running(false), inComment(false), current(0), runSerial(0), idlePasses(0)
+{
+    variables.add("$DataRoot$", dataRoot, QString(), QString());
+    connect(this, &BatchDispatcher::execNextLineSig, this, &BatchDispatcher::execNextLineSlot,
+            Qt::DirectConnection);
+}
+
+void BatchDispatcher::registerMetaTypes()
+{
+    qRegisterMetaType<CmdLine>("CmdLine");
+    qRegisterMetaType<EX_CMD_ID>("EX_CMD_ID");
+}
+
+void BatchDispatcher::doDispatchCmds(QStringList batchLines)
+{
+    lines = batchLines;
+    if (running)
+        return;
+    running = true;
+    current = 0;
+    loops.clear();
+    runSerial++;
+    idlePasses = 0;
+    emit execNextLineSig();
+}
+
+void BatchDispatcher::finishBatchExec(int id)
+{
+    // The oldest command that can own this completion takes it.
+    for (int i = 0; i < owed.size(); i++) {
+        if (owed[i].id == id || owed[i].ownId == id) {
+            const bool ofThisRun = running && owed[i].run == runSerial;
+            owed.remove(i);
+            if (ofThisRun)
+                emit execNextLineSig();
+            return;
+        }
+    }
+    if (running)
+        logDebug(QString("BatchDispatcher: completion %1 belongs to no command sent, ignored")
+                     .arg(id));
+}
+
+void BatchDispatcher::batchStopSlot()
+{
+    if (running)
+        logDebug(QString("BatchDispatcher: run stopped before line %1").arg(current + 1));
+    running = false;
+    inComment = false;
+}
+
+void BatchDispatcher::execNextLineSlot()
+{
+    for (int n = 0; n < statementsPerTurn; n++) {
+        if (!running || waitingForCommand())
+            return;
+        if (execStatement() != NoCommand)
+            return;
+    }
+    continueLater();
+}
+
+void BatchDispatcher::continueLater()
+{
+    const int serial = runSerial;
+    QMetaObject::invokeMethod(
+        this,
+        [this, serial] {
+            if (serial == runSerial)
+                execNextLineSlot();
+        },
+        Qt::QueuedConnection);
+}
+
+bool BatchDispatcher::waitingForCommand() const
+{
+    for (const Owed &o : owed) {
+        if (o.run == runSerial)
+            return true;
+    }
+    return false;
+}
+
+void BatchDispatcher::owe(EX_CMD_ID id, bool skip)
+{
+    Owed o;
+    o.run = runSerial;
+    o.ownId = skip ? EX_not_ex_cmd : id;
+    if (skip)
+        o.id = EX_not_ex_cmd;
+    else if (id == EX_load_I1_files_of_pattern)
+        o.id = EX_load_I1_files;
+    else if (id == EX_load_I0_files_of_pattern)
+        o.id = EX_load_I0_files;
+    else
+        o.id = id;
+    // Whatever is owed now belongs to stopped runs.
+    if (owed.size() >= maxOwed) {
+        logDebug(QString("BatchDispatcher: completion %1 of a stopped run given up")
+                     .arg(owed.first().id));
+        owed.removeFirst();
+    }
+    owed.append(o);
+}
+
+void BatchDispatcher::endRun(const QString &why)
+{
+    running = false;
+    inComment = false;
+    logDebug(QString("BatchDispatcher: run ended, %1").arg(why));
+}
+
+BatchDispatcher::Step BatchDispatcher::execStatement()
+{
+    if (current < 0 || current >= lines.size()) {
+        endRun("no line left");
+        return RunEnded;
+    }
+
+    QString text = lines.at(current);
+    while (hasContinuation(text)) {
+        current++;
+        if (current >= lines.size())
+            break;
+        text += lines.at(current);
+    }
+
+    CmdLine c;
+    c.raw = text;
+    c.parse(text);
+
+    CTL_CMD_ID ctl = CTL_none;
+    EX_CMD_ID ex = EX_not_ex_cmd;
+    if (!c.cmd.isEmpty()) {
+        // A quoted command word is classified by its first item.
+        CmdLine word;
+        word.cmd = c.cmd;
+        if (hasSpace(c.cmd))
+            splitItem(c.cmd, word.cmd);
+        ctl = ctlCmdId(word);
+        ex = exCmdId(word);
+    }
+
+    bool send = false;
+    if (ctl == CTL_end) {
+        endRun(":end");
+        return RunEnded;
+    } else if (ctl == CTL_rem_end) {
+        inComment = false;
+    } else if (ctl == CTL_rem_start) {
+        inComment = true;
+    } else if (inComment) {
+        send = ex != EX_not_ex_cmd;
+    } else if (ctl == CTL_for) {
+        doFor(c);
+    } else if (ctl == CTL_next) {
+        doNext(c);
+        if (!running)
+            return RunEnded;
+    } else if (ctl == CTL_echo) {
+        const QString echo = QString("echo %1").arg(expand(c.arg(0)));
+        qDebug().noquote() << echo;
+        emit Log(echo);
+    } else if (ctl == CTL_let) {
+        variables.add(QString("$%1$").arg(c.arg(0)), c.arg(1), QString(), QString());
+    } else if (ex != EX_not_ex_cmd) {
+        for (QString &a : c.args)
+            a = expand(a);
+        emit Log(QString("%1 : %2\n").arg(c.cmd, c.args.join(' ')));
+        send = true;
+    }
+
+    current++;
+    if (!send)
+        return NoCommand;
+    idlePasses = 0;
+    owe(ex, inComment);
+    emit execCmdSig(c, inComment);
+    return CommandSent;
+}
+
+void BatchDispatcher::doFor(const CmdLine &c)
+{
+    const QVector<QString> items = splitItems(c.args.join(' '));
+    const BatchForLoop loop(items.value(0), current, items.value(1), items.value(2),
+                            items.value(3), items.value(4));
+    for (int i = loops.size() - 1; i >= 0; i--) {
+        if (loops[i].name == loop.name)
+            loops.remove(i);
+    }
+    loops.append(loop);
+    emit Log(QString("for %1 : %2 = %3\n").arg(loop.name, loop.placeholder, loop.start));
+}
+
+void BatchDispatcher::doNext(const CmdLine &c)
+{
+    const QString name = c.arg(0);
+    for (BatchForLoop &loop : loops) {
+        if (loop.name != name)
+            continue;
+        if (loop.advance()) {
+            current = loop.line;
+            if (++idlePasses > maxIdlePasses) {
+                const QString msg =
+                    QString("Batch stopped: loop %1 ran %2 passes without a command\n")
+                        .arg(name, QString::number(maxIdlePasses));
+                emit Log(msg);
+                endRun(msg.trimmed());
+                return;
+            }
+        }
+        emit Log(QString("next %1 : %2 = %3\n").arg(loop.name, loop.placeholder, loop.current));
+        return;
+    }
+    emit Log(QString("next %1 : %2 = %3\n").arg(QString(), QString(), QString()));
+}
+
+QString BatchDispatcher::expand(const QString &arg) const
+{
+    QString out = arg;
+    int budget = maxReplacements;
+    bool bounded = false;
+
+    // Replaces every occurrence of key, searching again from the start after each
+    // replacement; a value that holds its own key is not searched again.
+    auto replaceKey = [&](const QString &key, const QString &value) {
+        if (key.isEmpty())
+            return;
+        const bool holdsKey = value.contains(key);
+        int from = 0;
+        for (;;) {
+            const int at = out.indexOf(key, from);
+            if (at < 0)
+                return;
+            if (budget <= 0) {
+                bounded = true;
+                return;
+            }
+            budget--;
+            out.replace(at, key.size(), value);
+            from = holdsKey ? at + value.size() : 0;
+        }
+    };
+
+    for (const BatchForLoop &loop : loops)
+        replaceKey(loop.placeholder, loop.current);
+    const int n = qMin(variables.keys.size(), variables.valueList.size());
+    for (int i = 0; i < n; i++)
+        replaceKey(variables.keys.at(i), variables.valueList.at(i));
+
+    if (bounded)
+        logDebug(QString("BatchDispatcher: more than %1 replacements in argument [%2], the rest "
+                         "left as written")
+                     .arg(QString::number(maxReplacements), arg));
+    return out;
+}

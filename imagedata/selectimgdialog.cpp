@@ -1,5 +1,0 @@
-#include "imagedata/selectimgdialog.h"
-
-SelectImgDialog::SelectImgDialog(QString title, QWidget *parent) : _FileDialog(title, parent)
-{
-}

@@ -1,0 +1,28 @@
+#ifndef TIFFDATALIMITS_H
+#define TIFFDATALIMITS_H
+
+#include <QString>
+#include <QtGlobal>
+#include <limits>
+
+// Limits and helpers shared by the detector frame's source files.
+namespace TiffDataLimits {
+
+// Exposure of a frame whose file records none, or records an invalid one.
+constexpr double DefaultExposureMs = 100.0;
+
+constexpr double RangeStartMin = std::numeric_limits<double>::max();
+constexpr double RangeStartMax = std::numeric_limits<double>::min();   // smallest positive normal
+
+// Frames larger than this are refused before anything is allocated.
+constexpr qint64 MaxFrameSide = qint64(1) << 20;
+constexpr qint64 MaxFramePixels = qint64(1) << 28;
+
+// False (with a debug line) for sizes no frame may have.
+bool sizeAcceptable(qint64 w, qint64 h, const QString &fileName);
+// Truncates toward zero; false when no int can hold the value.
+bool truncatedInt(double v, qint64 &out);
+
+} // namespace TiffDataLimits
+
+#endif

@@ -1,0 +1,208 @@
+#include <QMetaMethod>
+#include <QTest>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include "batch/batchcmdtables.h"
+#include "batch/batchdispatcher.h"
+#include "core/globals.h"
+#include "support/testfiles.h"
+
+// Stands in for the batch window and the executor; answers every command through a
+// queued signal, or holds the answers when told to.
+class FakeExecutor : public QObject
+{
+    Q_OBJECT
+public:
+    bool autoAnswer = true;
+    QStringList sent;
+    QVector<int> held;
+    QString log;
+signals:
+    void start(QStringList lines);
+    void stop();
+    void finished(int id);
+public slots:
+    void exec(CmdLine c, bool skip)
+    {
+        sent << QString(skip ? "skip " : "") + (QStringList(c.cmd) + c.args).join(' ');
+        held << (skip ? EX_not_ex_cmd : exCmdId(c));
+        if (autoAnswer)
+            QMetaObject::invokeMethod(this, &FakeExecutor::answer, Qt::QueuedConnection);
+    }
+    void answer() { emit finished(held.takeFirst()); }
+};
+
+namespace {
+
+class BatchRun : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        BatchDispatcher::registerMetaTypes();
+        const QString saved = dataRoot;
+        dataRoot = "D:/xafs";
+        d = new BatchDispatcher;
+        dataRoot = saved;
+        thread.setStackSize(256 * 1024);  // a recursion per statement overflows this
+        d->moveToThread(&thread);
+        QObject::connect(&x, &FakeExecutor::start, d, &BatchDispatcher::doDispatchCmds);
+        QObject::connect(&x, &FakeExecutor::stop, d, &BatchDispatcher::batchStopSlot);
+        QObject::connect(&x, &FakeExecutor::finished, d, &BatchDispatcher::finishBatchExec);
+        QObject::connect(d, &BatchDispatcher::execCmdSig, &x, &FakeExecutor::exec);
+        QObject::connect(d, &BatchDispatcher::Log, &x, [this](const QString &t) { x.log += t; });
+        thread.start();
+    }
+    void TearDown() override
+    {
+        thread.quit();
+        thread.wait();
+        delete d;
+    }
+
+    int ends() const { return capture.count("BatchDispatcher: run "); }
+    // Waits for the run in progress to report its end.
+    bool ended(int before)
+    {
+        const bool ok = QTest::qWaitFor([&] { return ends() > before; }, 20000);
+        QCoreApplication::sendPostedEvents();
+        return ok;
+    }
+    // Runs the lines to their end; returns the commands sent, joined by commas.
+    QString sends(const QStringList &lines)
+    {
+        x.sent.clear();
+        x.log.clear();
+        const int before = ends();
+        emit x.start(lines);
+        EXPECT_TRUE(ended(before)) << qPrintable(lines.join('|'));
+        return x.sent.join(',');
+    }
+    bool sentCount(int n)
+    {
+        return QTest::qWaitFor([&] { return x.sent.size() >= n; }, 5000) && x.sent.size() == n;
+    }
+    // Lets the dispatcher take what was sent to it, and its answers arrive.
+    void flush()
+    {
+        QMetaObject::invokeMethod(d, [] {}, Qt::BlockingQueuedConnection);
+        QCoreApplication::sendPostedEvents();
+    }
+
+    DebugCapture capture;
+    QThread thread;
+    BatchDispatcher *d = nullptr;
+    FakeExecutor x;
+};
+
+TEST_F(BatchRun, Loops)
+{
+    const QVector<QPair<QString, QString>> cases = {
+        {"3 1", "3 2 1"}, {"1 7 3", "1 4 7"}, {"1 8 3", "1 4 7"}, {"1 3 0", "1 2 3"}, {"5 5", "5"},
+        {"01 10", "01 02 03 04 05 06 07 08 09 10"}, {"0123 9 114", "0123 0129 0115"}};
+    for (const auto &c : cases) {
+        const QString sent = sends({":for i N " + c.first, "seek_image N", ":next i"});
+        EXPECT_EQ(QString(sent).remove("seek_image "), QString(c.second).replace(' ', ','));
+    }
+    EXPECT_EQ(sends({":for i N 1 3", "save_image img_N.png", ":next i"}).count(','), 2);
+    EXPECT_EQ(x.log, "for i : N = 1\nsave_image : img_1.png\nnext i : N = 2\n"
+                     "save_image : img_2.png\nnext i : N = 3\nsave_image : img_3.png\n"
+                     "next i : N = 3\n");
+    EXPECT_EQ(sends({":for i I 1 2", ":for j J 1 2", "save_data f_I_J", ":next j", ":next i"}),
+              "save_data f_1_1,save_data f_1_2,save_data f_2_1,save_data f_2_2");
+    // A :for over two lines jumps back after its second line; a word may be split.
+    EXPECT_EQ(sends({":for i N \\", "1 2", "seek_\\", "image a\\ ", " N", ":next i"}),
+              "seek_image a 1,seek_image a 2");
+    EXPECT_EQ(sends({":for k K 1 3", "seek_image K", ":next nope", "quit\\"}), "seek_image 1,quit");
+    EXPECT_TRUE(x.log.contains("next  :  = \n"));
+}
+
+TEST_F(BatchRun, VariablesExpansionOrderCommentsAndEnd)
+{
+    EXPECT_EQ(sends({"save_data $out$/a", ":let out C:/Data/run1", ":let out C:/Data/run2",
+                     ":let Out other", "save_data $out$/map.dat $DataRoot$/x", ":let p $q$/1",
+                     ":let q Q", ":let n N_$q$", ":for i N 7 7", "save_data $p$ $n$ N",
+                     ":echo \"a b\" c", ":echo hi there"}),
+              "save_data $out$/a,save_data C:/Data/run2/map.dat D:/xafs/x,save_data Q/1 N_$q$ 7");
+    EXPECT_TRUE(x.log.endsWith("save_data : Q/1 N_$q$ 7\necho a becho hi"));
+    EXPECT_EQ(sends({"save_data $out$ $Out$"}), "save_data C:/Data/run2 other");  // kept
+
+    EXPECT_EQ(sends({":rem_start", "save_image x_N", ":let v 1", ":for k N 1 2", ":echo hi",
+                     ":next k", ":rem_end", "save_data $v$ N", ":end", "quit"}),
+              "skip save_image x_N,save_data $v$ N");
+    EXPECT_EQ(x.log, "save_data : $v$ N\n");
+    EXPECT_EQ(sends({":rem_start", ":end", "quit"}), "");
+    EXPECT_EQ(sends({"seek_image 1"}), "seek_image 1");  // out of the comment
+}
+
+TEST_F(BatchRun, LongStretchesRunInBoundedStackAndEndlessLoopsStop)
+{
+    QStringList lines;
+    for (int i = 0; i < 50000; i++)
+        lines << "" << "  # comment";
+    EXPECT_EQ(sends(lines << ":for i N 1 100000" << ":let v N" << ":next i" << "save_data N"),
+              "save_data 100000");
+    EXPECT_EQ(x.log.count("next i : N ="), 100000);
+
+    // A step away from the end never ends; Stop is seen between statements.
+    const int before = ends();
+    emit x.start({":for i N 1 5 -1", ":next i"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return x.log.contains("N = -1\n"); }, 5000));
+    emit x.stop();
+    EXPECT_TRUE(ended(before));
+}
+
+TEST_F(BatchRun, CompletionsOwnedByNoCommandAreIgnored)
+{
+    x.autoAnswer = false;
+    emit x.finished(EX_load_I1_files);  // nothing outstanding
+    emit x.start({"save_image a", "save_data b"});
+    ASSERT_TRUE(sentCount(1));
+    emit x.stop();  // the command in progress runs on; save_data b never comes
+    emit x.start({"save_image c", "analyzer_exec_LCF", "seek_image 1"});
+    ASSERT_TRUE(sentCount(2));
+    x.answer();  // the stopped run's completion is absorbed
+    flush();
+    EXPECT_EQ(x.sent.size(), 2);
+    x.answer();
+    ASSERT_TRUE(sentCount(3));
+    emit x.finished(EX_load_I1_files);  // a load started by hand
+    flush();
+    EXPECT_EQ(x.sent.size(), 3);
+    x.answer();
+    ASSERT_TRUE(sentCount(4));
+    const int before = ends();
+    x.answer();
+    EXPECT_TRUE(ended(before));
+    EXPECT_EQ(x.sent.join(','), "save_image a,save_image c,analyzer_exec_LCF,seek_image 1");
+}
+
+TEST_F(BatchRun, ExpansionAlwaysEnds)
+{
+    // A value holding its own key or placeholder, and an empty placeholder.
+    EXPECT_EQ(sends({":let x a$x$b", ":for i 1 9 10", ":for e", "save_data f1 $x$", ":next e",
+                     ":next i"}),
+              "save_data f9 a$x$b,save_data f10 a$x$b");
+    // Replacements in one argument are bounded; the bound is reported once.
+    EXPECT_EQ(sends({":for i N 1 1", "save_data " + QString(1001, 'N')}),
+              "save_data " + QString(1000, '1') + "N");
+    EXPECT_EQ(capture.count("more than 1000 replacements"), 1);
+}
+
+TEST(BatchDispatcherMeta, SignalsSlotsAndTypes)
+{
+    BatchDispatcher::registerMetaTypes();
+    EXPECT_TRUE(QMetaType::type("CmdLine") && QMetaType::type("EX_CMD_ID"));
+    QStringList methods;
+    const QMetaObject &m = BatchDispatcher::staticMetaObject;
+    for (int i = m.methodOffset(); i < m.methodCount(); i++)
+        methods << m.method(i).methodSignature();
+    EXPECT_EQ(methods.join(' '), "execNextLineSig() execCmdSig(CmdLine,bool) Log(QString) "
+                                 "doDispatchCmds(QStringList) finishBatchExec(int) "
+                                 "batchStopSlot() execNextLineSlot()");
+}
+
+}  // namespace
+
+#include "batchdispatcher_test.moc"
