@@ -46,15 +46,34 @@ void BatchDispatcher::registerMetaTypes()
 
 void BatchDispatcher::doDispatchCmds(QStringList batchLines)
 {
-    lines = batchLines;
-    if (running)
+    if (running) {
+        lines = batchLines;
         return;
+    }
+    beginRun(batchLines);
+    emit execNextLineSig();
+}
+
+void BatchDispatcher::doQueueCmds(QStringList batchLines)
+{
+    if (running) {
+        queuedRuns.append(batchLines);
+        logDebug(QString("BatchDispatcher: %1 lines queued behind the run in progress")
+                     .arg(batchLines.size()));
+        return;
+    }
+    beginRun(batchLines);
+    emit execNextLineSig();
+}
+
+void BatchDispatcher::beginRun(const QStringList &batchLines)
+{
+    lines = batchLines;
     running = true;
     current = 0;
     loops.clear();
     runSerial++;
     idlePasses = 0;
-    emit execNextLineSig();
 }
 
 void BatchDispatcher::finishBatchExec(int id)
@@ -78,6 +97,9 @@ void BatchDispatcher::batchStopSlot()
 {
     if (running)
         logDebug(QString("BatchDispatcher: run stopped before line %1").arg(current + 1));
+    if (!queuedRuns.isEmpty())
+        logDebug(QString("BatchDispatcher: %1 queued batches dropped").arg(queuedRuns.size()));
+    queuedRuns.clear();
     running = false;
     inComment = false;
 }
@@ -87,8 +109,12 @@ void BatchDispatcher::execNextLineSlot()
     for (int n = 0; n < statementsPerTurn; n++) {
         if (!running || waitingForCommand())
             return;
-        if (execStatement() != NoCommand)
+        const Step step = execStatement();
+        if (step == CommandSent)
             return;
+        // A run that ended by itself hands over to the next queued batch.
+        if (step == RunEnded && !running && !queuedRuns.isEmpty())
+            beginRun(queuedRuns.takeFirst());
     }
     continueLater();
 }

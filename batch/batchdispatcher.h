@@ -33,6 +33,9 @@ public slots:
     void finishBatchExec(int id);
     void batchStopSlot();
     void execNextLineSlot();
+    // Starts a run as doDispatchCmds does, or, while a run is in progress, keeps
+    // the lines to start them as a new run when that run ends by itself.
+    void doQueueCmds(QStringList lines);
 
 private:
     enum Step { NoCommand, CommandSent, RunEnded };
@@ -45,6 +48,7 @@ private:
         int ownId;   // its own identifier, also accepted
     };
 
+    void beginRun(const QStringList &batchLines);
     Step execStatement();
     void endRun(const QString &why);
     void doFor(const CmdLine &c);
@@ -61,6 +65,7 @@ private:
     Cfg variables;
     QVector<BatchForLoop> loops;
 
+    QVector<QStringList> queuedRuns;  // batches waiting for the run in progress
     QVector<Owed> owed;
     int runSerial;
     int idlePasses;  // loop passes since the last command sent

@@ -2,23 +2,28 @@
 
 #include <QDebug>
 #include <QPushButton>
+#include <QThread>
 
 #include "batch/batchcmdtables.h"
+#include "batch/batchdispatcher.h"
 #include "batch/ui/batchctrl.h"
 #include "core/cfg.h"
 #include "imagedata/analyzed2dres.h"
 #include "ui_body.h"
 
 Body::Body(QWidget *parent)
-    : QMainWindow(parent), ui(new Ui::Body), batch(new BatchCtrl()), analysisMap(nullptr)
+    : QMainWindow(parent),
+      ui(new Ui::Body),
+      batch(nullptr),
+      batchDispatcher(nullptr),
+      batchThread(nullptr),
+      analysisMap(nullptr)
 #if !VANTOSCOPE_CLASSIC
       , statsRangeOn(false), statsRangeLo(0), statsRangeHi(1.0)
 #endif
 {
     ui->setupUi(this);
-    connect(ui->BatchCtrlB, &QPushButton::clicked, batch, &QWidget::show);
-    connect(batch, &BatchCtrl::doDispatchCmds, this, &Body::runStatements,
-            Qt::QueuedConnection);
+    setupBatch();
 #if !VANTOSCOPE_CLASSIC
     setupStats();
 #endif
@@ -27,8 +32,25 @@ Body::Body(QWidget *parent)
 
 Body::~Body()
 {
+    // The interpreter's thread ends before its objects go.
+    batchThread->quit();
+    batchThread->wait();
+    delete batchDispatcher;
     delete batch;
     delete ui;
+}
+
+void Body::setupBatch()
+{
+    batch = new BatchCtrl();
+    batchDispatcher = new BatchDispatcher();
+    batchThread = new QThread(this);
+    batchDispatcher->moveToThread(batchThread);
+    batchThread->start();   // with the priority of this thread
+    connect(ui->BatchCtrlB, &QPushButton::clicked, batch, &QWidget::show);
+    connect(batchDispatcher, &BatchDispatcher::execCmdSig, this, &Body::execCmdSlot);
+    connect(this, &Body::finishBatchExec, batchDispatcher, &BatchDispatcher::finishBatchExec);
+    batch->setDispatcher(batchDispatcher);
 }
 
 #if !VANTOSCOPE_CLASSIC
@@ -66,22 +88,8 @@ void Body::runConfigBatch()
         batch->dispatchCmds(lines);
 }
 
-// Runs the statements one after another; a command that is not available
-// yet is reported and passed over, so a batch never waits on it.
-void Body::runStatements(const QStringList &statements)
-{
-    for (const QString &s : statements) {
-        CmdLine c;
-        c.raw = s;
-        c.parse(s);
-        if (!c.valid || c.isControl)
-            continue;
-        execCmdSlot(c, false);
-        if (exCmdId(c) == EX_quit)
-            return;
-    }
-}
-
+// Until the command executor is in place only "quit" is carried out; every
+// other command is logged and reported finished at once, so a batch goes on.
 void Body::execCmdSlot(const CmdLine &cmd, bool skip)
 {
     const EX_CMD_ID id = exCmdId(cmd);

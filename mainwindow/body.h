@@ -11,14 +11,16 @@
 
 class Analyzed2DRes;
 class BatchCtrl;
+class BatchDispatcher;
+class QThread;
 namespace Ui {
 class Body;
 }
 
-// The main window. Until the image windows, the analysis and the batch
-// interpreter are in place it holds the batch editor, the statistics window
-// and runs the commands that need none of them. Compiled once per program:
-// the classic program has no statistics window.
+// The main window. Until the image windows and the analysis are in place it
+// holds the batch editor with its interpreter thread and the statistics
+// window, and carries out the commands that need none of them. Compiled once
+// per program: the classic program has no statistics window.
 class Body : public QMainWindow
 {
     Q_OBJECT
@@ -30,7 +32,6 @@ public:
 
 public slots:
     void execCmdSlot(const CmdLine &cmd, bool skip);
-    void runStatements(const QStringList &statements);
 #if !VANTOSCOPE_CLASSIC
     void showStatistics();
     void selectedRangeInStats();
@@ -41,6 +42,7 @@ signals:
     void finishBatchExec(int id);
 
 private:
+    void setupBatch();
     void runConfigBatch();
 #if !VANTOSCOPE_CLASSIC
     void setupStats();
@@ -48,6 +50,8 @@ private:
 
     Ui::Body *ui;
     BatchCtrl *batch;
+    BatchDispatcher *batchDispatcher;
+    QThread *batchThread;
     // The map the analysis window shows; none until that window exists.
     Analyzed2DRes *analysisMap;
 #if !VANTOSCOPE_CLASSIC

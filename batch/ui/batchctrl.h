@@ -1,33 +1,75 @@
 #ifndef BATCHCTRL_H
 #define BATCHCTRL_H
 
-#include <QFrame>
+#include <QMainWindow>
+#include <QMetaObject>
+#include <QString>
 #include <QStringList>
+#include <QVector>
+#include <memory>
 
-class QPlainTextEdit;
+#include "batch/cmdline.h"
 
-// Batch editor: holds the batch text and hands its statements on for dispatching.
-class BatchCtrl : public QFrame
+class BatchDispatcher;
+class _FileDialog;
+
+namespace Ui {
+class BatchCtrl;
+}
+
+// The batch editor and progress log: loads, saves and edits a batch text, starts
+// and stops runs of the interpreter, which lives in its own thread and is reached
+// only through queued signals, and shows the log texts it sends back.
+class BatchCtrl : public QMainWindow
 {
     Q_OBJECT
+
 public:
     explicit BatchCtrl(QWidget *parent = nullptr);
+    ~BatchCtrl() override;
 
+    // Stores the interpreter (not owned) and connects Stop, the start requests
+    // and its log to it.
+    void setDispatcher(BatchDispatcher *d);
+    // Asks the interpreter to run the lines; the list is not kept.
+    void dispatchCmds(const QStringList &lines);
+
+    // The editor's text.
     QString text() const;
     void setText(const QString &text);
+    // The progress log's text.
+    QString logText() const;
+    // The lines last dispatched from the editor.
     QStringList statements() const { return cmds; }
 
-public slots:
-    void setBatchFile(const QString &fileName);
-    void execBatchSlot();
-    void dispatchCmds(const QStringList &statements);
-
 signals:
-    void doDispatchCmds(const QStringList &statements);
+    void doDispatchCmds(const QStringList &lines);
+    void batchStop();
+    // Like doDispatchCmds, but a run in progress is let finish first.
+    void doQueueCmds(const QStringList &lines);
+
+public slots:
+    // Both run the editor's lines; execBatchSlot waits for a run in progress,
+    // execCmdsSlot (the Exec. button) replaces its lines.
+    void execCmdsSlot();
+    void execBatchSlot();
+    void clear();
+    void clearLog();
+    void save(const QString &fileName);
+    void load(const QString &fileName);
+    void setBatchFile(const QString &fileName);
+    void Log(const QString &text);
+    void showCmdErr(const CmdLine &line);
 
 private:
-    QPlainTextEdit *editor;
+    void dispatchEditor(bool queued);
+
+    Ui::BatchCtrl *ui;
+    BatchDispatcher *dispatcher;
     QStringList cmds;
+    std::unique_ptr<_FileDialog> saveDialog;
+    std::unique_ptr<_FileDialog> openDialog;
+    QVector<QMetaObject::Connection> links;  // to the dispatcher
 };
 
 #endif

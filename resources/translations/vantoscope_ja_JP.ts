@@ -4,8 +4,48 @@
 <context>
     <name>BatchCtrl</name>
     <message>
-        <source>Batch</source>
-        <translation>バッチ</translation>
+        <source>BatchCtrl</source>
+        <translation>バッチ制御</translation>
+    </message>
+    <message>
+        <source>Batch Cmds</source>
+        <translation>バッチコマンド</translation>
+    </message>
+    <message>
+        <source>Progress Log</source>
+        <translation>進行ログ</translation>
+    </message>
+    <message>
+        <source>Load</source>
+        <translation>読込</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>Clear Log</source>
+        <translation>ログクリア</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>クリア</translation>
+    </message>
+    <message>
+        <source>Exec.</source>
+        <translation>実行</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>Batch File (*.bat)</source>
+        <translation>バッチファイル (*.bat)</translation>
+    </message>
+    <message>
+        <source>Any Files (* *.*)</source>
+        <translation>すべてのファイル (* *.*)</translation>
     </message>
 </context>
 <context>

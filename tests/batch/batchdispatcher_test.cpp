@@ -6,32 +6,8 @@
 #include "batch/batchcmdtables.h"
 #include "batch/batchdispatcher.h"
 #include "core/globals.h"
+#include "support/fakeexecutor.h"
 #include "support/testfiles.h"
-
-// Stands in for the batch window and the executor; answers every command through a
-// queued signal, or holds the answers when told to.
-class FakeExecutor : public QObject
-{
-    Q_OBJECT
-public:
-    bool autoAnswer = true;
-    QStringList sent;
-    QVector<int> held;
-    QString log;
-signals:
-    void start(QStringList lines);
-    void stop();
-    void finished(int id);
-public slots:
-    void exec(CmdLine c, bool skip)
-    {
-        sent << QString(skip ? "skip " : "") + (QStringList(c.cmd) + c.args).join(' ');
-        held << (skip ? EX_not_ex_cmd : exCmdId(c));
-        if (autoAnswer)
-            QMetaObject::invokeMethod(this, &FakeExecutor::answer, Qt::QueuedConnection);
-    }
-    void answer() { emit finished(held.takeFirst()); }
-};
 
 namespace {
 
@@ -47,10 +23,7 @@ protected:
         dataRoot = saved;
         thread.setStackSize(256 * 1024);  // a recursion per statement overflows this
         d->moveToThread(&thread);
-        QObject::connect(&x, &FakeExecutor::start, d, &BatchDispatcher::doDispatchCmds);
-        QObject::connect(&x, &FakeExecutor::stop, d, &BatchDispatcher::batchStopSlot);
-        QObject::connect(&x, &FakeExecutor::finished, d, &BatchDispatcher::finishBatchExec);
-        QObject::connect(d, &BatchDispatcher::execCmdSig, &x, &FakeExecutor::exec);
+        x.attach(d);
         QObject::connect(d, &BatchDispatcher::Log, &x, [this](const QString &t) { x.log += t; });
         thread.start();
     }
@@ -62,10 +35,10 @@ protected:
     }
 
     int ends() const { return capture.count("BatchDispatcher: run "); }
-    // Waits for the run in progress to report its end.
-    bool ended(int before)
+    // Waits for n runs to report their end.
+    bool ended(int before, int n = 1)
     {
-        const bool ok = QTest::qWaitFor([&] { return ends() > before; }, 20000);
+        const bool ok = QTest::qWaitFor([&] { return ends() >= before + n; }, 20000);
         QCoreApplication::sendPostedEvents();
         return ok;
     }
@@ -79,10 +52,7 @@ protected:
         EXPECT_TRUE(ended(before)) << qPrintable(lines.join('|'));
         return x.sent.join(',');
     }
-    bool sentCount(int n)
-    {
-        return QTest::qWaitFor([&] { return x.sent.size() >= n; }, 5000) && x.sent.size() == n;
-    }
+    bool sentCount(int n) { return x.sentCount(n); }
     // Lets the dispatcher take what was sent to it, and its answers arrive.
     void flush()
     {
@@ -190,6 +160,65 @@ TEST_F(BatchRun, ExpansionAlwaysEnds)
     EXPECT_EQ(capture.count("more than 1000 replacements"), 1);
 }
 
+TEST_F(BatchRun, QueuedBatchesWaitForTheRunInProgress)
+{
+    // Nothing running: a queued batch starts at once.
+    int before = ends();
+    emit x.queue({"seek_image 1"});
+    EXPECT_TRUE(ended(before));
+    EXPECT_EQ(x.sent.join(','), "seek_image 1");
+
+    // A run waiting for a command keeps its own lines; the queued batches follow in
+    // order, each a new run from its first line, when the run before ends by itself.
+    x.sent.clear();
+    x.autoAnswer = false;
+    emit x.start({":for i N 1 2", "save_image a_N", ":next i"});
+    ASSERT_TRUE(sentCount(1));
+    emit x.queue({"save_data b_N", ":end", "quit"});
+    emit x.queue({"seek_image 3"});
+    flush();
+    before = ends();
+    x.answer();
+    ASSERT_TRUE(sentCount(2));
+    x.answer();  // no line left: the first queued batch starts, without the loop
+    ASSERT_TRUE(sentCount(3));
+    x.answer();  // :end hands over to the second
+    ASSERT_TRUE(sentCount(4));
+    x.answer();
+    EXPECT_TRUE(ended(before, 3));
+    EXPECT_EQ(x.sent.join(','), "save_image a_1,save_image a_2,save_data b_N,seek_image 3");
+}
+
+TEST_F(BatchRun, StopDropsQueuedBatchesAndStartReplacesOnlyTheRunningList)
+{
+    x.autoAnswer = false;
+    emit x.start({"save_image c", "save_data d"});
+    ASSERT_TRUE(sentCount(1));
+    emit x.queue({"quit"});
+    emit x.stop();
+    flush();
+    x.answer();  // the command in progress ends; nothing follows
+    flush();
+    EXPECT_TRUE(sentCount(1));
+    EXPECT_TRUE(capture.contains("1 queued batches dropped"));
+
+    // A start while a run waits replaces its lines; a queued batch still follows.
+    emit x.start({"save_image e", "save_image f"});
+    ASSERT_TRUE(sentCount(2));
+    emit x.queue({"seek_image 9"});
+    emit x.start({"save_image E", "save_image F", "save_image G"});
+    flush();
+    const int before = ends();
+    for (int n = 3; n <= 5; n++) {
+        x.answer();
+        ASSERT_TRUE(sentCount(n));
+    }
+    x.answer();
+    EXPECT_TRUE(ended(before, 2));
+    EXPECT_EQ(x.sent.join(','),
+              "save_image c,save_image e,save_image F,save_image G,seek_image 9");
+}
+
 TEST(BatchDispatcherMeta, SignalsSlotsAndTypes)
 {
     BatchDispatcher::registerMetaTypes();
@@ -200,9 +229,7 @@ TEST(BatchDispatcherMeta, SignalsSlotsAndTypes)
         methods << m.method(i).methodSignature();
     EXPECT_EQ(methods.join(' '), "execNextLineSig() execCmdSig(CmdLine,bool) Log(QString) "
                                  "doDispatchCmds(QStringList) finishBatchExec(int) "
-                                 "batchStopSlot() execNextLineSlot()");
+                                 "batchStopSlot() execNextLineSlot() doQueueCmds(QStringList)");
 }
 
 }  // namespace
-
-#include "batchdispatcher_test.moc"

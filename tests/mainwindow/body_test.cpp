@@ -13,9 +13,9 @@ TEST(BodyStartup, TitleAndQuitFromBatchFile)
     EXPECT_EQ(body.windowTitle(), "Vantoscope");
     QSignalSpy finishing(&body, &Body::finishing);
     TestFiles files;
-    const QString bat = files.writeText("run.bat", "# comment\n\nunknown_word 1\nquit\n");
+    const QString bat = files.writeText("run.bat", "# comment\n\nclear_I1_files\nunknown_word 1\nquit\n");
     body.batchCtrl()->setBatchFile(bat);
-    EXPECT_EQ(body.batchCtrl()->text(), "# comment\n\nunknown_word 1\nquit\n");
+    EXPECT_EQ(body.batchCtrl()->text(), "# comment\n\nclear_I1_files\nunknown_word 1\nquit\n");
     body.batchCtrl()->execBatchSlot();
     EXPECT_TRUE(finishing.wait(2000));
     EXPECT_EQ(finishing.count(), 1);

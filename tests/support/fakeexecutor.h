@@ -1,0 +1,45 @@
+#ifndef FAKEEXECUTOR_H
+#define FAKEEXECUTOR_H
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include "batch/cmdline.h"
+
+class BatchDispatcher;
+
+// Stands in for the main window's command executor (and, through start and stop,
+// for the batch window): records every command a dispatcher sends and answers it
+// through a queued completion, or holds the answers when told to.
+class FakeExecutor : public QObject
+{
+    Q_OBJECT
+public:
+    explicit FakeExecutor(QObject *parent = nullptr);
+
+    // Connects the dispatcher's commands to exec, and start, queue, stop and
+    // finished to the dispatcher. The dispatcher's log is left to the caller.
+    void attach(BatchDispatcher *d);
+    // Waits until n commands have been sent; false when another number was.
+    bool sentCount(int n, int timeoutMs = 5000) const;
+
+    bool autoAnswer = true;
+    QStringList sent;    // "cmd args", "skip " in front of skipped ones
+    QVector<int> held;   // completions not yet given
+    QString log;
+
+signals:
+    void start(QStringList lines);
+    void queue(QStringList lines);
+    void stop();
+    void finished(int id);
+
+public slots:
+    void exec(CmdLine c, bool skip);
+    // Gives the oldest held completion.
+    void answer();
+};
+
+#endif
