@@ -4,6 +4,9 @@
 #include <QFileInfo>
 
 #include "core/cfg.h"
+#include "analysis/analysisrequest.h"
+#include "analysis/analyzeproc.h"
+#include "analysis/fitanswer.h"
 #include "batch/batchcmdtables.h"
 #include "batch/cmdline.h"
 #include "core/colorscale.h"
@@ -67,6 +70,15 @@ void registerMetaTypes()
     qRegisterMetaType<ErrPoints *>("ErrPoints*");
     qRegisterMetaType<ErrPoints *>("ErrPoints");
     qRegisterMetaType<AnalyzeCond>("AnalyzeCond");
+    qRegisterMetaType<XafsSpectrum *>("XafsSpectrum*");
+    qRegisterMetaType<QVector<double> *>("QVector<double>*");
+    qRegisterMetaType<QVector<LCFReference *>>("QVector<LCFReference*>");
+    qRegisterMetaType<QVector<LCFReference *>>("QVector<LCFReferencd*>");
+    qRegisterMetaType<QVector<ElemCtrl *>>("QVector<ElemCtrl*>");
+    qRegisterMetaType<const AElemsConds *>("const AElemsConds*");
+    qRegisterMetaType<AElemsConds *>("AElemsConds*");
+    qRegisterMetaType<AnalysisRequest>("AnalysisRequest");
+    qRegisterMetaType<FitAnswer>("FitAnswer");
 }
 
 void initApplication()

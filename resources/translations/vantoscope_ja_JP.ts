@@ -2,6 +2,312 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ja_JP">
 <context>
+    <name>AElemsConds</name>
+    <message>
+        <source>Analyze Elems Conditions</source>
+        <translation>元素解析条件</translation>
+    </message>
+    <message>
+        <source>BG Values : </source>
+        <translation>バックグラウンド値 : </translation>
+    </message>
+    <message>
+        <source>dmut</source>
+        <translation>dmut</translation>
+    </message>
+    <message>
+        <source>dmut-Ratio</source>
+        <translation>dmut比</translation>
+    </message>
+    <message>
+        <source>dE</source>
+        <translation>dE</translation>
+    </message>
+    <message>
+        <source>ROI</source>
+        <translation>ROI</translation>
+    </message>
+    <message>
+        <source>NROI</source>
+        <translation>NROI</translation>
+    </message>
+</context>
+<context>
+    <name>Analyzer</name>
+    <message>
+        <source>Analyzer</source>
+        <translation>アナライザー</translation>
+    </message>
+    <message>
+        <source>Analyzing Spectrum</source>
+        <translation>解析中のスペクトル</translation>
+    </message>
+    <message>
+        <source>Select Ref%1</source>
+        <translation>参照%1を選択</translation>
+    </message>
+    <message>
+        <source>Exec. LCF / MLCF Analysis</source>
+        <translation>LCF / MLCF 解析を実行</translation>
+    </message>
+    <message>
+        <source>MLCF</source>
+        <translation>MLCF</translation>
+    </message>
+    <message>
+        <source>LCF as Old</source>
+        <translation>旧方式の LCF</translation>
+    </message>
+    <message>
+        <source>Fitting Range: </source>
+        <translation>フィッティング範囲: </translation>
+    </message>
+    <message>
+        <source>-</source>
+        <translation>-</translation>
+    </message>
+    <message>
+        <source>[eV]</source>
+        <translation>[eV]</translation>
+    </message>
+    <message>
+        <source>Zansa</source>
+        <translation>残差</translation>
+    </message>
+    <message>
+        <source>Add Ref</source>
+        <translation>参照を追加</translation>
+    </message>
+    <message>
+        <source>Show View</source>
+        <translation>ビューを表示</translation>
+    </message>
+    <message>
+        <source>Analyze</source>
+        <translation>解析</translation>
+    </message>
+    <message>
+        <source>Disp. on TIme</source>
+        <translation>随時表示</translation>
+    </message>
+    <message>
+        <source>Exec. Gen dEge Map</source>
+        <translation>dEdge マップを生成</translation>
+    </message>
+    <message>
+        <source>Mid Point</source>
+        <translation>中点</translation>
+    </message>
+    <message>
+        <source>Comp. with</source>
+        <translation>比較で求める</translation>
+    </message>
+    <message>
+        <source>dEdge</source>
+        <translation>dEdge</translation>
+    </message>
+    <message>
+        <source>Comp. Target</source>
+        <translation>比較スペクトル</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>ファイル</translation>
+    </message>
+    <message>
+        <source>Step at</source>
+        <translation>ステップ位置</translation>
+    </message>
+    <message>
+        <source>(Step Gen Params: </source>
+        <translation>(ステップ生成パラメータ: </translation>
+    </message>
+    <message>
+        <source>SW</source>
+        <translation>幅</translation>
+    </message>
+    <message>
+        <source>dE</source>
+        <translation>dE</translation>
+    </message>
+    <message>
+        <source>[eV] )</source>
+        <translation>[eV] )</translation>
+    </message>
+    <message>
+        <source>Seek Min. Params: Comp. Range</source>
+        <translation>最小探索パラメータ: 比較範囲</translation>
+    </message>
+    <message>
+        <source>Init. Step</source>
+        <translation>初期ステップ</translation>
+    </message>
+    <message>
+        <source>Min. Step</source>
+        <translation>最小ステップ</translation>
+    </message>
+    <message>
+        <source>DMut</source>
+        <translation>DMut</translation>
+    </message>
+    <message>
+        <source>Ratio</source>
+        <translation>比率</translation>
+    </message>
+    <message>
+        <source>Fixed Scale</source>
+        <translation>固定スケール</translation>
+    </message>
+    <message>
+        <source>DMut Scale</source>
+        <translation>DMut スケール</translation>
+    </message>
+    <message>
+        <source>Ratio Scale</source>
+        <translation>比率スケール</translation>
+    </message>
+    <message>
+        <source>Show dmut</source>
+        <translation>dmut を表示</translation>
+    </message>
+    <message>
+        <source>Show the Rest</source>
+        <translation>残りを表示</translation>
+    </message>
+    <message>
+        <source>Show Ratio</source>
+        <translation>比率を表示</translation>
+    </message>
+    <message>
+        <source>Show dEge Map</source>
+        <translation>dEdge マップを表示</translation>
+    </message>
+    <message>
+        <source>Residual Absorption Analysis</source>
+        <translation>残留吸収解析</translation>
+    </message>
+    <message>
+        <source>Res = mut(</source>
+        <translation>Res = mut(</translation>
+    </message>
+    <message>
+        <source> [eV])- dmut x</source>
+        <translation> [eV])- dmut x</translation>
+    </message>
+    <message>
+        <source>Element Analysis</source>
+        <translation>元素解析</translation>
+    </message>
+    <message>
+        <source>Target Element Names</source>
+        <translation>対象元素名</translation>
+    </message>
+    <message>
+        <source>Sort by A. No.</source>
+        <translation>原子番号順</translation>
+    </message>
+    <message>
+        <source>Correlation</source>
+        <translation>相関</translation>
+    </message>
+    <message>
+        <source>Cor. Th.</source>
+        <translation>相関閾値</translation>
+    </message>
+    <message>
+        <source>Cor. Th</source>
+        <translation>相関閾値</translation>
+    </message>
+    <message>
+        <source>Set STD</source>
+        <translation>標準に設定</translation>
+    </message>
+    <message>
+        <source>ReCalc Cor.</source>
+        <translation>相関を再計算</translation>
+    </message>
+    <message>
+        <source>Show Map of</source>
+        <translation>表示するマップ:</translation>
+    </message>
+    <message>
+        <source>dMut of The Elem.</source>
+        <translation>元素の dMut</translation>
+    </message>
+    <message>
+        <source>N. dMut of The Elem.</source>
+        <translation>元素の規格化 dMut</translation>
+    </message>
+    <message>
+        <source>Mut+</source>
+        <translation>Mut+</translation>
+    </message>
+    <message>
+        <source>Mut-</source>
+        <translation>Mut-</translation>
+    </message>
+    <message>
+        <source>ROI</source>
+        <translation>ROI</translation>
+    </message>
+    <message>
+        <source>N.ROI</source>
+        <translation>規格化 ROI</translation>
+    </message>
+    <message>
+        <source>Sum Up</source>
+        <translation>積算</translation>
+    </message>
+    <message>
+        <source>Exec. Sum Up</source>
+        <translation>積算を実行</translation>
+    </message>
+    <message>
+        <source>Process Maps</source>
+        <translation>マップ処理</translation>
+    </message>
+    <message>
+        <source>Select Map 1</source>
+        <translation>マップ1を選択</translation>
+    </message>
+    <message>
+        <source>Select Map 2</source>
+        <translation>マップ2を選択</translation>
+    </message>
+    <message>
+        <source>Capture</source>
+        <translation>取り込み</translation>
+    </message>
+    <message>
+        <source>Map1</source>
+        <translation>マップ1</translation>
+    </message>
+    <message>
+        <source>Map2</source>
+        <translation>マップ2</translation>
+    </message>
+    <message>
+        <source>Processed</source>
+        <translation>処理結果</translation>
+    </message>
+    <message>
+        <source>Sub.</source>
+        <translation>差</translation>
+    </message>
+    <message>
+        <source>Div.</source>
+        <translation>商</translation>
+    </message>
+    <message>
+        <source>Mask</source>
+        <translation>マスク</translation>
+    </message>
+    <message>
+        <source>Process</source>
+        <translation>処理</translation>
+    </message>
+</context>
+<context>
     <name>BatchCtrl</name>
     <message>
         <source>BatchCtrl</source>
@@ -61,6 +367,353 @@
     <message>
         <source>Vantoscope</source>
         <translation>Vantoscope</translation>
+    </message>
+    <message>
+        <source>Set All</source>
+        <translation>全体に適用</translation>
+    </message>
+    <message>
+        <source>No.</source>
+        <translation>番号</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>拡大</translation>
+    </message>
+    <message>
+        <source>Reset Scale</source>
+        <translation>表示範囲リセット</translation>
+    </message>
+    <message>
+        <source>Pos.</source>
+        <translation>位置</translation>
+    </message>
+    <message>
+        <source>Val.</source>
+        <translation>値</translation>
+    </message>
+    <message>
+        <source>Dark</source>
+        <translation>ダーク</translation>
+    </message>
+    <message>
+        <source>E-Shift (Map)</source>
+        <translation>E シフト (マップ)</translation>
+    </message>
+    <message>
+        <source>E-Shift (Std.)</source>
+        <translation>E シフト (標準)</translation>
+    </message>
+    <message>
+        <source>Selected Area</source>
+        <translation>選択領域</translation>
+    </message>
+    <message>
+        <source>Data</source>
+        <translation>データ</translation>
+    </message>
+    <message>
+        <source>I0</source>
+        <translation>I0</translation>
+    </message>
+    <message>
+        <source>Eng. Shift</source>
+        <translation>エネルギーシフト</translation>
+    </message>
+    <message>
+        <source>Res. Analysis</source>
+        <translation>解析結果</translation>
+    </message>
+    <message>
+        <source>Use</source>
+        <translation>使用</translation>
+    </message>
+    <message>
+        <source>Take I0 from the I0 images</source>
+        <translation>I0 を I0 画像から取る</translation>
+    </message>
+    <message>
+        <source>Total I0 of I1</source>
+        <translation>I1 の全 I0</translation>
+    </message>
+    <message>
+        <source>Total I0 of I0</source>
+        <translation>I0 の全 I0</translation>
+    </message>
+    <message>
+        <source>Fluo. Type</source>
+        <translation>蛍光法</translation>
+    </message>
+    <message>
+        <source>xw</source>
+        <translation>xw</translation>
+    </message>
+    <message>
+        <source>yw</source>
+        <translation>yw</translation>
+    </message>
+    <message>
+        <source>Dark Data</source>
+        <translation>ダークデータ</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>クリア</translation>
+    </message>
+    <message>
+        <source>Exp.</source>
+        <translation>露光</translation>
+    </message>
+    <message>
+        <source>[ms]</source>
+        <translation>[ms]</translation>
+    </message>
+    <message>
+        <source>BG Data</source>
+        <translation>BG データ</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation>表示</translation>
+    </message>
+    <message>
+        <source>Suggest Elm.</source>
+        <translation>元素を指定</translation>
+    </message>
+    <message>
+        <source>[eV]</source>
+        <translation>[eV]</translation>
+    </message>
+    <message>
+        <source>End of the pre-edge region, relative to the edge</source>
+        <translation>吸収端からの前吸収端領域の終点</translation>
+    </message>
+    <message>
+        <source>Start of the post-edge region, relative to the edge</source>
+        <translation>吸収端からの後吸収端領域の始点</translation>
+    </message>
+    <message>
+        <source>Th. Jmp.</source>
+        <translation>ジャンプ閾値</translation>
+    </message>
+    <message>
+        <source>sgm.</source>
+        <translation>σ</translation>
+    </message>
+    <message>
+        <source>Save Data</source>
+        <translation>データ保存</translation>
+    </message>
+    <message>
+        <source>Save Image</source>
+        <translation>画像保存</translation>
+    </message>
+    <message>
+        <source>Cfg.</source>
+        <translation>設定</translation>
+    </message>
+    <message>
+        <source>Save Flat Dark</source>
+        <translation>フラット・ダーク保存</translation>
+    </message>
+    <message>
+        <source>Save Proc. Data</source>
+        <translation>処理データ保存</translation>
+    </message>
+    <message>
+        <source>Save Each Spectrum</source>
+        <translation>各点のスペクトル保存</translation>
+    </message>
+    <message>
+        <source>Raw</source>
+        <translation>生データ</translation>
+    </message>
+    <message>
+        <source>Raw XAFS</source>
+        <translation>生 XAFS</translation>
+    </message>
+    <message>
+        <source>Normalized XAFS</source>
+        <translation>規格化 XAFS</translation>
+    </message>
+    <message>
+        <source>DeGlitch</source>
+        <translation>グリッチ除去</translation>
+    </message>
+    <message>
+        <source>de Glitch</source>
+        <translation>グリッチ除去</translation>
+    </message>
+    <message>
+        <source>Deglitch Selected Map</source>
+        <translation>選択中のマップのグリッチ除去</translation>
+    </message>
+    <message>
+        <source>Factor</source>
+        <translation>係数</translation>
+    </message>
+    <message>
+        <source>Ratio</source>
+        <translation>比率</translation>
+    </message>
+    <message>
+        <source>NES</source>
+        <translation>NES</translation>
+    </message>
+    <message>
+        <source>Deglitch E-Shift Map</source>
+        <translation>E シフトマップのグリッチ除去</translation>
+    </message>
+    <message>
+        <source>Extra</source>
+        <translation>その他</translation>
+    </message>
+    <message>
+        <source>Exec F.A.</source>
+        <translation>フーリエ解析実行</translation>
+    </message>
+    <message>
+        <source>Chk Vals</source>
+        <translation>値を確認</translation>
+    </message>
+    <message>
+        <source>Show Analyzer</source>
+        <translation>解析ウィンドウ表示</translation>
+    </message>
+    <message>
+        <source>Show Analyser2</source>
+        <translation>Analyser2 表示</translation>
+    </message>
+    <message>
+        <source>Show Cali. Ctrl.</source>
+        <translation>校正ウィンドウ表示</translation>
+    </message>
+    <message>
+        <source>Show Img. Proc.</source>
+        <translation>画像処理表示</translation>
+    </message>
+    <message>
+        <source>Show Spectrum</source>
+        <translation>スペクトル表示</translation>
+    </message>
+</context>
+<context>
+    <name>CalibCtrl</name>
+    <message>
+        <source>Calibration</source>
+        <translation>キャリブレーション</translation>
+    </message>
+    <message>
+        <source>dMidx</source>
+        <translation>dMidx</translation>
+    </message>
+    <message>
+        <source>inner P.</source>
+        <translation>内積</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Calibrate by checking the difference of dMidx, which is a point defined as a cross point of a spectrum and mean value of pre- and post-edge lines.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;dMidx（スペクトルとプリエッジ線・ポストエッジ線の平均値との交点）の差を調べて較正します。&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Calibrate by checking normalized inner products of the spectrum at the point and the standard spectrum. &lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;その点のスペクトルと標準スペクトルの規格化内積を調べて較正します。 &lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>Initial E-range</source>
+        <translation>初期E範囲</translation>
+    </message>
+    <message>
+        <source>E-step</source>
+        <translation>Eステップ</translation>
+    </message>
+    <message>
+        <source>Min. E-step</source>
+        <translation>最小Eステップ</translation>
+    </message>
+    <message>
+        <source>Calib. Conditions</source>
+        <translation>較正条件</translation>
+    </message>
+    <message>
+        <source>Exec Calib.</source>
+        <translation>較正実行</translation>
+    </message>
+    <message>
+        <source>%</source>
+        <translation>%</translation>
+    </message>
+    <message>
+        <source>Clear Map</source>
+        <translation>マップクリア</translation>
+    </message>
+    <message>
+        <source>Target : </source>
+        <translation>対象 : </translation>
+    </message>
+    <message>
+        <source>Simple</source>
+        <translation>シンプル</translation>
+    </message>
+    <message>
+        <source>Victreen</source>
+        <translation>Victreen</translation>
+    </message>
+    <message>
+        <source>Std. : </source>
+        <translation>標準 : </translation>
+    </message>
+    <message>
+        <source>Statistic &amp; Properties</source>
+        <translation>統計と属性</translation>
+    </message>
+    <message>
+        <source>Max.</source>
+        <translation>最大</translation>
+    </message>
+    <message>
+        <source>Avr.</source>
+        <translation>平均</translation>
+    </message>
+    <message>
+        <source>Delta Energy DMin.</source>
+        <translation>エネルギー差 最小</translation>
+    </message>
+    <message>
+        <source>sigma</source>
+        <translation>σ</translation>
+    </message>
+    <message>
+        <source>X Offset</source>
+        <translation>Xオフセット</translation>
+    </message>
+    <message>
+        <source>Y Offset</source>
+        <translation>Yオフセット</translation>
+    </message>
+    <message>
+        <source>Width</source>
+        <translation>幅</translation>
+    </message>
+    <message>
+        <source>Height</source>
+        <translation>高さ</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>Load</source>
+        <translation>読込</translation>
+    </message>
+    <message>
+        <source>Chk. Size</source>
+        <translation>サイズ確認</translation>
+    </message>
+    <message>
+        <source>Select Std.</source>
+        <translation>標準選択</translation>
     </message>
 </context>
 <context>
@@ -154,6 +807,108 @@
     <message>
         <source>Sel.</source>
         <translation>選択</translation>
+    </message>
+</context>
+<context>
+    <name>ImgProc</name>
+    <message>
+        <source>Image Processor</source>
+        <translation>画像処理</translation>
+    </message>
+    <message>
+        <source>Comp.</source>
+        <translation>比較</translation>
+    </message>
+    <message>
+        <source>S.P.</source>
+        <translation>相関</translation>
+    </message>
+    <message>
+        <source>Shift X:</source>
+        <translation>シフト X:</translation>
+    </message>
+    <message>
+        <source>Y:</source>
+        <translation>Y:</translation>
+    </message>
+    <message>
+        <source>Edge Detect</source>
+        <translation>エッジ検出</translation>
+    </message>
+    <message>
+        <source>Binary</source>
+        <translation>二値化</translation>
+    </message>
+    <message>
+        <source>Th.</source>
+        <translation>閾値</translation>
+    </message>
+    <message>
+        <source>Min</source>
+        <translation>最小</translation>
+    </message>
+    <message>
+        <source>Max</source>
+        <translation>最大</translation>
+    </message>
+    <message>
+        <source>Set Ref.</source>
+        <translation>参照に設定</translation>
+    </message>
+    <message>
+        <source>Auto Shift</source>
+        <translation>自動シフト</translation>
+    </message>
+    <message>
+        <source>Set Shift</source>
+        <translation>シフト設定</translation>
+    </message>
+    <message>
+        <source>A. A. Shift</source>
+        <translation>常に自動シフト</translation>
+    </message>
+    <message>
+        <source>A. Set Shift</source>
+        <translation>自動シフト設定</translation>
+    </message>
+    <message>
+        <source>Clear All Shifts</source>
+        <translation>全シフトをクリア</translation>
+    </message>
+</context>
+<context>
+    <name>LCFReference</name>
+    <message>
+        <source>LCFReference</source>
+        <translation>LCF参照</translation>
+    </message>
+    <message>
+        <source>  dE [eV]</source>
+        <translation>  dE [eV]</translation>
+    </message>
+    <message>
+        <source>dMut</source>
+        <translation>dMut</translation>
+    </message>
+    <message>
+        <source>at</source>
+        <translation>位置</translation>
+    </message>
+    <message>
+        <source>[eV]  </source>
+        <translation>[eV]  </translation>
+    </message>
+    <message>
+        <source>Victreen</source>
+        <translation>ビクトリーン</translation>
+    </message>
+    <message>
+        <source>[%]  </source>
+        <translation>[%]  </translation>
+    </message>
+    <message>
+        <source>mut</source>
+        <translation>mut</translation>
     </message>
 </context>
 <context>

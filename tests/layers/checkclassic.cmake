@@ -5,7 +5,9 @@ cmake_minimum_required(VERSION 3.16)
 string(REPLACE "," ";" twin_dirs "${TWIN_DIRS}")
 file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR}
      ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.cpp)
-list(FILTER files EXCLUDE REGEX "^(build|\\.git)")
+# Tests and benchmarks link only the main program's twins; what matters is
+# what both programs link.
+list(FILTER files EXCLUDE REGEX "^(build|\\.git|tests/|bench/)")
 
 set(variant_headers)
 foreach(f ${files})
@@ -41,7 +43,7 @@ foreach(f ${files})
   endif()
   set(twin FALSE)
   foreach(d ${twin_dirs})
-    if(f MATCHES "^(tests/)?${d}/[^/]+$")
+    if(f MATCHES "^${d}/[^/]+$")
       set(twin TRUE)
     endif()
   endforeach()

@@ -1,0 +1,419 @@
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QThread>
+#include <cmath>
+#include <gtest/gtest.h>
+
+#include "analysis/analyzeproc.h"
+#include "analysis/ui/aelemsconds.h"
+#include "analysis/ui/analyzer.h"
+#include "analysis/ui/elemctrl.h"
+#include "analysis/ui/lcfreference.h"
+#include "display/xafsfileselect.h"
+#include "display/xafsview.h"
+#include "support/testfiles.h"
+
+namespace {
+
+// Every type that the window's queued connections carry, under every name.
+void registerAnalyzerMetaTypes()
+{
+    qRegisterMetaType<XafsSpectrum>("XafsSpectrum");
+    qRegisterMetaType<SuggestElm>("SuggestElm");
+    qRegisterMetaType<QVector<LCFReference *>>("QVector<LCFReference*>");
+    qRegisterMetaType<QVector<LCFReference *>>("QVector<LCFReferencd*>");
+    qRegisterMetaType<QVector<ElemCtrl *>>("QVector<ElemCtrl*>");
+    qRegisterMetaType<XafsSpectrum *>("XafsSpectrum*");
+    qRegisterMetaType<QVector<double> *>("QVector<double>*");
+    qRegisterMetaType<AElemsConds *>("AElemsConds*");
+    qRegisterMetaType<AElemsConds *>("const AElemsConds*");
+    qRegisterMetaType<AnalysisRequest>("AnalysisRequest");
+    qRegisterMetaType<FitAnswer>("FitAnswer");
+}
+
+const QString Fe2O3 = "spectra/fe2o3_rt1.dat";
+const QString FeO = "spectra/feo_rt1.dat";
+
+XafsSpectrum sample(const QString &file)
+{
+    XafsSpectrum s;
+    EXPECT_TRUE(s.loadAndNormalize(sourceDataPath(file)));
+    return s;
+}
+
+// Counts, in the GUI thread, the fit answers that the worker sends back.
+struct AnswerCounter
+{
+    explicit AnswerCounter(Analyzer &a)
+    {
+        QObject::connect(a.analysisWorker(), &AnalyzeProc::fitAnswered, &context,
+                         [this](FitAnswer answer) { ids.append(answer.id); });
+    }
+    QObject context;
+    QVector<quint64> ids;
+};
+
+class AnalyzerWindow : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { registerAnalyzerMetaTypes(); }
+
+    template <class T>
+    T *widget(Analyzer &a, const char *name)
+    {
+        T *w = a.findChild<T *>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+
+    // Rows 1 and 2 hold the Fe2O3 and FeO references, linear backgrounds.
+    void loadReferences(Analyzer &a)
+    {
+        a.setLCFStd(0, true, 0.0, sourceDataPath(Fe2O3), "0");
+        a.setLCFStd(1, true, 0.0, sourceDataPath(FeO), "0");
+        ASSERT_TRUE(a.refs[0]->inUse());
+        ASSERT_TRUE(a.refs[1]->inUse());
+    }
+
+    static double percentIn(LCFReference *row) { return row->fractionEdit()->text().toDouble(); }
+};
+
+TEST_F(AnalyzerWindow, OpensWithFourRowsAndItsWorkerInItsOwnThread)
+{
+    Analyzer a;
+    ASSERT_EQ(a.refs.size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        auto *select = a.refs[i]->fileSelect()->findChild<QPushButton *>("Select");
+        ASSERT_NE(select, nullptr);
+        EXPECT_EQ(select->text(), QString("Select Ref%1").arg(i + 1));
+        // The first two rows are in use as soon as they hold a file.
+        EXPECT_EQ(a.refs[i]->fileSelect()->use(), i < 2) << i;
+        EXPECT_EQ(a.refs[i]->Spectrum::inUse, i < 2) << i;
+        EXPECT_EQ(a.refs[i]->inUse(), false) << i;
+        EXPECT_EQ(a.imageChooser()->id(a.refs[i]->showButton()), i);
+    }
+    // The rows draw in the view after the fitted curve.
+    ASSERT_EQ(a.spectrumView()->others.size(), 5);
+    EXPECT_EQ(a.spectrumView()->others[0], &a.fittedSpectrum());
+    EXPECT_EQ(a.spectrumView()->others[1], static_cast<XafsSpectrum *>(a.refs[0]));
+
+    ASSERT_NE(a.analysisThread(), nullptr);
+    EXPECT_TRUE(a.analysisThread()->isRunning());
+    EXPECT_EQ(a.analysisWorker()->thread(), a.analysisThread());
+    // Nothing is shown before any run.
+    EXPECT_EQ(a.currentMap(), nullptr);
+
+    // A further row is not in use and grows the window.
+    const int h = a.height();
+    widget<QPushButton>(a, "AddRef")->click();
+    ASSERT_EQ(a.refs.size(), 5);
+    EXPECT_FALSE(a.refs[4]->fileSelect()->use());
+    EXPECT_FALSE(a.refs[4]->Spectrum::inUse);
+    EXPECT_EQ(a.height(), h + 22);
+    EXPECT_EQ(a.imageChooser()->id(a.refs[4]->showButton()), 4);
+}
+
+TEST_F(AnalyzerWindow, BatchSettersActOnTheirRowOrControlOnly)
+{
+    Analyzer a;
+    a.setLCFStd(2, false, 1.5, sourceDataPath(FeO), "vic");
+    EXPECT_EQ(a.refs[2]->deltaEEdit()->text(), "1.5");
+    EXPECT_TRUE(a.refs[2]->fileSelect()->fileChosen());
+    // Out of range: no row changes.
+    a.setLCFStd(4, true, 9.0, sourceDataPath(FeO), "");
+    a.setLCFStd(-1, true, 9.0, sourceDataPath(FeO), "");
+    for (LCFReference *row : a.refs)
+        EXPECT_NE(row->deltaEEdit()->text(), "9");
+
+    a.setLCFMode(1);
+    EXPECT_TRUE(a.mlcfBox()->isChecked());
+    a.setLCFMode(2);
+    EXPECT_FALSE(a.mlcfBox()->isChecked());
+
+    // Modes: the mode radios exclude each other, a check box is only checked.
+    a.selectAnalysisMode(2);
+    a.selectAnalysisMode(1);
+    EXPECT_TRUE(widget<QRadioButton>(a, "SelRAA")->isChecked());
+    EXPECT_FALSE(widget<QRadioButton>(a, "SelElemA")->isChecked());
+    a.selectAnalysisMode(0);
+    a.selectAnalysisMode(6);
+    EXPECT_TRUE(widget<QCheckBox>(a, "SelMLCFAnal")->isChecked());
+    EXPECT_TRUE(widget<QRadioButton>(a, "SelRAA")->isChecked());
+}
+
+TEST_F(AnalyzerWindow, ShownMapFollowsTheImageChoice)
+{
+    Analyzer a;
+    // The residual-absorption maps count once their image exists.
+    a.dMutMap.imageValid = true;
+    EXPECT_EQ(a.currentMap(), &a.dMutMap);
+
+    QSignalSpy changed(&a, &Analyzer::changedSelection);
+    a.selectImage(7);
+    EXPECT_EQ(a.currentMap(), &a.zansaMap);
+    a.selectImage(8);
+    EXPECT_EQ(a.currentMap(), &a.dEdgeMap);
+    // An id without a button still announces a change.
+    a.selectImage(12);
+    EXPECT_EQ(a.currentMap(), &a.dEdgeMap);
+    EXPECT_EQ(changed.count(), 3);
+
+    // Row 2's ratio map; the batch numbering of the type is reversed.
+    a.selectImage(1);
+    a.selectRaImageType(0);
+    EXPECT_EQ(a.raImageType(), 1);
+    EXPECT_EQ(a.currentMap(), a.refs[1]->maps[1]);
+    a.selectRaImageType(1);
+    EXPECT_EQ(a.currentMap(), a.refs[1]->maps[0]);
+
+    a.selectImage(18);
+    EXPECT_EQ(a.currentMap(), &a.sumUpMap);
+    // Processing maps wins over every other choice.
+    a.selectAnalysisMode(4);
+    EXPECT_EQ(a.currentMap(), &a.processedMap);
+    widget<QRadioButton>(a, "ShowMap1")->setChecked(true);
+    EXPECT_EQ(a.currentMap(), &a.map1);
+}
+
+TEST_F(AnalyzerWindow, FitsASpectrumInTheWorkerAndShowsTheAnswer)
+{
+    Analyzer a;
+    loadReferences(a);
+    QSignalSpy finished(&a, &Analyzer::finished);
+    QSignalSpy viewUpdated(a.spectrumView(), &XafsView::updated);
+    DebugCapture log;
+
+    a.analyzeAndShowSpectrum(sample(Fe2O3), SuggestElm());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 10000));
+
+    EXPECT_EQ(a.refs[0]->fractionEdit()->text(), "100.00");
+    EXPECT_LT(std::fabs(percentIn(a.refs[1])), 0.005);
+    EXPECT_NEAR(a.refs[0]->fraction, 1.0, 1e-9);
+    EXPECT_FALSE(a.refs[0]->amountEdit()->text().isEmpty());
+    // Rows 3 and 4 are not in use and keep their empty fields.
+    EXPECT_TRUE(a.refs[2]->fractionEdit()->text().isEmpty());
+
+    // The curve came by value and is the window's result spectrum, drawn by the view.
+    const FitAnswer &answer = a.lastFitAnswer();
+    EXPECT_EQ(answer.id, a.currentRequestId());
+    ASSERT_TRUE(answer.hasCurve);
+    EXPECT_EQ(a.fittedSpectrum().name, "anal-LCF");
+    EXPECT_EQ(a.fittedSpectrum().count(), answer.curve.count());
+    EXPECT_GT(a.fittedSpectrum().count(), 100);
+    EXPECT_EQ(a.spectrumView()->others[0], &a.fittedSpectrum());
+    EXPECT_GE(viewUpdated.count(), 1);
+    EXPECT_EQ(widget<QLineEdit>(a, "DispZansa")->text(), QString::number(answer.zansa, 'g', 6));
+    EXPECT_EQ(a.currentSpectrum().count(), sample(Fe2O3).count());
+
+    // Every queued argument type was known.
+    EXPECT_FALSE(log.contains("Cannot queue arguments"));
+}
+
+TEST_F(AnalyzerWindow, FitAndEdgeOfOneSpectrumFinishOnceAfterBoth)
+{
+    Analyzer a;
+    loadReferences(a);
+    widget<QCheckBox>(a, "SelDEdgeAnal")->setChecked(true);
+    a.mlcfBox()->setChecked(true);
+    QSignalSpy finished(&a, &Analyzer::finished);
+    DebugCapture log;
+
+    XafsSpectrum s = sample(FeO);
+    a.analyzeSpectrum(s, SuggestElm());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 10000));
+    QTest::qWait(50);
+    EXPECT_EQ(finished.count(), 1);
+
+    EXPECT_EQ(a.fittedSpectrum().name, "anal-MLCF");
+    EXPECT_FALSE(a.refs[1]->fractionEdit()->text().isEmpty());
+    // The edge position from the mid point against the suggested edge energy.
+    const double expected = s.midx - s.shift - SuggestElm().edgeEV;
+    EXPECT_DOUBLE_EQ(a.lastDEdge(), expected);
+    EXPECT_EQ(widget<QLineEdit>(a, "DispDEdge")->text(), QString::number(expected, 'g', 6));
+    EXPECT_FALSE(log.contains("Cannot queue arguments"));
+}
+
+TEST_F(AnalyzerWindow, ComparisonSpectrumFromAFileReachesTheEdgeSearch)
+{
+    Analyzer a;
+    widget<QCheckBox>(a, "SelMLCFAnal")->setChecked(false);
+    widget<QCheckBox>(a, "SelDEdgeAnal")->setChecked(true);
+    widget<QRadioButton>(a, "DEdgeCompWith")->setChecked(true);
+    EXPECT_TRUE(widget<QFrame>(a, "DEdgeCWSelectBox")->isEnabled());
+    DebugCapture log;
+    widget<XafsFileSelect>(a, "DEdgeCWFileSelect")->load(sourceDataPath(Fe2O3));
+    EXPECT_TRUE(log.contains("loading"));
+    EXPECT_EQ(a.dEdgeComp.count(), sample(Fe2O3).count());
+
+    QSignalSpy finished(&a, &Analyzer::finished);
+    XafsSpectrum s = sample(Fe2O3);
+    a.analyzeSpectrum(s, SuggestElm());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 10000));
+    // The spectrum compared with itself lies at no distance.
+    EXPECT_NEAR(a.lastDEdge(), 0.0, 1e-9);
+    EXPECT_FALSE(log.contains("Cannot queue arguments"));
+}
+
+TEST_F(AnalyzerWindow, RowReloadedWhileARequestIsInFlight)
+{
+    Analyzer a;
+    loadReferences(a);
+    QSignalSpy finished(&a, &Analyzer::finished);
+
+    a.analyzeAndShowSpectrum(sample(Fe2O3), SuggestElm());
+    // Swap the two references before the answer can come in.
+    a.setLCFStd(0, true, 0.0, sourceDataPath(FeO), "0");
+    a.setLCFStd(1, true, 0.0, sourceDataPath(Fe2O3), "0");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 10000));
+    // The answer is that of the rows as they were asked.
+    EXPECT_EQ(a.refs[0]->fractionEdit()->text(), "100.00");
+
+    a.reAnalyzeSpectrum();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 2; }, 10000));
+    EXPECT_EQ(a.refs[1]->fractionEdit()->text(), "100.00");
+    EXPECT_LT(std::fabs(percentIn(a.refs[0])), 0.005);
+}
+
+TEST_F(AnalyzerWindow, AnswersToOlderRequestsAreDropped)
+{
+    Analyzer a;
+    loadReferences(a);
+    AnswerCounter answers(a);
+    QSignalSpy finished(&a, &Analyzer::finished);
+
+    // A stop while the answer is on its way: it changes nothing.
+    a.analyzeAndShowSpectrum(sample(Fe2O3), SuggestElm());
+    const quint64 stopped = a.currentRequestId();
+    a.setContAccess(false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.ids.size() == 1; }, 10000));
+    QTest::qWait(50);
+    EXPECT_EQ(finished.count(), 0);
+    EXPECT_TRUE(a.refs[0]->fractionEdit()->text().isEmpty());
+    EXPECT_EQ(widget<QLineEdit>(a, "DispZansa")->text(), "0.0");
+    EXPECT_EQ(a.fittedSpectrum().count(), 0);
+
+    // A newer spectrum before the older one is answered: only the newer counts.
+    a.analyzeAndShowSpectrum(sample(Fe2O3), SuggestElm());
+    const quint64 older = a.currentRequestId();
+    a.analyzeAndShowSpectrum(sample(FeO), SuggestElm());
+    const quint64 newer = a.currentRequestId();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.ids.size() == 3; }, 10000));
+    QTest::qWait(50);
+    EXPECT_EQ(answers.ids, (QVector<quint64>{stopped, older, newer}));
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_EQ(a.lastFitAnswer().id, newer);
+    EXPECT_EQ(a.refs[1]->fractionEdit()->text(), "100.00");
+    EXPECT_LT(std::fabs(percentIn(a.refs[0])), 0.005);
+}
+
+TEST_F(AnalyzerWindow, AreaRunAnswersLeaveTheRowsAndTheViewAlone)
+{
+    Analyzer a;
+    loadReferences(a);
+    a.analyzeAndShowSpectrum(sample(FeO), SuggestElm());
+    QSignalSpy finished(&a, &Analyzer::finished);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 10000));
+    ASSERT_EQ(a.refs[1]->fractionEdit()->text(), "100.00");
+
+    a.setContAccess(true);
+    EXPECT_TRUE(a.analysisWorker()->contAccess.load());
+    QSignalSpy viewUpdated(a.spectrumView(), &XafsView::updated);
+    XafsSpectrum s = sample(Fe2O3);
+    a.analyzeSpectrum(s, SuggestElm());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 2; }, 10000));
+    // The rows keep the last fit made outside a run; the answer is kept for the run.
+    EXPECT_EQ(a.refs[1]->fractionEdit()->text(), "100.00");
+    EXPECT_TRUE(a.refs[0]->fractionEdit()->text().trimmed().toDouble() < 0.005);
+    EXPECT_EQ(viewUpdated.count(), 0);
+    ASSERT_EQ(a.lastFitAnswer().fractions.size(), 2);
+    EXPECT_NEAR(a.lastFitAnswer().fractions[0], 1.0, 1e-9);
+    EXPECT_EQ(a.fittedSpectrum().count(), a.lastFitAnswer().curve.count());
+
+    a.setContAccess(false);
+    EXPECT_FALSE(a.analysisWorker()->contAccess.load());
+}
+
+TEST_F(AnalyzerWindow, ElementAndOldLcfRequestsReachTheWorker)
+{
+    Analyzer a;
+    widget<QCheckBox>(a, "SelMLCFAnal")->setChecked(false);
+    a.selectAnalysisMode(2);
+    QSignalSpy elemsFinished(&a, &Analyzer::analyzeElemsFinished);
+    QSignalSpy finished(&a, &Analyzer::finished);
+    DebugCapture log;
+    XafsSpectrum s = sample(Fe2O3);
+    a.analyzeSpectrum(s, SuggestElm());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return elemsFinished.count() == 1; }, 10000));
+    EXPECT_EQ(finished.count(), 0);
+
+    widget<QCheckBox>(a, "AsOldLCF")->setChecked(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.contains("lcf old flg"); }, 10000));
+    EXPECT_FALSE(log.contains("Cannot queue arguments"));
+}
+
+TEST_F(AnalyzerWindow, ClosingWithRequestsQueuedEndsCleanly)
+{
+    auto *a = new Analyzer;
+    loadReferences(*a);
+    QPointer<AnalyzeProc> worker = a->analysisWorker();
+    QPointer<QThread> thread = a->analysisThread();
+    QSignalSpy finished(a, &Analyzer::finished);
+    for (int i = 0; i < 20; ++i)
+        a->analyzeAndShowSpectrum(sample(i % 2 ? FeO : Fe2O3), SuggestElm());
+    delete a;
+    EXPECT_TRUE(worker.isNull());
+    EXPECT_TRUE(thread.isNull());
+    // Answers that were on their way go nowhere.
+    QTest::qWait(50);
+    EXPECT_EQ(finished.count(), 0);
+}
+
+TEST_F(AnalyzerWindow, StepComparisonSpectrum)
+{
+    Analyzer a;
+    QLineEdit *width = widget<QLineEdit>(a, "DEdgeCWStepWeV");
+    QLineEdit *spacing = widget<QLineEdit>(a, "DEdgeCWStepDEeV");
+
+    // Defaults: 8850 up to below 9150 eV, 0 below the step at 9000 eV, 1 from it on.
+    ASSERT_TRUE(a.makeDEdgeStepSpectrum());
+    const XafsSpectrum &step = a.dEdgeComp;
+    EXPECT_EQ(step.name, "DEdge Step");
+    ASSERT_GT(step.count(), 29990);
+    EXPECT_LE(step.count(), 30001);
+    EXPECT_DOUBLE_EQ(step.points.first().x(), 8850.0);
+    EXPECT_EQ(step.points.first().y(), 0.0);
+    EXPECT_LT(step.points.last().x(), 9150.0);
+    for (const QPointF &p : step.points)
+        ASSERT_EQ(p.y(), p.x() >= 9000.0 ? 1.0 : 0.0) << p.x();
+    const int made = step.count();
+
+    // A spacing that is not positive, or far too many points, is refused.
+    for (const char *bad : {"0", "-0.01", "abc", "nan"}) {
+        DebugCapture log;
+        spacing->setText(bad);
+        EXPECT_FALSE(a.makeDEdgeStepSpectrum()) << bad;
+        EXPECT_TRUE(log.contains("no step spectrum made")) << bad;
+        EXPECT_EQ(a.dEdgeComp.count(), made) << bad;
+    }
+    {
+        DebugCapture log;
+        spacing->setText("0.01");
+        width->setText("1e9");
+        EXPECT_FALSE(a.makeDEdgeStepSpectrum());
+        EXPECT_TRUE(log.contains("no step spectrum made"));
+        EXPECT_EQ(a.dEdgeComp.count(), made);
+    }
+    // No width: a comparison spectrum without points.
+    width->setText("0");
+    EXPECT_TRUE(a.makeDEdgeStepSpectrum());
+    EXPECT_EQ(a.dEdgeComp.count(), 0);
+}
+
+} // namespace
