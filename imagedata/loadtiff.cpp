@@ -7,7 +7,7 @@
 #include "imagedata/errpoints.h"
 #include "imagedata/tiffdata.h"
 
-LoadTiff::LoadTiff(QObject *parent) : QObject(parent), busy(false), index(0)
+LoadTiff::LoadTiff(QObject *parent) : QObject(parent), generation(0), busy(false), index(0)
 {
     connect(this, &LoadTiff::loadStart, this, &LoadTiff::treatQues);
     // Each step starts the next one through the worker's event loop, so the
@@ -33,15 +33,33 @@ void LoadTiff::loadTiffs(QStringList files, bool skipLive, int step, int start, 
     job.holderList = errPoints;
     job.cmd = cmd;
     job.colorScale = colorScale;
+    job.generation = generation;
     if (job.start > files.size())
         qDebug() << "LoadTiff: start" << start << "lies past the" << files.size()
                  << "files; nothing to load";
+    // A newer generation ends the jobs of older ones, the running one too.
+    bool droppedRunning = false;
+    for (int i = queue.size() - 1; i >= 0; i--) {
+        if (queue.at(i).generation < job.generation) {
+            droppedRunning = droppedRunning || i == 0;
+            queue.remove(i);
+        }
+    }
     queue.append(job);
     if (!busy) {
         busy = true;
-        index = queue.first().start;
+        beginJob();
         emit loadNext();
+    } else if (droppedRunning) {
+        // The step already on its way goes on with the new first job.
+        beginJob();
     }
+}
+
+void LoadTiff::beginJob()
+{
+    index = queue.first().start;
+    emit jobStarted(queue.first().generation);
 }
 
 void LoadTiff::treatQues()
@@ -84,6 +102,8 @@ void LoadTiff::treatQues()
 
 void LoadTiff::setColorScale(ColorScale scale) { colorScale = scale; }
 
+void LoadTiff::setGeneration(quint64 g) { generation = g; }
+
 void LoadTiff::finishJob()
 {
     const EX_CMD_ID cmd = queue.first().cmd;
@@ -94,7 +114,7 @@ void LoadTiff::finishJob()
         busy = false;
         emit finishLoadFiles(cmd);
     } else {
-        index = queue.first().start;
+        beginJob();
         emit loadNext();
     }
 }

@@ -5,6 +5,7 @@
 #include <QSharedPointer>
 #include <QStringList>
 #include <QVector>
+#include <atomic>
 
 #include "core/cmdid.h"
 #include "core/colorscale.h"
@@ -27,12 +28,20 @@ struct LoadJob
     ErrPoints *holderList = nullptr; // the holder's list, given to the frames after reading
     EX_CMD_ID cmd = EX_not_ex_cmd; // carried back unchanged
     ColorScale colorScale;  // the frames' display images are coloured with this snapshot
+    quint64 generation = 0; // the holder's stack generation when the job was asked for
 };
 
 // Reads the files of an image stack in a worker thread, one file per step.
 // Every frame read is handed over by loaded() (the receiver owns it); when the
 // queue becomes empty finishLoadFiles() reports the command of the last job,
 // also when that job had nothing to load.
+//
+// Generations: a holder that starts its stack anew raises the generation
+// (setGeneration) before asking for the new files. A job of a newer
+// generation ends the older jobs still queued or running (their remaining
+// files are not read), and jobStarted() announces the generation of the
+// frames that follow, so that the holder can drop frames of an older stack
+// that were already on their way. The queue still reports its end once.
 class LoadTiff : public QObject
 {
     Q_OBJECT
@@ -41,7 +50,8 @@ public:
     explicit LoadTiff(QObject *parent = nullptr);
     ~LoadTiff() override;
 
-    bool isBusy() const { return busy; }
+    // Read from any thread.
+    bool isBusy() const { return busy.load(); }
     int pendingJobs() const { return queue.size(); }
 
 signals:
@@ -49,6 +59,8 @@ signals:
     void loadNext();
     void loaded(TiffData *frame, int i);
     void finishLoadFiles(EX_CMD_ID cmd);
+    // The frames emitted from now on belong to a job of this generation.
+    void jobStarted(quint64 generation);
 
 public slots:
     void loadTiffs(QStringList files, bool skipLive, int step, int start, int tail,
@@ -56,13 +68,18 @@ public slots:
     void treatQues();
     // Snapshot of the colour scale for the jobs that arrive after it.
     void setColorScale(ColorScale scale);
+    // Generation of the jobs that arrive after it.
+    void setGeneration(quint64 g);
 
 private:
     void finishJob();
+    // Makes the first queued job the running one.
+    void beginJob();
 
     QVector<LoadJob> queue;
     ColorScale colorScale;
-    bool busy;
+    quint64 generation;
+    std::atomic<bool> busy;
     int index;
 };
 

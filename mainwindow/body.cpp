@@ -1,81 +1,464 @@
 #include "mainwindow/body.h"
 
+#include <QCloseEvent>
 #include <QDebug>
+#include <QMetaType>
 #include <QPushButton>
 #include <QThread>
+#include <cmath>
 
+#include "analysis/analyzeproc.h"
+#include "analysis/ui/aelemsconds.h"
+#include "analysis/ui/analyzer.h"
 #include "batch/batchcmdtables.h"
 #include "batch/batchdispatcher.h"
 #include "batch/ui/batchctrl.h"
+#include "calibration/ui/calibctrl.h"
 #include "core/cfg.h"
-#include "imagedata/analyzed2dres.h"
+#include "core/globals.h"
+#include "core/physicaltables.h"
+#include "display/_filedialog.h"
+#include "display/colorbar.h"
+#include "display/imgdispa.h"
+#include "imagedata/errpoints.h"
+#include "imagedata/loadtiff.h"
+#include "imagedata/tiffdata.h"
+#include "imagedata/ui/selectdatafiles.h"
+#include "mainwindow/savedatacfg.h"
 #include "ui_body.h"
+
+namespace {
+
+void registerBodyMetaTypes()
+{
+    qRegisterMetaType<XafsSpectrum>("XafsSpectrum");
+    qRegisterMetaType<SuggestElm>("SuggestElm");
+    qRegisterMetaType<QVector<LCFReference *>>("QVector<LCFReferencd*>");
+    qRegisterMetaType<QVector<LCFReference *>>("QVector<LCFReference*>");
+    qRegisterMetaType<QVector<ElemCtrl *>>("QVector<ElemCtrl*>");
+    qRegisterMetaType<XafsSpectrum *>("XafsSpectrum*");
+    qRegisterMetaType<CmdLine>("CmdLine");
+    qRegisterMetaType<AElemsConds *>("AElemsConds*");
+    qRegisterMetaType<EX_CMD_ID>("EX_CMD_ID");
+    // What the loaders carry.
+    qRegisterMetaType<TiffData *>("TiffData*");
+    qRegisterMetaType<ColorScale>("ColorScale");
+    qRegisterMetaType<AnalyzeCond>("AnalyzeCond");
+}
+
+// Ends a worker thread and waits for it, so that no event reaches its
+// worker afterwards.
+void endThread(QThread *thread)
+{
+    if (!thread)
+        return;
+    thread->quit();
+    thread->wait();
+}
+
+} // namespace
 
 Body::Body(QWidget *parent)
     : QMainWindow(parent),
       ui(new Ui::Body),
-      batch(nullptr),
-      batchDispatcher(nullptr),
+      i1Thread(nullptr),
+      i0Thread(nullptr),
+      i1Loader(nullptr),
+      i0Loader(nullptr),
+      darkFrame(nullptr),
+      spectrumView(nullptr),
+      calibCtrl(nullptr),
+      calibrating(false),
+      eShiftMap("a2d esm"),
+      calibMin(0),
+      calibMax(0),
+      calibSum(0),
+      calibSum2(0),
+      calibCount(0),
+      imageWidth(-1),
+      imageHeight(-1),
+      imageOriginX(0),
+      imageOriginY(0),
+      mapOriginX(0),
+      mapOriginY(0),
+      currentX(0),
+      currentY(0),
+      analyzer(nullptr),
+      analyzing(false),
+      imageSaveDialog(nullptr),
+      dataSaveDialog(nullptr),
+      saveDataCfg(nullptr),
+      saveEachDialog(nullptr),
       batchThread(nullptr),
-      analysisMap(nullptr)
+      batchDispatcher(nullptr),
+      batchEditor(nullptr),
+      bgValid(false),
+      i0DarkAreaOn(false),
+      i1DarkAreaOn(false),
 #if !VANTOSCOPE_CLASSIC
-      , statsRangeOn(false), statsRangeLo(0), statsRangeHi(1.0)
+      statsRangeLo(0),
+      statsRangeHi(1.0),
+      statsRangeOn(false),
+#endif
+      i1Generation(0),
+      i0Generation(0),
+      i1ArrivingGeneration(0),
+      i0ArrivingGeneration(0),
+      darkExpState(-1)
+#if !VANTOSCOPE_CLASSIC
+      ,
+      statsRefreshPending(false),
+      statsMarksShown(false)
 #endif
 {
+    darkDialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    darkDialog.setDirectory(dataRoot);
+    darkDialog.setFileMode(QFileDialog::ExistingFile);
+    darkDialog.setAcceptMode(QFileDialog::AcceptOpen);
+    darkDialog.setNameFilters({"RVKT Files, IMG Files, Tiff Files (*.dat *.img *.tif *.tiff)",
+                               "Any Files (* *.*)"});
+
+    loadVictoreenTable();
+    registerBodyMetaTypes();
+
     ui->setupUi(this);
+
+    ui->dispA->cBar = ui->CBar;
+    ui->CBarAll->setText(tr("Set All"));
+    connect(ui->CBar, &ColorBar::cBarUpdating, this, &Body::cBarUpdating);
+    connect(ui->CBarAll, &QPushButton::clicked, this, &Body::cBarUpdated);
+
+    imageTypeGroup.addButton(ui->ShowData, 0);
+    imageTypeGroup.addButton(ui->ShowI0, 1);
+    imageTypeGroup.addButton(ui->ShowShiftMap, 2);
+    imageTypeGroup.addButton(ui->ShowResAnalysis, 3);
+    for (QAbstractButton *b : imageTypeGroup.buttons())
+        connect(b, &QAbstractButton::toggled, this, &Body::dispImgSelected);
+
+    ui->HCross->vertical = 0;
+    ui->VCross->vertical = 1;
+
+    suggestEdgeEnergy();
+    connect(ui->SuggestingElm, &QLineEdit::editingFinished, this, &Body::newElmSuggested);
+    connect(ui->SuggestingEdge, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &Body::newEdgeSuggested);
+
     setupBatch();
+    setupDataLoaders();
+    setupImageView();
+    setupCalibCtrl();
+    setupXafsView();
+    setupAnalyzer();
+    setupAnalyzer2();
+    setupSaveDialogs();
+    setupSaveEachSpectrum();
+    setupDeglitch();
+    setupImgProc();
+    setupFourierA();
+    setupSumUp();
+    setupErrPoints();
 #if !VANTOSCOPE_CLASSIC
     setupStats();
 #endif
+
+    connect(ui->CheckVals, &QPushButton::clicked, this, &Body::showAnalyzedVals);
+    setupBackground();
     runConfigBatch();
 }
 
 Body::~Body()
 {
-    // The interpreter's thread ends before its objects go.
-    batchThread->quit();
-    batchThread->wait();
+    // Threads first: nothing may reach a worker once it is gone.
+    endThread(i1Thread);
+    endThread(i0Thread);
+    endThread(batchThread);
+    delete i1Loader;
+    delete i0Loader;
     delete batchDispatcher;
-    delete batch;
+    delete batchEditor;
+    delete i1Thread;
+    delete i0Thread;
+    delete batchThread;
+
+    forgetShownFrames(i1Frames);
+    forgetShownFrames(i0Frames);
+    imgProc.clearFrame();
+    i0ByEnergy.clear();
+    clearTiffDataList(i1Frames);
+    clearTiffDataList(i0Frames);
+    delete darkFrame;
+    darkFrame = nullptr;
+
+    for (XafsView *v : spectrumViews)
+        delete v;
+    spectrumViews.clear();
+    spectrumView = nullptr;
+    delete calibCtrl;
+    // The analysis window stops its own worker thread.
+    delete analyzer;
+    analyzer = nullptr;
+    lcfMaps.clear();
+    elemMaps.clear();
+    delete imageSaveDialog;
+    delete dataSaveDialog;
+    delete saveEachDialog;
+    delete saveDataCfg;
     delete ui;
 }
 
+void Body::closeEvent(QCloseEvent *event)
+{
+    emit finishing();
+    event->accept();
+}
+
+SelectDataFiles *Body::i1Panel() const { return ui->SelectI1Files; }
+SelectDataFiles *Body::i0Panel() const { return ui->SelectI0Files; }
+ImgDispA *Body::imageView() const { return ui->dispA; }
+ColorBar *Body::colorBar() const { return ui->CBar; }
+
+// -- Element suggestion
+
+void Body::suggestEdgeEnergy()
+{
+    const int Z = symbolToZ(ui->SuggestingElm->text().trimmed());
+    if (Z < 1)
+        return;
+    const double e = edgeEnergyEV(Z, ui->SuggestingEdge->currentIndex());
+    if (!(e > 0) || !std::isfinite(e))
+        return;
+    ui->SuggestingEeV->setText(QString::number(e, 'g', 6));
+}
+
+void Body::newEdgeSuggested(int) { suggestEdgeEnergy(); }
+
+void Body::newElmSuggested() { suggestEdgeEnergy(); }
+
+SuggestElm Body::getSuggestElm() const
+{
+    SuggestElm s;
+    s.use = ui->UseSuggestElm->isChecked();
+    s.Z = symbolToZ(ui->SuggestingElm->text().trimmed());
+    s.edge = ui->SuggestingEdge->currentIndex();
+    s.edgeEV = ui->SuggestingEeV->text().toDouble();
+    s.dPreE = ui->DPreE->text().toDouble();
+    s.dPostS = ui->DPostS->text().toDouble();
+    s.thJumpSigma = ui->ThJumpSigma->text().toDouble();
+    return s;
+}
+
+// -- Wiring steps
+
 void Body::setupBatch()
 {
-    batch = new BatchCtrl();
-    batchDispatcher = new BatchDispatcher();
-    batchThread = new QThread(this);
+    batchThread = new QThread;
+    batchDispatcher = new BatchDispatcher;
     batchDispatcher->moveToThread(batchThread);
-    batchThread->start();   // with the priority of this thread
-    connect(ui->BatchCtrlB, &QPushButton::clicked, batch, &QWidget::show);
+    batchThread->start(QThread::InheritPriority);
+    batchEditor = new BatchCtrl;
+    batchEditor->setDispatcher(batchDispatcher);
+    connect(ui->BatchCtrlB, &QPushButton::clicked, batchEditor, &QWidget::show);
     connect(batchDispatcher, &BatchDispatcher::execCmdSig, this, &Body::execCmdSlot);
     connect(this, &Body::finishBatchExec, batchDispatcher, &BatchDispatcher::finishBatchExec);
-    batch->setDispatcher(batchDispatcher);
 }
 
-#if !VANTOSCOPE_CLASSIC
-void Body::setupStats()
+void Body::setupDataLoaders()
 {
-    connect(ui->ShowStatistics, &QPushButton::clicked, &stats, &QWidget::show);
-    connect(ui->ShowStatistics, &QPushButton::clicked, this, &Body::showStatistics);
-    connect(&stats, &Stats::rangeSelected, this, &Body::selectedRangeInStats);
+    ui->SelectI1Files->setCaption(tr("I1 Data"));
+    ui->SelectI0Files->setCaption(tr("I0 Data"));
+
+    i1Thread = new QThread;
+    i1Loader = new LoadTiff;
+    i1Loader->moveToThread(i1Thread);
+    connect(this, &Body::loadI1Files, i1Loader, &LoadTiff::loadTiffs);
+    connect(i1Loader, &LoadTiff::jobStarted, this, &Body::i1JobStarted);
+    connect(i1Loader, &LoadTiff::loaded, this, &Body::loadedI1);
+    connect(i1Loader, &LoadTiff::finishLoadFiles, this,
+            [this](EX_CMD_ID cmd) { emit finishBatchExec(int(cmd)); });
+    connect(i1Loader, &LoadTiff::finishLoadFiles, this, &Body::finishedLoadI1Files);
+    i1Thread->start(QThread::InheritPriority);
+
+    i0Thread = new QThread;
+    i0Loader = new LoadTiff;
+    i0Loader->moveToThread(i0Thread);
+    connect(this, &Body::loadI0Files, i0Loader, &LoadTiff::loadTiffs);
+    connect(i0Loader, &LoadTiff::jobStarted, this, &Body::i0JobStarted);
+    connect(i0Loader, &LoadTiff::loaded, this, &Body::loadedI0);
+    connect(i0Loader, &LoadTiff::finishLoadFiles, this,
+            [this](EX_CMD_ID cmd) { emit finishBatchExec(int(cmd)); });
+    connect(i0Loader, &LoadTiff::finishLoadFiles, this, &Body::finishedLoadI0Files);
+    i0Thread->start(QThread::InheritPriority);
+
+    connect(ui->SelectI1Files, &SelectDataFiles::filesSelected, this, &Body::readI1Files);
+    connect(ui->SelectI0Files, &SelectDataFiles::filesSelected, this, &Body::readI0Files);
+    connect(ui->SelectI1Files, &SelectDataFiles::clear, this, &Body::clearI1Files);
+    connect(ui->SelectI0Files, &SelectDataFiles::clear, this, &Body::clearI0Files);
+    connect(ui->SelectI1Files, &SelectDataFiles::currentIndexChanged, this, &Body::showData);
+
+    darkFrame = nullptr;
+    connect(ui->SelectDark, &QPushButton::clicked, &darkDialog, &QWidget::show);
+    connect(ui->ClearDark, &QPushButton::clicked, this, &Body::clearDark);
+    connect(&darkDialog, &QFileDialog::fileSelected, this, &Body::selectedDark);
+    connect(ui->DarkExpTime, &QLineEdit::editingFinished, this, [this] { darkExposureMs(); });
+
+    i0DarkAreaOn = i1DarkAreaOn = false;
+    connect(ui->SelectI0Files, &SelectDataFiles::setDarkArea, this, &Body::setI0DarkArea);
+    connect(ui->SelectI0Files, &SelectDataFiles::updateDarkArea, this,
+            &Body::clearUpdateI0DarkArea);
+    connect(ui->SelectI0Files, &SelectDataFiles::clearDarkArea, this, &Body::clearI0DarkArea);
+    connect(ui->SelectI1Files, &SelectDataFiles::setDarkArea, this, &Body::setI1DarkArea);
+    connect(ui->SelectI1Files, &SelectDataFiles::updateDarkArea, this,
+            &Body::clearUpdateI1DarkArea);
+    connect(ui->SelectI1Files, &SelectDataFiles::clearDarkArea, this, &Body::clearI1DarkArea);
+
+    for (XafsFileSelect *chooser : {ui->TotalI0ofI1XAFS, ui->TotalI0ofI0XAFS}) {
+        chooser->setMaxSelectBW(50);
+        chooser->setMaxClearBW(50);
+    }
+    connect(ui->TotalI0ofI1XAFS, &XafsFileSelect::newFile, this, &Body::newTotalI0ofI1File);
+    connect(ui->TotalI0ofI0XAFS, &XafsFileSelect::newFile, this, &Body::newTotalI0ofI0File);
+    // A cleared chooser leaves no table behind.
+    connect(ui->TotalI0ofI1XAFS, &XafsFileSelect::cleared, this,
+            [this] { totalI0ofI1 = XafsSpectrum(); });
+    connect(ui->TotalI0ofI0XAFS, &XafsFileSelect::cleared, this,
+            [this] { totalI0ofI0 = XafsSpectrum(); });
 }
 
-void Body::showStatistics()
+void Body::setupImageView()
 {
-    if (!analysisMap)
+    connect(ui->Prev, &QToolButton::clicked, this, &Body::prev);
+    connect(ui->Next, &QToolButton::clicked, this, &Body::next);
+    connect(ui->SeekBar, &QSlider::sliderMoved, this, &Body::sliderMoved);
+    connect(ui->ZoomIn, &QPushButton::clicked, ui->dispA, &ImgDispA::setViewWAsSelectedArea);
+    connect(ui->ResetScale, &QPushButton::clicked, ui->dispA, &ImgDispA::resetImageViewWindow);
+    connect(ui->dispA, &ImgDispA::mouseMoved, this,
+            QOverload<double, double>::of(&Body::showXafsSpectrum));
+    connect(ui->dispA, &DispA::drawImage2, this, &Body::draw);
+    connect(ui->dispA, &DispA::mouseMoved0, this, &Body::onMouseMovedInDispA);
+}
+
+void Body::setupCalibCtrl()
+{
+    calibrating = false;
+    calibCtrl = new CalibCtrl;
+    connect(ui->OpenCalibCtrl, &QPushButton::clicked, calibCtrl, &QWidget::show);
+    connect(calibCtrl, &CalibCtrl::newStdFileLoaded, this, &Body::newStdFile);
+    connect(calibCtrl, &CalibCtrl::execCalibration, this, &Body::execCalibration,
+            Qt::QueuedConnection);
+    connect(this, &Body::doCalibNextPoint, this, &Body::calibNextPoint, Qt::QueuedConnection);
+    connect(this, &Body::calibProgress, calibCtrl, &CalibCtrl::progress);
+    connect(this, &Body::doFinishCalib, this, &Body::finishCalib);
+    connect(calibCtrl, &CalibCtrl::saveEMap, this, QOverload<QString>::of(&Body::saveEMap));
+    connect(calibCtrl, &CalibCtrl::loadEMap, this, &Body::loadEMap);
+    connect(calibCtrl, &CalibCtrl::clearMap, this, &Body::clearShiftMap);
+}
+
+void Body::setupXafsView()
+{
+    spectrumView = new XafsView;
+    spectrumView->setWindowTitle(tr("Spectrum at the position"));
+    spectrumView->show();
+    spectrumViews << spectrumView;
+    connect(ui->ShowXafsView, &QPushButton::clicked, spectrumView, &QWidget::show);
+}
+
+void Body::setupAnalyzer()
+{
+    analyzer = new Analyzer;
+    analyzing = false;
+    connect(ui->ShowAnalyzer, &QPushButton::clicked, analyzer, &Analyzer::show);
+    connect(analyzer, &Analyzer::askAnalyzeCond, this, &Body::askAnalyzeCond);
+    connect(analyzer, &Analyzer::askAnalyze, this, &Body::start2DAnalysis);
+    connect(analyzer, &Analyzer::finished, this, &Body::analyzeASpectrumFinished);
+    connect(analyzer, &Analyzer::askAnalyzeElems, this, &Body::startElems2DAnalysis);
+    connect(analyzer, &Analyzer::analyzeElemsFinished, this, &Body::analyzeElemsFinished);
+    connect(analyzer, &Analyzer::askRAAnalyze, this, &Body::startRA2DAnalysis);
+    connect(analyzer, &Analyzer::changedSelection, this, &Body::selectedNewRef);
+    // The caller reads the map and header back as soon as the call returns.
+    connect(analyzer, &Analyzer::loadMap, this, &Body::loadMap, Qt::DirectConnection);
+}
+
+void Body::setupAnalyzer2()
+{
+    // The Analyzer2 panel is not part of this build: its button only shows
+    // where the configuration asks for it, and does nothing yet.
+    ui->ShowAnalyzer2->setVisible(showAnalyzer2Button);
+    ui->ShowAnalyzer2->setEnabled(false);
+}
+
+void Body::setupSaveDialogs()
+{
+    imageSaveDialog = new _FileDialog;
+    imageSaveDialog->setFileMode(QFileDialog::AnyFile);
+    imageSaveDialog->setAcceptMode(QFileDialog::AcceptSave);
+    imageSaveDialog->setNameFilters({"Image File (*.png)", "Any Files (* *.*)"});
+    connect(ui->SaveImage, &QPushButton::clicked, imageSaveDialog, &QWidget::show);
+    connect(imageSaveDialog, &QFileDialog::fileSelected, this, &Body::saveImage);
+
+    dataSaveDialog = new _FileDialog;
+    dataSaveDialog->setFileMode(QFileDialog::AnyFile);
+    dataSaveDialog->setAcceptMode(QFileDialog::AcceptSave);
+
+    saveDataCfg = new SaveDataCfg;
+    connect(ui->SaveDataCfgB, &QPushButton::clicked, saveDataCfg, &QWidget::show);
+    connect(ui->SaveData, &QPushButton::clicked, this, &Body::showSaveDataDialog);
+    connect(dataSaveDialog, &QFileDialog::fileSelected, this, &Body::saveData);
+    connect(ui->SaveFlatDark, &QPushButton::clicked, this, &Body::saveFlatDark);
+}
+
+void Body::setupSaveEachSpectrum()
+{
+    saveEachDialog = new _FileDialog;
+    saveEachDialog->setFileMode(QFileDialog::AnyFile);
+    saveEachDialog->setAcceptMode(QFileDialog::AcceptSave);
+    saveEachDialog->setNameFilters({"XAFS Spectra (*.dat)", "Any Files (* *.*)"});
+    connect(ui->SaveEachSpectrum, &QPushButton::clicked, saveEachDialog, &QWidget::show);
+    connect(saveEachDialog, &QFileDialog::fileSelected, this, &Body::saveEachSpectrum);
+}
+
+void Body::setupDeglitch()
+{
+    connect(ui->DeGlitch, &QPushButton::clicked, this, &Body::deglitch);
+    connect(ui->NormalizeEShift, &QPushButton::clicked, this, &Body::normalizeEShift);
+}
+
+void Body::setupFourierA()
+{
+    connect(ui->ExecFourierA, &QPushButton::clicked, this, &Body::execFourierA);
+}
+
+void Body::setupSumUp()
+{
+    connect(analyzer, &Analyzer::askSumUp, this, &Body::doSumUp);
+}
+
+void Body::setupErrPoints()
+{
+    qRegisterMetaType<ErrPoints *>("ErrPoints");
+    qRegisterMetaType<ErrPoints *>("ErrPoints*");
+    const QString file = cfg.valueNoCase("ErrPoints", "").trimmed();
+    if (file.isEmpty())
         return;
-    stats.calcStats(analysisMap, analysisMap->area);
+    if (globalErrPoints.load(file, false)) {
+        globalErrPoints.valid = true;
+        qDebug() << "Err points loaded from" << globalErrPoints.filePath;
+    } else {
+        qDebug() << "Can not open" << file;
+    }
 }
 
-void Body::selectedRangeInStats()
+void Body::setupBackground()
 {
-    statsRangeLo = stats.selectedLo();
-    statsRangeHi = stats.selectedHi();
-    statsRangeOn = true;
-    update();
+    bgFileSelect.setWindowTitle(tr("BG File"));
+    bgView.setWindowTitle(tr("BG Specturm"));
+    bgView.followXRange = true;
+    bgView.setNormalize(false);
+    bgValid = false;
+    connect(ui->SelectBG, &QPushButton::clicked, &bgFileSelect, &QWidget::show);
+    connect(ui->ShowBG, &QPushButton::clicked, &bgView, &QWidget::show);
+    connect(&bgFileSelect, &XafsFileSelect::newFile, this, &Body::selectedBG);
+    connect(&bgFileSelect, &XafsFileSelect::cleared, this, &Body::clearedBG);
 }
-#endif
 
 void Body::runConfigBatch()
 {
@@ -85,8 +468,10 @@ void Body::runConfigBatch()
     for (const QString &l : lines)
         qDebug() << l;
     if (!lines.isEmpty())
-        batch->dispatchCmds(lines);
+        batchEditor->dispatchCmds(lines);
 }
+
+// -- Batch command executor
 
 // Until the command executor is in place only "quit" is carried out; every
 // other command is logged and reported finished at once, so a batch goes on.
@@ -104,3 +489,130 @@ void Body::execCmdSlot(const CmdLine &cmd, bool skip)
     qDebug() << "command not available in this build:" << cmd.cmd;
     emit finishBatchExec(id);
 }
+
+// -- Energy calibration: what this build has of it
+
+void Body::newStdFile()
+{
+    const XafsSpectrum *std = calibCtrl ? calibCtrl->standard() : nullptr;
+    if (!std)
+        return;
+    stdSpectrum = *std;
+    if (spectrumView)
+        spectrumView->standard = *std;
+}
+
+void Body::clearShiftMap()
+{
+    eShiftMap.clear();
+    mapOriginX = 0;
+    mapOriginY = 0;
+}
+
+void Body::normalizeEShift()
+{
+    eShiftMap.setDeglitchConds(ui->DeGlitchFactor->text().toDouble(),
+                               ui->DeGlitchRatio->text().toDouble());
+    eShiftMap.deglitch();
+    eShiftMap.copyProc2Data();
+    ui->dispA->update();
+}
+
+void Body::useErrPMaskToggled(bool on) { globalErrPoints.valid = on; }
+
+// The calibration run and the energy-shift map files are not part of this
+// build yet: they say so and, where a batch waits for them, report their end.
+void Body::execCalibration()
+{
+    calibrating = false;
+    qDebug() << "calibration: not available in this build";
+}
+
+void Body::calibNextPoint()
+{
+    if (!calibrating)
+        return;
+    calibrating = false;
+    emit doFinishCalib();
+}
+
+void Body::finishCalib() { calibrating = false; }
+
+void Body::saveEMap(QString fileName)
+{
+    qDebug() << "energy-shift map files: not available in this build:" << fileName;
+}
+
+void Body::saveEMap(QString fileName, const Analyzed2DRes &)
+{
+    qDebug() << "energy-shift map files: not available in this build:" << fileName;
+}
+
+void Body::loadEMap(QString fileName)
+{
+    qDebug() << "energy-shift map files: not available in this build:" << fileName;
+    emit finishBatchExec(EX_calib_load_map);
+}
+
+void Body::loadMap(QString fileName, Analyzed2DRes &, EMPHeader &)
+{
+    qDebug() << "energy-shift map files: not available in this build:" << fileName;
+    emit finishBatchExec(EX_calib_load_map);
+}
+
+// -- Area analyses: what this build has of them
+
+bool Body::askAnalyzeCond(AnalyzeCond &cond)
+{
+    if (i1Frames.isEmpty())
+        return false;
+    const QRectF area = analysisArea();
+    if (area.isEmpty()) {
+        qDebug() << "The analysis area lies outside the image";
+        return false;
+    }
+    const TiffData *f0 = i1Frames.first();
+    cond.init(int(f0->width), int(f0->height), ui->HWidth->text().toInt(nullptr, 10),
+              ui->VWidth->text().toInt(nullptr, 10), area, -1, -1);
+    return true;
+}
+
+void Body::setupResAnalysisImage()
+{
+    if (Analyzed2DRes *map = analyzer ? analyzer->currentMap() : nullptr) {
+        map->colorScale = ui->CBar->scale();
+        map->genImg();
+    }
+}
+
+void Body::startCollectQInfo() {}
+
+void Body::start2DAnalysis() { qDebug() << "area analysis: not available in this build"; }
+
+void Body::stop2DAnalysis() { analyzing = false; }
+
+void Body::analyzeASpectrumFinished() {}
+
+void Body::recordResForAPoint() {}
+
+void Body::generateResImages() { setupResAnalysisImage(); }
+
+void Body::startRA2DAnalysis() { qDebug() << "residual absorption: not available in this build"; }
+
+void Body::generateRAResImage() { setupResAnalysisImage(); }
+
+void Body::startElems2DAnalysis() { qDebug() << "element analysis: not available in this build"; }
+
+void Body::stopElems2DAnalysis() { analyzing = false; }
+
+void Body::analyzeElemsFinished() {}
+
+void Body::recordElemsResForAPoint() {}
+
+void Body::generateElemsResImages() { setupResAnalysisImage(); }
+
+void Body::execFourierA() { qDebug() << "Fourier analysis: not available in this build"; }
+
+void Body::doSumUp() { qDebug() << "sum-up: not available in this build"; }
+
+void Body::darkCheck() { qDebug() << "dark check: not available in this build"; }

@@ -1,64 +1,464 @@
 #ifndef BODY_H
 #define BODY_H
 
+#include <QButtonGroup>
+#include <QImage>
 #include <QMainWindow>
+#include <QRectF>
+#include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include "batch/cmdline.h"
+#include "core/cmdid.h"
+#include "core/fft1d.h"
+#include "core/spectrum.h"
+#include "core/suggestelm.h"
+#include "core/xafsspectrum.h"
+#include "display/selectimgdialog.h"
+#include "display/xafsfileselect.h"
+#include "display/xafsview.h"
+#include "imagedata/analyzecond.h"
+#include "imagedata/analyzed2dres.h"
+#include "imagedata/ui/imgproc.h"
 #if !VANTOSCOPE_CLASSIC
 #include "mainwindow/stats.h"
 #endif
 
-class Analyzed2DRes;
+class Analyzer;
 class BatchCtrl;
 class BatchDispatcher;
+class CalibCtrl;
+class ColorBar;
+class EMPHeader;
+class ErrPoints;
+class ImgDispA;
+class LoadTiff;
+class QCloseEvent;
+class QLineEdit;
+class QPainter;
+class QTextStream;
 class QThread;
+class SaveDataCfg;
+class SelectDataFiles;
+class TiffData;
+class _FileDialog;
+
 namespace Ui {
 class Body;
 }
 
-// The main window. Until the image windows and the analysis are in place it
-// holds the batch editor with its interpreter thread and the statistics
-// window, and carries out the commands that need none of them. Compiled once
-// per program: the classic program has no statistics window.
+// The main window and controller: owns the I1 and I0 image stacks, the dark
+// frame, the energy-shift map, the background and total-I0 spectra, every
+// tool window and the worker threads (two image loaders and the batch
+// interpreter; the analysis window runs its own). Compiled once per program:
+// the classic program has no statistics window.
+//
+// Slots live in several files by concern: body.cpp (construction, wiring,
+// shutdown), bodystacks.cpp (stacks, browsing, dark frame and areas,
+// background, total I0), bodydraw.cpp (overlay, read-outs, statistics),
+// bodyimgproc.cpp (image processor), bodyspectrum.cpp (spectrum at a point),
+// bodysavemaps.cpp and bodysavespectra.cpp (saving).
 class Body : public QMainWindow
 {
     Q_OBJECT
+
 public:
     explicit Body(QWidget *parent = nullptr);
+    // Ends every worker thread and waits for it before its worker goes.
     ~Body() override;
 
-    BatchCtrl *batchCtrl() const { return batch; }
+    // The batch editor (start-up hands it the "-b" file).
+    BatchCtrl *batchCtrl() const { return batchEditor; }
+
+    // Read access for the tool windows and tests.
+    const QVector<TiffData *> &i1Stack() const { return i1Frames; }
+    const QVector<TiffData *> &i0Stack() const { return i0Frames; }
+    // The I0 stack ordered by rising energy (stable for equal energies); the
+    // lookups by energy read this, whatever order the frames were loaded in.
+    const QVector<TiffData *> &i0FramesByEnergy() const { return i0ByEnergy; }
+    TiffData *darkImage() const { return darkFrame; }
+    const QVector<double> &i1DarkLevels() const { return i1DarkMeans; }
+    const QVector<double> &i0DarkLevels() const { return i0DarkMeans; }
+    bool i1DarkAreaSet() const { return i1DarkAreaOn; }
+    bool i0DarkAreaSet() const { return i0DarkAreaOn; }
+    QRectF i1DarkRect() const { return i1DarkArea; }
+    QRectF i0DarkRect() const { return i0DarkArea; }
+    const XafsSpectrum &totalI0OfI1Table() const { return totalI0ofI1; }
+    const XafsSpectrum &totalI0OfI0Table() const { return totalI0ofI0; }
+    bool backgroundValid() const { return bgValid; }
+    const XafsSpectrum &backgroundSpectrum() const { return bgSpectrum; }
+    int imageW() const { return imageWidth; }
+    int imageH() const { return imageHeight; }
+    int pointX() const { return currentX; }
+    int pointY() const { return currentY; }
+    bool isAnalyzing() const { return analyzing; }
+
+    SelectDataFiles *i1Panel() const;
+    SelectDataFiles *i0Panel() const;
+    ImgDispA *imageView() const;
+    ColorBar *colorBar() const;
+    XafsView *pointSpectrumView() const { return spectrumView; }
+    XafsView *backgroundView() { return &bgView; }
+    XafsFileSelect *backgroundChooser() { return &bgFileSelect; }
+    Analyzer *analysisWindow() const { return analyzer; }
+    CalibCtrl *calibrationWindow() const { return calibCtrl; }
+    ImgProc *imageProcessor() { return &imgProc; }
+    SaveDataCfg *saveOptions() const { return saveDataCfg; }
+    LoadTiff *i1LoadWorker() const { return i1Loader; }
+    LoadTiff *i0LoadWorker() const { return i0Loader; }
+    SelectImgDialog *darkFileDialog() { return &darkDialog; }
+#if !VANTOSCOPE_CLASSIC
+    Stats *statistics() { return &stats; }
+    bool statsOverlayOn() const { return statsRangeOn; }
+    double statsOverlayLo() const { return statsRangeLo; }
+    double statsOverlayHi() const { return statsRangeHi; }
+#endif
+
+    // The analysis area in image pixels: the selected area when one is
+    // selected, else the view window, intersected with the image
+    // (0 .. imageWidth, 0 .. imageHeight). Empty without an image or when
+    // nothing of the area lies on it. The overlay, the statistics, the area
+    // runs and the area saves all walk this.
+    QRectF analysisArea() const;
+    // The element suggestion as the form shows it now.
+    SuggestElm getSuggestElm() const;
+
+    // Dark level per pixel of frame i from the stack's dark area: 0 while the
+    // area is off; means missing for new frames are measured first; past the
+    // end of the list (an I1 index on a shorter I0 stack) the first mean.
+    double i1DarkMeanAt(int i);
+    double i0DarkMeanAt(int i);
+    // Factor from the dark frame's exposure to a stack exposure of stackExpMs:
+    // stackExpMs / DarkExpTime. 1 (nothing scaled) when DarkExpTime is empty,
+    // zero, negative or no number, which marks that field pink and logs a
+    // line once, or when stackExpMs is not a positive number.
+    double darkExposureScale(double stackExpMs);
+
+    // Box-sum profiles through the shown frame (no dark level subtracted);
+    // for I1 frames ln(I0/I1) or I1/I0 with the I0 stack at the frame's energy.
+    Spectrum rowProfile(int y, int hw, int hh, bool fromI1) const;
+    Spectrum columnProfile(int x, int hw, int hh, bool fromI1) const;
+
+    // The corrected spectrum of the box of half sizes hw, hh around (x, y),
+    // one point per I1 frame; empty off the image.
+    Spectrum spectrumAtPoint(int x, int y, int hw, int hh);
+    // Energy and plain box sum per I1 frame; empty off the image.
+    Spectrum rawSpectrumAtPoint(int x, int y, int hw, int hh);
+
+    // Stores a shift the image processor found (or was given) for frame, in
+    // that frame when it is still a frame of either stack.
+    void applyImgShift(TiffData *frame, int dx, int dy);
+
+    // Reads an energy-shift map file's header.
+    EMPHeader loadMapHeader(QTextStream &in);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+signals:
+    void findFirstDEdgeAtAPoint();
+    void findNextDEdgeAtAPoint();
+    void noMorePointsToFindDEdge();
+    void loadI1Files(QStringList files, bool skipLive, int step, int start, int tail,
+                     ErrPoints *errPoints, EX_CMD_ID cmd);
+    void loadI0Files(QStringList files, bool skipLive, int step, int start, int tail,
+                     ErrPoints *errPoints, EX_CMD_ID cmd);
+    void finishing();
+    void finishBatchExec(int id);
+    void doCollectQInfo(AnalyzeCond cond);
+    void doCalibNextPoint();
+    void doFinishCalib();
+    void calibProgress(double percent);
 
 public slots:
-    void execCmdSlot(const CmdLine &cmd, bool skip);
+    // Stacks, browsing, display, dark frame and areas, background (bodystacks.cpp,
+    // bodydraw.cpp).
+    void clearI1Files();
+    void clearI0Files();
+    void readI1Files(QStringList files, bool clearFirst);
+    void readI0Files(QStringList files, bool clearFirst);
+    void finishedLoadI1Files();
+    void finishedLoadI0Files();
+    void showData(int i);
+    void selectedDark(QString fileName);
+    void clearDark();
+    void prev();
+    void next();
+    void sliderMoved(int i);
+    void draw(QPainter *p);
+    void showXafsSpectrum(double x, double y);
+    void cBarUpdating();
+    void cBarUpdated();
+    void onMouseMovedInDispA();
+    void loadedI1(TiffData *frame, int index);
+    void loadedI0(TiffData *frame, int index);
+    void dispImgSelected(bool);
+    void selectedNewRef();
+    void seekImage(int i);
+    void deglitch();
+    void showAnalyzedVals();
+    void setI0DarkArea();
+    void setI1DarkArea();
+    void clearUpdateI0DarkArea();
+    void clearUpdateI1DarkArea();
+    void updateI0DarkArea();
+    void updateI1DarkArea();
+    void clearI0DarkArea();
+    void clearI1DarkArea();
+    void clearedBG();
+    void selectedBG(QString fileName);
+    void newTotalI0ofI1File(QString fileName);
+    void newTotalI0ofI0File(QString fileName);
+
+    // Spectrum of the current point (bodyspectrum.cpp).
+    void showXafsSpectrum();
+
+    // Element suggestion (body.cpp).
+    void newEdgeSuggested(int);
+    void newElmSuggested();
+
+    // Saving maps and images (bodysavemaps.cpp).
+    void saveImage(QString fileName);
+    void saveImageWNum(QString fileName, QString tag);
+    void saveAllImages(QString fileName);
+    void showSaveDataDialog();
+    void saveData(QString fileName);
+    void saveDataAsTiff(QString fileName, int index);
+    void saveDataAsText(QString fileName, int index);
+    void saveFlatDark();
+
+    // Saving spectra over an area (bodysavespectra.cpp).
+    void saveEachSpectrum(QString fileName);
+    void saveEachNormalizedXafsSpectrum(QString fileName);
+    void saveEachRawXafsSpectrum(QString fileName);
+    void saveEachRawSpectrum(QString fileName);
+
 #if !VANTOSCOPE_CLASSIC
+    // Statistics window (bodydraw.cpp).
     void showStatistics();
     void selectedRangeInStats();
 #endif
 
-signals:
-    void finishing();
-    void finishBatchExec(int id);
+    // Image processor (bodyimgproc.cpp).
+    void giveProcData();
+    void setImgShift(int dx, int dy);
+    void clearAllShifts();
+
+    // Energy calibration.
+    void newStdFile();
+    void execCalibration();
+    void calibNextPoint();
+    void finishCalib();
+    void saveEMap(QString fileName);
+    void saveEMap(QString fileName, const Analyzed2DRes &map);
+    void loadEMap(QString fileName);
+    void loadMap(QString fileName, Analyzed2DRes &map, EMPHeader &header);
+    void clearShiftMap();
+    void normalizeEShift();
+    void useErrPMaskToggled(bool on);
+
+    // Area analyses.
+    bool askAnalyzeCond(AnalyzeCond &cond);
+    void start2DAnalysis();
+    void stop2DAnalysis();
+    void analyzeASpectrumFinished();
+    void recordResForAPoint();
+    void generateResImages();
+    void startRA2DAnalysis();
+    void generateRAResImage();
+    void startElems2DAnalysis();
+    void stopElems2DAnalysis();
+    void analyzeElemsFinished();
+    void recordElemsResForAPoint();
+    void generateElemsResImages();
+    void setupResAnalysisImage();
+    void execFourierA();
+    void startCollectQInfo();
+    void doSumUp();
+    void darkCheck();
+
+    // Batch command executor.
+    void execCmdSlot(const CmdLine &cmd, bool skip);
 
 private:
+    // Construction steps, in the order the constructor runs them.
     void setupBatch();
-    void runConfigBatch();
+    void setupDataLoaders();
+    void setupImageView();
+    void setupCalibCtrl();
+    void setupXafsView();
+    void setupAnalyzer();
+    void setupAnalyzer2();
+    void setupSaveDialogs();
+    void setupSaveEachSpectrum();
+    void setupDeglitch();
+    void setupImgProc();
+    void setupFourierA();
+    void setupSumUp();
+    void setupErrPoints();
 #if !VANTOSCOPE_CLASSIC
     void setupStats();
 #endif
+    void setupBackground();
+    void runConfigBatch();
+    void suggestEdgeEnergy();
+
+    // Stacks (bodystacks.cpp).
+    // The shown series: I1 while ShowData is checked, else I0; its panel.
+    bool showingI1() const;
+    const QVector<TiffData *> &shownFrames() const;
+    SelectDataFiles *shownPanel() const;
+    // The frame at the shown panel's current index, or null.
+    TiffData *shownFrame() const;
+    // Asks a loader for files with the panel's rules, a snapshot of the
+    // colour bar and the stack's generation.
+    void requestLoad(bool i1, const QStringList &files, bool clearFirst);
+    // A loader began a job of generation g; frames of an older generation
+    // than the stack's are dropped on arrival.
+    void i1JobStarted(quint64 g);
+    void i0JobStarted(quint64 g);
+    // Image size, origin and slider range from I1 frame 0.
+    void takeI1Geometry();
+    void finishedLoad(bool i1);
+    void setDarkArea(bool i1);
+    void updateDarkArea(bool i1);
+    void insertI0ByEnergy(TiffData *frame);
+    void newTotalI0File(XafsSpectrum &table, const QString &fileName);
+    // The display forgets its frame when it is one of these, before they are deleted.
+    void forgetShownFrames(const QVector<TiffData *> &frames);
+    // DarkExpTime as a positive number, or 0 (marked pink, logged once).
+    double darkExposureMs();
+
+    // Drawing (bodydraw.cpp).
+#if !VANTOSCOPE_CLASSIC
+    // What the statistics and their marks were made from: when it changes
+    // they are stale.
+    struct StatsKey
+    {
+        const void *map = nullptr;
+        const void *data = nullptr;
+        double min = 0, max = 0, procMin = 0, procMax = 0;
+        bool proc = false;
+        QRectF area;
+        int halfW = 0, halfH = 0, width = 0, height = 0;
+        double lo = 0, hi = 0;   // the marked range (marks only)
+        bool operator==(const StatsKey &o) const;
+        bool operator!=(const StatsKey &o) const { return !(*this == o); }
+    };
+    // The map the statistics are about: the analysis window's current map
+    // when it holds data, else null.
+    Analyzed2DRes *statsMap() const;
+    StatsKey statsKeyOf(const Analyzed2DRes *map) const;
+    void drawStatsMarks(QPainter *p);
+    void buildStatsMarks(Analyzed2DRes *map);
+    // Recomputes the statistics, later in the event loop, when the map or
+    // the area changed since they were last computed.
+    void scheduleStatsRefresh();
+    void refreshStatsIfChanged();
+#endif
+
+    // -- helpers of the spectrum and saving files
+    // Energy shift [eV] of image point (x, y): the value of eShiftMap at the
+    // point's detector position, 0 outside the map.
+    double eShiftAtPoint(int x, int y) const;
+    // Hands the point spectrum on to the analysis window. Only one spectrum is
+    // with the analysis worker at a time; a spectrum that comes meanwhile
+    // waits, and a newer one replaces it.
+    void feedAnalyzer(const XafsSpectrum &xs, const SuggestElm &suggest);
+    void handWaitingPointSpectrum();
+    // Writes the spectra over the analysis area (kind: SpectraKind in
+    // bodysavespectra.cpp).
+    void saveEachSpectra(const QString &fileName, int kind);
+    XafsSpectrum waitingPointSpectrum;
+    SuggestElm waitingPointSuggest;
+    bool pointSpectrumWaiting = false;
+    bool pointSpectrumWithWorker = false;
+    // (end of the helpers of the spectrum and saving files)
 
     Ui::Body *ui;
-    BatchCtrl *batch;
-    BatchDispatcher *batchDispatcher;
+
+    QThread *i1Thread;
+    QThread *i0Thread;
+    LoadTiff *i1Loader;
+    LoadTiff *i0Loader;
+    QVector<TiffData *> i1Frames;
+    QVector<TiffData *> i0Frames;
+    TiffData *darkFrame;
+    SelectImgDialog darkDialog;
+    XafsView *spectrumView;
+    QVector<XafsView *> spectrumViews;
+    QButtonGroup imageTypeGroup;
+    CalibCtrl *calibCtrl;
+    bool calibrating;
+    Analyzed2DRes eShiftMap;
+    AnalyzeCond calibCond;
+    double calibMin;
+    double calibMax;
+    double calibSum;
+    double calibSum2;
+    int calibCount;
+    XafsSpectrum stdSpectrum;
+    int imageWidth;
+    int imageHeight;
+    int imageOriginX;
+    int imageOriginY;
+    int mapOriginX;
+    int mapOriginY;
+    int currentX;
+    int currentY;
+    Analyzer *analyzer;
+    bool analyzing;          // an area analysis runs
+    AnalyzeCond lcfCond;
+    QVector<Analyzed2DRes *> lcfMaps;   // not owned
+    AnalyzeCond raCond;
+    AnalyzeCond elemCond;
+    QVector<Analyzed2DRes *> elemMaps;  // not owned
+    _FileDialog *imageSaveDialog;
+    _FileDialog *dataSaveDialog;
+    SaveDataCfg *saveDataCfg;
+    _FileDialog *saveEachDialog;
     QThread *batchThread;
-    // The map the analysis window shows; none until that window exists.
-    Analyzed2DRes *analysisMap;
+    BatchDispatcher *batchDispatcher;
+    BatchCtrl *batchEditor;
+    ImgProc imgProc;
+    Fft1D fft;
+    bool bgValid;
+    XafsFileSelect bgFileSelect;
+    XafsSpectrum bgSpectrum;
+    XafsView bgView;
+    bool i0DarkAreaOn;
+    bool i1DarkAreaOn;
+    QRectF i0DarkArea;
+    QRectF i1DarkArea;
+    QVector<double> i0DarkMeans;
+    QVector<double> i1DarkMeans;
+    XafsSpectrum totalI0ofI1;
+    XafsSpectrum totalI0ofI0;
 #if !VANTOSCOPE_CLASSIC
     Stats stats;
-    bool statsRangeOn;      // mark the map's values in the picked range
     double statsRangeLo;
     double statsRangeHi;
+    bool statsRangeOn;
+#endif
+
+    // Load generations: a "New" load starts a new one; frames of older
+    // generations still on their way are dropped.
+    quint64 i1Generation;
+    quint64 i0Generation;
+    quint64 i1ArrivingGeneration;
+    quint64 i0ArrivingGeneration;
+    QVector<TiffData *> i0ByEnergy;
+    int darkExpState;        // -1 unknown, 0 bad (marked), 1 good
+#if !VANTOSCOPE_CLASSIC
+    // Marks of the picked statistics range, as an image over the area's
+    // bounding box in image pixels; rebuilt when its key changes.
+    QImage statsMarks;
+    QRect statsMarksRect;
+    StatsKey statsMarksKey;
+    StatsKey statsComputedKey;  // what the statistics were last computed for
+    bool statsRefreshPending;
+    bool statsMarksShown;      // ShowOverImage as last applied
 #endif
 };
 

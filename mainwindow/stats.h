@@ -29,7 +29,7 @@ public:
     ~Stats() override;
 
     // Upper bound of the bin count typed into Bins.
-    static constexpr int MaxBins = 100000;
+    static constexpr int MaxBins = 10000;
 
     // Statistics and histogram of result over walker's centres, walked from
     // the walker's current position. A null map is ignored. The map is not

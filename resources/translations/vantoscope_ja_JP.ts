@@ -596,6 +596,38 @@
         <source>Show Spectrum</source>
         <translation>スペクトル表示</translation>
     </message>
+    <message>
+        <source>I1 Data</source>
+        <translation>I1データ</translation>
+    </message>
+    <message>
+        <source>I0 Data</source>
+        <translation>I0データ</translation>
+    </message>
+    <message>
+        <source>Spectrum at the position</source>
+        <translation>その位置のスペクトル</translation>
+    </message>
+    <message>
+        <source>BG File</source>
+        <translation>BGファイル</translation>
+    </message>
+    <message>
+        <source>BG Specturm</source>
+        <translation>BGスペクトル</translation>
+    </message>
+    <message>
+        <source>Tiff File (*.tif)</source>
+        <translation>TIFFファイル (*.tif)</translation>
+    </message>
+    <message>
+        <source>Data File (*.dat)</source>
+        <translation>データファイル (*.dat)</translation>
+    </message>
+    <message>
+        <source>Any Files (* *.*)</source>
+        <translation>すべてのファイル (* *.*)</translation>
+    </message>
 </context>
 <context>
     <name>CalibCtrl</name>

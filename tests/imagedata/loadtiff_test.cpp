@@ -15,19 +15,11 @@
 #include "imagedata/errpoints.h"
 #include "imagedata/loadtiff.h"
 #include "imagedata/tiffdata.h"
+#include "support/waitfor.h"
 #include "support/imagefixtures.h"
 #include "support/testfiles.h"
 
 namespace {
-
-bool waitFor(const std::function<bool()> &done, int ms = 20000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms)
-        QTest::qWait(5);
-    return done();
-}
 
 // One event the loader reported to the GUI thread: a frame (its list index
 // and first pixel) or the end of a job (cmd).

@@ -1,11 +1,19 @@
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <gtest/gtest.h>
 
 #include "batch/ui/batchctrl.h"
+#include "core/physicaltables.h"
+#include "imagedata/loadtiff.h"
 #include "mainwindow/body.h"
 #include "support/testfiles.h"
+#include "variant/variant.h"
 
 TEST(BodyStartup, TitleAndQuitFromBatchFile)
 {
@@ -31,6 +39,62 @@ TEST(BodyStartup, MissingBatchFileLeavesEditorAlone)
     EXPECT_TRUE(log.messages().join("\n").contains("/nonexistent/file.bat"));
 }
 
+// The loaders and the interpreter run in threads of their own, which end
+// with the window.
+TEST(BodyStartup, WorkerThreadsRunUntilTheWindowGoes)
+{
+    QThread *i1 = nullptr;
+    QThread *i0 = nullptr;
+    {
+        Body body;
+        i1 = body.i1LoadWorker()->thread();
+        i0 = body.i0LoadWorker()->thread();
+        EXPECT_NE(i1, QThread::currentThread());
+        EXPECT_NE(i0, QThread::currentThread());
+        EXPECT_NE(i1, i0);
+        EXPECT_TRUE(i1->isRunning());
+        EXPECT_TRUE(i0->isRunning());
+    }
+}
+
+TEST(BodyStartup, ClosingTheWindowAsksTheProgramToFinish)
+{
+    Body body;
+    QSignalSpy finishing(&body, &Body::finishing);
+    QCloseEvent e;
+    QApplication::sendEvent(&body, &e);
+    EXPECT_TRUE(e.isAccepted());
+    EXPECT_EQ(finishing.count(), 1);
+}
+
+TEST(BodySuggestion, EdgeEnergyFollowsElementAndEdge)
+{
+    Body body;
+    auto *elm = body.findChild<QLineEdit *>("SuggestingElm");
+    auto *edge = body.findChild<QComboBox *>("SuggestingEdge");
+    auto *eV = body.findChild<QLineEdit *>("SuggestingEeV");
+    ASSERT_TRUE(elm && edge && eV);
+    EXPECT_EQ(eV->text(), QString::number(edgeEnergyEV(29, 0), 'g', 6));
+
+    edge->setCurrentIndex(3);
+    EXPECT_EQ(eV->text(), QString::number(edgeEnergyEV(29, 3), 'g', 6));
+
+    elm->setText("Fe");
+    emit elm->editingFinished();
+    EXPECT_EQ(eV->text(), QString::number(edgeEnergyEV(26, 3), 'g', 6));
+
+    // An unknown symbol keeps the energy.
+    elm->setText("Xx");
+    emit elm->editingFinished();
+    EXPECT_EQ(eV->text(), QString::number(edgeEnergyEV(26, 3), 'g', 6));
+
+    const SuggestElm s = body.getSuggestElm();
+    EXPECT_EQ(s.edge, 3);
+    EXPECT_DOUBLE_EQ(s.edgeEV, eV->text().toDouble());
+    EXPECT_EQ(s.dPreE, -20);
+    EXPECT_EQ(s.dPostS, 20);
+}
+
 // The classic program's main window has no statistics window.
 TEST(BodyVariant, StatisticsWindowOnlyInTheMainProgram)
 {
@@ -45,4 +109,26 @@ TEST(BodyVariant, StatisticsWindowOnlyInTheMainProgram)
     EXPECT_TRUE(hasButton);
 #endif
     EXPECT_NE(body.findChild<QPushButton *>("BatchCtrlB"), nullptr);
+}
+
+// Changing the image type reports every toggle (one off, one on); only the
+// classic program logs them.
+TEST(BodyVariant, ImageTypeChangeLogsOnlyInTheClassicProgram)
+{
+    struct Restore
+    {
+        ~Restore() { Variant::setClassic(false); }
+    } restore;
+    Body body;
+    auto *i0 = body.findChild<QRadioButton *>("ShowI0");
+    auto *data = body.findChild<QRadioButton *>("ShowData");
+    {
+        DebugCapture log;
+        i0->setChecked(true);
+        EXPECT_EQ(log.count("disp img selected"), 0);
+    }
+    Variant::setClassic(true);
+    DebugCapture log;
+    data->setChecked(true);
+    EXPECT_EQ(log.count("disp img selected"), 2);
 }

@@ -99,7 +99,7 @@ TEST_F(StatsWindow, BinCountFromTheFieldIsBounded)
 {
     fill(map, 3, 1, [](int x, int) { return double(x); });
     const QStringList typed = {"abc", "0", "-4", "7", "1000000000"};
-    const QList<int> expected = {100, 100, 100, 7, Stats::MaxBins};
+    const QList<int> expected = {100, 100, 100, 7, 10000};
     for (int i = 0; i < typed.size(); i++) {
         setBins(typed[i]);
         s.calcStats(&map, map.area);

@@ -1,0 +1,374 @@
+// Drawing over the image, the read-outs and profiles at the pointer, the
+// services on the shown result map and the statistics hook-up.
+#include "mainwindow/body.h"
+
+#include <QDebug>
+#include <QPainter>
+#include <QTimer>
+#include <cmath>
+
+#include "analysis/ui/analyzer.h"
+#include "core/stringutil.h"
+#include "display/colorbar.h"
+#include "display/crosssview.h"
+#include "display/imgdispa.h"
+#include "imagedata/tiffdata.h"
+#include "imagedata/ui/selectdatafiles.h"
+#include "ui_body.h"
+
+namespace {
+
+int toInt(double v) { return ChCoord::toInt(v); }
+
+// A map's value at (x, y) as it is shown: its processed copy while that is
+// displayed; 0 outside the map.
+double shownValue(const Analyzed2DRes *map, int x, int y)
+{
+    if (!map->area.inside(x, y))
+        return 0.0;
+    const qint64 i = qint64(y) * map->area.width + x;
+    if (map->useProcImg && map->procData)
+        return map->procData[i];
+    return map->data ? map->data[i] : 0.0;
+}
+
+// The rectangle of image pixels (x, y, w, h) on the display's screen.
+QRect screenRect(const ChCoord &c, double x, double y, double w, double h)
+{
+    const int X = toInt(c.realToScreenX(x));
+    const int Y = toInt(c.realToScreenY(y));
+    const int W = toInt(c.realToScreenLengthX(w));
+    const int H = toInt(c.realToScreenLengthY(h));
+    return QRect(X, Y, W, H);
+}
+
+} // namespace
+
+// -- Analysis area
+
+QRectF Body::analysisArea() const
+{
+    if (imageWidth < 1 || imageHeight < 1)
+        return QRectF();
+    const ImgDispA *d = ui->dispA;
+    QRectF area = d->areaValid ? QRectF(d->areaX, d->areaY, d->areaW, d->areaH).normalized()
+                               : QRectF(d->viewX, d->viewY, d->viewW, d->viewH);
+    if (!std::isfinite(area.x()) || !std::isfinite(area.y()) || !std::isfinite(area.width())
+        || !std::isfinite(area.height()))
+        return QRectF();
+    return area.intersected(QRectF(0, 0, imageWidth, imageHeight));
+}
+
+// -- Overlay
+
+void Body::draw(QPainter *p)
+{
+    ImgDispA *d = ui->dispA;
+    const ChCoord &c = d->coord;
+    const int hw = std::abs(ui->HWidth->text().toInt(nullptr, 10));
+    const int hh = std::abs(ui->VWidth->text().toInt(nullptr, 10));
+
+    p->setPen(QPen(QColor(255, 0, 0), 2));
+    p->drawRect(screenRect(c, currentX - hw, currentY - hh, 2 * hw + 1, 2 * hh + 1));
+
+    p->setPen(QPen(QColor(192, 192, 0), 1));
+    p->drawLine(toInt(c.realToScreenX(currentX)), toInt(c.realToScreenY(0)),
+                toInt(c.realToScreenX(currentX)), toInt(c.realToScreenY(imageHeight)));
+    p->drawLine(toInt(c.realToScreenX(0)), toInt(c.realToScreenY(currentY)),
+                toInt(c.realToScreenX(imageWidth)), toInt(c.realToScreenY(currentY)));
+
+    if (d->selecting || d->areaValid) {
+        p->setPen(QColor(192, 192, 255));
+        p->drawRect(screenRect(c, d->areaX, d->areaY, d->areaW, d->areaH));
+        const int x = toInt(d->areaX), y = toInt(d->areaY);
+        const int x1 = toInt(d->areaX + d->areaW), y1 = toInt(d->areaY + d->areaH);
+        ui->BoxSize->setText(QString::asprintf("(% 4d, % 4d)-(% 4d, % 4d)", x, y, x1, y1));
+    }
+    if (i0DarkAreaOn) {
+        p->setPen(QColor(192, 255, 192));
+        p->drawRect(screenRect(c, i0DarkArea.x(), i0DarkArea.y(), i0DarkArea.width(),
+                               i0DarkArea.height()));
+    }
+    if (i1DarkAreaOn) {
+        p->setPen(QColor(255, 192, 192));
+        p->drawRect(screenRect(c, i1DarkArea.x(), i1DarkArea.y(), i1DarkArea.width(),
+                               i1DarkArea.height()));
+    }
+    ui->CBar->update();
+#if !VANTOSCOPE_CLASSIC
+    drawStatsMarks(p);
+    if (!analyzing)
+        scheduleStatsRefresh();
+#endif
+}
+
+void Body::showXafsSpectrum(double x, double y)
+{
+    currentX = toInt(x);
+    currentY = toInt(y);
+    showXafsSpectrum();
+}
+
+// -- Read-outs and profiles
+
+void Body::onMouseMovedInDispA()
+{
+    ImgDispA *d = ui->dispA;
+    const int ix = toInt(d->coord.screenToRealX(d->mouse.curPos.x()));
+    const int iy = toInt(d->coord.screenToRealY(d->mouse.curPos.y()));
+    const int hw = ui->HWidth->text().toInt(nullptr, 10);
+    const int hh = ui->VWidth->text().toInt(nullptr, 10);
+    const bool fromI1 = ui->ShowData->isChecked();
+
+    ui->HCross->profile = rowProfile(iy, 1, hh, fromI1);
+    ui->HCross->markerPos = ix;
+    ui->VCross->profile = columnProfile(ix, hw, 1, fromI1);
+    ui->VCross->markerPos = iy;
+    ui->HCross->update();
+    ui->VCross->update();
+
+    if (ui->ShowResAnalysis->isChecked()) {
+        if (const Analyzed2DRes *map = analyzer->currentMap()) {
+            const double v = shownValue(map, ix, iy);
+            ui->Value->setText(withThousandsSep(QString("%1").arg(v, 0, 'g', 2)));
+        }
+    } else if (const TiffData *f = shownFrame()) {
+        ui->Value->setText(withThousandsSep(QString("%1").arg(f->pixelValue(ix, iy), 0, 'g', 4)));
+    }
+    if (darkFrame)
+        ui->DarkValue->setText(withThousandsSep(QString::number(darkFrame->pixelValue(ix, iy), 'g', 6)));
+}
+
+Spectrum Body::rowProfile(int y, int hw, int hh, bool fromI1) const
+{
+    Spectrum s;
+    const QVector<TiffData *> &frames = fromI1 ? i1Frames : i0Frames;
+    const int i = shownPanel()->currentIndex();
+    if (i < 0 || i >= frames.size() || imageWidth < 1 || y < 0 || y >= imageHeight)
+        return s;
+    const TiffData *f = frames[i];
+    const bool fluo = ui->FluoType->isChecked();
+    for (int x = 0; x < imageWidth; x++) {
+        double v = f->boxSum(x, y, hw, hh);
+        if (fromI1) {
+            const double i0 = boxSumAtEnergy(i0ByEnergy, f->energy, x, y, hw, hh);
+            v = fluo ? v / i0 : (v * i0 > 0 ? std::log(i0 / v) : 1.0);
+        }
+        s.addPoint(x, v);
+    }
+    return s;
+}
+
+Spectrum Body::columnProfile(int x, int hw, int hh, bool fromI1) const
+{
+    Spectrum s;
+    const QVector<TiffData *> &frames = fromI1 ? i1Frames : i0Frames;
+    const int i = shownPanel()->currentIndex();
+    if (i < 0 || i >= frames.size() || imageHeight < 1 || x < 0 || x >= imageWidth)
+        return s;
+    const TiffData *f = frames[i];
+    const bool fluo = ui->FluoType->isChecked();
+    for (int y = 0; y < imageHeight; y++) {
+        double v = f->boxSum(x, y, hw, hh);
+        if (fromI1) {
+            const double i0 = boxSumAtEnergy(i0ByEnergy, f->energy, x, y, hw, hh);
+            v = fluo ? v / i0 : (v * i0 > 0 ? std::log(i0 / v) : 1.0);
+        }
+        s.addPoint(imageHeight - y, v);
+    }
+    return s;
+}
+
+// -- The shown result map
+
+void Body::deglitch()
+{
+    Analyzed2DRes *map = analyzer->currentMap();
+    if (!map)
+        return;
+    map->setDeglitchConds(ui->DeGlitchFactor->text().toDouble(),
+                          ui->DeGlitchRatio->text().toDouble());
+    map->colorScale = ui->CBar->scale();
+    map->selectProcImg(true);
+    map->genImg();
+    map->deglitch();
+    ui->dispA->update();
+}
+
+void Body::showAnalyzedVals()
+{
+    const Analyzed2DRes *map = analyzer->currentMap();
+    if (!map)
+        return;
+    qDebug() << "vals of" << map->name;
+    const int w = map->data ? map->area.width : 0;
+    const int h = map->data ? map->area.height : 0;
+    for (int y = 0; y < h; y++) {
+        for (int x = 0; x < w; x++) {
+            const qint64 i = qint64(y) * w + x;
+            const double proc = map->procData ? map->procData[i] : 0.0;
+            qDebug().noquote() << QString::asprintf("%4d %4d %15.6f %15.6f", x, y, map->data[i], proc);
+        }
+    }
+}
+
+#if !VANTOSCOPE_CLASSIC
+// -- Statistics
+
+bool Body::StatsKey::operator==(const StatsKey &o) const
+{
+    return map == o.map && data == o.data && min == o.min && max == o.max && procMin == o.procMin
+           && procMax == o.procMax && proc == o.proc && area == o.area && halfW == o.halfW
+           && halfH == o.halfH && width == o.width && height == o.height && lo == o.lo
+           && hi == o.hi;
+}
+
+Analyzed2DRes *Body::statsMap() const
+{
+    Analyzed2DRes *map = analyzer ? analyzer->currentMap() : nullptr;
+    return map && map->data ? map : nullptr;
+}
+
+Body::StatsKey Body::statsKeyOf(const Analyzed2DRes *map) const
+{
+    StatsKey k;
+    if (!map)
+        return k;
+    k.map = map;
+    k.data = map->data;
+    k.min = map->min;
+    k.max = map->max;
+    k.procMin = map->procMin;
+    k.procMax = map->procMax;
+    k.proc = map->useProcImg;
+    k.area = analysisArea();
+    k.halfW = ui->HWidth->text().toInt(nullptr, 10);
+    k.halfH = ui->VWidth->text().toInt(nullptr, 10);
+    if (!i1Frames.isEmpty()) {
+        k.width = int(i1Frames.first()->width);
+        k.height = int(i1Frames.first()->height);
+    }
+    return k;
+}
+
+void Body::setupStats()
+{
+    statsRangeOn = false;
+    statsRangeLo = 0;
+    statsRangeHi = 1.0;
+    connect(ui->ShowStatistics, &QPushButton::clicked, this, &Body::showStatistics);
+    connect(ui->ShowStatistics, &QPushButton::clicked, &stats, &QWidget::show);
+    connect(&stats, &Stats::rangeSelected, this, &Body::selectedRangeInStats);
+    connect(ui->dispA, &ImgDispA::mouseMoved, &stats, &Stats::pointedAt);
+}
+
+void Body::showStatistics()
+{
+    Analyzed2DRes *map = statsMap();
+    if (!map)
+        return;
+    AnalyzeCond area;
+    if (!askAnalyzeCond(area))
+        return;
+    statsComputedKey = statsKeyOf(map);
+    stats.calcStats(map, area);
+}
+
+void Body::selectedRangeInStats()
+{
+    const double lo = stats.selectedLo();
+    const double hi = stats.selectedHi();
+    const bool shown = stats.showOverImage();
+    if (statsRangeOn && lo == statsRangeLo && hi == statsRangeHi && shown == statsMarksShown)
+        return;
+    statsRangeLo = lo;
+    statsRangeHi = hi;
+    statsRangeOn = true;
+    statsMarksShown = shown;
+    ui->dispA->update();
+}
+
+void Body::scheduleStatsRefresh()
+{
+    if (statsRefreshPending || statsKeyOf(statsMap()) == statsComputedKey)
+        return;
+    statsRefreshPending = true;
+    QTimer::singleShot(0, this, &Body::refreshStatsIfChanged);
+}
+
+void Body::refreshStatsIfChanged()
+{
+    statsRefreshPending = false;
+    if (analyzing)
+        return;
+    Analyzed2DRes *map = statsMap();
+    const StatsKey k = statsKeyOf(map);
+    if (k == statsComputedKey)
+        return;
+    if (!map) {
+        statsComputedKey = k;
+        return;
+    }
+    showStatistics();
+    // An area that cannot be walked is not tried again until it changes.
+    statsComputedKey = k;
+}
+
+void Body::buildStatsMarks(Analyzed2DRes *map)
+{
+    statsMarks = QImage();
+    AnalyzeCond c;
+    if (!askAnalyzeCond(c))
+        return;
+    const QRect image(0, 0, imageWidth, imageHeight);
+    const QRectF area = analysisArea();
+    const QRect r = QRect(QPoint(toInt(area.left()) - c.halfW, toInt(area.top()) - c.halfH),
+                          QPoint(toInt(std::ceil(area.right())) + c.halfW,
+                                 toInt(std::ceil(area.bottom())) + c.halfH))
+                        .intersected(image);
+    if (r.isEmpty())
+        return;
+    QImage marks(r.size(), QImage::Format_ARGB32_Premultiplied);
+    marks.fill(Qt::transparent);
+    const QRgb mark = qPremultiply(qRgba(255, 200, 200, 140));
+    const int limit = c.centreCount();
+    int n = 0;
+    do {
+        const double v = map->value(c.x, c.y);
+        if (statsRangeLo <= v && v <= statsRangeHi) {
+            const int x0 = qMax(c.x - c.halfW, r.left()), x1 = qMin(c.x + c.halfW, r.right());
+            const int y0 = qMax(c.y - c.halfH, r.top()), y1 = qMin(c.y + c.halfH, r.bottom());
+            for (int y = y0; y <= y1; y++) {
+                QRgb *line = reinterpret_cast<QRgb *>(marks.scanLine(y - r.top()));
+                for (int x = x0; x <= x1; x++)
+                    line[x - r.left()] = mark;
+            }
+        }
+    } while (++n < limit && c.next());
+    statsMarks = marks;
+    statsMarksRect = r;
+}
+
+void Body::drawStatsMarks(QPainter *p)
+{
+    if (!statsRangeOn || !stats.showOverImage())
+        return;
+    Analyzed2DRes *map = statsMap();
+    if (!map)
+        return;
+    StatsKey k = statsKeyOf(map);
+    k.lo = statsRangeLo;
+    k.hi = statsRangeHi;
+    if (k != statsMarksKey) {
+        buildStatsMarks(map);
+        statsMarksKey = k;
+    }
+    if (statsMarks.isNull())
+        return;
+    const ChCoord &c = ui->dispA->coord;
+    const QRect &r = statsMarksRect;
+    const double x0 = c.realToScreenX(r.left()), y0 = c.realToScreenY(r.top());
+    const double x1 = c.realToScreenX(r.right() + 1), y1 = c.realToScreenY(r.bottom() + 1);
+    p->drawImage(QRectF(x0, y0, x1 - x0, y1 - y0), statsMarks);
+}
+#endif

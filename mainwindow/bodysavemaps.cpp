@@ -1,0 +1,195 @@
+// Saving the shown result map (TIFF or text), the main image, the images of
+// the reference maps and the flat and dark frames.
+#include "mainwindow/body.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QPixmap>
+#include <QRadioButton>
+#include <memory>
+#include <new>
+
+#include "analysis/ui/analyzer.h"
+#include "analysis/ui/lcfreference.h"
+#include "core/globals.h"
+#include "display/_filedialog.h"
+#include "display/colorbar.h"
+#include "display/imgdispa.h"
+#include "imagedata/tiffwriter.h"
+#include "mainwindow/savedatacfg.h"
+#include "ui_body.h"
+
+namespace {
+
+// Most samples a TIFF of the analysed boxes may have.
+const qint64 MaxGridSamples = qint64(1) << 30;
+
+// Saves the colour bar in the format of the name's suffix.
+void saveColorBar(const QPixmap &bar, const QString &fileName)
+{
+    if (!bar.save(fileName))
+        qDebug() << "Can't write the colour bar" << fileName;
+}
+
+// dir/base-index.suffix of a chosen name; the suffix typed is dropped.
+QString mapFileName(const QString &fileName, int index, const QString &suffix)
+{
+    const QFileInfo fi(fileName);
+    return fi.absoluteDir().absolutePath() + "/"
+           + QString("%1-%2.%3").arg(fi.completeBaseName()).arg(index).arg(suffix);
+}
+
+// Box centres per row (or rows) of a walk from lo to hi.
+qint64 gridCount(int lo, int hi, int half, int step)
+{
+    return (qint64(hi) - lo - half - 1) / qMax(step, 1) + 1;
+}
+
+// One sample per analysed box, in walk order, from the samples of the whole
+// map (width x height of area): the grid is w x h, and a centre off the map
+// gives 0. Null when the grid is empty or too large.
+std::unique_ptr<quint16[]> gridSamples(const AnalyzeCond &area, const quint16 *cells, int *w,
+                                       int *h)
+{
+    const qint64 gw = gridCount(area.x0, area.x1, area.halfW, area.stepX);
+    const qint64 gh = gridCount(area.y0, area.y1, area.halfH, area.stepY);
+    if (gw < 1 || gh < 1 || gw > MaxGridSamples / gh) {
+        qDebug() << "saveDataAsTiff: no grid of analysed boxes to save:" << gw << "x" << gh;
+        return nullptr;
+    }
+    const qint64 total = gw * gh;
+    std::unique_ptr<quint16[]> out(new (std::nothrow) quint16[size_t(total)]());
+    if (!out) {
+        qDebug() << "saveDataAsTiff: can't allocate" << total << "samples";
+        return nullptr;
+    }
+    AnalyzeCond walk = area;
+    walk.reset();
+    for (qint64 k = 0; k < total; k++) {
+        if (walk.inside(walk.x, walk.y))
+            out[size_t(k)] = cells[qint64(walk.y) * area.width + walk.x];
+        if (!walk.next())
+            break;
+    }
+    *w = int(gw);
+    *h = int(gh);
+    return out;
+}
+
+} // namespace
+
+void Body::saveImage(QString fileName)
+{
+    const QImage image = ui->dispA->viewWindowImage();
+    if (image.isNull())
+        qDebug() << "saveImage: no image is shown";
+    else if (!image.save(fileName))
+        qDebug() << "saveImage: can't write" << fileName;
+    saveColorBar(ui->CBar->pixmap, insertTag(fileName, "cBar"));
+}
+
+void Body::saveImageWNum(QString fileName, QString tag)
+{
+    saveImage(insertTag(fileName, tag));
+}
+
+void Body::saveAllImages(QString fileName)
+{
+    for (int j = 0; j < analyzer->mapsPerRef; j++) {
+        for (int k = 0; k < analyzer->refs.size(); k++) {
+            const LCFReference *row = analyzer->refs[k];
+            if (!row->inUse() || j >= row->maps.size())
+                continue;
+            const Analyzed2DRes *map = row->maps[j];
+            if (map && map->imageValid && map->image)
+                map->image->save(insertTag(fileName, QString("%1-%2").arg(k).arg(j)));
+        }
+    }
+}
+
+void Body::showSaveDataDialog()
+{
+    if (saveDataCfg->saveAsTiff())
+        dataSaveDialog->setNameFilters({tr("Tiff File (*.tif)"), tr("Any Files (* *.*)")});
+    else
+        dataSaveDialog->setNameFilters({tr("Data File (*.dat)"), tr("Any Files (* *.*)")});
+    dataSaveDialog->show();
+}
+
+void Body::saveData(QString fileName)
+{
+    // The shown row only numbers the files; the map saved is the one shown.
+    int index = 0;
+    for (int k = 0; k < analyzer->refs.size(); k++) {
+        if (analyzer->refs[k]->showButton()->isChecked()) {
+            index = k;
+            break;
+        }
+    }
+    if (saveDataCfg->saveAsTiff()) {
+        qDebug() << "selected tiff";
+        saveDataAsTiff(fileName, index);
+        saveColorBar(ui->CBar->pixmap,
+                     insertTag(insertTag(fileName, QString::number(index)), "-cBar"));
+    } else {
+        qDebug() << "selected text";
+        saveDataAsText(fileName, index);
+    }
+}
+
+void Body::saveDataAsTiff(QString fileName, int index)
+{
+    const QString file = mapFileName(fileName, index, "tif");
+    qDebug() << "saveDataAsTiff";
+    Analyzed2DRes *map = analyzer->currentMap();
+    if (!map) {
+        qDebug() << "saveDataAsTiff: no map is shown";
+        return;
+    }
+    // The samples of the whole map; the analysed boxes are picked out of them.
+    std::unique_ptr<quint16[]> cells(
+        map->tiffDataForSave(saveDataCfg->saveTiffScaleFixed(), saveDataCfg->saveTiffScaleMin(),
+                             saveDataCfg->saveTiffScaleMax(), false));
+    if (!cells) {
+        qDebug() << "saveDataAsTiff: the map holds no data";
+        return;
+    }
+    int w = map->area.width;
+    int h = map->area.height;
+    const quint16 *samples = cells.get();
+    std::unique_ptr<quint16[]> grid;
+    if (saveDataCfg->saveTiffAsAnalyzed()) {
+        grid = gridSamples(map->area, cells.get(), &w, &h);
+        if (!grid)
+            return;
+        samples = grid.get();
+        map->count = w * h;
+    }
+    TiffWriter().writeTiff(file, w, h, samples);
+}
+
+void Body::saveDataAsText(QString fileName, int index)
+{
+    const QString file = mapFileName(fileName, index, "dat");
+    Analyzed2DRes *map = analyzer->currentMap();
+    if (!map) {
+        qDebug() << "saveDataAsText: no map is shown";
+        return;
+    }
+    map->saveAsText(QFileInfo(file), saveDataCfg->saveTiffAsAnalyzed(),
+                    saveDataCfg->saveTextAsCSV(), saveDataCfg->saveTextAsXYVal());
+}
+
+void Body::saveFlatDark()
+{
+    // Relative names: both land in the current folder.
+    if (imageWidth < 1 || imageHeight < 1) {
+        qDebug() << "saveFlatDark: no I1 image gives the size yet";
+        return;
+    }
+    TiffWriter writer;
+    writer.writeFlat("flat.dat", imageWidth, imageHeight);
+    writer.writeDark("dark.dat", imageWidth, imageHeight);
+}

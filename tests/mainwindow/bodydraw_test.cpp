@@ -1,0 +1,296 @@
+#include <QAbstractButton>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <functional>
+#include <gtest/gtest.h>
+
+#include "../display/widgetevents.h"
+#include "analysis/ui/analyzer.h"
+#include "display/crosssview.h"
+#include "display/imgdispa.h"
+#include "imagedata/tiffdata.h"
+#include "imagedata/ui/selectdatafiles.h"
+#include "mainwindow/body.h"
+#include "support/waitfor.h"
+#include "support/imagefixtures.h"
+#include "support/screenshot.h"
+#include "support/testfiles.h"
+
+namespace ev = widgetevents;
+
+namespace {
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(QWidget *w) { w->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Paint)
+            count++;
+        return false;
+    }
+};
+
+class BodyDraw : public ::testing::Test
+{
+protected:
+    template <typename T> T *widget(const char *name) { return body.findChild<T *>(name); }
+    void setBox(int hw, int hh)
+    {
+        widget<QLineEdit>("HWidth")->setText(QString::number(hw));
+        widget<QLineEdit>("VWidth")->setText(QString::number(hh));
+    }
+
+    // An I1 frame handed over as the loader hands it; value(x, y) per pixel.
+    void addFrame(int w, int h, const std::function<int(int, int)> &value, int eV = 8950)
+    {
+        TiffData *f = ImageFixtures::frame16(w, h, value);
+        f->fileName = QString("f_%1_0000.img").arg(eV);
+        body.loadedI1(f, body.i1Stack().size());
+    }
+
+    // The analysis window's edge map over the analysis area, value(x, y) per
+    // block, chosen for display.
+    Analyzed2DRes *showMap(const std::function<double(int, int)> &value)
+    {
+        Analyzer *a = body.analysisWindow();
+        a->findChild<QAbstractButton *>("ShowDEdge")->setChecked(true);
+        AnalyzeCond c;
+        if (!body.askAnalyzeCond(c))
+            return nullptr;
+        Analyzed2DRes &map = a->dEdgeMap;
+        map.setArea(c);
+        do {
+            map.setData(c.x, c.y, c.halfW, c.halfH, value(c.x, c.y));
+        } while (c.next());
+        map.genImg();
+        return a->currentMap() == &map ? &map : nullptr;
+    }
+
+    void showWindow(int w, int h)
+    {
+        body.resize(w, h);
+        body.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&body));
+    }
+
+    Body body;
+    TestFiles files;
+};
+
+} // namespace
+
+TEST_F(BodyDraw, AnalysisAreaIsTheSelectionOrViewWithinTheImage)
+{
+    AnalyzeCond c;
+    EXPECT_TRUE(body.analysisArea().isEmpty());
+    EXPECT_FALSE(body.askAnalyzeCond(c));
+
+    addFrame(10, 8, [](int x, int) { return x; });
+    ImgDispA *view = body.imageView();
+    EXPECT_EQ(body.analysisArea(), QRectF(0, 0, 10, 8));
+
+    view->viewX = 5;
+    view->viewY = -3;
+    view->viewW = 20;
+    view->viewH = 5;
+    EXPECT_EQ(body.analysisArea(), QRectF(5, 0, 5, 2));
+
+    // A selection wins over the view window and is clipped to the image too.
+    view->setSelectedArea(4, 20, -5, 2);
+    EXPECT_EQ(body.analysisArea(), QRectF(0, 2, 4, 6));
+    setBox(1, 0);
+    ASSERT_TRUE(body.askAnalyzeCond(c));
+    EXPECT_EQ(c.width, 10);
+    EXPECT_EQ(c.height, 8);
+    EXPECT_EQ(c.halfW, 1);
+    EXPECT_EQ(c.halfH, 0);
+    EXPECT_EQ(c.x0, 0);
+    EXPECT_EQ(c.y0, 2);
+    EXPECT_EQ(c.stepX, 3);   // boxes side by side
+
+    view->setSelectedArea(20, 20, 30, 30);
+    EXPECT_TRUE(body.analysisArea().isEmpty());
+    EXPECT_FALSE(body.askAnalyzeCond(c));
+}
+
+TEST_F(BodyDraw, ReadoutsAndProfilesFollowThePointer)
+{
+    setBox(0, 0);
+    addFrame(4, 3, [](int x, int y) { return x + 10 * y; });
+    body.selectedDark(files.write("dark.tif", ImageFixtures::tiff(4, 3, QVector<quint16>(12, 4))));
+    showWindow(900, 700);
+    ImgDispA *view = body.imageView();
+    view->repaint();
+    const QPointF at(view->coord.realToScreenX(2.5), view->coord.realToScreenY(1.5));
+    ev::move(view, at);
+
+    EXPECT_EQ(body.pointX(), 2);
+    EXPECT_EQ(body.pointY(), 1);
+    EXPECT_EQ(widget<QLineEdit>("Value")->text(), "12");
+    EXPECT_EQ(widget<QLabel>("DarkValue")->text(), "4");
+    auto *h = widget<CrossSView>("HCross");
+    auto *v = widget<CrossSView>("VCross");
+    EXPECT_EQ(h->profile.count(), 4);
+    EXPECT_EQ(h->markerPos, 2);
+    EXPECT_EQ(v->profile.count(), 3);
+    EXPECT_EQ(v->markerPos, 1);
+
+    // With a result map shown the value is the map's.
+    ASSERT_NE(showMap([](int x, int y) { return x + y + 0.5; }), nullptr);
+    widget<QRadioButton>("ShowResAnalysis")->setChecked(true);
+    ev::move(view, at);
+    EXPECT_EQ(widget<QLineEdit>("Value")->text(), "3.5");
+}
+
+TEST_F(BodyDraw, ShownMapServices)
+{
+    setBox(0, 0);
+    addFrame(2, 2, [](int, int) { return 1; });
+    {
+        DebugCapture log;
+        body.showAnalyzedVals();
+        EXPECT_FALSE(log.contains("vals of"));
+    }
+    Analyzed2DRes *map = showMap([](int x, int y) { return x + 2.0 * y; });
+    ASSERT_NE(map, nullptr);
+    DebugCapture log;
+    body.showAnalyzedVals();
+    EXPECT_EQ(log.count("vals of"), 1);
+    EXPECT_TRUE(log.contains(QString::asprintf("%4d %4d %15.6f %15.6f", 0, 0, 0.0, 0.0)));
+    EXPECT_TRUE(log.contains(QString::asprintf("%4d %4d %15.6f %15.6f", 1, 1, 3.0, 0.0)));
+
+    widget<QLineEdit>("DeGlitchFactor")->setText("3");
+    widget<QLineEdit>("DeGlitchRatio")->setText("0.25");
+    widget<QPushButton>("DeGlitch")->click();
+    EXPECT_EQ(map->deglitchFactor, 3);
+    EXPECT_EQ(map->deglitchRatio, 0.25);
+    EXPECT_TRUE(map->useProcImg);
+}
+
+#if !VANTOSCOPE_CLASSIC
+// The statistics of the shown map are computed when the map or the area
+// changes, not on every repaint: a window left alone paints nothing.
+TEST_F(BodyDraw, IdleWindowWithStatisticsDoesNotRepaint)
+{
+    setBox(0, 0);
+    addFrame(64, 64, [](int x, int y) { return x + y; });
+    ASSERT_NE(showMap([](int x, int y) { return double(x * y); }), nullptr);
+    widget<QRadioButton>("ShowResAnalysis")->setChecked(true);
+    showWindow(1000, 800);
+    QSignalSpy ranges(body.statistics(), &Stats::rangeSelected);
+    widget<QPushButton>("ShowStatistics")->click();
+    EXPECT_TRUE(body.statsOverlayOn());
+    QTest::qWait(200);
+
+    PaintCounter paints(body.imageView());
+    const int rangesBefore = ranges.count();
+    QTest::qWait(300);
+    EXPECT_LE(paints.count, 2);
+    EXPECT_EQ(ranges.count(), rangesBefore);
+
+    // A new area brings one new computation, then quiet again.
+    body.imageView()->setSelectedArea(0, 0, 10, 10);
+    EXPECT_TRUE(waitFor([&] { return ranges.count() > rangesBefore; }, 2000));
+    QTest::qWait(100);
+    paints.count = 0;
+    const int rangesAfter = ranges.count();
+    QTest::qWait(300);
+    EXPECT_LE(paints.count, 2);
+    EXPECT_EQ(ranges.count(), rangesAfter);
+    body.statistics()->hide();
+}
+
+// The blocks whose value lies in the range picked on the histogram are
+// marked over the image, and only those.
+TEST_F(BodyDraw, MarksOnlyBlocksInThePickedRange)
+{
+    setBox(0, 0);
+    addFrame(4, 4, [](int, int) { return 100; });
+    ASSERT_NE(showMap([](int x, int) { return double(x); }), nullptr);
+    showWindow(900, 700);
+    widget<QPushButton>("ShowStatistics")->click();
+    Stats *stats = body.statistics();
+    stats->resize(640, 480);
+    DispA *da = stats->findChild<DispA *>("DA");
+    ASSERT_NE(da, nullptr);
+    da->grab();
+    EXPECT_EQ(body.statsOverlayLo(), 0);
+    EXPECT_EQ(body.statsOverlayHi(), 3);
+
+    const int y = int(da->coord.realToScreenY(0.5));
+    auto px = [&](double v) { return QPointF(int(da->coord.realToScreenX(v) + 0.5), y); };
+    ev::drag(da, px(3), px(1.5));
+    EXPECT_NEAR(body.statsOverlayHi(), 1.5, 0.05);
+
+    ImgDispA *view = body.imageView();
+    const QImage shot = view->grab().toImage();
+    auto at = [&](int x) {
+        return shot.pixel(int(view->coord.realToScreenX(x + 0.5)),
+                          int(view->coord.realToScreenY(2.5)));
+    };
+    EXPECT_EQ(at(0), at(1));
+    EXPECT_EQ(at(2), at(3));
+    EXPECT_NE(at(1), at(2));
+
+    // Unticking "Show Over Image" takes the marks away.
+    stats->findChild<QAbstractButton *>("ShowOverImage")->setChecked(false);
+    const QImage plain = view->grab().toImage();
+    EXPECT_EQ(plain.pixel(int(view->coord.realToScreenX(0.5)), int(view->coord.realToScreenY(2.5))),
+              at(3));
+    stats->hide();
+}
+
+TEST_F(BodyDraw, LargeAreaOverlayRepaintsQuickly)
+{
+    setBox(0, 0);
+    addFrame(512, 512, [](int x, int y) { return (x * 3 + y) % 4000; });
+    ASSERT_NE(showMap([](int x, int y) { return double((x + y) % 7); }), nullptr);
+    showWindow(1200, 900);
+    widget<QPushButton>("ShowStatistics")->click();
+    body.statistics()->hide();
+    ASSERT_TRUE(body.statsOverlayOn());
+    ImgDispA *view = body.imageView();
+    view->repaint();
+
+    const int rounds = 10;
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < rounds; i++)
+        view->repaint();
+    EXPECT_LT(t.elapsed() / double(rounds), 20.0);
+}
+#endif
+
+TEST_F(BodyDraw, ScreenshotOfALoadedStack)
+{
+    QStringList names;
+    for (int i = 0; i < 5; i++) {
+        QVector<quint16> pixels;
+        for (int y = 0; y < 120; y++)
+            for (int x = 0; x < 160; x++)
+                pixels << quint16(1000 + 20 * i + 30 * ((x - 80) * (x - 80) + (y - 60) * (y - 60) < 1600));
+        names << files.write(QString("s_%1_0000.tif").arg(8970 + 10 * i),
+                             ImageFixtures::tiff(160, 120, pixels, false, 0.1));
+    }
+    QSignalSpy done(&body, &Body::finishBatchExec);
+    body.i1Panel()->emitFilesSelected(names);
+    ASSERT_TRUE(done.wait(20000));
+    ASSERT_EQ(body.i1Stack().size(), 5);
+    body.imageView()->setSelectedArea(40, 20, 120, 100);
+    const QString path = saveScreenshot(&body, "main-window-loaded-stack", 1280, 860);
+    if (!screenshotDir().isEmpty()) {
+        EXPECT_TRUE(QFileInfo::exists(path));
+    }
+}

@@ -1,0 +1,260 @@
+// Saving through the real main window: result maps as TIFF and text, images,
+// flat and dark frames, spectra over an area.
+#include <QCheckBox>
+#include <QDir>
+#include <QImage>
+#include <QImageWriter>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <memory>
+
+#include "analysis/ui/analyzer.h"
+#include "analysis/ui/lcfreference.h"
+#include "display/imgdispa.h"
+#include "display/xafsfileselect.h"
+#include "imagedata/tiffdata.h"
+#include "imagedata/ui/selectdatafiles.h"
+#include "mainwindow/body.h"
+#include "mainwindow/savedatacfg.h"
+#include "support/imagefixtures.h"
+#include "support/testfiles.h"
+
+namespace {
+
+// A 16-bit sample of v on the range [0, 100].
+quint16 sampleOf(double v) { return quint16(v / 100.0 * 65535.0); }
+
+std::unique_ptr<TiffData> readTiff(const QString &path)
+{
+    std::unique_ptr<TiffData> t(new TiffData);
+    return t->load(path, nullptr) ? std::move(t) : nullptr;
+}
+
+class BodySave : public ::testing::Test
+{
+protected:
+    Body body;
+    TestFiles files;
+
+    template <typename T> T *child(const char *name) { return body.findChild<T *>(name); }
+    Analyzer *analyzer() { return body.analysisWindow(); }
+    bool exists(const QString &name) const { return QFileInfo::exists(files.path(name)); }
+    QStringList lines(const QString &name) const { return QString(files.read(name)).split('\n'); }
+
+    // Three I1 frames of w x h at 8950, 8960, 8970 eV; pixel (x, y) of
+    // frame i is 100 + 10 i + x + 8 y.
+    void loadI1(int w = 8, int h = 6)
+    {
+        QStringList names;
+        for (int i = 0; i < 3; i++) {
+            QVector<quint16> px;
+            for (int y = 0; y < h; y++)
+                for (int x = 0; x < w; x++)
+                    px << quint16(100 + 10 * i + x + 8 * y);
+            names << files.write(QString("i1_%1.tif").arg(i),
+                                 ImageFixtures::tiff(w, h, px, false, 0.1));
+        }
+        SelectDataFiles *p = body.i1Panel();
+        p->setEngByCalc(true);
+        p->setDispUnit(0);
+        p->setEvenInEng(true);
+        p->setEngCalcStart(8950);
+        p->setEngCalcDelta(10);
+        QSignalSpy done(&body, &Body::finishBatchExec);
+        body.readI1Files(names, true);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !done.isEmpty(); }, 10000));
+        QCoreApplication::processEvents();
+        ASSERT_EQ(body.i1Stack().size(), 3);
+    }
+
+    // The given map (the sum-up map unless said) gets a walk over a width x
+    // height image and f(x, y) in every box; TIFF over the range 0 .. 100.
+    Analyzed2DRes *fillMap(int width, int height, int halfW, const QRectF &area,
+                           double (*f)(int, int), Analyzed2DRes *map = nullptr)
+    {
+        if (!map) {
+            analyzer()->selectAnalysisMode(3);
+            map = &analyzer()->sumUpMap;
+        }
+        AnalyzeCond walk;
+        walk.init(width, height, halfW, 0, area, -1, -1);
+        map->setArea(walk);
+        do
+            map->setData(walk.x, walk.y, walk.halfW, 0, f(walk.x, walk.y));
+        while (walk.next());
+        SaveDataCfg *cfg = body.saveOptions();
+        cfg->setSaveTiffScaleFixed(true);
+        cfg->setSaveTiffScaleMin(0);
+        cfg->setSaveTiffScaleMax(100);
+        return map;
+    }
+};
+
+TEST_F(BodySave, MapAsTiffWithItsColourBar)
+{
+    fillMap(6, 4, 0, QRectF(0, 0, 6, 4), [](int x, int y) { return x + 10.0 * y; });
+    body.saveOptions()->setSaveTiffAsAnalyzed(false);
+    body.saveData(files.path("run.png"));
+    // The typed suffix is dropped for the map and kept for the colour bar.
+    EXPECT_FALSE(QImage(files.path("run-0--cBar.png")).isNull());
+    auto t = readTiff(files.path("run-0.tif"));
+    ASSERT_TRUE(t);
+    ASSERT_EQ(QSize(int(t->width), int(t->height)), QSize(6, 4));
+    for (int y = 0; y < 4; y++)
+        for (int x = 0; x < 6; x++)
+            EXPECT_EQ(t->storedValue(x, y), sampleOf(x + 10 * y));
+
+    // The reference row shown numbers the files; its map is the one saved.
+    analyzer()->refs[2]->showButton()->setChecked(true);
+    Analyzed2DRes *rowMap = analyzer()->currentMap();
+    ASSERT_NE(rowMap, &analyzer()->sumUpMap);
+    fillMap(3, 1, 0, QRectF(0, 0, 3, 1), [](int x, int) { return 50.0 * x; }, rowMap);
+    body.saveData(files.path("run.tif"));
+    t = readTiff(files.path("run-2.tif"));
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->storedValue(1, 0), sampleOf(50));
+    EXPECT_EQ(exists("run-2--cBar.tif"), QImageWriter::supportedImageFormats().contains("tif"));
+
+    // No data: no map file, the colour bar all the same.
+    rowMap->clear();
+    body.saveData(files.path("none.png"));
+    EXPECT_FALSE(exists("none-2.tif"));
+    EXPECT_TRUE(exists("none-2--cBar.png"));
+}
+
+// The walk reaches three columns past the 6 x 2 map: the file holds exactly
+// the 9 x 2 boxes row by row, those off the map 0.
+TEST_F(BodySave, AnalysedBoxesOnlyTiffHasOneSamplePerBox)
+{
+    fillMap(6, 2, 0, QRectF(0, 0, 9, 2), [](int x, int y) { return 1.0 + x + 10 * y; });
+    body.saveDataAsTiff(files.path("boxes.tif"), 0);
+    auto t = readTiff(files.path("boxes-0.tif"));
+    ASSERT_TRUE(t);
+    ASSERT_EQ(QSize(int(t->width), int(t->height)), QSize(9, 2));
+    for (int y = 0; y < 2; y++)
+        for (int x = 0; x < 9; x++)
+            EXPECT_EQ(t->storedValue(x, y), x < 6 ? sampleOf(1 + x + 10 * y) : 0) << x << y;
+    // Boxes three pixels wide: the centres 1, 4 and 7 of each row.
+    fillMap(9, 2, 1, QRectF(0, 0, 9, 2), [](int x, int y) { return x + 50.0 * y; });
+    body.saveDataAsTiff(files.path("wide.tif"), 0);
+    t = readTiff(files.path("wide-0.tif"));
+    ASSERT_TRUE(t);
+    ASSERT_EQ(QSize(int(t->width), int(t->height)), QSize(3, 2));
+    EXPECT_EQ(t->storedValue(2, 1), sampleOf(57));
+    EXPECT_EQ(t->storedValue(0, 0), sampleOf(1));
+}
+
+TEST_F(BodySave, MapAsText)
+{
+    fillMap(2, 2, 0, QRectF(0, 0, 2, 2), [](int x, int y) { return 1.5 + x + 10 * y; });
+    SaveDataCfg *cfg = body.saveOptions();
+    cfg->setSaveAsText();
+    body.saveData(files.path("map.tif"));
+    EXPECT_EQ(files.read("map-0.dat"), "0,0,1.5\n1,0,2.5\n0,1,11.5\n1,1,12.5\n");
+    EXPECT_FALSE(exists("map-0--cBar.tif"));
+    cfg->setSaveTextAsSSV();
+    cfg->setSaveTextAsValValVal();
+    body.saveData(files.path("rows"));
+    EXPECT_EQ(files.read("rows-0.dat"), "\n1.5 2.5\n11.5 12.5\n");
+}
+
+TEST_F(BodySave, ImagesWithColourBarsAndReferenceMaps)
+{
+    loadI1();
+    body.showData(0);
+    body.saveImageWNum(files.path("img.png"), "12");
+    EXPECT_FALSE(QImage(files.path("img-12.png")).isNull());
+    EXPECT_FALSE(QImage(files.path("img-12-cBar.png")).isNull());
+    // Rows 0 and 1 are in use, row 2 is not; row 1's second map has no image.
+    QVector<LCFReference *> &rows = analyzer()->refs;
+    const QString ref = files.writeText("ref.dat", "8900 0.5\n8950 0.6\n9000 1.5\n9050 1.6\n");
+    for (int k = 0; k < 3; k++) {
+        rows[k]->fileSelect()->load(ref);
+        for (int j = 0; j < 2; j++) {
+            fillMap(4, 3, 0, QRectF(0, 0, 4, 3), [](int x, int) { return 1.0 * x; },
+                    rows[k]->maps[j]);
+            if (k != 1 || j != 1)
+                rows[k]->maps[j]->genImg();
+        }
+    }
+    body.saveAllImages(files.path("all.png"));
+    EXPECT_EQ(QImage(files.path("all-0-0.png")).size(), QSize(4, 3));
+    EXPECT_TRUE(exists("all-1-0.png") && exists("all-0-1.png"));
+    EXPECT_FALSE(exists("all-1-1.png") || exists("all-2-0.png"));
+}
+
+TEST_F(BodySave, FlatAndDarkFramesAtTheImageSize)
+{
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(files.dir()));
+    body.saveFlatDark(); // no image size yet
+    EXPECT_FALSE(exists("flat.dat") || exists("dark.dat"));
+    loadI1(7, 5);
+    body.saveFlatDark();
+    QDir::setCurrent(before);
+    auto flat = readTiff(files.path("flat.dat"));
+    auto dark = readTiff(files.path("dark.dat"));
+    ASSERT_TRUE(flat && dark);
+    EXPECT_EQ(QSize(int(flat->width), int(flat->height)), QSize(7, 5));
+    EXPECT_EQ(QSize(int(dark->width), int(dark->height)), QSize(7, 5));
+    for (int k = 0; k < 35; k++) {
+        EXPECT_EQ(flat->storedValue(k % 7, k / 7), 1);
+        EXPECT_EQ(dark->storedValue(k % 7, k / 7), 0);
+    }
+}
+
+TEST_F(BodySave, SpectraOverTheSelectedArea)
+{
+    body.saveEachSpectrum(files.path("none.dat"));
+    EXPECT_FALSE(exists("none.dat")); // no frames
+    loadI1();
+    body.imageView()->setSelectedArea(0, 0, 4, 2);
+    child<QLineEdit>("HWidth")->setText("0");
+    child<QLineEdit>("VWidth")->setText("0");
+    child<QRadioButton>("SaveAsRaw")->setChecked(true);
+    body.saveEachSpectrum(files.path("each"));
+    QStringList expected = {"# Vantoscope Save Raw Spectra 1.0",
+                            "# X-Range (x0, x1), steps : 0 4 4",
+                            "# Y-Range (y0, y1), steps : 0 2 2",
+                            "# Full Width, Height      : 8 6",
+                            "# Bin Half Width, Height  : 0 0",
+                            "# Step dX, dY             : 1 1",
+                            "# End of Header"};
+    for (int v : {100, 101, 102, 103, 108, 109, 110, 111})
+        expected << QString("%1 %2 8950 %3 8960 %4 8970 %5")
+                        .arg((v - 100) % 8).arg((v - 100) / 8).arg(v).arg(v + 10).arg(v + 20);
+    EXPECT_EQ(lines("each.dat"), expected << "");
+
+    // Boxes of 3 x 1: centres 1 and 4 in rows 0 and 1, mu-t = ln(3 / box sum).
+    body.imageView()->setSelectedArea(0, 0, 6, 2);
+    child<QLineEdit>("HWidth")->setText("1");
+    child<QCheckBox>("UseI0")->setChecked(false);
+    child<QRadioButton>("SaveAsRawXAFS")->setChecked(true);
+    body.saveEachSpectrum(files.path("xafs.txt"));
+    QStringList got = lines("xafs.txt");
+    ASSERT_EQ(got.size(), 12);
+    EXPECT_EQ(got[0], "# Vantoscope Save Raw Xafs Spectra 1.0");
+    EXPECT_EQ(got[1], "# X-Range (x0, x1), steps : 0 6 2");
+    EXPECT_EQ(got[4], "# Bin Half Width, Height  : 1 0");
+    EXPECT_EQ(got[5], "# Step dX, dY             : 3 1");
+    const QStringList items = got[10].split(' '); // centre (4, 1)
+    ASSERT_EQ(items.size(), 9);
+    EXPECT_EQ(items.mid(0, 4), QStringList({"4", "1", "0", "8950"}));
+    EXPECT_NEAR(items[8].toDouble(), std::log(3.0 / (3 * 132)), 1e-5);
+
+    child<QRadioButton>("SaveAsNormalizedXAFS")->setChecked(true);
+    body.saveEachSpectrum(files.path("norm.dat"));
+    got = lines("norm.dat");
+    ASSERT_EQ(got.size(), 12);
+    EXPECT_EQ(got[0], "# Vantoscope Save Normalized Xafs Spectra 1.0");
+    EXPECT_EQ(got[7].split(' ').size(), 9);
+    DebugCapture log;
+    body.saveEachSpectrum(files.path("missing/x.dat"));
+    EXPECT_TRUE(log.contains("Can't open"));
+}
+
+} // namespace

@@ -1,0 +1,468 @@
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTest>
+#include <QToolButton>
+#include <cmath>
+#include <functional>
+#include <gtest/gtest.h>
+
+#include "display/colorbar.h"
+#include "display/imgdispa.h"
+#include "display/xafsfileselect.h"
+#include "imagedata/loadtiff.h"
+#include "imagedata/tiffdata.h"
+#include "imagedata/ui/imgproc.h"
+#include "imagedata/ui/selectdatafiles.h"
+#include "imagedata/ui/selectdatafilesadditionalsetup.h"
+#include "mainwindow/body.h"
+#include "support/waitfor.h"
+#include "support/imagefixtures.h"
+#include "support/testfiles.h"
+
+namespace {
+
+const char *const White = "background-color: rgb(255, 255, 255);";
+const char *const Pink = "background-color: rgb(255, 192, 192);";
+
+// A main window with its load completions recorded. Files are named so that
+// the panels' default energy rule reads their energy: "<prefix>_<eV>_0000.tif".
+class BodyStacks : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QObject::connect(&body, &Body::finishBatchExec, &body, [this](int id) { ids << id; });
+    }
+
+    QString frameFile(const QString &prefix, int eV, quint16 value, double exposureMs = 100,
+                      int w = 4, int h = 3)
+    {
+        return files.write(QString("%1_%2_0000.tif").arg(prefix).arg(eV),
+                           ImageFixtures::tiff(w, h, QVector<quint16>(w * h, value), false,
+                                               exposureMs / 1000.0));
+    }
+
+    // Frames of uniform value values[i] at energy energies[i].
+    QStringList stack(const QString &prefix, const QVector<int> &energies,
+                      const QVector<quint16> &values, const QVector<double> &exposures = {})
+    {
+        QStringList names;
+        for (int i = 0; i < energies.size(); i++)
+            names << frameFile(prefix, energies[i], values[i],
+                               exposures.isEmpty() ? 100 : exposures[i]);
+        return names;
+    }
+
+    void choose(SelectDataFiles *panel, bool newLoad)
+    {
+        panel->findChild<QRadioButton *>(newLoad ? "LoadNewFiles" : "AddFiles")->setChecked(true);
+    }
+
+    // Loads through the panel, as its file dialog does, and waits for the
+    // load's completion (4 for I1, 5 for I0).
+    bool load(SelectDataFiles *panel, const QStringList &names, bool newLoad = true)
+    {
+        const int id = panel == body.i1Panel() ? 4 : 5;
+        const int before = ids.count(id);
+        choose(panel, newLoad);
+        panel->emitFilesSelected(names);
+        return waitFor([&] { return ids.count(id) > before; });
+    }
+
+    QLineEdit *expTime(SelectDataFiles *panel) { return panel->findChild<QLineEdit *>("ExpTime"); }
+    template <typename T> T *widget(const char *name) { return body.findChild<T *>(name); }
+
+    Body body;
+    TestFiles files;
+    QVector<int> ids;
+};
+
+} // namespace
+
+TEST_F(BodyStacks, LoadsBothStacksThroughThePanels)
+{
+    ASSERT_TRUE(load(body.i1Panel(), stack("i1", {8950, 8960, 8970}, {100, 101, 102})));
+    EXPECT_EQ(ids, QVector<int>({4}));
+    ASSERT_EQ(body.i1Stack().size(), 3);
+    EXPECT_EQ(body.i1Stack()[0]->energy, 8950);
+    EXPECT_EQ(body.i1Stack()[2]->energy, 8970);
+    EXPECT_EQ(body.i1Stack()[1]->pixelValue(2, 2), 101);
+    EXPECT_EQ(body.imageW(), 4);
+    EXPECT_EQ(body.imageH(), 3);
+    EXPECT_EQ(widget<QSlider>("SeekBar")->maximum(), 2);
+    EXPECT_EQ(body.i1Panel()->imageCount(), 3);
+    EXPECT_EQ(expTime(body.i1Panel())->text(), "100");
+    EXPECT_EQ(expTime(body.i1Panel())->styleSheet(), White);
+    // "Show Latest Image on Load" is ticked at start: the last frame is shown.
+    EXPECT_EQ(body.imageView()->frame, body.i1Stack()[2]);
+
+    // I0 frames follow their own panel and leave the image geometry alone.
+    ASSERT_TRUE(load(body.i0Panel(), stack("i0", {8950, 8960}, {1000, 1001}, {50, 50}), true));
+    EXPECT_EQ(ids, QVector<int>({4, 5}));
+    EXPECT_EQ(body.i0Stack().size(), 2);
+    EXPECT_EQ(body.i0Panel()->imageCount(), 2);
+    EXPECT_EQ(expTime(body.i0Panel())->text(), "50");
+    EXPECT_EQ(widget<QSlider>("SeekBar")->maximum(), 2);
+    EXPECT_EQ(body.imageView()->frame, body.i1Stack()[2]);
+}
+
+TEST_F(BodyStacks, DisagreeingExposuresMarkTheExposureField)
+{
+    ASSERT_TRUE(load(body.i1Panel(), stack("a", {8950, 8960, 8970}, {1, 2, 3}, {100, 100, 50})));
+    EXPECT_EQ(expTime(body.i1Panel())->text(), "100");
+    EXPECT_EQ(expTime(body.i1Panel())->styleSheet(), Pink);
+    // Each frame keeps its own exposure.
+    EXPECT_NEAR(body.i1Stack()[2]->exposureMs, 50, 1e-3);
+
+    ASSERT_TRUE(load(body.i1Panel(), stack("b", {8950, 8960}, {1, 2}, {100, 100})));
+    EXPECT_EQ(expTime(body.i1Panel())->styleSheet(), White);
+}
+
+TEST_F(BodyStacks, AddAppendsAndNewStartsAgain)
+{
+    ASSERT_TRUE(load(body.i1Panel(), stack("a", {8950, 8960}, {1, 2})));
+    ASSERT_TRUE(load(body.i1Panel(), stack("b", {8970, 8980}, {3, 4}), false));
+    ASSERT_EQ(body.i1Stack().size(), 4);
+    EXPECT_EQ(body.i1Stack()[3]->pixelValue(0, 0), 4);
+    EXPECT_EQ(widget<QSlider>("SeekBar")->maximum(), 3);
+
+    ASSERT_TRUE(load(body.i1Panel(), stack("c", {9000}, {9})));
+    ASSERT_EQ(body.i1Stack().size(), 1);
+    EXPECT_EQ(body.i1Stack()[0]->pixelValue(0, 0), 9);
+    EXPECT_EQ(body.i1Panel()->imageCount(), 1);
+}
+
+// A "New" load asked for while another load runs: none of the old job's
+// frames, also those already on their way, get into the new stack, and the
+// batch interpreter hears of one completion.
+TEST_F(BodyStacks, NewLoadDuringALoadKeepsOnlyTheNewFrames)
+{
+    const QString one = frameFile("old", 8900, 1000);
+    const QStringList longList = QVector<QString>(4000, one).toList();
+    const QStringList fresh = stack("new", {8950, 8960, 8970}, {7, 8, 9});
+
+    // The new request follows the first old frame at once, while thousands
+    // of old files are still to be read.
+    bool switched = false;
+    bool busyAtSwitch = false;
+    QObject::connect(body.i1LoadWorker(), &LoadTiff::loaded, &body, [&](TiffData *, int) {
+        if (switched)
+            return;
+        switched = true;
+        busyAtSwitch = body.i1LoadWorker()->isBusy();
+        body.i1Panel()->emitFilesSelected(fresh);
+    });
+    choose(body.i1Panel(), true);
+    body.i1Panel()->emitFilesSelected(longList);
+    ASSERT_TRUE(waitFor([&] { return ids.count(4) >= 1; }));
+    QTest::qWait(300);
+
+    EXPECT_TRUE(busyAtSwitch);
+    EXPECT_EQ(ids.count(4), 1);
+    ASSERT_EQ(body.i1Stack().size(), 3);
+    for (int i = 0; i < 3; i++)
+        EXPECT_EQ(body.i1Stack()[i]->pixelValue(1, 1), 7 + i);
+    EXPECT_EQ(body.i1Panel()->imageCount(), 3);
+    EXPECT_FALSE(body.i1LoadWorker()->isBusy());
+}
+
+TEST_F(BodyStacks, BrowsingShowsFramesOfTheShownSeries)
+{
+    ASSERT_TRUE(load(body.i1Panel(), stack("i1", {8950, 8960, 8970}, {1, 2, 3})));
+    ASSERT_TRUE(load(body.i0Panel(), stack("i0", {8950, 8970}, {10, 11})));
+    const QVector<TiffData *> &i1 = body.i1Stack();
+    auto *imgNo = widget<QLineEdit>("ImgNo");
+    ImgDispA *view = body.imageView();
+
+    body.sliderMoved(0);
+    EXPECT_EQ(view->frame, i1[0]);
+    EXPECT_EQ(imgNo->text(), "0");
+    EXPECT_EQ(imgNo->toolTip(), i1[0]->fileName);
+    EXPECT_EQ(widget<QSlider>("SeekBar")->value(), 0);
+    EXPECT_EQ(body.i1Panel()->currentIndex(), 0);
+    EXPECT_EQ(body.pointSpectrumView()->energyMarker, 8950);
+
+    widget<QToolButton>("Next")->click();
+    EXPECT_EQ(view->frame, i1[1]);
+    widget<QToolButton>("Prev")->click();
+    EXPECT_EQ(view->frame, i1[0]);
+
+    // Outside the stack only the number moves.
+    body.sliderMoved(7);
+    EXPECT_EQ(view->frame, i1[0]);
+    EXPECT_EQ(imgNo->text(), "7");
+    EXPECT_EQ(body.pointSpectrumView()->energyMarker, 8950);
+
+    body.seekImage(2);
+    EXPECT_EQ(view->frame, i1[2]);
+
+    widget<QRadioButton>("ShowI0")->setChecked(true);
+    EXPECT_EQ(view->frame, body.i0Stack()[body.i0Panel()->currentIndex()]);
+    EXPECT_FALSE(view->showOverLayer);
+    body.sliderMoved(1);
+    EXPECT_EQ(view->frame, body.i0Stack()[1]);
+    EXPECT_EQ(body.i0Panel()->currentIndex(), 1);
+
+    widget<QRadioButton>("ShowShiftMap")->setChecked(true);
+    EXPECT_TRUE(view->showOverLayer);
+    EXPECT_NE(view->overlayMap, nullptr);
+
+    widget<QRadioButton>("ShowData")->setChecked(true);
+    EXPECT_FALSE(view->showOverLayer);
+    EXPECT_EQ(view->frame, i1[body.i1Panel()->currentIndex()]);
+}
+
+TEST_F(BodyStacks, ClearingAStackForgetsItsFramesEverywhere)
+{
+    ASSERT_TRUE(load(body.i1Panel(), stack("i1", {8950, 8960}, {1, 2})));
+    ASSERT_TRUE(load(body.i0Panel(), stack("i0", {8950, 8960}, {10, 11})));
+    ImgProc *proc = body.imageProcessor();
+    proc->findChild<QCheckBox *>("EdgeDetect")->setChecked(true);
+
+    widget<QRadioButton>("ShowI0")->setChecked(true);
+    ASSERT_EQ(proc->currentFrame(), body.i0Stack()[0]);
+    body.i0Panel()->findChild<QPushButton *>("Clear")->click();
+    EXPECT_TRUE(body.i0Stack().isEmpty());
+    EXPECT_TRUE(body.i0FramesByEnergy().isEmpty());
+    EXPECT_EQ(body.i0Panel()->imageCount(), 0);
+    EXPECT_EQ(proc->currentFrame(), nullptr);
+    EXPECT_EQ(body.imageView()->frame, nullptr);
+
+    widget<QRadioButton>("ShowData")->setChecked(true);
+    ASSERT_EQ(proc->currentFrame(), body.i1Stack()[body.i1Panel()->currentIndex()]);
+    body.i1Panel()->findChild<QPushButton *>("Clear")->click();
+    EXPECT_TRUE(body.i1Stack().isEmpty());
+    EXPECT_EQ(proc->currentFrame(), nullptr);
+    EXPECT_EQ(body.imageView()->frame, nullptr);
+    // The image size stays until frames of a new stack arrive.
+    EXPECT_EQ(body.imageW(), 4);
+}
+
+TEST_F(BodyStacks, ShiftsGoToTheFrameTheyWereFoundFor)
+{
+    ASSERT_TRUE(load(body.i1Panel(), stack("i1", {8950, 8960}, {1, 2})));
+    ASSERT_TRUE(load(body.i0Panel(), stack("i0", {8950, 8960}, {10, 11})));
+    ImgProc *proc = body.imageProcessor();
+    TiffData *i0 = body.i0Stack()[1];
+
+    emit proc->imgShift(i0, 2, -1);
+    EXPECT_EQ(i0->shiftX, 2);
+    EXPECT_EQ(i0->shiftY, -1);
+    // A frame that is no longer held is left alone.
+    TiffData stray;
+    emit proc->imgShift(&stray, 5, 5);
+    EXPECT_EQ(stray.shiftX, 0);
+
+    body.i1Panel()->select(1);
+    body.setImgShift(3, 4);
+    EXPECT_EQ(body.i1Stack()[1]->shiftX, 3);
+    EXPECT_EQ(body.i1Stack()[1]->shiftY, 4);
+    EXPECT_EQ(body.i1Stack()[0]->shiftX, 0);
+
+    body.i1Stack()[0]->shiftX = 1;
+    emit proc->askClearAllShifts();
+    EXPECT_EQ(body.i1Stack()[0]->shiftX, 0);
+    EXPECT_EQ(body.i1Stack()[1]->shiftY, 0);
+    EXPECT_EQ(i0->shiftX, 2);
+
+    // The processor asks for the I1 frame at the I1 panel's index.
+    proc->findChild<QCheckBox *>("EdgeDetect")->setChecked(true);
+    widget<QRadioButton>("ShowI0")->setChecked(true);
+    body.giveProcData();
+    EXPECT_EQ(proc->currentFrame(), body.i1Stack()[1]);
+}
+
+TEST_F(BodyStacks, DarkFrameIsReadAndCleared)
+{
+    const QString dark = files.write("dark.tif", ImageFixtures::tiff(4, 3, QVector<quint16>(12, 4),
+                                                                   false, 0.05));
+    auto *name = widget<QLabel>("DarkFileName");
+    emit body.darkFileDialog()->fileSelected(dark);
+    ASSERT_NE(body.darkImage(), nullptr);
+    EXPECT_EQ(body.darkImage()->pixelValue(1, 1), 4);
+    EXPECT_EQ(name->text(), "dark.tif");
+    EXPECT_EQ(widget<QLineEdit>("DarkExpTime")->text(), "50");
+
+    // A file that cannot be read leaves no dark frame.
+    body.selectedDark(files.path("missing.tif"));
+    EXPECT_EQ(body.darkImage(), nullptr);
+    EXPECT_TRUE(name->text().isEmpty());
+
+    body.selectedDark(dark);
+    ASSERT_NE(body.darkImage(), nullptr);
+    widget<QPushButton>("ClearDark")->click();
+    EXPECT_EQ(body.darkImage(), nullptr);
+    EXPECT_TRUE(name->text().isEmpty());
+}
+
+TEST_F(BodyStacks, DarkExposureScalesOnlyWithAUsableTime)
+{
+    auto *field = widget<QLineEdit>("DarkExpTime");
+    EXPECT_EQ(body.darkExposureScale(200), 4.0);   // the form's 50 ms
+    EXPECT_EQ(field->styleSheet(), White);
+
+    DebugCapture log;
+    for (const char *bad : {"", "0", "abc", "-5"}) {
+        field->setText(bad);
+        EXPECT_EQ(body.darkExposureScale(200), 1.0) << bad;
+        EXPECT_EQ(field->styleSheet(), Pink) << bad;
+    }
+    // Said once, not on every spectrum.
+    EXPECT_EQ(log.count("Dark exposure time"), 1);
+
+    field->setText("100");
+    EXPECT_EQ(body.darkExposureScale(200), 2.0);
+    EXPECT_EQ(field->styleSheet(), White);
+    // A stack exposure that is no number scales nothing either.
+    EXPECT_EQ(body.darkExposureScale(0), 1.0);
+    EXPECT_EQ(body.darkExposureScale(std::nan("")), 1.0);
+
+    // Leaving the field checks it at once.
+    field->setText("");
+    emit field->editingFinished();
+    EXPECT_EQ(field->styleSheet(), Pink);
+}
+
+TEST_F(BodyStacks, DarkAreaMeansFollowTheStack)
+{
+    ASSERT_TRUE(load(body.i1Panel(), stack("i1", {8950, 8960, 8970}, {10, 20, 30})));
+    ImgDispA *view = body.imageView();
+    view->setSelectedArea(0, 0, 2, 1);
+    emit body.i1Panel()->setDarkArea();
+    EXPECT_TRUE(body.i1DarkAreaSet());
+    EXPECT_EQ(body.i1DarkRect(), QRectF(0, 0, 2, 1));
+    EXPECT_EQ(body.i1DarkLevels(), QVector<double>({10, 20, 30}));
+    EXPECT_EQ(body.i1Panel()->additionalSetup()->darkAreaText(), "(0,0)-(2,1)");
+    // The selection goes back to what it was before.
+    EXPECT_EQ(view->areaW, view->prevAreaW);
+
+    // Frames added later get their means at the end of their load.
+    ASSERT_TRUE(load(body.i1Panel(), stack("more", {8980, 8990}, {40, 50}), false));
+    EXPECT_EQ(body.i1DarkLevels(), QVector<double>({10, 20, 30, 40, 50}));
+
+    // A dark frame loaded afterwards counts from the next update on.
+    body.selectedDark(files.write("dark.tif", ImageFixtures::tiff(4, 3, QVector<quint16>(12, 4))));
+    EXPECT_EQ(body.i1DarkLevels()[0], 10);
+    emit body.i1Panel()->updateDarkArea();
+    EXPECT_EQ(body.i1DarkLevels(), QVector<double>({6, 16, 26, 36, 46}));
+
+    // Past the end of the list the first level is used.
+    EXPECT_EQ(body.i1DarkMeanAt(4), 46);
+    EXPECT_EQ(body.i1DarkMeanAt(99), 6);
+    EXPECT_EQ(body.i1DarkMeanAt(-1), 6);
+
+    emit body.i1Panel()->clearDarkArea();
+    EXPECT_FALSE(body.i1DarkAreaSet());
+    EXPECT_TRUE(body.i1DarkLevels().isEmpty());
+    EXPECT_EQ(body.i1DarkMeanAt(0), 0);
+}
+
+TEST_F(BodyStacks, I0DarkAreaLabelAndShortStacks)
+{
+    ASSERT_TRUE(load(body.i0Panel(), stack("i0", {8950}, {8})));
+    ImgDispA *view = body.imageView();
+    view->areaX = 10.7;
+    view->areaY = 20.2;
+    view->areaW = 5.5;
+    view->areaH = 4.9;
+    body.setI0DarkArea();
+    EXPECT_EQ(body.i0Panel()->additionalSetup()->darkAreaText(), "(10,20)-(16,25)");
+    ASSERT_EQ(body.i0DarkLevels().size(), 1);
+
+    view->setSelectedArea(0, 0, 1, 1);
+    body.setI0DarkArea();
+    EXPECT_EQ(body.i0DarkLevels(), QVector<double>({8}));
+    // An I1 index past the shorter I0 stack reads the first level.
+    EXPECT_EQ(body.i0DarkMeanAt(5), 8);
+}
+
+// I0 is interpolated by energy also when its frames came in falling energy
+// order or were appended later.
+TEST_F(BodyStacks, I0IsLookedUpByEnergyWhateverTheLoadOrder)
+{
+    ASSERT_TRUE(load(body.i0Panel(), stack("i0", {8980, 8970}, {1000, 300})));
+    ASSERT_TRUE(load(body.i0Panel(), stack("i0b", {8950}, {100}), false));
+    QVector<double> energies;
+    for (const TiffData *f : body.i0FramesByEnergy())
+        energies << f->energy;
+    EXPECT_EQ(energies, QVector<double>({8950, 8970, 8980}));
+
+    ASSERT_TRUE(load(body.i1Panel(), stack("i1", {8960}, {50})));
+    // I0 at 8960 eV lies halfway between 100 and 300.
+    const Spectrum row = body.rowProfile(1, 1, 0, true);
+    ASSERT_EQ(row.count(), 4);
+    EXPECT_NEAR(row.points[1].y(), std::log(4.0), 1e-12);
+    EXPECT_EQ(row.points[1].x(), 1);
+
+    widget<QCheckBox>("FluoType")->setChecked(true);
+    EXPECT_NEAR(body.rowProfile(1, 1, 0, true).points[1].y(), 0.25, 1e-12);
+
+    // Columns run from the bottom of the image upwards; I0 frames are not
+    // divided by anything (the frame at the shown panel's index, I0 frame 0).
+    const Spectrum column = body.columnProfile(1, 0, 0, false);
+    ASSERT_EQ(column.count(), 3);
+    EXPECT_EQ(column.points.first().x(), 3);
+    EXPECT_EQ(column.points.last().x(), 1);
+    EXPECT_EQ(column.points.first().y(), 1000);
+
+    EXPECT_TRUE(body.rowProfile(3, 1, 0, true).isEmpty());
+    EXPECT_TRUE(body.columnProfile(-1, 0, 0, true).isEmpty());
+}
+
+TEST_F(BodyStacks, TotalI0TablesLoadAndClear)
+{
+    const QString table = files.writeText("total.dat", "8950 5\n8960 6\n8970 7\n");
+    auto *ofI1 = widget<XafsFileSelect>("TotalI0ofI1XAFS");
+    auto *ofI0 = widget<XafsFileSelect>("TotalI0ofI0XAFS");
+    ofI1->load(table);
+    ofI0->load(table);
+    EXPECT_EQ(body.totalI0OfI1Table().count(), 3);
+    EXPECT_EQ(body.totalI0OfI0Table().count(), 3);
+
+    ofI1->clear();
+    EXPECT_EQ(body.totalI0OfI1Table().count(), 0);
+    EXPECT_EQ(body.totalI0OfI0Table().count(), 3);
+    ofI0->clear();
+    EXPECT_EQ(body.totalI0OfI0Table().count(), 0);
+}
+
+TEST_F(BodyStacks, BackgroundSpectrumIsLoadedAndDropped)
+{
+    const QString bg = files.writeText("bg.dat", "8950 0.5\n8960 0.7\n");
+    body.backgroundChooser()->load(bg);
+    EXPECT_TRUE(body.backgroundValid());
+    EXPECT_EQ(body.backgroundView()->current.count(), 2);
+    body.backgroundChooser()->clear();
+    EXPECT_FALSE(body.backgroundValid());
+    body.selectedBG(files.path("missing.dat"));
+    EXPECT_FALSE(body.backgroundValid());
+}
+
+TEST_F(BodyStacks, ColourBarRecoloursTheShownSeries)
+{
+    ASSERT_TRUE(load(body.i1Panel(), stack("i1", {8950, 8960, 8970}, {1, 2, 3})));
+    ColorBar *bar = body.colorBar();
+    bar->lowerLimit = 0.2;
+    bar->upperLimit = 0.8;
+    DebugCapture log;
+    widget<QPushButton>("CBarAll")->click();
+    EXPECT_TRUE(log.contains("cBarUpdated"));
+    for (const TiffData *f : body.i1Stack())
+        EXPECT_EQ(f->colorScale.lowerLimit, 0.2);
+
+    // While the bar is dragged only the shown frame follows.
+    body.sliderMoved(1);
+    bar->lowerLimit = 0.3;
+    emit bar->cBarUpdating();
+    EXPECT_EQ(body.i1Stack()[1]->colorScale.lowerLimit, 0.3);
+    EXPECT_EQ(body.i1Stack()[0]->colorScale.lowerLimit, 0.2);
+
+    // New loads are coloured with the bar as it is when they are asked for.
+    ASSERT_TRUE(load(body.i1Panel(), stack("next", {9000}, {5})));
+    EXPECT_EQ(body.i1Stack()[0]->colorScale.lowerLimit, 0.3);
+}
