@@ -6,6 +6,7 @@
 #include <cmath>
 #include <vector>
 
+#include "analysis/elemanalysis.h"
 #include "core/linalg.h"
 
 namespace {
@@ -328,22 +329,31 @@ void AnalyzeProc::analyzeSpectrumDEdge0(XafsSpectrum s, SuggestElm sElm, bool is
     emit finished();
 }
 
+// The rows, the background values and the target come from the stored
+// snapshot; the row pointers are only counted and res0 is not written (the
+// answer carries its contents). Always answered.
 void AnalyzeProc::analyzeSpectrumElems0(XafsSpectrum s, QVector<ElemCtrl *> elems,
                                         QVector<double> *res0, int mainT, const AElemsConds *aec)
 {
-    Q_UNUSED(s);
-    Q_UNUSED(elems);
     Q_UNUSED(res0);
     Q_UNUSED(mainT);
     Q_UNUSED(aec);
-    elemDMut.clear();
-    elemDMutRatio.clear();
-    elemMuPlus.clear();
-    elemMuMinus.clear();
-    elemDE.clear();
-    elemROI.clear();
-    elemNROI.clear();
-    qDebug() << "AnalyzeProc: element analysis is not in this build";
+    ElemsAnswer a;
+    if (elems.size() == stored.elems.size()) {
+        a = ElemAnalysis::analyze(s, stored.elems, stored.aec, stored.mainT);
+    } else {
+        qDebug() << "AnalyzeProc: no element analysis," << elems.size() << "element rows but"
+                 << stored.elems.size() << "in the snapshot";
+    }
+    a.id = stored.id;
+    elemDMut = a.dMut;
+    elemDMutRatio = a.dMutRatio;
+    elemMuPlus = a.muPlus;
+    elemMuMinus = a.muMinus;
+    elemDE = a.dE;
+    elemROI = a.roi;
+    elemNROI = a.nroi;
+    emit elemsAnswered(a);
     emit finishedAElems();
 }
 

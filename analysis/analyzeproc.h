@@ -8,6 +8,7 @@
 #include <atomic>
 
 #include "analysis/analysisrequest.h"
+#include "analysis/elemsanswer.h"
 #include "analysis/fitanswer.h"
 #include "analysis/refvaluecache.h"
 #include "core/suggestelm.h"
@@ -65,6 +66,8 @@ signals:
     void newDEdge(double dEdge);
     void fitAnswered(FitAnswer answer);
     void dEdgeAnswered(quint64 id, double dEdge);
+    // The element analysis of a request, sent before finishedAElems().
+    void elemsAnswered(ElemsAnswer answer);
 
 public slots:
     void setContAccess(bool f);

@@ -6,8 +6,10 @@
 #include "core/cfg.h"
 #include "analysis/analysisrequest.h"
 #include "analysis/analyzeproc.h"
+#include "analysis/elemsanswer.h"
 #include "analysis/fitanswer.h"
 #include "batch/batchcmdtables.h"
+#include "calibration/empheader.h"
 #include "batch/cmdline.h"
 #include "core/colorscale.h"
 #include "core/globals.h"
@@ -79,6 +81,8 @@ void registerMetaTypes()
     qRegisterMetaType<AElemsConds *>("AElemsConds*");
     qRegisterMetaType<AnalysisRequest>("AnalysisRequest");
     qRegisterMetaType<FitAnswer>("FitAnswer");
+    qRegisterMetaType<EMPHeader>("EMPHeader");
+    qRegisterMetaType<ElemsAnswer>("ElemsAnswer");
 }
 
 void initApplication()

@@ -11,6 +11,22 @@ ErrPoints globalErrPoints;
 
 ErrPoints::ErrPoints() : valid(false), width(0), height(0) {}
 
+ErrPoints::ErrPoints(const ErrPoints &other)
+    : valid(other.valid.load()), filePath(other.filePath), points(other.points),
+      width(other.width), height(other.height)
+{
+}
+
+ErrPoints &ErrPoints::operator=(const ErrPoints &other)
+{
+    valid = other.valid.load();
+    filePath = other.filePath;
+    points = other.points;
+    width = other.width;
+    height = other.height;
+    return *this;
+}
+
 static QString withoutLineEnd(const QByteArray &raw)
 {
     QString line = QString::fromLocal8Bit(raw);

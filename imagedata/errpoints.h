@@ -5,6 +5,7 @@
 #include <QPoint>
 #include <QString>
 #include <QVector>
+#include <atomic>
 
 // A list of bad detector pixels read from an error-points file:
 //   "# Size <width> <height>"   detector size; drops the points read so far
@@ -14,6 +15,8 @@ class ErrPoints
 {
 public:
     ErrPoints();
+    ErrPoints(const ErrPoints &other);
+    ErrPoints &operator=(const ErrPoints &other);
 
     // Reads fileName; true when it could be opened. Without append the list
     // starts empty and is not in use afterwards until its holder sets valid.
@@ -21,7 +24,9 @@ public:
     // Exact match of some entry; does not look at valid.
     bool contains(int x, int y) const;
 
-    bool valid;               // the list is in use (set by its holder)
+    // The list is in use (set by its holder). Loader threads read it while the
+    // GUI thread may switch it.
+    std::atomic<bool> valid;
     QString filePath;         // canonical path of the file last loaded
     QVector<QPoint> points;   // bad pixels, detector coordinates
     int width;                // detector size from "# Size"

@@ -28,9 +28,11 @@ void LoadTiff::loadTiffs(QStringList files, bool skipLive, int step, int start, 
     job.step = step < 1 ? 1 : step;
     job.start = start < 0 ? 0 : start;
     job.tail = tail < 0 ? 0 : tail;
-    if (errPoints != nullptr)
-        job.errPoints = QSharedPointer<const ErrPoints>(new ErrPoints(*errPoints));
-    job.holderList = errPoints;
+    // Without a list of its own the job reads the program-wide one as it is
+    // now: its in-use flag may be switched while the job runs.
+    ErrPoints *holder = errPoints != nullptr ? errPoints : &globalErrPoints;
+    job.errPoints = QSharedPointer<const ErrPoints>(new ErrPoints(*holder));
+    job.holderList = holder;
     job.cmd = cmd;
     job.colorScale = colorScale;
     job.generation = generation;

@@ -10,6 +10,7 @@
 #include "analysis/analyzeproc.h"
 #include "analysis/ui/aelemsconds.h"
 #include "analysis/ui/analyzer.h"
+#include "analysis/ui/analyzer2.h"
 #include "batch/batchcmdtables.h"
 #include "batch/batchdispatcher.h"
 #include "batch/ui/batchctrl.h"
@@ -73,7 +74,6 @@ Body::Body(QWidget *parent)
       calibMin(0),
       calibMax(0),
       calibSum(0),
-      calibSum2(0),
       calibCount(0),
       imageWidth(-1),
       imageHeight(-1),
@@ -197,8 +197,10 @@ Body::~Body()
     // The analysis window stops its own worker thread.
     delete analyzer;
     analyzer = nullptr;
-    lcfMaps.clear();
-    elemMaps.clear();
+    delete analyzer2;
+    analyzer2 = nullptr;
+    lcfResMaps.clear();
+    elemsResMaps.clear();
     delete imageSaveDialog;
     delete dataSaveDialog;
     delete saveEachDialog;
@@ -366,6 +368,7 @@ void Body::setupAnalyzer()
 {
     analyzer = new Analyzer;
     analyzing = false;
+    analyzer->setColorBar(ui->CBar);
     connect(ui->ShowAnalyzer, &QPushButton::clicked, analyzer, &Analyzer::show);
     connect(analyzer, &Analyzer::askAnalyzeCond, this, &Body::askAnalyzeCond);
     connect(analyzer, &Analyzer::askAnalyze, this, &Body::start2DAnalysis);
@@ -376,14 +379,6 @@ void Body::setupAnalyzer()
     connect(analyzer, &Analyzer::changedSelection, this, &Body::selectedNewRef);
     // The caller reads the map and header back as soon as the call returns.
     connect(analyzer, &Analyzer::loadMap, this, &Body::loadMap, Qt::DirectConnection);
-}
-
-void Body::setupAnalyzer2()
-{
-    // The Analyzer2 panel is not part of this build: its button only shows
-    // where the configuration asks for it, and does nothing yet.
-    ui->ShowAnalyzer2->setVisible(showAnalyzer2Button);
-    ui->ShowAnalyzer2->setEnabled(false);
 }
 
 void Body::setupSaveDialogs()
@@ -427,23 +422,21 @@ void Body::setupFourierA()
     connect(ui->ExecFourierA, &QPushButton::clicked, this, &Body::execFourierA);
 }
 
-void Body::setupSumUp()
-{
-    connect(analyzer, &Analyzer::askSumUp, this, &Body::doSumUp);
-}
-
 void Body::setupErrPoints()
 {
     qRegisterMetaType<ErrPoints *>("ErrPoints");
     qRegisterMetaType<ErrPoints *>("ErrPoints*");
-    const QString file = cfg.valueNoCase("ErrPoints", "").trimmed();
-    if (file.isEmpty())
+    connect(analyzer2, &Analyzer2::useErrPMaskToggled, this, &Body::useErrPMaskToggled);
+    if (!cfg.upperKeys.contains(QStringLiteral("ERRPOINTS")))
         return;
+    const QString file = cfg.valueNoCase("ErrPoints", "").trimmed();
     if (globalErrPoints.load(file, false)) {
         globalErrPoints.valid = true;
+        analyzer2->setUseErrPMaskEnabled(true);
+        analyzer2->setErrPMaskFileName(globalErrPoints.filePath);
         qDebug() << "Err points loaded from" << globalErrPoints.filePath;
     } else {
-        qDebug() << "Can not open" << file;
+        analyzer2->setUseErrPMaskEnabled(false);
     }
 }
 
@@ -490,7 +483,8 @@ void Body::execCmdSlot(const CmdLine &cmd, bool skip)
     emit finishBatchExec(id);
 }
 
-// -- Energy calibration: what this build has of it
+// -- Energy calibration: the standard and the error-point mask (the run and the
+// map files are in bodycalib.cpp)
 
 void Body::newStdFile()
 {
@@ -502,63 +496,7 @@ void Body::newStdFile()
         spectrumView->standard = *std;
 }
 
-void Body::clearShiftMap()
-{
-    eShiftMap.clear();
-    mapOriginX = 0;
-    mapOriginY = 0;
-}
-
-void Body::normalizeEShift()
-{
-    eShiftMap.setDeglitchConds(ui->DeGlitchFactor->text().toDouble(),
-                               ui->DeGlitchRatio->text().toDouble());
-    eShiftMap.deglitch();
-    eShiftMap.copyProc2Data();
-    ui->dispA->update();
-}
-
 void Body::useErrPMaskToggled(bool on) { globalErrPoints.valid = on; }
-
-// The calibration run and the energy-shift map files are not part of this
-// build yet: they say so and, where a batch waits for them, report their end.
-void Body::execCalibration()
-{
-    calibrating = false;
-    qDebug() << "calibration: not available in this build";
-}
-
-void Body::calibNextPoint()
-{
-    if (!calibrating)
-        return;
-    calibrating = false;
-    emit doFinishCalib();
-}
-
-void Body::finishCalib() { calibrating = false; }
-
-void Body::saveEMap(QString fileName)
-{
-    qDebug() << "energy-shift map files: not available in this build:" << fileName;
-}
-
-void Body::saveEMap(QString fileName, const Analyzed2DRes &)
-{
-    qDebug() << "energy-shift map files: not available in this build:" << fileName;
-}
-
-void Body::loadEMap(QString fileName)
-{
-    qDebug() << "energy-shift map files: not available in this build:" << fileName;
-    emit finishBatchExec(EX_calib_load_map);
-}
-
-void Body::loadMap(QString fileName, Analyzed2DRes &, EMPHeader &)
-{
-    qDebug() << "energy-shift map files: not available in this build:" << fileName;
-    emit finishBatchExec(EX_calib_load_map);
-}
 
 // -- Area analyses: what this build has of them
 
@@ -584,35 +522,3 @@ void Body::setupResAnalysisImage()
         map->genImg();
     }
 }
-
-void Body::startCollectQInfo() {}
-
-void Body::start2DAnalysis() { qDebug() << "area analysis: not available in this build"; }
-
-void Body::stop2DAnalysis() { analyzing = false; }
-
-void Body::analyzeASpectrumFinished() {}
-
-void Body::recordResForAPoint() {}
-
-void Body::generateResImages() { setupResAnalysisImage(); }
-
-void Body::startRA2DAnalysis() { qDebug() << "residual absorption: not available in this build"; }
-
-void Body::generateRAResImage() { setupResAnalysisImage(); }
-
-void Body::startElems2DAnalysis() { qDebug() << "element analysis: not available in this build"; }
-
-void Body::stopElems2DAnalysis() { analyzing = false; }
-
-void Body::analyzeElemsFinished() {}
-
-void Body::recordElemsResForAPoint() {}
-
-void Body::generateElemsResImages() { setupResAnalysisImage(); }
-
-void Body::execFourierA() { qDebug() << "Fourier analysis: not available in this build"; }
-
-void Body::doSumUp() { qDebug() << "sum-up: not available in this build"; }
-
-void Body::darkCheck() { qDebug() << "dark check: not available in this build"; }

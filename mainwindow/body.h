@@ -26,6 +26,7 @@
 #endif
 
 class Analyzer;
+class Analyzer2;
 class BatchCtrl;
 class BatchDispatcher;
 class CalibCtrl;
@@ -58,7 +59,10 @@ class Body;
 // shutdown), bodystacks.cpp (stacks, browsing, dark frame and areas,
 // background, total I0), bodydraw.cpp (overlay, read-outs, statistics),
 // bodyimgproc.cpp (image processor), bodyspectrum.cpp (spectrum at a point),
-// bodysavemaps.cpp and bodysavespectra.cpp (saving).
+// bodysavemaps.cpp and bodysavespectra.cpp (saving), bodycalib.cpp
+// (calibration run and map files), bodyarea.cpp (area runs), bodyresidual.cpp
+// (residual absorption), bodyfourier.cpp (Fourier diagnostic), bodysumup.cpp
+// (sum-up images), bodydarkcheck.cpp (dark-point check).
 class Body : public QMainWindow
 {
     Q_OBJECT
@@ -358,6 +362,143 @@ private:
     void refreshStatsIfChanged();
 #endif
 
+    // -- darkcheck (bodydarkcheck.cpp; setupErrPoints in body.cpp)
+public:
+    // The Analyzer2 panel: made at construction without a parent.
+    Analyzer2 *analyzer2Panel() const { return analyzer2; }
+    // Most histogram bins the dark check takes.
+    static constexpr int MaxDarkBins = 100000;
+    // Writes "dark-hg-all.dat" in the working directory: the count of the
+    // pixel values of every frame in bins + 1 slots of width max / bins from
+    // 0, values at or above max in the last; NaN values are not counted.
+    // False, with a debug line and no file, for a max that is not a positive
+    // finite number or bins outside 1 .. MaxDarkBins.
+    static bool writeDarkHistogram(const QVector<TiffData *> &frames, double max, int bins);
+    // The pixels of frame 0 that read above th in every frame, with the sums
+    // of their values: "dark-allDarkPoints.dat" (error-points file format),
+    // the list size after each frame in "dark-allDarkPointNums.dat", and the
+    // differences with known in "dark-allDarkPoints-onlyInPs1.dat" and
+    // "dark-allDarkPoints-onlyInErrPs.dat", all in the working directory.
+    // Nothing is written when no pixel qualifies. Returns the number found.
+    static int writeDarkPoints(const QVector<TiffData *> &frames, double th,
+                               const ErrPoints &known);
+
+private:
+    // The two steps of darkCheck on the I1 stack with the panel's values;
+    // darkHistogram is false when it refused them.
+    bool darkHistogram();
+    void findDarkPoints();
+    Analyzer2 *analyzer2 = nullptr;
+    // (end of darkcheck)
+
+    // -- residual (bodyresidual.cpp)
+    // The blocks of raArea into the three maps; ends with generateRAResImage().
+    void analyzeRAPoints();
+    double raFactor = 1.0;    // RAFactor at the start of the last run
+    double raEnergy = 8200;   // RAAtEV [eV] at the start of the last run
+    // The analysis window's maps, set by every run; not owned.
+    Analyzed2DRes *raDMutMap = nullptr;
+    Analyzed2DRes *raRestMap = nullptr;
+    Analyzed2DRes *raRatioMap = nullptr;
+    // (end of residual)
+
+    // -- fourier (bodyfourier.cpp)
+public:
+    // Correlation sums of the Fourier diagnostic over the blocks of a walk
+    // (from its first block), per Fourier index k of the raw block spectra:
+    // aa = sum of a*a (alike for every k), bb[k] = sum of b*b, ab[k] = sum of
+    // a*b, with a the box sum of I1 frame 0 and b the k-th magnitude of the
+    // block's raw spectrum. One transform per block; empty without frames.
+    struct FourierSums
+    {
+        double aa = 0;
+        QVector<double> bb;
+        QVector<double> ab;
+    };
+    FourierSums fourierSums(AnalyzeCond walker);
+
+private:
+    // (end of fourier)
+
+    // -- area (bodyarea.cpp)
+public:
+    enum class AreaRun { None, Fit, Elems };
+    // The kind of area run in progress (None when analyzing is false).
+    AreaRun areaRunKind() const { return areaRun; }
+    // Blocks passed over (centre off the image, empty spectrum, no job,
+    // fewer than two reference rows) and answers not recorded (stale or
+    // mis-sized) in the last run; the first few of each are logged.
+    int areaBlocksSkipped() const { return areaSkipped; }
+    int areaAnswersDropped() const { return areaDropped; }
+
+private:
+    // The block in flight: where it is, the request that carries it, the
+    // jobs asked and the reference rows in use when it was sent.
+    struct AreaBlock
+    {
+        quint64 request = 0;
+        bool fit = false;
+        bool edge = false;
+        int x = 0, y = 0, halfW = 0, halfH = 0;
+        QVector<int> rowsInUse;
+        int elemRows = 0;
+    };
+    // A start slot's common part: the walker, the flags and the maps; false,
+    // with the completion of kind, when no run starts.
+    bool beginAreaRun(AreaRun kind);
+    AnalyzeCond &areaWalker() { return areaRun == AreaRun::Elems ? elemsArea : lcfArea; }
+    static int completionOf(AreaRun kind);
+    // Gives the map the run's area and no data.
+    static void prepareAreaMap(Analyzed2DRes *map, const AnalyzeCond &area, int no);
+    // Sends the walker's current block, passing over (and stepping past)
+    // blocks that cannot be analysed; ends the run when the walk is over.
+    void sendAreaBlocks();
+    // Builds and sends the block at the walker's centre; false (a debug line)
+    // when it cannot be analysed.
+    bool analyzeSpectrumAtPoint(const AnalyzeCond &cond);
+    // The spectrum of the walker's current block ("Body-AaP").
+    void buildAreaSpectrum(const AnalyzeCond &walker, XafsSpectrum &out);
+    // Steps the walker with the row-start images and progress; false at the end.
+    bool stepAreaWalker();
+    // Clears the flags and sends the run's completion; images, repaint and
+    // the closing progress only when the walk is complete, "2da 4:" with
+    // stopLog.
+    void endAreaRun(bool completed, bool stopLog = false);
+    void skipAreaBlock(const QString &why);
+    void dropAreaAnswer(const QString &why);
+    // The next block's spectrum is built while the worker has the current
+    // one. It is used only if no event but the window's answers and repaints
+    // came in between: nothing else can have changed what it was built from.
+    void buildAheadSpectrum(const AnalyzeCond &cond);
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    AreaRun areaRun = AreaRun::None;
+    AreaBlock areaBlock;
+    XafsSpectrum areaSpectrum;     // the spectrum of the block in flight
+    XafsSpectrum aheadSpectrum;
+    int aheadX = 0, aheadY = 0, aheadHalfW = 0, aheadHalfH = 0;
+    bool aheadValid = false;
+    int areaSkipped = 0;
+    int areaDropped = 0;
+    // (end of area)
+
+    // -- calib (bodycalib.cpp)
+public:
+    // The energy-shift map and the run over it.
+    const Analyzed2DRes &energyShiftMap() const { return eShiftMap; }
+    bool isCalibrating() const { return calibrating; }
+    // The block walker of the last run, or of the last map read.
+    const AnalyzeCond &calibrationArea() const { return calibCond; }
+    int shiftMapOriginX() const { return mapOriginX; }
+    int shiftMapOriginY() const { return mapOriginY; }
+
+private:
+    // The edge energy a written map refers to: the standard's edge position,
+    // else EdgeEeV, else that of the last map read; 0 when none is known.
+    double mapEdgeEnergy() const;
+    double calibSigma = 0;          // standard deviation of the last run
+    double lastMapEdgeEnergy = 0;   // Std Edge Energy of the last map read
+    // (end of calib)
+
     // -- helpers of the spectrum and saving files
     // Energy shift [eV] of image point (x, y): the value of eShiftMap at the
     // point's detector position, 0 outside the map.
@@ -396,7 +537,6 @@ private:
     double calibMin;
     double calibMax;
     double calibSum;
-    double calibSum2;
     int calibCount;
     XafsSpectrum stdSpectrum;
     int imageWidth;
@@ -409,11 +549,11 @@ private:
     int currentY;
     Analyzer *analyzer;
     bool analyzing;          // an area analysis runs
-    AnalyzeCond lcfCond;
-    QVector<Analyzed2DRes *> lcfMaps;   // not owned
-    AnalyzeCond raCond;
-    AnalyzeCond elemCond;
-    QVector<Analyzed2DRes *> elemMaps;  // not owned
+    AnalyzeCond lcfArea;
+    QVector<Analyzed2DRes *> lcfResMaps;   // not owned
+    AnalyzeCond raArea;
+    AnalyzeCond elemsArea;
+    QVector<Analyzed2DRes *> elemsResMaps;  // not owned
     _FileDialog *imageSaveDialog;
     _FileDialog *dataSaveDialog;
     SaveDataCfg *saveDataCfg;

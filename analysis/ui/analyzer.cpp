@@ -161,7 +161,9 @@ Analyzer::Analyzer(QWidget *parent)
         dispModeGroup->addButton(b);
     ui->ShowElemsDMut0->setChecked(true);
     connect(dispModeGroup, &QButtonGroup::idClicked, this, &Analyzer::changedSelection);
-    ui->CorTh->setText(realText(corTh));
+    setupElems();
+    setupScales();
+    setupMaps();
 }
 
 Analyzer::~Analyzer()
@@ -177,8 +179,12 @@ Analyzer::~Analyzer()
     delete refGroup;
     delete modeGroup;
     delete dispModeGroup;
+    delete targetGroup;
+    delete showGroup;
     delete dEdgeModeGroup;
     delete dEdgeCompGroup;
+    delete showMapsGroup;
+    delete procTypeGroup;
     delete ui;
 }
 
@@ -202,6 +208,8 @@ Analyzed2DRes *Analyzer::currentMap()
         map = &restMap;
     if (ui->ShowRatio->isChecked() && ratioMap.imageValid)
         map = &ratioMap;
+    if (Analyzed2DRes *elemsMap = currentElemsMap())
+        map = elemsMap;
     if (ui->SelSumUp->isChecked())
         map = &sumUpMap;
     if (ui->SelProcMaps->isChecked()) {
@@ -389,12 +397,6 @@ void Analyzer::analyzeSpectrumFinished()
         emit finished();
 }
 
-void Analyzer::analyzeSpectrumElemsFinished()
-{
-    // The element rows take their results here once they exist.
-    emit analyzeElemsFinished();
-}
-
 void Analyzer::selectedNewRef(int)
 {
     emit changedSelection();
@@ -505,8 +507,9 @@ void Analyzer::analyzeSpectrum(XafsSpectrum &s, SuggestElm sElm)
     suggest = sElm;
     const bool fit = ui->SelMLCFAnal->isChecked();
     const bool edge = ui->SelDEdgeAnal->isChecked();
+    const bool elemsJob = ui->SelElemA->isChecked();
     pending = (fit ? 1 : 0) + (edge ? 1 : 0);
-    if (fit || edge)
+    if (fit || edge || elemsJob)
         startRequest();
     if (fit)
         emit analyzeSpectrum0(s, refs, &fitted, ui->MLCF->isChecked(), numberIn(ui->LCFRange1),
@@ -520,10 +523,9 @@ void Analyzer::analyzeSpectrum(XafsSpectrum &s, SuggestElm sElm)
                                    compRange * 0.5, initStep, minStep);
 #endif
     }
-    if (ui->SelElemA->isChecked()) {
-        // Without element rows built there is no target choice: row 0.
-        const int mainT = 0;
-        emit analyzeSpectrumElems0(s, elems, &elemResults, mainT, ui->AElemsCds);
+    if (elemsJob) {
+        ++elemsInFlight;
+        emit analyzeSpectrumElems0(s, elems, &elemResults, elemsTarget(), ui->AElemsCds);
     }
 }
 
@@ -602,6 +604,7 @@ void Analyzer::startRequest()
             requestRows.append(row);
         request.refs.append(d);
     }
+    fillElemsRequest(request);
     answerIsCurrent = false;
     emit sendRequest(request);
 }

@@ -8,6 +8,7 @@
 
 #include "analysis/analysisrequest.h"
 #include "analysis/analyzeproc.h"
+#include "analysis/elemsanswer.h"
 #include "analysis/fitanswer.h"
 #include "core/suggestelm.h"
 #include "core/xafsspectrum.h"
@@ -15,11 +16,13 @@
 #include "display/fdgroup.h"
 #include "imagedata/analyzed2dres.h"
 
+class ColorBar;
 class EMPHeader;
 class QButtonGroup;
 class QCheckBox;
 class QLineEdit;
 class QThread;
+class SumUpCtrl;
 class XafsView;
 
 namespace Ui {
@@ -159,6 +162,127 @@ public slots:
     void setNormalize(bool f);
     void setEnergyCorrection(bool f);
 
+    // -- sumup
+public:
+    // The panel of the sum-up ranges (SumUpC).
+    SumUpCtrl *sumUpCtrl() const;
+
+    // -- scales (analyzerscales.cpp)
+public:
+    // The jobs analyzeSpectrum sends: SelMLCFAnal, SelDEdgeAnal, SelElemA.
+    bool fitJobChosen() const;
+    bool dEdgeJobChosen() const;
+    bool elemsJobChosen() const;
+    // The colour bar that shows the range of the map last regenerated here;
+    // null (the default) for none.
+    void setColorBar(ColorBar *bar);
+
+public slots:
+    void setFixedScale(bool f);
+    void setDMutScaleMax(double max);
+    void setDMutScaleMin(double min);
+    void setRatioScaleMax(double max);
+    void setRatioScaleMin(double min);
+
+private slots:
+    void scaleChanged();
+    void scalePolicyChanged(bool f);
+
+private:
+    // Wires FixedScale and the four scale edits (from the constructor).
+    void setupScales();
+    // The maps the fixed scales apply to, in the order they are regenerated:
+    // those of the DMut or the Ratio range, and the element rows' maps,
+    // which take the DMut range but keep theirs when the policy changes.
+    enum ScaleKind { DMutScale, RatioScale, ElemScale };
+    QVector<QPair<Analyzed2DRes *, ScaleKind>> scaledMaps();
+    void applyTypedRange(Analyzed2DRes *map, ScaleKind kind);
+    // genImg through the colour bar's colours, then the map's display range
+    // into the bar.
+    void regenerate(Analyzed2DRes *map);
+    QPointer<ColorBar> colorBar;
+    // (end of scales)
+
+    // -- elems (analyzerelems.cpp)
+public:
+    // The element rows are in use while an element request is unanswered or
+    // an area run walks them; newElems() does not rebuild them then.
+    bool elemsBusy() const;
+    // Set by the main window for the time of an area run.
+    void setAreaRunActive(bool f);
+    // The element analysis answered to the current request.
+    const ElemsAnswer &lastElemsAnswer() const { return lastElems; }
+    // The maps of an element run: kind k of row j at k * rows + j, then
+    // elemsCorMap and elemsCorThMap.
+    QVector<Analyzed2DRes *> elemsRunMaps();
+    // The element map chosen for display (SelElemA, the Show row, the display
+    // mode); null when none is.
+    Analyzed2DRes *currentElemsMap();
+    // genImg of that map alone, for the images refreshed during an element run.
+    Analyzed2DRes *refreshShownElemsMap();
+    QButtonGroup *elemsTargetGroup() const { return targetGroup; }
+    QButtonGroup *elemsShowGroup() const { return showGroup; }
+    QLineEdit *elemsCorrelationEdit() const;   // ElemsCorrelation
+    static constexpr int MaxElemRows = 256;
+
+    // The batch members of the element rows.
+    void selectElemsDispMode(int mode);
+    void setElemsSortByAN(bool f);
+    void setElemsDEs(double v);
+    void setElemNoNeg(QString name, bool f);
+    void setElemThDMut(QString name, double v);
+    void setElemROI(QString name, double s, double e);
+    void setElemUse(QString name, bool f);
+    void selectElemShow(QString name);
+    void selectElemTarget(QString name);
+
+public slots:
+    void setTargetElements(QString elements);
+
+private slots:
+    void newElems();
+    void setElemsStd();
+    void calcCorrelation();
+    void recalcCorMap();
+    void newCorTh();
+    void setCorrelation(double cor);
+    void elemsAnswered(ElemsAnswer answer);
+    void refreshEdgeMarkers();
+
+private:
+    // Wires the element panel (from the constructor).
+    void setupElems();
+    // The element part of a request: the rows, the background values, the target.
+    void fillElemsRequest(AnalysisRequest &request) const;
+    // The id of the checked MainTarget (-1 for none), 0 before the rows exist.
+    int elemsTarget() const;
+    // The row named name, else the row at the index name reads as; null for none.
+    ElemCtrl *elemRow(const QString &name) const;
+    // (end of elems)
+
+    // -- maps (analyzermaps.cpp)
+public:
+    // Reads an energy-shift map file into map1 or map2 through loadMap; the
+    // name field shows the file only when it was read.
+    void loadMap1(QString file);
+    void loadMap2(QString file);
+    // Walks with more blocks than this are not processed.
+    static constexpr int MaxProcessBlocks = 1 << 26;
+
+private slots:
+    void processMaps();
+    void captureAsMap1();
+    void captureAsMap2();
+
+private:
+    // Wires the map panel (from the constructor).
+    void setupMaps();
+    void loadMapInto(const QString &file, Analyzed2DRes &map, QLineEdit *nameEdit);
+    void captureInto(Analyzed2DRes &map, QLineEdit *nameEdit);
+    QButtonGroup *showMapsGroup = nullptr;
+    QButtonGroup *procTypeGroup = nullptr;
+    // (end of maps)
+
 private:
     // A line edit read as a number: 0 (and a debug line) when it is not a
     // finite number.
@@ -198,6 +322,17 @@ private:
     bool answerIsCurrent;       // the answer being received belongs to requestId
     FitAnswer lastFit;
     double lastEdge;
+
+    // -- elems
+    QButtonGroup *targetGroup = nullptr;
+    QButtonGroup *showGroup = nullptr;
+    bool corAbove = false;
+    bool corGuard = false;
+    bool areaRunActive = false;
+    int elemsInFlight = 0;            // element requests sent and not yet answered
+    bool elemsRebuildWanted = false;  // newElems() waits for those answers
+    bool elemsAnswerIsCurrent = false;
+    ElemsAnswer lastElems;
 };
 
 #endif

@@ -308,6 +308,37 @@
     </message>
 </context>
 <context>
+    <name>Analyzer2</name>
+    <message>
+        <source>Analyzer2</source>
+        <translation>Analyzer2</translation>
+    </message>
+    <message>
+        <source>Collect Q Info</source>
+        <translation>Q 情報の収集</translation>
+    </message>
+    <message>
+        <source>Th</source>
+        <translation>閾値</translation>
+    </message>
+    <message>
+        <source>Dark Check</source>
+        <translation>暗点チェック</translation>
+    </message>
+    <message>
+        <source>Histg. Max.</source>
+        <translation>ヒストグラム上限</translation>
+    </message>
+    <message>
+        <source>Bins</source>
+        <translation>ビン数</translation>
+    </message>
+    <message>
+        <source>Use Err Points Mask</source>
+        <translation>不良画素マスクを使用</translation>
+    </message>
+</context>
+<context>
     <name>BatchCtrl</name>
     <message>
         <source>BatchCtrl</source>
@@ -680,20 +711,12 @@
         <translation>マップクリア</translation>
     </message>
     <message>
-        <source>Target : </source>
-        <translation>対象 : </translation>
-    </message>
-    <message>
         <source>Simple</source>
         <translation>シンプル</translation>
     </message>
     <message>
         <source>Victreen</source>
         <translation>Victreen</translation>
-    </message>
-    <message>
-        <source>Std. : </source>
-        <translation>標準 : </translation>
     </message>
     <message>
         <source>Statistic &amp; Properties</source>
@@ -747,6 +770,14 @@
         <source>Select Std.</source>
         <translation>標準選択</translation>
     </message>
+    <message>
+        <source>Target :</source>
+        <translation>対象 :</translation>
+    </message>
+    <message>
+        <source>Std. :</source>
+        <translation>標準 :</translation>
+    </message>
 </context>
 <context>
     <name>EOFSetup</name>
@@ -772,6 +803,90 @@
     <message>
         <source>[eV]</source>
         <translation>[eV]</translation>
+    </message>
+    <message>
+        <source>Target</source>
+        <translation>対象</translation>
+    </message>
+    <message>
+        <source>Pre/Post dE</source>
+        <translation>前後 dE</translation>
+    </message>
+    <message>
+        <source>[eV] Th</source>
+        <translation>[eV] 閾値</translation>
+    </message>
+    <message>
+        <source>dmut</source>
+        <translation>dmut</translation>
+    </message>
+    <message>
+        <source>Ratio</source>
+        <translation>比率</translation>
+    </message>
+    <message>
+        <source>dE</source>
+        <translation>dE</translation>
+    </message>
+    <message>
+        <source>ROI</source>
+        <translation>ROI</translation>
+    </message>
+    <message>
+        <source>Th dmut</source>
+        <translation>dmut 閾値</translation>
+    </message>
+    <message>
+        <source>No Neg</source>
+        <translation>負値なし</translation>
+    </message>
+    <message>
+        <source>Std. Ratio</source>
+        <translation>標準比率</translation>
+    </message>
+    <message>
+        <source>Use</source>
+        <translation>使用</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation>表示</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;dmut is calculated as mu(E0+dE) - mu(E0-dE).&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;dmut は mu(E0+dE) - mu(E0-dE) として計算されます。&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Relative strength of the dmut against the dmut of selecte element as Target.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;対象として選択した元素の dmut に対する dmut の相対強度。&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Position of the absorption edge, where the mut is ( mu(E0+dE) + mu(E0-dE) ) / 2.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;吸収端の位置。mut が ( mu(E0+dE) + mu(E0-dE) ) / 2 となる位置です。&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Start position of the ROI.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;ROI の開始位置。&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;End position of the ROI.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;ROI の終了位置。&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Threshold value of the dmut.&lt;/p&gt;&lt;p&gt;When the dmut is less than the Threshold, most of the values (ROI, dmut,...) is set at BG Val.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;dmut の閾値。&lt;/p&gt;&lt;p&gt;dmut が閾値未満のとき、ほとんどの値 (ROI, dmut など) はバックグラウンド値になります。&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;When the ROI is negative, the BG value is used instead of the calculated one.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;ROI が負のときは、計算値の代わりにバックグラウンド値を使います。&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;ROI Value&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;ROI 値&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Normalized ROI value calculated as ROI / dmut.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;ROI / dmut として計算した規格化 ROI 値。&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
 </context>
 <context>
@@ -1149,6 +1264,29 @@
     <message>
         <source>Show Stats in Selected Area</source>
         <translation>選択範囲の統計を表示</translation>
+    </message>
+</context>
+<context>
+    <name>SumUpCtrl</name>
+    <message>
+        <source>Sum Up Control</source>
+        <translation>積算の設定</translation>
+    </message>
+    <message>
+        <source>Sum Up Img No. From:</source>
+        <translation>積算する画像番号 開始:</translation>
+    </message>
+    <message>
+        <source>To:</source>
+        <translation>終了:</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>追加</translation>
+    </message>
+    <message>
+        <source>Del</source>
+        <translation>削除</translation>
     </message>
 </context>
 <context>

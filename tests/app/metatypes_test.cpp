@@ -4,8 +4,10 @@
 
 #include "analysis/analysisrequest.h"
 #include "analysis/analyzeproc.h"
+#include "analysis/elemsanswer.h"
 #include "analysis/fitanswer.h"
 #include "batch/cmdline.h"
+#include "calibration/empheader.h"
 #include "core/cmdid.h"
 #include "core/colorscale.h"
 #include "core/xafsspectrum.h"
@@ -41,6 +43,8 @@ TEST(MetaTypes, EveryThreadCrossingTypeUnderEveryName)
         {"const AElemsConds*", qMetaTypeId<const AElemsConds *>()},
         {"AnalysisRequest", qMetaTypeId<AnalysisRequest>()},
         {"FitAnswer", qMetaTypeId<FitAnswer>()},
+        {"EMPHeader", qMetaTypeId<EMPHeader>()},
+        {"ElemsAnswer", qMetaTypeId<ElemsAnswer>()},
     };
     for (const auto &e : expected)
         EXPECT_EQ(QMetaType::type(e.name), e.id) << e.name;

@@ -39,10 +39,8 @@ protected:
     {
         QStringList names;
         for (int i = 0; i < n; i++) {
-            QVector<quint16> px;
-            for (int y = 0; y < h; y++)
-                for (int x = 0; x < w; x++)
-                    px << quint16(f(i, x, y));
+            const QVector<quint16> px =
+                ImageFixtures::pixels16(w, h, [&](int x, int y) { return f(i, x, y); });
             names << files.write(QString("%1%2.tif").arg(i1 ? "a" : "b").arg(i, 3, 10, QChar('0')),
                                  ImageFixtures::tiff(w, h, px, false, ms / 1000));
         }

@@ -117,6 +117,17 @@ TiffData *ImageFixtures::floatFrame(int width, int height,
 
 quint16 ImageFixtures::patternValue(int x, int y) { return quint16((x * 7 + y * 131 + 3) & 0xffff); }
 
+QVector<quint16> ImageFixtures::pixels16(int width, int height,
+                                         const std::function<int(int, int)> &value)
+{
+    QVector<quint16> px;
+    px.reserve(width * height);
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++)
+            px << quint16(value(x, y));
+    return px;
+}
+
 QVector<quint16> ImageFixtures::pattern16(int width, int height)
 {
     QVector<quint16> v;

@@ -55,6 +55,9 @@ public:
 
     // Deterministic 16-bit test pattern, all values distinct for small frames.
     static QVector<quint16> pattern16(int width, int height);
+    // Row-major 16-bit pixels, pixel (x, y) = value(x, y).
+    static QVector<quint16> pixels16(int width, int height,
+                                     const std::function<int(int, int)> &value);
     static quint16 patternValue(int x, int y);
 };
 

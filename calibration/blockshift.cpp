@@ -1,0 +1,22 @@
+#include "calibration/blockshift.h"
+
+#include <QString>
+
+BlockShift::BlockShift()
+    : innerProduct(false), range(20.0), step(1.0), minStep(0.1), targetMode(1)
+{
+}
+
+XafsSpectrum BlockShift::target(const Spectrum &block, const SuggestElm &suggest) const
+{
+    return XafsSpectrum(block, QStringLiteral("Body-Calib"), targetMode, 0.0, suggest);
+}
+
+double BlockShift::shiftOf(const Spectrum &block, const XafsSpectrum &standard,
+                           const SuggestElm &suggest) const
+{
+    const XafsSpectrum t = target(block, suggest);
+    if (innerProduct)
+        return t.bestShift(standard, range, step, minStep);
+    return t.midx - standard.midx;
+}

@@ -1,0 +1,304 @@
+// The energy-shift calibration run (one block per queued self-signal), the
+// smoothing and clearing of the energy-shift map, and its ".emp" files.
+#include "mainwindow/body.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QLineEdit>
+#include <QTextStream>
+#include <cmath>
+#include <memory>
+
+#include "calibration/blockshift.h"
+#include "calibration/empfile.h"
+#include "calibration/empheader.h"
+#include "calibration/ui/calibctrl.h"
+#include "core/cmdid.h"
+#include "core/globals.h"
+#include "display/colorbar.h"
+#include "display/imgdispa.h"
+#include "ui_body.h"
+
+namespace {
+
+const double Huge = 1e300;
+
+// The method and its search parameters as the calibration window shows them.
+BlockShift shiftMethod(const CalibCtrl *c)
+{
+    BlockShift m;
+    m.innerProduct = c->calibByInnerProduct();
+    m.range = c->searchRange();
+    m.step = c->searchStep();
+    m.minStep = c->minSearchStep();
+    m.targetMode = c->targetBGVictoreen() ? 0 : 1;
+    return m;
+}
+
+// Percent of the rows of the walk done when the row of the current centre starts.
+double rowProgress(const AnalyzeCond &a)
+{
+    if (a.y1 <= a.y0)
+        return 0.0;
+    const double p = double(a.y - a.y0) / double(a.y1 - a.y0) * 100.0;
+    return qBound(0.0, p, 100.0);
+}
+
+} // namespace
+
+// -- The run
+
+void Body::execCalibration()
+{
+    if (calibrating) {
+        calibrating = false;
+        qDebug() << "Calibration stopped";
+        emit finishBatchExec(EX_calib_exec);
+        return;
+    }
+    if (i1Frames.isEmpty()) {
+        emit finishBatchExec(EX_calib_exec);
+        return;
+    }
+    const QRectF area = analysisArea();
+    if (area.isEmpty()) {
+        qDebug() << "Calibration: the area lies outside the image";
+        emit finishBatchExec(EX_calib_exec);
+        return;
+    }
+    calibrating = true;
+    logDebug("Start Calibration");
+    if (stdSpectrum.isEmpty())
+        qDebug() << "Calibration: no standard spectrum, shifts are taken against 0 eV";
+
+    calibCond.init(imageWidth, imageHeight, ui->HWidth->text().toInt(nullptr, 10),
+                   ui->VWidth->text().toInt(nullptr, 10), area, -1, -1);
+    eShiftMap.setArea(calibCond);
+    mapOriginX = imageOriginX;
+    mapOriginY = imageOriginY;
+    calibCtrl->showMapGeometry(mapOriginX, mapOriginY, imageWidth, imageHeight);
+
+    calibMin = Huge;
+    calibMax = -Huge;
+    calibSum = 0;
+    calibSigma = 0;
+    calibCount = 0;
+    emit doCalibNextPoint();
+    emit finishBatchExec(EX_calib_exec);
+}
+
+void Body::calibNextPoint()
+{
+    if (!calibrating)
+        return;
+    if (calibCond.rowStart)
+        emit calibProgress(rowProgress(calibCond));
+
+    const int x = calibCond.x;
+    const int y = calibCond.y;
+    // Blocks whose centre lies off the image have no spectrum: they are passed over.
+    if (calibCond.inside(x, y)) {
+        const Spectrum block = spectrumAtPoint(x, y, calibCond.halfW, calibCond.halfH);
+        double dE = 0;
+        if (!block.isEmpty())
+            dE = shiftMethod(calibCtrl).shiftOf(block, stdSpectrum, getSuggestElm());
+        if (!block.isEmpty() && std::isfinite(dE)) {
+            eShiftMap.setData(x, y, calibCond.halfW, calibCond.halfH, dE);
+            if (calibMin > dE)
+                calibMin = dE;
+            if (dE > calibMax)
+                calibMax = dE;
+            calibSum += dE;
+            calibCount++;
+        } else {
+            qDebug() << "Calibration: no shift at" << x << y;
+        }
+    }
+
+    if (calibCond.next())
+        emit doCalibNextPoint();
+    else
+        emit doFinishCalib();
+}
+
+void Body::finishCalib()
+{
+    calibrating = false;
+    emit calibProgress(100.0);
+    if (calibCount == 0) {
+        qDebug() << "Calibration: no block of the area gave a shift";
+        calibMin = calibMax = 0;
+    }
+    const double mean = calibCount > 0 ? calibSum / calibCount : 0.0;
+    calibSum = mean;
+    calibCtrl->showStatistics(calibMin, calibMax, mean);
+
+    // Over the blocks the run walked, with the map as it is now.
+    double squares = 0;
+    AnalyzeCond walk = calibCond;
+    walk.reset();
+    do {
+        if (walk.inside(walk.x, walk.y)) {
+            const double d = eShiftMap.value(walk.x, walk.y) - mean;
+            squares += d * d;
+        }
+    } while (walk.next());
+    calibSigma = calibCount > 0 ? std::sqrt(squares / calibCount) : 0.0;
+    calibCtrl->showSigma(calibSigma);
+
+    eShiftMap.colorScale = ui->CBar->scale();
+    eShiftMap.genImg();
+    ui->dispA->update();
+    logDebug("End Calibration   ");
+}
+
+// -- The map
+
+void Body::normalizeEShift()
+{
+    logDebug("Start Normalize E Shift");
+    eShiftMap.deglitch2(40.0);
+    eShiftMap.copyProc2Data();
+    eShiftMap.colorScale = ui->CBar->scale();
+    eShiftMap.genImg();
+    ui->dispA->update();
+    logDebug("End Normalize E Shift  ");
+}
+
+void Body::clearShiftMap()
+{
+    eShiftMap.clear();
+    calibCtrl->showMapGeometry(0, 0, 0, 0);
+    mapOriginX = 0;
+    mapOriginY = 0;
+    ui->dispA->update();
+}
+
+// -- Map files
+
+double Body::mapEdgeEnergy() const
+{
+    if (stdSpectrum.midx > 0)
+        return stdSpectrum.midx;
+    if (calibCtrl->edgeEnergy() > 0)
+        return calibCtrl->edgeEnergy();
+    return lastMapEdgeEnergy > 0 ? lastMapEdgeEnergy : 0.0;
+}
+
+void Body::saveEMap(QString fileName)
+{
+    saveEMap(fileName, eShiftMap);
+}
+
+void Body::saveEMap(QString fileName, const Analyzed2DRes &map)
+{
+    EMPHeader h;
+    h.stdEdgeEnergy = mapEdgeEnergy();
+    if (!(h.stdEdgeEnergy > 0)) {
+        qDebug() << "EMap: no edge energy known (no standard, EdgeEeV or map read);"
+                 << "not written:" << fileName;
+        return;
+    }
+    h.spacing = calibCtrl->crystalSpacing();
+    h.xOffset = calibCtrl->xOffset();
+    h.yOffset = calibCtrl->yOffset();
+    // The header describes the calibration area, or the map itself when there is none.
+    const AnalyzeCond &a = calibCond.width > 0 && calibCond.height > 0 ? calibCond : map.area;
+    h.width = a.width;
+    h.height = a.height;
+    h.binHalfWidth = a.halfW;
+    h.binHalfHeight = a.halfH;
+    h.areaX0 = a.x0;
+    h.areaX1 = a.x1;
+    h.areaY0 = a.y0;
+    h.areaY1 = a.y1;
+    if (EmpFile::write(addDefaultSuffix(fileName, "emp"), h, calibCtrl->stdFileName(), map))
+        calibCtrl->showEMPFileName(fileName);
+}
+
+EMPHeader Body::loadMapHeader(QTextStream &in)
+{
+    return EmpFile::readHeader(in);
+}
+
+void Body::loadEMap(QString fileName)
+{
+    qDebug() << "loading emap" << fileName;
+    EMPHeader header;
+    loadMap(fileName, eShiftMap, header);
+}
+
+// Every end reports to the batch (99). The main window's state beside the
+// target changes only when the target is the energy-shift map and the file
+// has passed every check.
+void Body::loadMap(QString fileName, Analyzed2DRes &map, EMPHeader &header)
+{
+    const bool shiftMap = &map == &eShiftMap;
+    auto refuse = [&](const QString &why) {
+        qDebug().noquote() << QString("Invalid Energy Map Data File : %1 (%2)").arg(fileName, why);
+        header.valid = false;
+        emit finishBatchExec(EX_calib_load_map);
+    };
+    if (shiftMap && calibrating) {
+        qDebug() << "A calibration is running: the energy-shift map is not loaded from"
+                 << fileName;
+        emit finishBatchExec(EX_calib_load_map);
+        return;
+    }
+    QFile f(fileName);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        qDebug() << "Can not open" << fileName;
+        emit finishBatchExec(EX_calib_load_map);
+        return;
+    }
+    QTextStream in(&f);
+    header = loadMapHeader(in);
+    QString why;
+    if (!header.valid)
+        return refuse(QStringLiteral("incomplete header"));
+    if (!EmpFile::checkGeometry(header, &why))
+        return refuse(why);
+
+    bool takeImageSize = false;
+    if (calibCtrl->checkSize()) {
+        if (imageWidth < 0 && imageHeight < 0) {
+            takeImageSize = shiftMap;
+        } else if (header.width != imageWidth || header.height != imageHeight) {
+            qDebug().noquote() << QString("Loading Energy Map size : %1 x %2 : is not matched to "
+                                          "the current image size : %3 x %4")
+                                      .arg(header.width).arg(header.height)
+                                      .arg(imageWidth).arg(imageHeight);
+            header.valid = false;
+            emit finishBatchExec(EX_calib_load_map);
+            return;
+        }
+    }
+
+    const double e0 = calibCtrl->edgeEnergy() > 0 ? calibCtrl->edgeEnergy() : header.stdEdgeEnergy;
+    logDebug("Start Reading EMP file ");
+    std::unique_ptr<double[]> shifts;
+    if (!EmpFile::readShifts(in, header, e0, shifts, &why))
+        return refuse(why);
+    f.close();
+
+    const AnalyzeCond area = EmpFile::areaOf(header);
+    if (shiftMap) {
+        calibCtrl->showMapGeometry(header.xOffset, header.yOffset, header.width, header.height);
+        mapOriginX = header.xOffset;
+        mapOriginY = header.yOffset;
+        calibCond = area;
+        lastMapEdgeEnergy = e0;
+        if (takeImageSize) {
+            imageWidth = header.width;
+            imageHeight = header.height;
+        }
+    }
+    EmpFile::fillMap(map, area, shifts.get());
+    map.colorScale = ui->CBar->scale();
+    map.genImg();
+    ui->dispA->update();
+    logDebug("End Reading EMP file   ");
+    if (shiftMap)
+        calibCtrl->showEMPFileName(fileName);
+    emit finishBatchExec(EX_calib_load_map);
+}

@@ -1,0 +1,109 @@
+// The residual-absorption maps: over the analysis area, the edge jump of every
+// block at one energy, the rest pre - factor * jump, and their ratio.
+#include "mainwindow/body.h"
+
+#include <QDebug>
+#include <QLineEdit>
+#include <cmath>
+
+#include "analysis/ui/analyzer.h"
+#include "calibration/ui/calibctrl.h"
+#include "display/colorbar.h"
+#include "display/imgdispa.h"
+#include "ui_body.h"
+
+namespace {
+
+// A line edit read as a number: 0, with a debug line, when it holds none.
+double numberIn(const QLineEdit *edit)
+{
+    bool ok = false;
+    const double v = edit->text().toDouble(&ok);
+    if (ok && std::isfinite(v))
+        return v;
+    qDebug() << "Residual absorption:" << edit->objectName() << "is not a number:" << edit->text();
+    return 0.0;
+}
+
+} // namespace
+
+void Body::startRA2DAnalysis()
+{
+    if (i1Frames.isEmpty() || !analyzer)
+        return;
+    if (!askAnalyzeCond(raArea))
+        return;
+    raFactor = numberIn(analyzer->raFactorEdit());
+    raEnergy = numberIn(analyzer->raEnergyEdit());
+
+    Analyzed2DRes **const targets[] = {&raDMutMap, &raRestMap, &raRatioMap};
+    Analyzed2DRes *const maps[] = {&analyzer->dMutMap, &analyzer->restMap, &analyzer->ratioMap};
+    for (int i = 0; i < 3; i++) {
+        *targets[i] = maps[i];
+        maps[i]->setArea(raArea);
+        maps[i]->setNo(-1);
+    }
+    analyzeRAPoints();
+}
+
+void Body::analyzeRAPoints()
+{
+    if (!raDMutMap || !raRestMap || !raRatioMap)
+        return;
+    const SuggestElm suggest = getSuggestElm();
+    const int mode = calibCtrl && calibCtrl->targetBGVictoreen() ? 0 : 1;
+    const double e = raEnergy;
+    const int hw = raArea.halfW;
+    const int hh = raArea.halfH;
+    raArea.reset();
+    do {
+        const int x = raArea.x;
+        const int y = raArea.y;
+        if (raArea.rowStart)
+            qDebug() << "RA row" << y;
+        const XafsSpectrum sp(spectrumAtPoint(x, y, hw, hh), QStringLiteral("Body-RaA"), mode,
+                              eShiftAtPoint(x, y), suggest);
+        const double post = sp.post.valueAt(e);
+        const double pre = sp.pre.valueAt(e);
+        const double dMut = post - pre;
+        raDMutMap->setData(x, y, hw, hh, dMut);
+        raRestMap->setData(x, y, hw, hh, pre - raFactor * dMut);
+    } while (raArea.next());
+    generateRAResImage();
+}
+
+void Body::generateRAResImage()
+{
+    if (!raDMutMap || !raRestMap || !raRatioMap) {
+        qDebug() << "Residual absorption: no maps yet";
+        return;
+    }
+    const Analyzed2DRes &rest = *raRestMap;
+    const int w = rest.area.width;
+    const int h = rest.area.height;
+    // The whole map, cells outside the area (0 from the preparation) included.
+    double minRest = 1e300;
+    if (rest.data) {
+        const qint64 n = qint64(w) * h;
+        for (qint64 i = 0; i < n; i++) {
+            if (rest.data[i] < minRest)
+                minRest = rest.data[i];
+        }
+        for (int y = 0; y < h; y++) {
+            const double *row = rest.data + qint64(y) * w;
+            for (int x = 0; x < w; x++) {
+                const double d = raDMutMap->value(x, y);
+                const double r = row[x] - minRest;
+                raRatioMap->setData(x, y, 0, 0, r / (d + r));
+            }
+        }
+    }
+    const ColorScale scale = ui->CBar->scale();
+    for (Analyzed2DRes *map : {raDMutMap, raRestMap, raRatioMap}) {
+        map->colorScale = scale;
+        map->genImg();
+    }
+    if (analyzer)
+        ui->dispA->overlayMap = analyzer->currentMap();
+    ui->dispA->update();
+}

@@ -1,0 +1,215 @@
+// The area runs through the real main and analysis windows, over a stack
+// mixed from the two measured iron spectra with a known fraction gradient.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <cmath>
+#include <gtest/gtest.h>
+
+#include "analysis/elemanalysis.h"
+#include "analysis/ui/aelemsconds.h"
+#include "analysis/ui/analyzer.h"
+#include "analysis/ui/elemctrl.h"
+#include "analysis/ui/lcfreference.h"
+#include "display/imgdispa.h"
+#include "imagedata/tiffdata.h"
+#include "imagedata/ui/selectdatafiles.h"
+#include "mainwindow/body.h"
+#include "support/imagefixtures.h"
+#include "support/testfiles.h"
+#include "support/waitfor.h"
+
+namespace {
+
+const int W = 12, H = 4, N = 100;
+const double E0 = 6920, DE = 11.6;
+double fraction(int x) { return x / double(W - 1); }
+
+class BodyArea : public ::testing::Test
+{
+protected:
+    Body body;
+    Analyzer *an = body.analysisWindow();
+    TestFiles files;
+    DebugCapture log;
+
+    // The measured spectra resampled at the frames' energies are the rows'
+    // references A, B; frame i holds exp(-mu-t), mu-t = 0.2 + 0.8 (f A / JA
+    // + (1 - f) B / JB) with f = fraction(x) and J the rows' edge jumps.
+    void SetUp() override
+    {
+        qRegisterMetaType<ElemsAnswer>("ElemsAnswer");
+        QVector<double> raw[2];
+        for (int k = 0; k < 2; k++) {
+            XafsSpectrum measured;
+            ASSERT_TRUE(measured.load(sourceDataPath(k ? "spectra/feo_rt1.dat" : "spectra/fe2o3_rt1.dat")));
+            QString text;
+            for (int i = 0; i < N; i++) {
+                raw[k] << measured.y(E0 + i * DE);
+                text += QString("%1 %2\n").arg(E0 + i * DE, 0, 'f', 3).arg(raw[k][i], 0, 'g', 12);
+            }
+            an->setLCFStd(k, true, 0, files.writeText(QString("ref%1.dat").arg(k), text), "0");
+        }
+        const double ja = an->refs[0]->dMut, jb = an->refs[1]->dMut;
+        SelectDataFiles *p = body.i1Panel();
+        p->setEngByCalc(true);
+        p->setDispUnit(0);
+        p->setEvenInEng(true);
+        p->setEngCalcStart(E0);
+        p->setEngCalcDelta(DE);
+        for (int i = 0; i < N; i++) {
+            TiffData *t = ImageFixtures::floatFrame(W, H, [&](int x, int) {
+                const double f = fraction(x);
+                return float(std::exp(-(0.2 + 0.8 * (f * raw[0][i] / ja + (1 - f) * raw[1][i] / jb))));
+            });
+            t->fileName = QString("f%1").arg(i);
+            body.loadedI1(t, i);
+        }
+        body.finishedLoadI1Files();
+        ASSERT_DOUBLE_EQ(body.i1Stack().last()->energy, E0 + (N - 1) * DE);
+        halves(0);
+    }
+    void halves(int hw)
+    {
+        body.findChild<QLineEdit *>("HWidth")->setText(QString::number(hw));
+        body.findChild<QLineEdit *>("VWidth")->setText("0");
+    }
+    // Starts a run over the area and waits for its end; the completions sent.
+    QList<int> run(void (Body::*start)(), int x0, int y0, int x1, int y1)
+    {
+        body.imageView()->setSelectedArea(x0, y0, x1, y1);
+        QSignalSpy done(&body, &Body::finishBatchExec);
+        (body.*start)();
+        EXPECT_TRUE(waitFor([&] { return !body.isAnalyzing(); }));
+        QList<int> ids;
+        for (const QList<QVariant> &args : done)
+            ids << args[0].toInt();
+        return ids;
+    }
+    Analyzed2DRes *rowMap(int row, int layer) { return an->refs[row]->maps[layer]; }
+};
+
+TEST_F(BodyArea, FitRunFindsTheFractionGradient)
+{
+    EXPECT_EQ(run(&Body::start2DAnalysis, 1, 0, W, H), QList<int>{EX_analyzer_exec_LCF});
+    EXPECT_EQ(an->findChild<QLabel *>("Progress")->text(), "100.00");
+    EXPECT_TRUE(log.contains("2da 1:") && log.contains("2da 2:") && log.contains("2da 3:"));
+    EXPECT_EQ(body.areaBlocksSkipped() + body.areaAnswersDropped(), 0);
+    const int n = an->refs.size();
+    EXPECT_EQ(rowMap(1, 1)->no, 1 + n);
+    EXPECT_EQ(an->dEdgeMap.no, 2 * n + 1);
+    for (int y = 0; y < H; y++) {
+        // Column 0 lies outside the area; rows 2 and 3 are not in use.
+        EXPECT_EQ(rowMap(0, 1)->value(0, y), 0.0);
+        for (int x = 1; x < W; x++) {
+            EXPECT_NEAR(rowMap(0, 1)->value(x, y), fraction(x), 0.02) << x << "," << y;
+            EXPECT_NEAR(rowMap(1, 1)->value(x, y), 1 - fraction(x), 0.02) << x << "," << y;
+            EXPECT_NEAR(rowMap(0, 0)->value(x, y), 0.8 * fraction(x), 0.04) << x << "," << y;
+            EXPECT_EQ(rowMap(2, 1)->value(x, y) + rowMap(3, 0)->value(x, y), 0.0);
+        }
+    }
+}
+
+// A stop ends a run with its completion; the answer still on its way is
+// recorded neither by it nor by the run started next, where it would put the
+// fraction of x = 11 at x = 0.
+TEST_F(BodyArea, StopAndRestartRecordOnlyTheirOwnAnswers)
+{
+    QSignalSpy done(&body, &Body::finishBatchExec);
+    body.imageView()->setSelectedArea(W - 1, 0, W, 1);
+    body.start2DAnalysis();
+    body.start2DAnalysis();
+    EXPECT_FALSE(body.isAnalyzing());
+    EXPECT_TRUE(log.contains("2da 4:"));
+    EXPECT_EQ(run(&Body::start2DAnalysis, 0, 0, 1, 1), QList<int>{EX_analyzer_exec_LCF});
+    EXPECT_NEAR(rowMap(0, 1)->value(0, 0), 0.0, 0.02);
+    EXPECT_EQ(rowMap(0, 1)->value(W - 1, 0), 0.0);
+
+    // Stopped by the element start while the second block is with the worker.
+    int reports = 0;
+    const QMetaObject::Connection c = QObject::connect(an, &Analyzer::finished, [&] {
+        if (++reports == 1)
+            body.startElems2DAnalysis();
+    });
+    run(&Body::start2DAnalysis, 0, 0, W, 1);
+    QObject::disconnect(c);
+    QTest::qWait(200);
+    EXPECT_NEAR(rowMap(1, 1)->value(0, 0), 1.0, 0.02);
+    EXPECT_EQ(rowMap(1, 1)->value(1, 0), 0.0);
+    ASSERT_EQ(done.count(), 3);
+    EXPECT_EQ(done[0][0].toInt() + done[2][0].toInt(), 2 * EX_analyzer_exec_LCF);
+}
+
+// The next block's spectrum is made while the worker fits the current one; a
+// change that comes in between reaches it all the same.
+TEST_F(BodyArea, InputsChangedDuringARunReachTheNextBlock)
+{
+    auto *fluo = body.findChild<QCheckBox *>("FluoType");
+    run(&Body::start2DAnalysis, 0, 0, 2, 1);
+    const double transmission = rowMap(0, 1)->value(1, 0);
+    fluo->setChecked(true);
+    run(&Body::start2DAnalysis, 0, 0, 2, 1);
+    const double fluorescence = rowMap(0, 1)->value(1, 0);
+    ASSERT_NE(fluorescence, transmission);
+
+    fluo->setChecked(false);
+    const QMetaObject::Connection c = QObject::connect(an, &Analyzer::sendRequest, &body, [&] {
+        QMetaObject::invokeMethod(&body, [&] { fluo->setChecked(true); }, Qt::QueuedConnection);
+    });
+    body.imageView()->setSelectedArea(0, 0, 2, 1);
+    body.start2DAnalysis();
+    QObject::disconnect(c);
+    ASSERT_TRUE(waitFor([&] { return !body.isAnalyzing(); }));
+    EXPECT_EQ(rowMap(0, 1)->value(1, 0), fluorescence);
+}
+
+TEST_F(BodyArea, RunsThatCannotAnalyseEndWithOneCompletion)
+{
+    QSignalSpy asked(an, &Analyzer::sendRequest);
+    halves(2);   // centres at x = 12, off the image
+    EXPECT_EQ(run(&Body::start2DAnalysis, 10, 0, W, H), QList<int>{EX_analyzer_exec_LCF});
+    EXPECT_EQ(body.areaBlocksSkipped(), H);
+    halves(0);
+    const QVector<LCFReference *> rows = an->refs;
+    an->refs.resize(1);
+    EXPECT_EQ(run(&Body::start2DAnalysis, 0, 0, 3, 1), QList<int>{EX_analyzer_exec_LCF});
+    an->refs = rows;
+    an->findChild<QCheckBox *>("SelMLCFAnal")->setChecked(false);
+    EXPECT_EQ(run(&Body::start2DAnalysis, 0, 0, 3, 1), QList<int>{EX_analyzer_exec_LCF});
+    EXPECT_EQ(run(&Body::startElems2DAnalysis, 0, 0, 3, 1), QList<int>{EX_analyzer_exec_elems});
+    EXPECT_EQ(body.areaBlocksSkipped(), 3);
+    EXPECT_EQ(asked.count(), 0);
+
+    Body empty;
+    QSignalSpy done(&empty, &Body::finishBatchExec);
+    empty.start2DAnalysis();
+    empty.startElems2DAnalysis();
+    EXPECT_EQ(done.count(), 2);
+}
+
+TEST_F(BodyArea, ElementRunRecordsEachRowsResults)
+{
+    an->selectAnalysisMode(2);
+    an->setTargetElements("Fe Cu");
+    ASSERT_EQ(an->elems.size(), 2);
+    EXPECT_EQ(run(&Body::startElems2DAnalysis, 0, 0, W, 2), QList<int>{EX_analyzer_exec_elems});
+    EXPECT_EQ(body.areaAnswersDropped(), 0);
+    EXPECT_EQ(an->elemsCorThMap.no, 2 * ElemCtrl::MapKinds + 1);
+    const QVector<ElemRowData> rows{an->elems[0]->snapshot(), an->elems[1]->snapshot()};
+    for (int y = 0; y < 2; y++) {
+        for (int x = 0; x < W; x++) {
+            const XafsSpectrum s(body.spectrumAtPoint(x, y, 0, 0), "Body-AaP", 1, 0, body.getSuggestElm());
+            const ElemsAnswer a = ElemAnalysis::analyze(s, rows, an->elemsConds()->snapshot(), 0);
+            const QVector<double> *v[] = {&a.dMut, &a.dMutRatio, &a.muPlus, &a.muMinus, &a.dE, &a.roi, &a.nroi};
+            for (int kind = 0; kind < ElemCtrl::MapKinds; kind++)
+                for (int j = 0; j < 2; j++)
+                    EXPECT_DOUBLE_EQ(an->elems[j]->map(kind)->value(x, y), (*v[kind])[j]) << kind << j;
+            const double cor = an->elemsCorMap.value(x, y);
+            EXPECT_EQ(an->elemsCorThMap.value(x, y), cor < an->corTh ? 0.0 : cor);
+        }
+    }
+}
+
+} // namespace
