@@ -310,10 +310,19 @@ void AnalyzeProc::answer(FitAnswer &a)
 
 // Midpoint mode: the sample's edge against the suggested edge energy;
 // otherwise the shift that best aligns the sample with ref.
+#if VANTOSCOPE_CLASSIC
+void AnalyzeProc::analyzeSpectrumDEdge0(XafsSpectrum s, SuggestElm sElm, bool isMidPoint,
+                                        XafsSpectrum ref)
+{
+    const double cwRangeEV = ClassicCompRange;
+    const double cwInitDEeV = ClassicInitStep;
+    const double cwMinDEeV = ClassicMinStep;
+#else
 void AnalyzeProc::analyzeSpectrumDEdge0(XafsSpectrum s, SuggestElm sElm, bool isMidPoint,
                                         XafsSpectrum ref, double cwRangeEV, double cwInitDEeV,
                                         double cwMinDEeV)
 {
+#endif
     double d;
     if (isMidPoint)
         d = s.midx - s.shift - sElm.edgeEV;

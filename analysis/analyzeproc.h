@@ -58,6 +58,13 @@ public:
     QVector<double> elemROI;
     QVector<double> elemNROI;
     bool lcfOld;
+#if VANTOSCOPE_CLASSIC
+    // The edge search of the classic program [eV]: half-width, first and
+    // smallest step.
+    static constexpr double ClassicCompRange = 20.0;
+    static constexpr double ClassicInitStep = 1.0;
+    static constexpr double ClassicMinStep = 0.1;
+#endif
 
 signals:
     void finished();
@@ -79,8 +86,13 @@ public slots:
                                   XafsSpectrum *res, double sE0, double eE0, SuggestElm sElm);
     void analyzeSpectrumByMLCF(XafsSpectrum s, QVector<LCFReference *> lcfrs0, XafsSpectrum *res,
                                double sE0, double eE0, SuggestElm sElm);
+#if VANTOSCOPE_CLASSIC
+    // Searches with the fixed ClassicCompRange, ClassicInitStep, ClassicMinStep.
+    void analyzeSpectrumDEdge0(XafsSpectrum s, SuggestElm sElm, bool isMidPoint, XafsSpectrum ref);
+#else
     void analyzeSpectrumDEdge0(XafsSpectrum s, SuggestElm sElm, bool isMidPoint, XafsSpectrum ref,
                                double cwRangeEV, double cwInitDEeV, double cwMinDEeV);
+#endif
     void analyzeSpectrumElems0(XafsSpectrum s, QVector<ElemCtrl *> elems, QVector<double> *res0,
                                int mainT, const AElemsConds *aec);
     void setLcfOld(bool f);

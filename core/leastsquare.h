@@ -1,6 +1,7 @@
 #ifndef LEASTSQUARE_H
 #define LEASTSQUARE_H
 
+#include <QString>
 #include <QVector>
 
 // Polynomial least squares y = c0 + c1·x + ... + c(n-1)·x^(n-1), accumulated
@@ -15,6 +16,11 @@ public:
     bool solve();
     // Root-mean-square residual of the current coefficients; stored in rms.
     double residual();
+    // Adds the points of columns xColumn and yColumn (counted from 0 in the
+    // items of a line) of the lines after lastHeaderLine (-1: every line) and
+    // writes the first two coefficients of the last good fit to the debug
+    // log. Only the classic program defines it (analysis/leastsquarefitfile.cpp).
+    void fitFile(const QString &fileName, int xColumn, int yColumn, int lastHeaderLine);
 
     int tag;
     int n;

@@ -261,7 +261,8 @@ void Body::setupBatch()
     batchEditor->setDispatcher(batchDispatcher);
     connect(ui->BatchCtrlB, &QPushButton::clicked, batchEditor, &QWidget::show);
     connect(batchDispatcher, &BatchDispatcher::execCmdSig, this, &Body::execCmdSlot);
-    connect(this, &Body::finishBatchExec, batchDispatcher, &BatchDispatcher::finishBatchExec);
+    // Only completions a batch command owes reach the interpreter.
+    connect(this, &Body::finishBatchExec, this, &Body::relayCompletion);
 }
 
 void Body::setupDataLoaders()
@@ -451,36 +452,6 @@ void Body::setupBackground()
     connect(ui->ShowBG, &QPushButton::clicked, &bgView, &QWidget::show);
     connect(&bgFileSelect, &XafsFileSelect::newFile, this, &Body::selectedBG);
     connect(&bgFileSelect, &XafsFileSelect::cleared, this, &Body::clearedBG);
-}
-
-void Body::runConfigBatch()
-{
-    const QStringList lines =
-        cfg.values(QString("batch").toUpper(), cfg.historyUpperKeys, cfg.historyRests);
-    qDebug() << " =========== Batchs in Config ==============";
-    for (const QString &l : lines)
-        qDebug() << l;
-    if (!lines.isEmpty())
-        batchEditor->dispatchCmds(lines);
-}
-
-// -- Batch command executor
-
-// Until the command executor is in place only "quit" is carried out; every
-// other command is logged and reported finished at once, so a batch goes on.
-void Body::execCmdSlot(const CmdLine &cmd, bool skip)
-{
-    const EX_CMD_ID id = exCmdId(cmd);
-    if (skip) {
-        emit finishBatchExec(EX_not_ex_cmd);
-        return;
-    }
-    if (id == EX_quit) {
-        emit finishing();
-        return;
-    }
-    qDebug() << "command not available in this build:" << cmd.cmd;
-    emit finishBatchExec(id);
 }
 
 // -- Energy calibration: the standard and the error-point mask (the run and the

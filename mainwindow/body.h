@@ -499,6 +499,24 @@ private:
     double lastMapEdgeEnergy = 0;   // Std Edge Energy of the last map read
     // (end of calib)
 
+    // -- batch executor (bodyexec.cpp, bodyexeccalib.cpp)
+    // Each returns true when the command reports its completion later itself
+    // (loads 4/5 through the loaders, analyzer_exec_LCF 62, analyzer_exec_elems 94,
+    // calib_exec 98, calib_load_map 99); otherwise the executor emits
+    // finishBatchExec(id) at once after the handler returns.
+    bool execImageDataCmd(EX_CMD_ID id, const CmdLine &cmd);   // bodyexecimage.cpp
+    bool execAnalyzerCmd(EX_CMD_ID id, const CmdLine &cmd);    // bodyexecanalyzer.cpp
+    bool execCalibSaveCmd(EX_CMD_ID id, const CmdLine &cmd);   // bodyexeccalib.cpp
+    // The completion a batch command reports: 4/5 for every I1/I0 load.
+    static int completionIdOf(EX_CMD_ID id);
+    // Passes a completion on to the interpreter only when the command it sent
+    // last owes it; completions of loads, map reads and runs started by hand
+    // go nowhere.
+    void relayCompletion(int id);
+    int batchOwedId = -1;      // completion the command in progress will report
+    int batchOwedOwnId = -1;   // that command's own identifier, also accepted
+    // (end of batch executor)
+
     // -- helpers of the spectrum and saving files
     // Energy shift [eV] of image point (x, y): the value of eShiftMap at the
     // point's detector position, 0 outside the map.

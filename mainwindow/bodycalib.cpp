@@ -83,8 +83,8 @@ void Body::execCalibration()
     calibSum = 0;
     calibSigma = 0;
     calibCount = 0;
+    // Reported when the run ends (finishCalib or a stop), not here.
     emit doCalibNextPoint();
-    emit finishBatchExec(EX_calib_exec);
 }
 
 void Body::calibNextPoint()
@@ -123,6 +123,8 @@ void Body::calibNextPoint()
 
 void Body::finishCalib()
 {
+    if (!calibrating)
+        return;   // stopped meanwhile: the stop has reported the end
     calibrating = false;
     emit calibProgress(100.0);
     if (calibCount == 0) {
@@ -150,6 +152,7 @@ void Body::finishCalib()
     eShiftMap.genImg();
     ui->dispA->update();
     logDebug("End Calibration   ");
+    emit finishBatchExec(EX_calib_exec);
 }
 
 // -- The map

@@ -30,13 +30,21 @@ cmake --build "$build" --parallel "$(nproc)"
 case "$mode" in
   build) ;;
   run)
+    # The demo stack (I1 and I0 images across the Fe K edge, two references)
+    # goes to $build/demo; the demo batch reads and writes there.
+    demo="$build/demo"
+    rm -rf "$demo"
+    "$build/vantoscope-makedemo" "$demo"
+    cp "$here/data/demo.bat" "$demo/demo.bat"
+    cd "$demo"
     if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
       # No screen: run the demo batch headless; it ends with "quit".
-      cd "$here/data"
-      QT_QPA_PLATFORM=offscreen "$build/vantoscope" -b demo.bat -x
+      QT_QPA_PLATFORM=offscreen "$build/vantoscope" -d "$demo" -b demo.bat -x
+      echo "Demo maps in $demo: fe2o3_fraction-0.dat / .tif, feo_fraction-1.dat / .tif"
+      echo "(text: one \"x y fraction\" line per pixel), fe2o3_fraction.png, spectrum_16_12-T.dat"
     else
-      cd "$here/data"
-      "$build/vantoscope" -b demo.bat
+      # The batch is loaded into the batch window ("Batch Ctrl."); Exec. runs it.
+      "$build/vantoscope" -d "$demo" -b demo.bat
     fi
     ;;
   test)

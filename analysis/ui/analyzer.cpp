@@ -22,13 +22,6 @@ QString realText(double v)
     return QString::number(v, 'g', 6);
 }
 
-#if VANTOSCOPE_CLASSIC
-// The classic program's edge search: fixed range, first and smallest step [eV].
-constexpr double ClassicCompRange = 20.0;
-constexpr double ClassicInitStep = 1.0;
-constexpr double ClassicMinStep = 0.1;
-#endif
-
 } // namespace
 
 Analyzer::Analyzer(QWidget *parent)
@@ -516,8 +509,7 @@ void Analyzer::analyzeSpectrum(XafsSpectrum &s, SuggestElm sElm)
                               numberIn(ui->LCFRange2), sElm);
     if (edge) {
 #if VANTOSCOPE_CLASSIC
-        emit analyzeSpectrumDEdge0(s, sElm, ui->DEdgeMidPoint->isChecked(), dEdgeComp,
-                                   ClassicCompRange, ClassicInitStep, ClassicMinStep);
+        emit analyzeSpectrumDEdge0(s, sElm, ui->DEdgeMidPoint->isChecked(), dEdgeComp);
 #else
         emit analyzeSpectrumDEdge0(s, sElm, ui->DEdgeMidPoint->isChecked(), dEdgeComp,
                                    compRange * 0.5, initStep, minStep);

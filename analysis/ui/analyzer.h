@@ -114,8 +114,12 @@ signals:
     void askAnalyze();
     void analyzeSpectrum0(XafsSpectrum s, QVector<LCFReference *> lcfrs0, XafsSpectrum *res,
                           bool isMLCF, double sE0, double eE0, SuggestElm sElm);
+#if VANTOSCOPE_CLASSIC
+    void analyzeSpectrumDEdge0(XafsSpectrum s, SuggestElm sElm, bool isMidPoint, XafsSpectrum ref);
+#else
     void analyzeSpectrumDEdge0(XafsSpectrum s, SuggestElm sElm, bool isMidPoint, XafsSpectrum ref,
                                double cwRangeEV, double cwInitDEeV, double cwMinDEeV);
+#endif
     void finished();
     void askAnalyzeElems();
     void analyzeSpectrumElems0(XafsSpectrum s, QVector<ElemCtrl *> elems, QVector<double> *res,
@@ -235,6 +239,8 @@ public:
     void setElemUse(QString name, bool f);
     void selectElemShow(QString name);
     void selectElemTarget(QString name);
+    // CorTh and corTh to v, then the correlation maps again.
+    void setCorTh(double v);
 
 public slots:
     void setTargetElements(QString elements);

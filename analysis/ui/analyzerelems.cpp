@@ -389,6 +389,17 @@ void Analyzer::newCorTh()
     recalcCorMap();
 }
 
+void Analyzer::setCorTh(double v)
+{
+    if (!std::isfinite(v)) {
+        qDebug() << "Analyzer: correlation threshold" << v << "is not a number; 0 is used";
+        v = 0.0;
+    }
+    ui->CorTh->setText(realText(v));
+    corTh = v;
+    recalcCorMap();
+}
+
 // The correlation of every block of the last element run, from the rows'
 // ratio maps, into elemsCorMap and (at or above corTh) elemsCorThMap.
 void Analyzer::recalcCorMap()

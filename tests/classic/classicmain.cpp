@@ -1,0 +1,21 @@
+#include <QApplication>
+#include <gtest/gtest.h>
+
+#include "app/startup.h"
+#include "variant/variant.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" const char *__asan_default_options() { return "detect_leaks=0"; }
+#endif
+
+// The classic program's tests run headless, set up as its main sets it up.
+int main(int argc, char **argv)
+{
+    Variant::setClassic(true);
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
+                                                                       : qgetenv("QT_QPA_PLATFORM"));
+    ::testing::InitGoogleTest(&argc, argv);
+    initApplication();
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
