@@ -250,6 +250,19 @@ bool EmpFile::readShifts(QTextStream &in, const EMPHeader &h, double e0,
         return false;
     }
     const qint64 n = qint64(h.width) * h.height;
+    // Every value takes a character at least: a map far beyond what is left of
+    // the file is refused before it is allocated.
+    const qint64 left = in.string()   ? in.string()->size() - in.pos()
+                        : in.device() && !in.device()->isSequential()
+                            ? in.device()->size() - in.pos()
+                            : n;
+    if (n > left) {
+        qDebug().noquote() << QString("EMap: %1 x %2 values can not be in the %3 characters left")
+                                  .arg(h.width).arg(h.height).arg(left);
+        if (why)
+            *why = QString("map size %1 x %2 exceeds the file").arg(h.width).arg(h.height);
+        return false;
+    }
     std::unique_ptr<double[]> v(new (std::nothrow) double[size_t(n)]());
     if (!v) {
         if (why)

@@ -61,7 +61,8 @@ public:
     // and turns them into shifts at e0 with the header's spacing (row-major).
     // A file that ends early leaves the rest 0 (one debug line); a token that
     // is not a number reads 0. False, shifts untouched, when e0 has no Bragg
-    // angle at that spacing or the values can not be held.
+    // angle at that spacing, the values can not be held or the rest of the
+    // stream is too short for them (under a character per value).
     static bool readShifts(QTextStream &in, const EMPHeader &header, double e0,
                            std::unique_ptr<double[]> &shifts, QString *why);
     // Gives map the area (its size) and the shifts, and rescans its range.

@@ -392,11 +392,18 @@ int TiffData::readTextHeader(const QString &fileName)
             numbersOk = false;
         }
     }
+    const qint64 fileSize = f.size();
     f.close();
     const qint64 w = x1 - x0, h = y1 - y0;
     qDebug() << "rrr" << x0 << x1 << y0 << y1 << w << h;
     if (!numbersOk || !sizeAcceptable(w, h, fileName))
         return -1;
+    // Every pixel is a line of its own: a file holds at most one per byte.
+    if (w * h > fileSize) {
+        qDebug() << "Text image header range" << w << "x" << h << "exceeds the lines of"
+                 << fileName << "(" << fileSize << "bytes)";
+        return -1;
+    }
     clear();
     width = unsigned(w);
     height = unsigned(h);

@@ -2,7 +2,10 @@
 # Installs what the build needs (Debian 12), configures and builds.
 #   scripts/setup.sh build   install and build
 #   scripts/setup.sh run     install, build and start the program
-#   scripts/setup.sh test    install, build and run the whole test suite
+#   scripts/setup.sh test    install, build and run the whole test suite (with
+#                            CI=true also each fuzz target for 25 s)
+#   scripts/setup.sh fuzz [SECONDS]   build the fuzz targets (clang) in <build>-fuzz
+#                            and run each for SECONDS (default 60)
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")/.." && pwd)"
@@ -22,6 +25,65 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
   $sudo apt-get update -q
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# The file readers under libFuzzer: one program per reader, built with clang
+# and the sanitizers in <build>-fuzz, run in parallel for $1 seconds each from
+# a scratch copy of the seeds and the kept regression inputs. Prints runs,
+# executions per second and findings per target; fails on any finding.
+fuzz_targets=(image spectrum energyref errpoints cfg batch emp)
+run_fuzz() {
+  local seconds="$1" fuzz="${build}-fuzz" cxx=""
+  for c in clang++-14 clang++; do
+    command -v "$c" > /dev/null && { cxx="$c"; break; }
+  done
+  if [ -z "$cxx" ] || ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a > /dev/null 2>&1; then
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends clang libclang-rt-14-dev
+    cxx="$(command -v clang++-14 || command -v clang++)"
+  fi
+  cmake -S "$here" -B "$fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_CXX_COMPILER="$cxx" -DVANTOSCOPE_FUZZ=ON > /dev/null
+  cmake --build "$fuzz" --parallel "$(nproc)" --target "${fuzz_targets[@]/#/fuzz_}"
+  local runs="$fuzz/fuzz-runs"
+  rm -rf "$runs"
+  for t in "${fuzz_targets[@]}"; do
+    mkdir -p "$runs/$t/corpus"
+    cp "$here/tests/fuzz/corpus/$t/"* "$runs/$t/corpus/"
+    cp "$here/tests/fuzz/regressions/$t/"* "$runs/$t/corpus/" 2> /dev/null || true
+    local dict=()
+    [ -f "$here/tests/fuzz/$t.dict" ] && dict=(-dict="$here/tests/fuzz/$t.dict")
+    # Started from inside the run folder: files the inputs name land there.
+    ( cd "$runs/$t" && ASAN_OPTIONS=detect_leaks=0 "$fuzz/tests/fuzz/fuzz_$t" "${dict[@]}" \
+        -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 -print_final_stats=1 \
+        -artifact_prefix="$runs/$t/" corpus > log 2>&1; echo $? > rc ) &
+  done
+  wait
+  local passed=0 failed=0
+  for t in "${fuzz_targets[@]}"; do
+    local n rate found
+    n="$(sed -n 's/^stat::number_of_executed_units: *//p' "$runs/$t/log" | tail -1)"
+    rate="$(sed -n 's/^stat::average_exec_per_sec: *//p' "$runs/$t/log" | tail -1)"
+    found="$(cd "$runs/$t" && ls -d crash-* leak-* timeout-* oom-* slow-unit-* 2> /dev/null || true)"
+    if [ "$(cat "$runs/$t/rc")" = 0 ] && [ -z "$found" ]; then
+      passed=$((passed + 1))
+      echo "fuzz_$t: ${n:-0} runs, ${rate:-0} exec/s, no findings"
+    else
+      failed=$((failed + 1))
+      echo "fuzz_$t: ${n:-0} runs, ${rate:-0} exec/s, FINDING (exit $(cat "$runs/$t/rc")):" $found
+      grep -E "^(==[0-9]+==ERROR|SUMMARY|.*runtime error)" "$runs/$t/log" | head -5 || true
+      echo "  log: $runs/$t/log"
+    fi
+  done
+  echo "$passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+}
+
+if [ "$mode" = fuzz ]; then
+  run_fuzz "${2:-60}"
+  exit
 fi
 
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -57,6 +119,10 @@ case "$mode" in
     echo "one-definition check passed"
     cd "$build"
     QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel "$(nproc)" --timeout 300
+    # CI also fuzzes every file reader briefly; developers' runs stay fast.
+    if [ "${CI:-}" = true ]; then
+      run_fuzz 25
+    fi
     ;;
-  *) echo "usage: $0 [build|run|test]" >&2; exit 2 ;;
+  *) echo "usage: $0 [build|run|test|fuzz [SECONDS]]" >&2; exit 2 ;;
 esac

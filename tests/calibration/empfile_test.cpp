@@ -130,6 +130,20 @@ TEST(EmpRead, GeometryShortFilesAndEdgesWithoutAngle)
     EXPECT_EQ(r.shifts[1] + r.shifts[5], 0.0);
     EXPECT_EQ(log.count("run out!"), 1);
     EXPECT_TRUE(log.contains("4 of 6 values missing"));
+    // A map far larger than the rest of the file is refused before it is held;
+    // so is a file, read from disk, that declares 8192 x 8192 in a few lines.
+    Read huge = readAll(file(headerLines(4096, 4096)));
+    EXPECT_FALSE(huge.ok);
+    EXPECT_EQ(huge.shifts, nullptr);
+    EXPECT_TRUE(huge.why.contains("exceeds the file"));
+    QFile disk(QString(VANTOSCOPE_SOURCE_DIR) + "/tests/fuzz/regressions/emp/map-beyond-file.emp");
+    ASSERT_TRUE(disk.open(QIODevice::ReadOnly | QIODevice::Text));
+    QTextStream in(&disk);
+    const EMPHeader big = EmpFile::readHeader(in);
+    ASSERT_TRUE(big.valid && EmpFile::checkGeometry(big, nullptr));
+    std::unique_ptr<double[]> bigShifts;
+    EXPECT_FALSE(EmpFile::readShifts(in, big, big.stdEdgeEnergy, bigShifts, &why));
+    EXPECT_TRUE(why.contains("exceeds the file"));
     // 1000 eV has no Bragg angle at Si(111).
     Read low = readAll(file(headerLines()), 1000);
     EXPECT_FALSE(low.ok);

@@ -1,3 +1,4 @@
+#include <QElapsedTimer>
 #include <QFile>
 #include <cmath>
 #include <random>
@@ -296,7 +297,13 @@ TEST_F(ReadersTest, TextImageHeadersThatCannotBeHeldFail)
     expectFailed(files.write("span.txt",
                              "#RVKT-CTImg\n# RANGE_X0 = -2147483000\n# RANGE_X1 = 2147483000\n"
                              "# RANGE_Y1 = 1\n"));
+    // 40 million pixels declared by a file of a few lines: refused before any allocation.
+    QElapsedTimer clock;
+    clock.start();
+    expectFailed(files.write("lines.txt", ImageFixtures::textImage(0, 200000, 0, 200, {1})));
+    EXPECT_LT(clock.elapsed(), 1000);
     TiffData t;
+    EXPECT_EQ(t.readTextHeader(files.path("lines.txt")), -1);
     EXPECT_EQ(t.readTextHeader(files.path("nothere.txt")), -1);
 }
 
