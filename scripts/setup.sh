@@ -33,7 +33,7 @@ fi
 # executions per second and findings per target; fails on any finding.
 fuzz_targets=(image spectrum energyref errpoints cfg batch emp)
 run_fuzz() {
-  local seconds="$1" fuzz="${build}-fuzz" cxx=""
+  local seconds="$1" fuzz="${build}/fuzz" cxx=""
   for c in clang++-14 clang++; do
     command -v "$c" > /dev/null && { cxx="$c"; break; }
   done
@@ -112,7 +112,7 @@ case "$mode" in
   test)
     # One-definition check: both programs linked with link-time optimisation,
     # where a class laid out differently in two files is an error.
-    odr="${build}-odr"
+    odr="${build}/odr"
     cmake -S "$here" -B "$odr" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTOSCOPE_ODR_CHECK=ON \
           -DVANTOSCOPE_TESTS=OFF -DVANTOSCOPE_BENCH=OFF > /dev/null
     cmake --build "$odr" --parallel "$(nproc)" --target vantoscope vantoscope-classic
