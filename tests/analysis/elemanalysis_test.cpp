@@ -93,36 +93,6 @@ TEST(ElemAnalysisStep, JumpEdgeOffsetAndRegionWorkedByHand)
     expectValues(b, 0, {0.5, 1.0, 0.5, 0.5, 3.0, 4.0, 6.0});
 }
 
-TEST(ElemAnalysisStep, OffsetOfTheSpectrum)
-{
-    // With an offset of 5 the windows see x - 5 and the levels are taken at
-    // E0 -+ dE plus the offset: y(7085) and y(7125) read the points 7090 and
-    // 7130. The crossing between x - 5 = 7105 and 7107 lies 6 eV above 7100.
-    Spectrum s = stepSpectrum();
-    s.useOffset = true;
-    s.offset = 5.0;
-    const ElemsAnswer a =
-        ElemAnalysis::analyze(s, {row(7100, 20, 7100, 7110)}, AElemsCondsData(), 0);
-    // Region 7100..7110 on x - 5: the points 7106 .. 7114, as before.
-    expectValues(a, 0, {2.0, 1.0, 2.2, 0.2, 6.0, 0.8, 0.4});
-}
-
-TEST(ElemAnalysisStep, EdgeOffsetIsTheMeanOfTheUpwardCrossings)
-{
-    Spectrum s;
-    const double pts[][2] = {{7090, 0},   {7095, 0},   {7100, 0},   {7102, 1.5}, {7104, 0.5},
-                             {7106, 1.6}, {7108, 2.0}, {7115, 2.0}, {7120, 2.0}, {7130, 2.0}};
-    for (const auto &p : pts)
-        s.addPoint(p[0], p[1]);
-    // Level 1: up at 7101 and 7105, down at 7103 (ignored): mean 7103.
-    const ElemsAnswer a = ElemAnalysis::analyze(s, {row(7105, 10, 0, 0)}, AElemsCondsData(), 0);
-    EXPECT_DOUBLE_EQ(a.dMut[0], 2.0);
-    EXPECT_DOUBLE_EQ(a.dE[0], -2.0);
-    // The empty region window gives 0.
-    EXPECT_DOUBLE_EQ(a.roi[0], 0.0);
-    EXPECT_DOUBLE_EQ(a.nroi[0], 0.0);
-}
-
 TEST(ElemAnalysisRatios, TargetRowDividesAndFallsBackToOne)
 {
     const Spectrum s = stepSpectrum();

@@ -167,21 +167,6 @@ TEST_F(ClassicAnalyzer, FormLacksTheSearchAndStepFields)
     EXPECT_EQ(a.findChild<QLineEdit *>("DEdgeCWStepAt")->parentWidget(), box);
 }
 
-TEST_F(ClassicAnalyzer, MethodsOfTheClassicWindow)
-{
-    Analyzer a;
-    const QMetaObject *m = a.metaObject();
-    EXPECT_LT(m->indexOfSlot("initAnalyzeSpectrum()"), 0);
-    const int edge =
-        m->indexOfSignal("analyzeSpectrumDEdge0(XafsSpectrum,SuggestElm,bool,XafsSpectrum)");
-    ASSERT_GE(edge, 0);
-    EXPECT_EQ(m->method(edge).parameterNames(),
-              QList<QByteArray>({"s", "sElm", "isMidPoint", "ref"}));
-    // initAnalyzeSpectrum's followers moved up by one.
-    const int show = m->indexOfSlot("analyzeAndShowSpectrum(XafsSpectrum,SuggestElm)");
-    EXPECT_EQ(m->indexOfSlot("analyzeSpectrum(XafsSpectrum&,SuggestElm)"), show + 1);
-}
-
 TEST_F(ClassicAnalyzer, ComparisonBoxFollowsTheChoice)
 {
     Analyzer a;

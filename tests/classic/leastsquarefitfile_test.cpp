@@ -63,19 +63,6 @@ TEST(ClassicFitFile, LeadingBlankShiftsTheColumnsAndShortLinesAreSkipped)
     EXPECT_DOUBLE_EQ(shifted.weightedSums[0], 3.0);
 }
 
-TEST(ClassicFitFile, PointsAddToWhatTheObjectHolds)
-{
-    TestFiles files;
-    const QString f = files.writeText("more.dat", "3 7\n");
-    LeastSquare ls;
-    ls.add(1.0, 3.0);
-    ls.add(2.0, 5.0);
-    DebugCapture log;
-    ls.fitFile(f, 0, 1, -1);
-    EXPECT_EQ(ls.count, 3);
-    EXPECT_EQ(reported(log), "# a, b  1 2");
-}
-
 // With every y 0 no fit is judged: a and b are reported as 0.
 TEST(ClassicFitFile, ZeroSignalReportsZero)
 {
@@ -118,14 +105,3 @@ TEST(ClassicFitFile, RefusedCallsLeaveTheObjectAlone)
     }
 }
 
-// Items that are not finite numbers count as 0 and leave the sums finite.
-TEST(ClassicFitFile, NonNumbersCountAsZero)
-{
-    TestFiles files;
-    const QString f = files.writeText("words.dat", "nan 2\n1 inf\n");
-    LeastSquare ls;
-    ls.fitFile(f, 0, 1, -1);
-    EXPECT_EQ(ls.count, 2);
-    EXPECT_DOUBLE_EQ(ls.powerSums[1], 1.0);
-    EXPECT_DOUBLE_EQ(ls.sumY2, 4.0);
-}

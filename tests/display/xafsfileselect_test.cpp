@@ -61,19 +61,6 @@ TEST(XafsFileSelectForm, ObjectsAndDefaults)
     EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
 }
 
-TEST(XafsFileSelectForm, DialogIsAWindowThatGoesWithThePanel)
-{
-    auto *fs = new XafsFileSelect;
-    QPointer<_FileDialog> dialog = fs->fileDialog();
-    ASSERT_FALSE(dialog.isNull());
-    EXPECT_EQ(fs->findChild<_FileDialog *>(), dialog.data());
-    EXPECT_TRUE(dialog->isWindow());
-    fs->findChild<QPushButton *>("Select")->click();
-    EXPECT_TRUE(dialog->isVisible());
-    delete fs;
-    EXPECT_TRUE(dialog.isNull());
-}
-
 TEST(XafsFileSelectForm, LoadShowsFileAndMovesDialog)
 {
     TestFiles files;

@@ -168,18 +168,6 @@ TEST(XafsViewForm, ObjectsTextsAndDefaults)
               QStringList() << "Data File (*.dat)" << "Any Files (* *.*)");
 }
 
-TEST(XafsViewForm, SaveDialogIsAWindowThatGoesWithTheView)
-{
-    auto *v = new XafsView;
-    QPointer<_FileDialog> dialog = v->findChild<_FileDialog *>();
-    ASSERT_FALSE(dialog.isNull());
-    EXPECT_TRUE(dialog->isWindow());
-    v->findChild<QPushButton *>("Save")->click();
-    EXPECT_TRUE(dialog->isVisible());
-    delete v;
-    EXPECT_TRUE(dialog.isNull());
-}
-
 TEST_F(XafsViewTest, NewSpectrumFollowsXRangeUnlessTurnedOff)
 {
     QSignalSpy updated(&view, &XafsView::updated);

@@ -38,27 +38,6 @@ ProcImage binaryOf(const TiffData &frame)
     return ImageShift::binarize(edge, edge.max / 2);
 }
 
-TEST(ProcImage, RangeAndColouring)
-{
-    ProcImage p(3, 2);
-    p.updateRange();
-    EXPECT_EQ(p.min, 0.0);
-    EXPECT_EQ(p.max, SmallestNormal);   // all zero
-    p.data = {-2, 5, std::nan(""), 1, 0, 3};
-    p.updateRange();
-    EXPECT_EQ(p.min, -2.0);
-    EXPECT_EQ(p.max, 5.0);
-    p.width = 4;
-    EXPECT_TRUE(p.toImage(ColorScale()).isNull());
-
-    const QImage img = image(3, 1, {0, 5, 10}).toImage(ColorScale());   // grey, limits 0 and 1
-    EXPECT_EQ(img.format(), QImage::Format_RGB888);
-    EXPECT_EQ(img.pixel(0, 0), qRgb(0, 0, 0));
-    EXPECT_EQ(img.pixel(1, 0), ColorScale().colorOf(0.5).rgb());
-    EXPECT_EQ(img.pixel(2, 0), qRgb(255, 255, 255));
-    EXPECT_EQ(image(2, 1, {7, 7}).toImage(ColorScale()).pixel(1, 0), qRgb(0, 0, 0));   // flat
-}
-
 TEST(ImageShiftEdges, StepEdgeConstantAndZeroFrames)
 {
     // A vertical step from 0 to 10 between columns 2 and 3; outside reads 0.
@@ -86,34 +65,6 @@ TEST(ImageShiftEdges, StepEdgeConstantAndZeroFrames)
     ASSERT_TRUE(ImageShift::edgeImage(*zero, edge));
     EXPECT_EQ(edge.max, SmallestNormal);
     EXPECT_EQ(ImageShift::binarize(edge, 0).max, SmallestNormal);
-}
-
-TEST(ImageShiftEdges, ReadsThroughTheShiftAndRefusesBadFrames)
-{
-    std::unique_ptr<TiffData> f(squareFrame(6, 6));
-    ProcImage plain, moved;
-    ASSERT_TRUE(ImageShift::edgeImage(*f, plain));
-    f->shiftX = 3;
-    f->shiftY = -2;
-    ASSERT_TRUE(ImageShift::edgeImage(*f, moved));
-    for (int y = 3; y < 30; y++)
-        for (int x = 1; x < 40; x++)
-            ASSERT_EQ(moved.at(x + 3, y - 2), plain.at(x, y)) << x << "," << y;
-
-    TiffData empty, huge;
-    huge.width = 1u << 31;   // a header that claims more than any frame has
-    huge.height = 3;
-    EXPECT_FALSE(ImageShift::edgeImage(empty, moved));
-    EXPECT_TRUE(moved.isEmpty());
-    EXPECT_FALSE(ImageShift::edgeImage(huge, moved));
-
-    // A NaN pixel leaves its neighbours' edges undefined, never in the range.
-    std::unique_ptr<TiffData> nan(ImageFixtures::floatFrame(
-        5, 5, [](int x, int y) { return x == 2 && y == 2 ? std::nanf("") : float(x); }));
-    ASSERT_TRUE(ImageShift::edgeImage(*nan, moved));
-    EXPECT_TRUE(std::isnan(moved.at(2, 1)));
-    EXPECT_TRUE(std::isfinite(moved.min) && std::isfinite(moved.max));
-    EXPECT_EQ(ImageShift::binarize(moved, 0).at(2, 1), 0.0);
 }
 
 TEST(ImageShiftScore, CorrelationOfTheMovedImageAndItsOverlay)
@@ -163,23 +114,6 @@ TEST(ImageShiftSearch, FindsTheShiftOfABrightSquare)
     const ImageShift::SearchResult one = ImageShift::search(ref, bin, 0, 0, 0.0, 1);
     EXPECT_TRUE(one.stoppedAtLimit);
     EXPECT_EQ(std::max(std::abs(one.dx), std::abs(one.dy)), 1);
-}
-
-TEST(ImageShiftSearch, TiesHigherStartScoresAndFarShifts)
-{
-    // (1, 0) and (-1, 0) score alike; (1, 0) comes first in the neighbour order.
-    ProcImage ref(11, 11), bin(11, 11);
-    ref.data[5 * 11 + 4] = ref.data[5 * 11 + 6] = bin.data[5 * 11 + 5] = 1;
-    ImageShift::SearchResult r = ImageShift::search(ref, bin, 0, 0, 0.0);
-    EXPECT_EQ(r.dx, 1);
-    EXPECT_EQ(r.dy, 0);
-    r = ImageShift::search(ref, bin, 0, 0, 0.9);   // nothing beats the start score
-    EXPECT_EQ(r.dx, 0);
-    EXPECT_EQ(r.steps, 0);
-    r = ImageShift::search(ref, bin, INT_MAX, INT_MIN, 0.0);
-    EXPECT_EQ(r.dx, ImageShift::MaxShift);
-    EXPECT_EQ(r.dy, -ImageShift::MaxShift);
-    EXPECT_EQ(ImageShift::search(ref, bin, 0, 0, std::nan("")).steps, 0);
 }
 
 } // namespace

@@ -125,60 +125,6 @@ TEST_F(BodyDraw, AnalysisAreaIsTheSelectionOrViewWithinTheImage)
     EXPECT_FALSE(body.askAnalyzeCond(c));
 }
 
-TEST_F(BodyDraw, ReadoutsAndProfilesFollowThePointer)
-{
-    setBox(0, 0);
-    addFrame(4, 3, [](int x, int y) { return x + 10 * y; });
-    body.selectedDark(files.write("dark.tif", ImageFixtures::tiff(4, 3, QVector<quint16>(12, 4))));
-    showWindow(900, 700);
-    ImgDispA *view = body.imageView();
-    view->repaint();
-    const QPointF at(view->coord.realToScreenX(2.5), view->coord.realToScreenY(1.5));
-    ev::move(view, at);
-
-    EXPECT_EQ(body.pointX(), 2);
-    EXPECT_EQ(body.pointY(), 1);
-    EXPECT_EQ(widget<QLineEdit>("Value")->text(), "12");
-    EXPECT_EQ(widget<QLabel>("DarkValue")->text(), "4");
-    auto *h = widget<CrossSView>("HCross");
-    auto *v = widget<CrossSView>("VCross");
-    EXPECT_EQ(h->profile.count(), 4);
-    EXPECT_EQ(h->markerPos, 2);
-    EXPECT_EQ(v->profile.count(), 3);
-    EXPECT_EQ(v->markerPos, 1);
-
-    // With a result map shown the value is the map's.
-    ASSERT_NE(showMap([](int x, int y) { return x + y + 0.5; }), nullptr);
-    widget<QRadioButton>("ShowResAnalysis")->setChecked(true);
-    ev::move(view, at);
-    EXPECT_EQ(widget<QLineEdit>("Value")->text(), "3.5");
-}
-
-TEST_F(BodyDraw, ShownMapServices)
-{
-    setBox(0, 0);
-    addFrame(2, 2, [](int, int) { return 1; });
-    {
-        DebugCapture log;
-        body.showAnalyzedVals();
-        EXPECT_FALSE(log.contains("vals of"));
-    }
-    Analyzed2DRes *map = showMap([](int x, int y) { return x + 2.0 * y; });
-    ASSERT_NE(map, nullptr);
-    DebugCapture log;
-    body.showAnalyzedVals();
-    EXPECT_EQ(log.count("vals of"), 1);
-    EXPECT_TRUE(log.contains(QString::asprintf("%4d %4d %15.6f %15.6f", 0, 0, 0.0, 0.0)));
-    EXPECT_TRUE(log.contains(QString::asprintf("%4d %4d %15.6f %15.6f", 1, 1, 3.0, 0.0)));
-
-    widget<QLineEdit>("DeGlitchFactor")->setText("3");
-    widget<QLineEdit>("DeGlitchRatio")->setText("0.25");
-    widget<QPushButton>("DeGlitch")->click();
-    EXPECT_EQ(map->deglitchFactor, 3);
-    EXPECT_EQ(map->deglitchRatio, 0.25);
-    EXPECT_TRUE(map->useProcImg);
-}
-
 #if !VANTOSCOPE_CLASSIC
 // The statistics of the shown map are computed when the map or the area
 // changes, not on every repaint: a window left alone paints nothing.

@@ -87,50 +87,6 @@ protected:
     QVector<int> ids;
 };
 
-TEST_F(BodyExec, SettingsCommandsConvertTheirArguments)
-{
-    exec("saveDataCfg_tiff_scale_max 65535.0");
-    EXPECT_EQ(saveWidget<QLineEdit>("TiffScaleMax")->text(), "65535");
-    exec("saveDataCfg_tiff_scale_min 0.10");
-    EXPECT_EQ(saveWidget<QLineEdit>("TiffScaleMin")->text(), "0.1");
-    exec("saveDataCfg_tiff_scale_min word");
-    EXPECT_EQ(saveWidget<QLineEdit>("TiffScaleMin")->text(), "0");
-
-    exec("saveDataCfg_tiff_fix_scale 1");
-    EXPECT_TRUE(save()->saveTiffScaleFixed());
-    exec("saveDataCfg_tiff_fix_scale 2");
-    EXPECT_FALSE(save()->saveTiffScaleFixed());
-    exec("saveDataCfg_tiff_as_analyzed 1");
-    EXPECT_TRUE(save()->saveTiffAsAnalyzed());
-    exec("saveDataCfg_tiff_as_analyzed");
-    EXPECT_FALSE(save()->saveTiffAsAnalyzed());
-
-    DebugCapture log;
-    exec("saveDataCfg_save_as_text");
-    EXPECT_FALSE(save()->saveAsTiff());
-    EXPECT_TRUE(log.contains("setting save as text"));
-    exec("saveDataCfg_save_as_tiff");
-    EXPECT_TRUE(save()->saveAsTiff());
-    EXPECT_TRUE(log.contains("setting save as tiff"));
-    exec("saveDataCfg_text_as_ssv");
-    exec("saveDataCfg_text_as_vals");
-    EXPECT_FALSE(save()->saveTextAsCSV());
-    EXPECT_FALSE(save()->saveTextAsXYVal());
-    exec("saveDataCfg_text_as_csv");
-    exec("saveDataCfg_text_as_xyz");
-    EXPECT_TRUE(save()->saveTextAsCSV());
-    EXPECT_TRUE(save()->saveTextAsXYVal());
-
-    // Only 1 chooses the inner product.
-    for (const char *arg : {"1", "0", "2", ""}) {
-        exec(QString("calib_type %1").arg(arg));
-        EXPECT_EQ(body.calibrationWindow()->calibByInnerProduct(), QString(arg) == "1") << arg;
-        EXPECT_EQ(calibWidget<QRadioButton>("CalibTypeDMidX")->isChecked(), QString(arg) != "1");
-    }
-    exec("calib_set_edge_eV 8979");
-    EXPECT_EQ(calibWidget<QLineEdit>("EdgeEeV")->text(), "8979");
-}
-
 TEST_F(BodyExec, EveryCommandCompletesOnceWithItsOwnIdentifier)
 {
     // Without images or files each command does little; each still reports.

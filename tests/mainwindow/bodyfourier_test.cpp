@@ -149,24 +149,4 @@ TEST_F(BodyFourier, OnePassMatchesOnePassPerIndexToTheLastBit)
     }
 }
 
-TEST_F(BodyFourier, NoLinesWithoutFramesOrArea)
-{
-    EXPECT_TRUE(run().isEmpty());
-    EXPECT_TRUE(body.fourierSums(AnalyzeCond()).bb.isEmpty());
-
-    load(3, 2, 2, threeFrames);
-    // An area off the image: the start line only.
-    body.imageView()->setSelectedArea(10, 10, 20, 20);
-    const QStringList lines = run();
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(lines[0].contains("2da FA 1:"));
-
-    // All-zero blocks give 0 / 0.
-    load(3, 2, 2, [](int, int, int) { return 0; });
-    body.imageView()->setSelectedArea(0, 0, 2, 2);
-    const QStringList zero = run();
-    ASSERT_EQ(zero.size(), 4);
-    EXPECT_TRUE(zero[1].endsWith("nan")) << zero[1].toStdString();
-}
-
 } // namespace

@@ -164,25 +164,6 @@ TEST_F(BodyResidual, MapsOfTwoStepsWithCellsOutsideTheArea)
     });
 }
 
-TEST_F(BodyResidual, LineKindFromTheCalibrationWindow)
-{
-    // A pre-edge that falls with energy: the two line kinds extrapolate it
-    // differently to 8200 eV.
-    load([](int i, int x, int y) { return stepPixel(i, x, y) + (i < 6 ? 40 * i : 0); });
-    body.imageView()->setSelectedArea(0, 0, 6, 3);
-    setHalfSizes(1);
-    run("1.0", "8200");
-    const double straight = analyzer()->dMutMap.value(1, 1);
-
-    body.calibrationWindow()->findChild<QRadioButton *>("TargetBGVictreen")->setChecked(true);
-    ASSERT_TRUE(body.calibrationWindow()->targetBGVictoreen());
-    run("1.0", "8200");
-    const XafsSpectrum vic(body.spectrumAtPoint(1, 1, 1, 1), "v", 0);
-    EXPECT_DOUBLE_EQ(analyzer()->dMutMap.value(1, 1),
-                     vic.post.valueAt(8200) - vic.pre.valueAt(8200));
-    EXPECT_GT(std::fabs(analyzer()->dMutMap.value(1, 1) - straight), 1e-6);
-}
-
 TEST_F(BodyResidual, NothingWithoutFramesOrArea)
 {
     // Before any run and without frames: no maps, no crash.

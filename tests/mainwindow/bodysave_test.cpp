@@ -162,31 +162,6 @@ TEST_F(BodySave, MapAsText)
     EXPECT_EQ(files.read("rows-0.dat"), "\n1.5 2.5\n11.5 12.5\n");
 }
 
-TEST_F(BodySave, ImagesWithColourBarsAndReferenceMaps)
-{
-    loadI1();
-    body.showData(0);
-    body.saveImageWNum(files.path("img.png"), "12");
-    EXPECT_FALSE(QImage(files.path("img-12.png")).isNull());
-    EXPECT_FALSE(QImage(files.path("img-12-cBar.png")).isNull());
-    // Rows 0 and 1 are in use, row 2 is not; row 1's second map has no image.
-    QVector<LCFReference *> &rows = analyzer()->refs;
-    const QString ref = files.writeText("ref.dat", "8900 0.5\n8950 0.6\n9000 1.5\n9050 1.6\n");
-    for (int k = 0; k < 3; k++) {
-        rows[k]->fileSelect()->load(ref);
-        for (int j = 0; j < 2; j++) {
-            fillMap(4, 3, 0, QRectF(0, 0, 4, 3), [](int x, int) { return 1.0 * x; },
-                    rows[k]->maps[j]);
-            if (k != 1 || j != 1)
-                rows[k]->maps[j]->genImg();
-        }
-    }
-    body.saveAllImages(files.path("all.png"));
-    EXPECT_EQ(QImage(files.path("all-0-0.png")).size(), QSize(4, 3));
-    EXPECT_TRUE(exists("all-1-0.png") && exists("all-0-1.png"));
-    EXPECT_FALSE(exists("all-1-1.png") || exists("all-2-0.png"));
-}
-
 TEST_F(BodySave, FlatAndDarkFramesAtTheImageSize)
 {
     const QString before = QDir::currentPath();

@@ -126,25 +126,6 @@ TEST_F(BodySpectrum, DarkFrameScaledToEachExposure)
     }
 }
 
-// From column 6 on the I1 frames hold 20 + i, the I0 frames 40 and 70.
-TEST_F(BodySpectrum, DarkAreasSubtractTheirMeanPerPixel)
-{
-    loadI1([](int i, int x, int y) { return x >= 6 ? 20 + i : plain(i, x, y); });
-    loadI0();
-    child<QCheckBox>("UseI0")->setChecked(false);
-    body.imageView()->setSelectedArea(6, 0, 7, 5);
-    body.setI1DarkArea();
-    expect(body.spectrumAtPoint(3, 2, 1, 1),
-           {std::log(9 / 891.0), std::log(9 / 972.0), std::log(9 / 1053.0)});
-    // The I0 means go by the I1 frame's index; the third, past the two I0
-    // frames, takes the first.
-    child<QCheckBox>("UseI0")->setChecked(true);
-    body.imageView()->setSelectedArea(6, 0, 7, 5);
-    body.setI0DarkArea();
-    expect(body.spectrumAtPoint(3, 2, 1, 1),
-           {std::log(10440 / 891.0), std::log(11970 / 972.0), std::log(14040 / 1053.0)});
-}
-
 // A total-I0 table of three points (5000, 6000, 7000) for five frames.
 TEST_F(BodySpectrum, TotalI0TableReplacesI0AndEndsInOnes)
 {

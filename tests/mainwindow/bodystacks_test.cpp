@@ -111,32 +111,6 @@ TEST_F(BodyStacks, LoadsBothStacksThroughThePanels)
     EXPECT_EQ(body.imageView()->frame, body.i1Stack()[2]);
 }
 
-TEST_F(BodyStacks, DisagreeingExposuresMarkTheExposureField)
-{
-    ASSERT_TRUE(load(body.i1Panel(), stack("a", {8950, 8960, 8970}, {1, 2, 3}, {100, 100, 50})));
-    EXPECT_EQ(expTime(body.i1Panel())->text(), "100");
-    EXPECT_EQ(expTime(body.i1Panel())->styleSheet(), Pink);
-    // Each frame keeps its own exposure.
-    EXPECT_NEAR(body.i1Stack()[2]->exposureMs, 50, 1e-3);
-
-    ASSERT_TRUE(load(body.i1Panel(), stack("b", {8950, 8960}, {1, 2}, {100, 100})));
-    EXPECT_EQ(expTime(body.i1Panel())->styleSheet(), White);
-}
-
-TEST_F(BodyStacks, AddAppendsAndNewStartsAgain)
-{
-    ASSERT_TRUE(load(body.i1Panel(), stack("a", {8950, 8960}, {1, 2})));
-    ASSERT_TRUE(load(body.i1Panel(), stack("b", {8970, 8980}, {3, 4}), false));
-    ASSERT_EQ(body.i1Stack().size(), 4);
-    EXPECT_EQ(body.i1Stack()[3]->pixelValue(0, 0), 4);
-    EXPECT_EQ(widget<QSlider>("SeekBar")->maximum(), 3);
-
-    ASSERT_TRUE(load(body.i1Panel(), stack("c", {9000}, {9})));
-    ASSERT_EQ(body.i1Stack().size(), 1);
-    EXPECT_EQ(body.i1Stack()[0]->pixelValue(0, 0), 9);
-    EXPECT_EQ(body.i1Panel()->imageCount(), 1);
-}
-
 // A "New" load asked for while another load runs: none of the old job's
 // frames, also those already on their way, get into the new stack, and the
 // batch interpreter hears of one completion.
@@ -169,52 +143,6 @@ TEST_F(BodyStacks, NewLoadDuringALoadKeepsOnlyTheNewFrames)
         EXPECT_EQ(body.i1Stack()[i]->pixelValue(1, 1), 7 + i);
     EXPECT_EQ(body.i1Panel()->imageCount(), 3);
     EXPECT_FALSE(body.i1LoadWorker()->isBusy());
-}
-
-TEST_F(BodyStacks, BrowsingShowsFramesOfTheShownSeries)
-{
-    ASSERT_TRUE(load(body.i1Panel(), stack("i1", {8950, 8960, 8970}, {1, 2, 3})));
-    ASSERT_TRUE(load(body.i0Panel(), stack("i0", {8950, 8970}, {10, 11})));
-    const QVector<TiffData *> &i1 = body.i1Stack();
-    auto *imgNo = widget<QLineEdit>("ImgNo");
-    ImgDispA *view = body.imageView();
-
-    body.sliderMoved(0);
-    EXPECT_EQ(view->frame, i1[0]);
-    EXPECT_EQ(imgNo->text(), "0");
-    EXPECT_EQ(imgNo->toolTip(), i1[0]->fileName);
-    EXPECT_EQ(widget<QSlider>("SeekBar")->value(), 0);
-    EXPECT_EQ(body.i1Panel()->currentIndex(), 0);
-    EXPECT_EQ(body.pointSpectrumView()->energyMarker, 8950);
-
-    widget<QToolButton>("Next")->click();
-    EXPECT_EQ(view->frame, i1[1]);
-    widget<QToolButton>("Prev")->click();
-    EXPECT_EQ(view->frame, i1[0]);
-
-    // Outside the stack only the number moves.
-    body.sliderMoved(7);
-    EXPECT_EQ(view->frame, i1[0]);
-    EXPECT_EQ(imgNo->text(), "7");
-    EXPECT_EQ(body.pointSpectrumView()->energyMarker, 8950);
-
-    body.seekImage(2);
-    EXPECT_EQ(view->frame, i1[2]);
-
-    widget<QRadioButton>("ShowI0")->setChecked(true);
-    EXPECT_EQ(view->frame, body.i0Stack()[body.i0Panel()->currentIndex()]);
-    EXPECT_FALSE(view->showOverLayer);
-    body.sliderMoved(1);
-    EXPECT_EQ(view->frame, body.i0Stack()[1]);
-    EXPECT_EQ(body.i0Panel()->currentIndex(), 1);
-
-    widget<QRadioButton>("ShowShiftMap")->setChecked(true);
-    EXPECT_TRUE(view->showOverLayer);
-    EXPECT_NE(view->overlayMap, nullptr);
-
-    widget<QRadioButton>("ShowData")->setChecked(true);
-    EXPECT_FALSE(view->showOverLayer);
-    EXPECT_EQ(view->frame, i1[body.i1Panel()->currentIndex()]);
 }
 
 TEST_F(BodyStacks, ClearingAStackForgetsItsFramesEverywhere)
@@ -275,29 +203,6 @@ TEST_F(BodyStacks, ShiftsGoToTheFrameTheyWereFoundFor)
     widget<QRadioButton>("ShowI0")->setChecked(true);
     body.giveProcData();
     EXPECT_EQ(proc->currentFrame(), body.i1Stack()[1]);
-}
-
-TEST_F(BodyStacks, DarkFrameIsReadAndCleared)
-{
-    const QString dark = files.write("dark.tif", ImageFixtures::tiff(4, 3, QVector<quint16>(12, 4),
-                                                                   false, 0.05));
-    auto *name = widget<QLabel>("DarkFileName");
-    emit body.darkFileDialog()->fileSelected(dark);
-    ASSERT_NE(body.darkImage(), nullptr);
-    EXPECT_EQ(body.darkImage()->pixelValue(1, 1), 4);
-    EXPECT_EQ(name->text(), "dark.tif");
-    EXPECT_EQ(widget<QLineEdit>("DarkExpTime")->text(), "50");
-
-    // A file that cannot be read leaves no dark frame.
-    body.selectedDark(files.path("missing.tif"));
-    EXPECT_EQ(body.darkImage(), nullptr);
-    EXPECT_TRUE(name->text().isEmpty());
-
-    body.selectedDark(dark);
-    ASSERT_NE(body.darkImage(), nullptr);
-    widget<QPushButton>("ClearDark")->click();
-    EXPECT_EQ(body.darkImage(), nullptr);
-    EXPECT_TRUE(name->text().isEmpty());
 }
 
 TEST_F(BodyStacks, DarkExposureScalesOnlyWithAUsableTime)
@@ -362,25 +267,6 @@ TEST_F(BodyStacks, DarkAreaMeansFollowTheStack)
     EXPECT_EQ(body.i1DarkMeanAt(0), 0);
 }
 
-TEST_F(BodyStacks, I0DarkAreaLabelAndShortStacks)
-{
-    ASSERT_TRUE(load(body.i0Panel(), stack("i0", {8950}, {8})));
-    ImgDispA *view = body.imageView();
-    view->areaX = 10.7;
-    view->areaY = 20.2;
-    view->areaW = 5.5;
-    view->areaH = 4.9;
-    body.setI0DarkArea();
-    EXPECT_EQ(body.i0Panel()->additionalSetup()->darkAreaText(), "(10,20)-(16,25)");
-    ASSERT_EQ(body.i0DarkLevels().size(), 1);
-
-    view->setSelectedArea(0, 0, 1, 1);
-    body.setI0DarkArea();
-    EXPECT_EQ(body.i0DarkLevels(), QVector<double>({8}));
-    // An I1 index past the shorter I0 stack reads the first level.
-    EXPECT_EQ(body.i0DarkMeanAt(5), 8);
-}
-
 // I0 is interpolated by energy also when its frames came in falling energy
 // order or were appended later.
 TEST_F(BodyStacks, I0IsLookedUpByEnergyWhateverTheLoadOrder)
@@ -431,38 +317,3 @@ TEST_F(BodyStacks, TotalI0TablesLoadAndClear)
     EXPECT_EQ(body.totalI0OfI0Table().count(), 0);
 }
 
-TEST_F(BodyStacks, BackgroundSpectrumIsLoadedAndDropped)
-{
-    const QString bg = files.writeText("bg.dat", "8950 0.5\n8960 0.7\n");
-    body.backgroundChooser()->load(bg);
-    EXPECT_TRUE(body.backgroundValid());
-    EXPECT_EQ(body.backgroundView()->current.count(), 2);
-    body.backgroundChooser()->clear();
-    EXPECT_FALSE(body.backgroundValid());
-    body.selectedBG(files.path("missing.dat"));
-    EXPECT_FALSE(body.backgroundValid());
-}
-
-TEST_F(BodyStacks, ColourBarRecoloursTheShownSeries)
-{
-    ASSERT_TRUE(load(body.i1Panel(), stack("i1", {8950, 8960, 8970}, {1, 2, 3})));
-    ColorBar *bar = body.colorBar();
-    bar->lowerLimit = 0.2;
-    bar->upperLimit = 0.8;
-    DebugCapture log;
-    widget<QPushButton>("CBarAll")->click();
-    EXPECT_TRUE(log.contains("cBarUpdated"));
-    for (const TiffData *f : body.i1Stack())
-        EXPECT_EQ(f->colorScale.lowerLimit, 0.2);
-
-    // While the bar is dragged only the shown frame follows.
-    body.sliderMoved(1);
-    bar->lowerLimit = 0.3;
-    emit bar->cBarUpdating();
-    EXPECT_EQ(body.i1Stack()[1]->colorScale.lowerLimit, 0.3);
-    EXPECT_EQ(body.i1Stack()[0]->colorScale.lowerLimit, 0.2);
-
-    // New loads are coloured with the bar as it is when they are asked for.
-    ASSERT_TRUE(load(body.i1Panel(), stack("next", {9000}, {5})));
-    EXPECT_EQ(body.i1Stack()[0]->colorScale.lowerLimit, 0.3);
-}

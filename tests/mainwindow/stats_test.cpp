@@ -107,17 +107,6 @@ TEST_F(StatsWindow, BinCountFromTheFieldIsBounded)
     }
 }
 
-TEST_F(StatsWindow, TicksEveryTenthBinAndEveryBinWhenFew)
-{
-    // The mean (28.5) lies off the ticks: its line runs below the plot too.
-    fill(map, 10, 1, [](int x, int) { return double(x * x); });
-    s.calcStats(&map, map.area);
-    EXPECT_EQ(ticks(), 11);
-    setBins("7");
-    s.calcStats(&map, map.area);
-    EXPECT_EQ(ticks(), 8);
-}
-
 TEST_F(StatsWindow, DraggedLimitsPickTheRangeAndExchangeOnRelease)
 {
     fill(map, 10, 1, [](int x, int) { return double(x); });
@@ -151,22 +140,6 @@ TEST_F(StatsWindow, DraggedLimitsPickTheRangeAndExchangeOnRelease)
     s.findChild<QCheckBox *>("ShowOverImage")->setChecked(false);
     EXPECT_EQ(selected.count(), before + 1);
     EXPECT_FALSE(s.showOverImage());
-}
-
-TEST_F(StatsWindow, PointedValueHighlightsItsBin)
-{
-    s.pointedAt(1, 1);   // no map yet: nothing happens
-    fill(map, 10, 1, [](int x, int) { return double(x); });
-    setBins("10");
-    s.calcStats(&map, map.area);
-    const QColor green(0, 200, 0);
-    EXPECT_EQ(barColour(0), green);   // the pointed value starts at 0
-    s.pointedAt(9.7, 0.2);
-    EXPECT_EQ(barColour(9), green);
-    EXPECT_EQ(barColour(0), QColor(Qt::black));
-    s.pointedAt(-3, 0);   // outside the map: value 0
-    EXPECT_EQ(barColour(0), green);
-    EXPECT_EQ(barColour(9), QColor(Qt::black));
 }
 
 } // namespace

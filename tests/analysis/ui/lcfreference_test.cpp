@@ -56,35 +56,6 @@ void editDeltaE(LCFReference &row, const QString &text)
 
 } // namespace
 
-TEST(LCFReferenceRow, FreshRowIsEmptyAndOwnsTwoEmptyMaps)
-{
-    LCFReference row;
-    EXPECT_EQ(row.deltaEEdit()->text(), "0");
-    for (QLineEdit *e : {row.dMutEdit(), row.midEEdit(), row.fractionEdit(), row.amountEdit()})
-        EXPECT_TRUE(e->text().isEmpty()) << e->objectName().toStdString();
-    EXPECT_FALSE(row.isVictreenBox()->isChecked());
-    EXPECT_TRUE(row.useOffset);
-    EXPECT_DOUBLE_EQ(row.offset, 0.0);
-    EXPECT_DOUBLE_EQ(row.fraction, 0.0);
-
-    ASSERT_EQ(row.maps.size(), 2);
-    EXPECT_EQ(row.maps[0]->name, "LCF Ref 1");
-    EXPECT_EQ(row.maps[1]->name, "LCF Ref 2");
-    for (Analyzed2DRes *m : row.maps)
-        EXPECT_EQ(m->data, nullptr);
-
-    // The chooser's use box is shown (checked), yet without a file the row is not in use.
-    QCheckBox *use = row.fileSelect()->findChild<QCheckBox *>("Use");
-    ASSERT_NE(use, nullptr);
-    EXPECT_TRUE(use->isVisibleTo(&row));
-    EXPECT_FALSE(row.inUse());
-    EXPECT_FALSE(row.snapshot().inUse);
-
-    // The row is its spectrum, also through the meta-object.
-    XafsSpectrum *base = &row;
-    EXPECT_EQ(row.qt_metacast("XafsSpectrum"), static_cast<void *>(base));
-}
-
 TEST(LCFReferenceRow, LoadsAndNormalisesTheChosenFile)
 {
     LCFReference row;
@@ -136,26 +107,6 @@ TEST(LCFReferenceRow, FractionAndAmountFormats)
     EXPECT_DOUBLE_EQ(row.fraction, 1.5);
 }
 
-TEST(LCFReferenceRow, EditedDeltaESetsBothShifts)
-{
-    LCFReference row;
-    QSignalSpy edited(&row, &LCFReference::newDeltaE);
-    editDeltaE(row, "2.5");
-    EXPECT_EQ(edited.count(), 1);
-    EXPECT_DOUBLE_EQ(row.offset, 2.5);
-    EXPECT_DOUBLE_EQ(row.shift, 2.5);
-
-    for (const char *bad : {"abc", "", "nan"}) {
-        DebugCapture log;
-        editDeltaE(row, bad);
-        EXPECT_DOUBLE_EQ(row.offset, 0.0) << bad;
-        EXPECT_DOUBLE_EQ(row.shift, 0.0) << bad;
-        EXPECT_EQ(row.deltaEEdit()->text(), bad);
-        EXPECT_TRUE(log.contains("LCFReference: DeltaE")) << bad;
-    }
-    EXPECT_EQ(edited.count(), 4);
-}
-
 TEST(LCFReferenceRow, DeltaEIsAppliedOnceHoweverOftenTheRowIsNormalised)
 {
     const XafsSpectrum linear = plainReference(1);
@@ -191,96 +142,6 @@ TEST(LCFReferenceRow, DeltaEIsAppliedOnceHoweverOftenTheRowIsNormalised)
     row.isVictreenBox()->setChecked(true);
     row.fileSelect()->load(fe2o3());
     expectShiftedOnce(row, plainReference(0), -4.0, "Victoreen reload");
-}
-
-TEST(LCFReferenceRow, IsVictreenRenormalisesButKeepsShownValues)
-{
-    LCFReference row;
-    row.fileSelect()->load(fe2o3());
-    const QString dMutText = row.dMutEdit()->text();
-    const QString midEText = row.midEEdit()->text();
-    QSignalSpy loaded(&row, &LCFReference::newFileSelected);
-    QSignalSpy edited(&row, &LCFReference::newDeltaE);
-
-    const XafsSpectrum vic = plainReference(0);
-    const XafsSpectrum linear = plainReference(1);
-    ASSERT_NE(vic.doubleNormalizedPreBaseAt(7160.0), linear.doubleNormalizedPreBaseAt(7160.0));
-
-    row.isVictreenBox()->setChecked(true);
-    for (double e : probeEnergies)
-        EXPECT_DOUBLE_EQ(fitValue(row.snapshot(), e), vic.doubleNormalizedPreBaseAt(e)) << e;
-    EXPECT_EQ(row.dMutEdit()->text(), dMutText);
-    EXPECT_EQ(row.midEEdit()->text(), midEText);
-    EXPECT_EQ(loaded.count(), 0);
-    EXPECT_EQ(edited.count(), 0);
-
-    row.isVictreenBox()->setChecked(false);
-    for (double e : probeEnergies)
-        EXPECT_DOUBLE_EQ(fitValue(row.snapshot(), e), linear.doubleNormalizedPreBaseAt(e)) << e;
-}
-
-TEST(LCFReferenceRow, SetStdChoosesBackgroundFileUseAndShift)
-{
-    const XafsSpectrum vic = plainReference(0);
-    const XafsSpectrum linear = plainReference(1);
-    const struct
-    {
-        const char *isVic;
-        bool checked;
-    } cases[] = {{"", true},  {"vic", true}, {"VIC", true},  {"Vic", true},
-                 {"2", true}, {"0", false},  {"abc", false}, {"-1", false}};
-    for (const auto &c : cases) {
-        LCFReference row;
-        QSignalSpy loaded(&row, &LCFReference::newFileSelected);
-        QSignalSpy edited(&row, &LCFReference::newDeltaE);
-        row.setStd(false, 1.23456789, fe2o3(), c.isVic);
-
-        EXPECT_EQ(row.isVictreenBox()->isChecked(), c.checked) << c.isVic;
-        const XafsSpectrum &base = c.checked ? vic : linear;
-        EXPECT_DOUBLE_EQ(row.dMut, base.dMut) << c.isVic;
-        EXPECT_EQ(loaded.count(), 1) << c.isVic;
-        EXPECT_EQ(edited.count(), 0) << c.isVic;
-
-        EXPECT_EQ(row.deltaEEdit()->text(), "1.23457");
-        EXPECT_DOUBLE_EQ(row.offset, 1.23456789);
-        EXPECT_DOUBLE_EQ(row.shift, 1.23456789);
-        EXPECT_FALSE(row.fileSelect()->use());
-        EXPECT_FALSE(row.Spectrum::inUse);
-        EXPECT_FALSE(row.inUse());
-        EXPECT_FALSE(row.snapshot().inUse);
-    }
-
-    LCFReference row;
-    row.setStd(true, 0.0, fe2o3(), "");
-    EXPECT_TRUE(row.Spectrum::inUse);
-    EXPECT_TRUE(row.snapshot().inUse);
-}
-
-TEST(LCFReferenceRow, UseBoxDrivesUseFlagAndSnapshot)
-{
-    LCFReference row;
-    row.fileSelect()->load(fe2o3());
-    row.setFraction(0.25);
-    QCheckBox *use = row.fileSelect()->findChild<QCheckBox *>("Use");
-    ASSERT_NE(use, nullptr);
-
-    use->setChecked(false);
-    EXPECT_FALSE(row.Spectrum::inUse);
-    LcfRefData d = row.snapshot();
-    EXPECT_FALSE(d.inUse);
-    EXPECT_DOUBLE_EQ(d.fraction, 0.25);
-
-    use->setChecked(true);
-    EXPECT_TRUE(row.Spectrum::inUse);
-    d = row.snapshot();
-    EXPECT_TRUE(d.inUse);
-
-    // A snapshot is a copy: later changes of the row do not reach it.
-    row.setFraction(0.75);
-    editDeltaE(row, "5");
-    EXPECT_DOUBLE_EQ(d.fraction, 0.25);
-    EXPECT_DOUBLE_EQ(d.spectrum.offset, 0.0);
-    EXPECT_DOUBLE_EQ(row.snapshot().fraction, 0.75);
 }
 
 TEST(LCFReferenceRow, UnreadableFileLeavesNoReferenceButStaysInUse)
