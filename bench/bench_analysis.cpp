@@ -74,7 +74,11 @@ AnalysisRequest makeRequest(quint64 id)
     return r;
 }
 
-void BM_LcfFitDirect(benchmark::State &state)
+using FitSlot = void (AnalyzeProc::*)(XafsSpectrum, QVector<LCFReference *>, XafsSpectrum *,
+                                      double, double, SuggestElm);
+
+// One fit slot called directly, again and again on the same snapshot.
+void fitDirect(benchmark::State &state, FitSlot fit)
 {
     AnalyzeProc worker;
     worker.setRequest(makeRequest(1));
@@ -82,12 +86,14 @@ void BM_LcfFitDirect(benchmark::State &state)
     const QVector<LCFReference *> rows(Rows, nullptr);
     XafsSpectrum res;
     for (auto _ : state) {
-        worker.analyzeSpectrumByLCF(s, rows, &res, 0.0, 30000.0, SuggestElm());
+        (worker.*fit)(s, rows, &res, 0.0, 30000.0, SuggestElm());
         benchmark::DoNotOptimize(worker.zansa);
     }
     if (worker.fractions.size() != Rows)
         state.SkipWithError("fit failed");
 }
+
+void BM_LcfFitDirect(benchmark::State &state) { fitDirect(state, &AnalyzeProc::analyzeSpectrumByLCF); }
 BENCHMARK(BM_LcfFitDirect)->Unit(benchmark::kMicrosecond);
 
 // Every fit with a snapshot of its own, as when the rows changed in between:
@@ -112,20 +118,7 @@ void BM_LcfFitDirectNewRows(benchmark::State &state)
 }
 BENCHMARK(BM_LcfFitDirectNewRows)->Unit(benchmark::kMicrosecond);
 
-void BM_MlcfFitDirect(benchmark::State &state)
-{
-    AnalyzeProc worker;
-    worker.setRequest(makeRequest(1));
-    const XafsSpectrum s = spectrum(-1);
-    const QVector<LCFReference *> rows(Rows, nullptr);
-    XafsSpectrum res;
-    for (auto _ : state) {
-        worker.analyzeSpectrumByMLCF(s, rows, &res, 0.0, 30000.0, SuggestElm());
-        benchmark::DoNotOptimize(worker.zansa);
-    }
-    if (worker.fractions.size() != Rows)
-        state.SkipWithError("fit failed");
-}
+void BM_MlcfFitDirect(benchmark::State &state) { fitDirect(state, &AnalyzeProc::analyzeSpectrumByMLCF); }
 BENCHMARK(BM_MlcfFitDirect)->Unit(benchmark::kMicrosecond);
 
 // The worker in its own thread: the request and the fit are queued to it and

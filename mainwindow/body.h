@@ -517,6 +517,8 @@ private:
     int batchOwedOwnId = -1;   // that command's own identifier, also accepted
     // (end of batch executor)
 
+    bool takeLoadedFrame(TiffData *frame, int index, bool current, SelectDataFiles *panel,
+                         QVector<TiffData *> &frames);
     // -- helpers of the spectrum and saving files
     // Energy shift [eV] of image point (x, y): the value of eShiftMap at the
     // point's detector position, 0 outside the map.

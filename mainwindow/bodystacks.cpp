@@ -99,18 +99,27 @@ void Body::i1JobStarted(quint64 g) { i1ArrivingGeneration = g; }
 
 void Body::i0JobStarted(quint64 g) { i0ArrivingGeneration = g; }
 
-void Body::loadedI1(TiffData *frame, int index)
+// Takes a loaded frame into its stack with its energy from the panel; false
+// (the frame deleted) for a frame of a stack cleared since it was asked for.
+bool Body::takeLoadedFrame(TiffData *frame, int index, bool current, SelectDataFiles *panel,
+                           QVector<TiffData *> &frames)
 {
     if (!frame)
-        return;
-    if (i1ArrivingGeneration != i1Generation) {
-        // A frame of a stack that was cleared since it was asked for.
+        return false;
+    if (!current) {
         delete frame;
-        return;
+        return false;
     }
-    SelectDataFiles *panel = ui->SelectI1Files;
     frame->energy = panel->addImageItem(frame->fileName, index);
-    i1Frames << frame;
+    frames << frame;
+    return true;
+}
+
+void Body::loadedI1(TiffData *frame, int index)
+{
+    SelectDataFiles *panel = ui->SelectI1Files;
+    if (!takeLoadedFrame(frame, index, i1ArrivingGeneration == i1Generation, panel, i1Frames))
+        return;
     if (i1Loader->isBusy() && !panel->showLatest())
         return;
     showXafsSpectrum();
@@ -123,15 +132,9 @@ void Body::loadedI1(TiffData *frame, int index)
 
 void Body::loadedI0(TiffData *frame, int index)
 {
-    if (!frame)
-        return;
-    if (i0ArrivingGeneration != i0Generation) {
-        delete frame;
-        return;
-    }
     SelectDataFiles *panel = ui->SelectI0Files;
-    frame->energy = panel->addImageItem(frame->fileName, index);
-    i0Frames << frame;
+    if (!takeLoadedFrame(frame, index, i0ArrivingGeneration == i0Generation, panel, i0Frames))
+        return;
     insertI0ByEnergy(frame);
     if (i0Loader->isBusy() && !panel->showLatest())
         return;
