@@ -30,23 +30,6 @@
 
 namespace {
 
-void registerBodyMetaTypes()
-{
-    qRegisterMetaType<XafsSpectrum>("XafsSpectrum");
-    qRegisterMetaType<SuggestElm>("SuggestElm");
-    qRegisterMetaType<QVector<LCFReference *>>("QVector<LCFReferencd*>");
-    qRegisterMetaType<QVector<LCFReference *>>("QVector<LCFReference*>");
-    qRegisterMetaType<QVector<ElemCtrl *>>("QVector<ElemCtrl*>");
-    qRegisterMetaType<XafsSpectrum *>("XafsSpectrum*");
-    qRegisterMetaType<CmdLine>("CmdLine");
-    qRegisterMetaType<AElemsConds *>("AElemsConds*");
-    qRegisterMetaType<EX_CMD_ID>("EX_CMD_ID");
-    // What the loaders carry.
-    qRegisterMetaType<TiffData *>("TiffData*");
-    qRegisterMetaType<ColorScale>("ColorScale");
-    qRegisterMetaType<AnalyzeCond>("AnalyzeCond");
-}
-
 // Ends a worker thread and waits for it, so that no event reaches its
 // worker afterwards.
 void endThread(QThread *thread)
@@ -119,7 +102,6 @@ Body::Body(QWidget *parent)
                                "Any Files (* *.*)"});
 
     loadVictoreenTable();
-    registerBodyMetaTypes();
 
     ui->setupUi(this);
 
