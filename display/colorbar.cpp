@@ -34,7 +34,8 @@ double ColorBar::barFraction(int y) const
 
 QColor ColorBar::colorOfH(int y)
 {
-    return pixelColor(qBound(0.0, barFraction(y), 1.0));
+    // Through the limits, as the images are coloured.
+    return colorOf(qBound(0.0, barFraction(y), 1.0));
 }
 
 void ColorBar::paintCBar()

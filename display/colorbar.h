@@ -37,7 +37,8 @@ public slots:
     void onMouseMoved();
     void onMousePressed();
     void onMouseReleased();
-    // Colour of the bar fraction y / height, clamped to 0..1.
+    // Colour of the bar fraction y / height, clamped to 0..1, through the
+    // limits as colorOf.
     QColor colorOfH(int y);
 
 private:

@@ -2,9 +2,12 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
+#include <memory>
 
 #include "core/globals.h"
 #include "display/colorbar.h"
+#include "imagedata/tiffdata.h"
+#include "support/imagefixtures.h"
 #include "widgetevents.h"
 
 namespace ev = widgetevents;
@@ -158,6 +161,37 @@ TEST_F(ColorBarTest, DraggingTheNearerLimit)
     ev::move(&bar, QPointF(10, 0));
     EXPECT_DOUBLE_EQ(bar.upperLimit, 0.1);
     EXPECT_EQ(updating.count(), 3);
+}
+
+// After the limits are dragged, the painted scale shows the same stretch as
+// a frame coloured through the bar: a ramp 0..599 down the frame meets the
+// bar's pixmap row for row.
+TEST_F(ColorBarTest, DraggedScaleMatchesTheColouredImage)
+{
+    ev::press(&bar, QPointF(10, 280));
+    ev::move(&bar, QPointF(10, 300), Qt::LeftButton);
+    ev::release(&bar, QPointF(10, 300));
+    ev::press(&bar, QPointF(10, 40));
+    ev::move(&bar, QPointF(10, 100), Qt::LeftButton);
+    ev::release(&bar, QPointF(10, 100));
+    ASSERT_DOUBLE_EQ(bar.lowerLimit, 0.25);
+    ASSERT_DOUBLE_EQ(bar.upperLimit, 0.75);
+
+    std::unique_ptr<TiffData> ramp(ImageFixtures::frame16(1, 600, [](int, int y) { return 599 - y; }));
+    ramp->makeImage(bar.scale());
+    const QImage painted = bar.pixmap.toImage();
+    int differing = 0;
+    for (int y = 0; y < 600; y++) {
+        if (y == 150 || y == 450)   // the limit lines
+            continue;
+        const int shown = qGray(painted.pixel(2, y)), image = qGray(ramp->image->pixel(0, y));
+        differing += std::abs(shown - image) > 3;
+    }
+    EXPECT_EQ(differing, 0);
+    // Below the lower limit the first colour, above the upper one the last.
+    EXPECT_EQ(qGray(painted.pixel(2, 500)), 0);
+    EXPECT_EQ(qGray(painted.pixel(2, 100)), 255);
+    EXPECT_EQ(bar.colorOfH(120), bar.colorOf(0.3));
 }
 
 TEST_F(ColorBarTest, PressHalfwayBetweenLimitsDragsNothing)
