@@ -42,7 +42,7 @@ public slots:
 
     void setScreenMousePos(int x, int y);
     // Real coordinates through coord as left by the last paint.
-    void setRealMousePos(double x, double y);
+    virtual void setRealMousePos(double x, double y);
 };
 
 #endif

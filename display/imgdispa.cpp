@@ -37,7 +37,8 @@ ImgDispA::ImgDispA(QWidget *parent)
       selecting(false),
       areaValid(false),
       areaX(0), areaY(0), areaW(0), areaH(0),
-      prevAreaX(0), prevAreaY(0), prevAreaW(0), prevAreaH(0)
+      prevAreaX(0), prevAreaY(0), prevAreaW(0), prevAreaH(0),
+      pinned(false), pinnedX(0), pinnedY(0)
 {
     connect(this, &DispA::drawImage1, this, &ImgDispA::drawImage);
     connect(this, &DispA::mouseMoved0, this, &ImgDispA::onMouseMoved);
@@ -48,6 +49,37 @@ ImgDispA::ImgDispA(QWidget *parent)
 
 double ImgDispA::imageX(double px) const { return px / qMax(1, width()) * viewW + viewX; }
 double ImgDispA::imageY(double py) const { return py / qMax(1, height()) * viewH + viewY; }
+
+double ImgDispA::pointX() const { return pinned ? pinnedX : imageX(mouse.curPos.x()); }
+double ImgDispA::pointY() const { return pinned ? pinnedY : imageY(mouse.curPos.y()); }
+
+void ImgDispA::setRealMousePos(double x, double y)
+{
+    // A screen pixel may span several image pixels (or less than one): the
+    // point is kept as given, not taken back from the screen.
+    pinned = true;
+    pinnedX = x;
+    pinnedY = y;
+    DispA::setRealMousePos(x, y);
+}
+
+void ImgDispA::mouseMoveEvent(QMouseEvent *event)
+{
+    pinned = false;
+    DispA::mouseMoveEvent(event);
+}
+
+void ImgDispA::mousePressEvent(QMouseEvent *event)
+{
+    pinned = false;
+    DispA::mousePressEvent(event);
+}
+
+void ImgDispA::wheelEvent(QWheelEvent *event)
+{
+    pinned = false;
+    DispA::wheelEvent(event);
+}
 
 void ImgDispA::setImage(TiffData *f)
 {
@@ -96,6 +128,17 @@ void ImgDispA::setViewWAsSelectedArea()
     setView(qMin(areaX, areaX + areaW), qMin(areaY, areaY + areaH), w, h);
 }
 
+void ImgDispA::setSelectedArea(int x0, int y0, int x1, int y1)
+{
+    // In doubles: corners far apart have a span no int holds.
+    areaX = x0;
+    areaY = y0;
+    areaW = double(x1) - double(x0);
+    areaH = double(y1) - double(y0);
+    areaValid = true;
+    update();
+}
+
 void ImgDispA::setShowOverLayer(bool show) { showOverLayer = show; }
 
 void ImgDispA::recallOldSelectedArea()
@@ -130,9 +173,17 @@ QImage ImgDispA::viewWindowImage()
     const QImage *img = shownImage();
     if (!img)
         return QImage();
-    const QPoint c0(ChCoord::toInt(viewX), ChCoord::toInt(viewY));
-    const QPoint c1(ChCoord::toInt(viewX + viewW), ChCoord::toInt(viewY + viewH));
-    return img->copy(QRect(c0, c1));
+    // The image's own pixels inside the view: a zoomed-out view reaches far
+    // past the image, and its margin holds nothing to save.
+    const double x0 = std::floor(viewX), y0 = std::floor(viewY);
+    const double x1 = std::ceil(viewX + viewW), y1 = std::ceil(viewY + viewH);
+    const double left = qMax(0.0, x0), top = qMax(0.0, y0);
+    const double right = qMin(double(img->width()), x1), bottom = qMin(double(img->height()), y1);
+    if (!(right > left) || !(bottom > top)) {
+        qDebug() << "ImgDispA: the view shows no pixel of the image";
+        return QImage();
+    }
+    return img->copy(QRect(int(left), int(top), int(right - left), int(bottom - top)));
 }
 
 void ImgDispA::drawImage(QPainter *painter)
@@ -213,7 +264,7 @@ void ImgDispA::onMouseReleased()
 void ImgDispA::onMouseMoved()
 {
     if (!mouse.isPressed) {
-        emit mouseMoved(imageX(mouse.curPos.x()), imageY(mouse.curPos.y()));
+        emit mouseMoved(pointX(), pointY());
         update();
         return;
     }

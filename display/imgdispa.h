@@ -37,6 +37,10 @@ public:
     // Image point shown at a widget point.
     double imageX(double px) const;
     double imageY(double py) const;
+    // Image point under the cursor: the point it was placed on by
+    // setRealMousePos until the mouse moves, else the point under the pointer.
+    double pointX() const;
+    double pointY() const;
 
 signals:
     void mouseMoved(double x, double y);
@@ -49,18 +53,11 @@ public slots:
     void setViewWAsSelectedArea();
     void setShowOverLayer(bool show);
     // Area from two corners, not reordered; no newAreaSelected.
-    void setSelectedArea(int x0, int y0, int x1, int y1)
-    {
-        areaX = x0;
-        areaY = y0;
-        areaW = x1 - x0;
-        areaH = y1 - y0;
-        areaValid = true;
-        update();
-    }
+    void setSelectedArea(int x0, int y0, int x1, int y1);
     void recallOldSelectedArea();
-    // The shown image over the view window, corners included; null when
-    // nothing is shown.
+    // The pixels of the shown image inside the view window (a view larger
+    // than the image gives the whole image); null when nothing is shown or
+    // the view lies off the image.
     QImage viewWindowImage();
 
     void drawImage(QPainter *painter);
@@ -69,7 +66,16 @@ public slots:
     void onMouseMoved();
     void onWheelMoved();
 
+    // Places the cursor on image point (x, y) exactly, whatever the zoom.
+    void setRealMousePos(double x, double y) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+
 private:
+    bool pinned;          // the cursor stands on pinnedX, pinnedY
+    double pinnedX, pinnedY;
+
     const QImage *shownImage() const;
     void normaliseArea();
     void syncFrameImage();

@@ -611,10 +611,9 @@ private:
     QVector<TiffData *> i0ByEnergy;
     int darkExpState;        // -1 unknown, 0 bad (marked), 1 good
 #if !VANTOSCOPE_CLASSIC
-    // Marks of the picked statistics range, as an image over the area's
-    // bounding box in image pixels; rebuilt when its key changes.
-    QImage statsMarks;
-    QRect statsMarksRect;
+    // Outlines of the blocks in the picked statistics range, in image
+    // pixels; rebuilt when their key changes.
+    QVector<QRectF> statsMarks;
     StatsKey statsMarksKey;
     StatsKey statsComputedKey;  // what the statistics were last computed for
     bool statsRefreshPending;

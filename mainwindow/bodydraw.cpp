@@ -32,6 +32,14 @@ double shownValue(const Analyzed2DRes *map, int x, int y)
     return map->data ? map->data[i] : 0.0;
 }
 
+// |half size| typed in a field, at most the image's extent n: a larger box
+// covers the image all the same, and 2 h + 1 stays far from overflow.
+qint64 boxHalf(const QString &text, int n)
+{
+    const qint64 h = qAbs(qint64(text.toInt(nullptr, 10)));
+    return qMin(h, qint64(qMax(n, 1)));
+}
+
 // The rectangle of image pixels (x, y, w, h) on the display's screen.
 QRect screenRect(const ChCoord &c, double x, double y, double w, double h)
 {
@@ -65,11 +73,12 @@ void Body::draw(QPainter *p)
 {
     ImgDispA *d = ui->dispA;
     const ChCoord &c = d->coord;
-    const int hw = std::abs(ui->HWidth->text().toInt(nullptr, 10));
-    const int hh = std::abs(ui->VWidth->text().toInt(nullptr, 10));
+    const qint64 hw = boxHalf(ui->HWidth->text(), imageWidth);
+    const qint64 hh = boxHalf(ui->VWidth->text(), imageHeight);
 
     p->setPen(QPen(QColor(255, 0, 0), 2));
-    p->drawRect(screenRect(c, currentX - hw, currentY - hh, 2 * hw + 1, 2 * hh + 1));
+    p->drawRect(screenRect(c, double(currentX - hw), double(currentY - hh), double(2 * hw + 1),
+                           double(2 * hh + 1)));
 
     p->setPen(QPen(QColor(192, 192, 0), 1));
     p->drawLine(toInt(c.realToScreenX(currentX)), toInt(c.realToScreenY(0)),
@@ -114,8 +123,8 @@ void Body::showXafsSpectrum(double x, double y)
 void Body::onMouseMovedInDispA()
 {
     ImgDispA *d = ui->dispA;
-    const int ix = toInt(d->coord.screenToRealX(d->mouse.curPos.x()));
-    const int iy = toInt(d->coord.screenToRealY(d->mouse.curPos.y()));
+    const int ix = toInt(d->pointX());
+    const int iy = toInt(d->pointY());
     const int hw = ui->HWidth->text().toInt(nullptr, 10);
     const int hh = ui->VWidth->text().toInt(nullptr, 10);
     const bool fromI1 = ui->ShowData->isChecked();
@@ -316,37 +325,21 @@ void Body::refreshStatsIfChanged()
 
 void Body::buildStatsMarks(Analyzed2DRes *map)
 {
-    statsMarks = QImage();
+    statsMarks.clear();
     AnalyzeCond c;
     if (!askAnalyzeCond(c))
         return;
-    const QRect image(0, 0, imageWidth, imageHeight);
-    const QRectF area = analysisArea();
-    const QRect r = QRect(QPoint(toInt(area.left()) - c.halfW, toInt(area.top()) - c.halfH),
-                          QPoint(toInt(std::ceil(area.right())) + c.halfW,
-                                 toInt(std::ceil(area.bottom())) + c.halfH))
-                        .intersected(image);
-    if (r.isEmpty())
+    // Blocks of no extent draw nothing.
+    const double w = 2.0 * c.halfW, h = 2.0 * c.halfH;
+    if (w == 0 || h == 0)
         return;
-    QImage marks(r.size(), QImage::Format_ARGB32_Premultiplied);
-    marks.fill(Qt::transparent);
-    const QRgb mark = qPremultiply(qRgba(255, 200, 200, 140));
     const int limit = c.centreCount();
     int n = 0;
     do {
         const double v = map->value(c.x, c.y);
-        if (statsRangeLo <= v && v <= statsRangeHi) {
-            const int x0 = qMax(c.x - c.halfW, r.left()), x1 = qMin(c.x + c.halfW, r.right());
-            const int y0 = qMax(c.y - c.halfH, r.top()), y1 = qMin(c.y + c.halfH, r.bottom());
-            for (int y = y0; y <= y1; y++) {
-                QRgb *line = reinterpret_cast<QRgb *>(marks.scanLine(y - r.top()));
-                for (int x = x0; x <= x1; x++)
-                    line[x - r.left()] = mark;
-            }
-        }
+        if (statsRangeLo <= v && v <= statsRangeHi)
+            statsMarks << QRectF(double(c.x) - c.halfW, double(c.y) - c.halfH, w, h);
     } while (++n < limit && c.next());
-    statsMarks = marks;
-    statsMarksRect = r;
 }
 
 void Body::drawStatsMarks(QPainter *p)
@@ -363,12 +356,13 @@ void Body::drawStatsMarks(QPainter *p)
         buildStatsMarks(map);
         statsMarksKey = k;
     }
-    if (statsMarks.isNull())
-        return;
     const ChCoord &c = ui->dispA->coord;
-    const QRect &r = statsMarksRect;
-    const double x0 = c.realToScreenX(r.left()), y0 = c.realToScreenY(r.top());
-    const double x1 = c.realToScreenX(r.right() + 1), y1 = c.realToScreenY(r.bottom() + 1);
-    p->drawImage(QRectF(x0, y0, x1 - x0, y1 - y0), statsMarks);
+    p->setPen(QColor(255, 200, 200));
+    p->setBrush(Qt::NoBrush);
+    for (const QRectF &r : statsMarks) {
+        const QRect s = screenRect(c, r.x(), r.y(), r.width(), r.height());
+        if (s.width() > 0 && s.height() > 0)
+            p->drawRect(s.adjusted(0, 0, -1, -1));
+    }
 }
 #endif

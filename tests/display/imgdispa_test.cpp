@@ -258,16 +258,34 @@ TEST_F(ImgDispATest, AFrameRebuildingItsImageIsFollowed)
     EXPECT_EQ(qGray(img.pixel(639, 479)), 255);
 }
 
-TEST_F(ImgDispATest, ViewWindowImageIncludesBothCorners)
+// The saved view image holds the image's own pixels in the view: the full
+// view gives the image's size, a view far past the image no more than the
+// image, a zoomed view its pixels.
+TEST_F(ImgDispATest, ViewWindowImageIsThePartOfTheImageInTheView)
 {
     EXPECT_TRUE(view.viewWindowImage().isNull());
     show();
-    const QImage img = view.viewWindowImage();
-    ASSERT_EQ(img.size(), QSize(641, 481));
-    EXPECT_EQ(qGray(img.pixel(640, 10)), 0);
-    EXPECT_EQ(qGray(img.pixel(10, 480)), 0);
+    QImage img = view.viewWindowImage();
+    ASSERT_EQ(img.size(), QSize(640, 480));
     EXPECT_EQ(img.pixel(639, 479), frame->image->pixel(639, 479));
     EXPECT_GT(qGray(img.pixel(639, 479)), 250);
+
+    view.setSelectedArea(-20000, -20000, 20000, 20000);
+    view.setViewWAsSelectedArea();
+    ASSERT_DOUBLE_EQ(view.viewW, 40000);
+    img = view.viewWindowImage();
+    EXPECT_EQ(img.size(), QSize(640, 480));
+    EXPECT_EQ(img.pixel(0, 0), frame->image->pixel(0, 0));
+
+    view.setSelectedArea(100, 50, 110, 58);
+    view.setViewWAsSelectedArea();
+    img = view.viewWindowImage();
+    ASSERT_EQ(img.size(), QSize(10, 8));
+    EXPECT_EQ(img.pixel(9, 7), frame->image->pixel(109, 57));
+
+    view.setSelectedArea(700, 0, 800, 100);   // off the image
+    view.setViewWAsSelectedArea();
+    EXPECT_TRUE(view.viewWindowImage().isNull());
 }
 
 TEST_F(ImgDispATest, PaintingAFrameSetsTheMappingAndTheBarRange)
@@ -312,7 +330,7 @@ TEST_F(ImgDispATest, OverlayShowsTheMapAndPushesItsRange)
     EXPECT_EQ(qGray(shot.pixel(0, 0)), 0);            // -3 at the bottom of the scale
     EXPECT_EQ(qGray(shot.pixel(320, 240)), 64);       // 0 is a quarter up
     const QImage part = view.viewWindowImage();
-    EXPECT_EQ(part.size(), QSize(641, 481));
+    EXPECT_EQ(part.size(), QSize(640, 480));
     EXPECT_EQ(qGray(part.pixel(5, 5)), 255);
 
     map.fixedScale = true;

@@ -159,12 +159,14 @@ TEST_F(BodyDraw, IdleWindowWithStatisticsDoesNotRepaint)
 }
 
 // The blocks whose value lies in the range picked on the histogram are
-// marked over the image, and only those.
+// outlined over the shown map, and only those; inside the outlines the map
+// keeps the colours of its colour bar.
 TEST_F(BodyDraw, MarksOnlyBlocksInThePickedRange)
 {
-    setBox(0, 0);
-    addFrame(4, 4, [](int, int) { return 100; });
+    setBox(1, 1);   // 3 x 3 blocks centred at x = 1, 4, 7, 10
+    addFrame(12, 9, [](int, int) { return 100; });
     ASSERT_NE(showMap([](int x, int) { return double(x); }), nullptr);
+    widget<QRadioButton>("ShowResAnalysis")->setChecked(true);
     showWindow(900, 700);
     widget<QPushButton>("ShowStatistics")->click();
     Stats *stats = body.statistics();
@@ -172,29 +174,45 @@ TEST_F(BodyDraw, MarksOnlyBlocksInThePickedRange)
     DispA *da = stats->findChild<DispA *>("DA");
     ASSERT_NE(da, nullptr);
     da->grab();
-    EXPECT_EQ(body.statsOverlayLo(), 0);
-    EXPECT_EQ(body.statsOverlayHi(), 3);
+    EXPECT_EQ(body.statsOverlayLo(), 1);
+    EXPECT_EQ(body.statsOverlayHi(), 10);
 
     const int y = int(da->coord.realToScreenY(0.5));
     auto px = [&](double v) { return QPointF(int(da->coord.realToScreenX(v) + 0.5), y); };
-    ev::drag(da, px(3), px(1.5));
-    EXPECT_NEAR(body.statsOverlayHi(), 1.5, 0.05);
+    ev::drag(da, px(10), px(5.5));
+    EXPECT_NEAR(body.statsOverlayHi(), 5.5, 0.1);
 
     ImgDispA *view = body.imageView();
-    const QImage shot = view->grab().toImage();
-    auto at = [&](int x) {
-        return shot.pixel(int(view->coord.realToScreenX(x + 0.5)),
-                          int(view->coord.realToScreenY(2.5)));
+    const QColor mark(255, 200, 200);
+    auto markPixels = [&](const QImage &shot, int block) {
+        int n = 0;
+        const int x0 = int(view->coord.realToScreenX(3 * block));
+        const int x1 = int(view->coord.realToScreenX(3 * block + 3));
+        const int y0 = int(view->coord.realToScreenY(3)), y1 = int(view->coord.realToScreenY(6));
+        for (int sy = y0; sy < y1; sy++)
+            for (int sx = x0; sx < x1; sx++)
+                n += QColor(shot.pixel(sx, sy)) == mark;
+        return n;
     };
-    EXPECT_EQ(at(0), at(1));
-    EXPECT_EQ(at(2), at(3));
-    EXPECT_NE(at(1), at(2));
+    auto centre = [&](const QImage &shot, int block) {
+        return shot.pixel(int(view->coord.realToScreenX(3 * block + 1.5)),
+                          int(view->coord.realToScreenY(4.5)));
+    };
+    const QImage shot = view->grab().toImage();
+    EXPECT_GT(markPixels(shot, 0), 20);
+    EXPECT_GT(markPixels(shot, 1), 20);
+    EXPECT_EQ(markPixels(shot, 2), 0);
+    EXPECT_EQ(markPixels(shot, 3), 0);
 
-    // Unticking "Show Over Image" takes the marks away.
+    // Unticking "Show Over Image" takes the marks away; the map's colours
+    // inside the blocks were never changed by them.
     stats->findChild<QAbstractButton *>("ShowOverImage")->setChecked(false);
     const QImage plain = view->grab().toImage();
-    EXPECT_EQ(plain.pixel(int(view->coord.realToScreenX(0.5)), int(view->coord.realToScreenY(2.5))),
-              at(3));
+    EXPECT_EQ(markPixels(plain, 0), 0);
+    EXPECT_EQ(markPixels(plain, 1), 0);
+    for (int block = 0; block < 4; block++)
+        EXPECT_EQ(centre(plain, block), centre(shot, block)) << block;
+    EXPECT_NE(centre(plain, 0), centre(plain, 1));
     stats->hide();
 }
 

@@ -9,6 +9,8 @@
 
 #include "analysis/ui/analyzer.h"
 #include "analysis/ui/lcfreference.h"
+#include "display/crosssview.h"
+#include "display/xafsview.h"
 #include "batch/cmdline.h"
 #include "display/colorbar.h"
 #include "display/imgdispa.h"
@@ -138,3 +140,46 @@ TEST_F(BodyExecImage, DisplaySettingsAndEdgeSuggestion)
     EXPECT_EQ(ids, QVector<int>({41, 43, 43, 52, 54, 118, 117, 118, 117, 117, 118}));
 }
 
+
+// The cursor lands on the pixel named, whatever the window size or zoom; the
+// point spectrum and the profiles' markers follow it.
+TEST_F(BodyExecImage, MovePositionLandsOnThePixelNamed)
+{
+    QStringList names;
+    for (int e : {8950, 8960})
+        names << files.write(QString("m_%1_0000.tif").arg(e),
+                             ImageFixtures::tiff(32, 24, ImageFixtures::pixels16(32, 24, [](int x, int y) {
+                                 return 100 + x + 40 * y;
+                             })));
+    ASSERT_TRUE(load("load_I1_files NEW " + names.join(' '), 4));
+    CrossSView *hCross = widget<CrossSView>("HCross");
+    CrossSView *vCross = widget<CrossSView>("VCross");
+    ASSERT_NE(hCross, nullptr);
+    ASSERT_NE(vCross, nullptr);
+    const QVector<QPoint> points = {{16, 12}, {0, 0}, {31, 23}, {5, 17}, {30, 1}};
+    int misses = 0;
+    for (const QSize &size : {QSize(1000, 700), QSize(1377, 911), QSize(1920, 1150)}) {
+        body.resize(size);
+        body.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&body));
+        for (const char *zoom : {"scale_reset", "select_region 3 2 29 21"}) {
+            run(zoom);
+            if (QString(zoom) != "scale_reset")
+                run("zoom_in");
+            body.imageView()->repaint();
+            for (const QPoint &p : points) {
+                run(QString("move_position %1 %2").arg(p.x()).arg(p.y()));
+                misses += body.pointX() != p.x() || body.pointY() != p.y();
+                misses += hCross->markerPos != p.x() || vCross->markerPos != p.y();
+            }
+        }
+    }
+    EXPECT_EQ(misses, 0);
+    // The spectrum shown (and saved) is that of the pixel named.
+    run("set_band_w 0");
+    run("set_band_h 0");
+    run("move_position 16 12");
+    const Spectrum &raw = body.pointSpectrumView()->raw;
+    ASSERT_EQ(raw.count(), 2);
+    EXPECT_DOUBLE_EQ(raw.points[1].y(), 100 + 16 + 40 * 12);
+}
