@@ -28,11 +28,12 @@ int channel(double v)
     return c < 255 ? int(c) : 255;
 }
 
-// Reads one image row y, columns -1 .. w, through the frame's shift.
+// Reads one stored row y, columns -1 .. w, without the frame's shift: a
+// shift found is the frame's whole shift, whatever it held before.
 void readRow(const TiffData &frame, int y, int w, std::vector<double> &row)
 {
     for (int x = -1; x <= w; x++)
-        row[size_t(x + 1)] = frame.pixelValue(x, y);
+        row[size_t(x + 1)] = frame.storedValue(x, y);
 }
 
 } // namespace

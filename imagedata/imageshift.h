@@ -38,7 +38,8 @@ public:
         bool stoppedAtLimit = false;
     };
 
-    // Edge strength of frame read through its shift, outside pixels 0:
+    // Edge strength of the frame as stored (its shift not applied), outside
+    // pixels 0:
     // max(|right column - left column|, |row below - row above|) over the
     // 3 x 3 neighbourhood. False (with a debug line) when the frame's size is
     // not one a frame may have; out is then left empty.

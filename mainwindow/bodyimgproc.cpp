@@ -11,7 +11,7 @@ void Body::setupImgProc()
 {
     connect(ui->ShowImgProc, &QPushButton::clicked, &imgProc, &QWidget::show);
     connect(&imgProc, &ImgProc::askGiveData, this, &Body::giveProcData);
-    // The window names the frame a shift was found for, which may be an I0 frame.
+    // The window names the frame a shift was found for; only I1 frames take it.
     connect(&imgProc, &ImgProc::imgShift, this, &Body::applyImgShift);
     connect(&imgProc, &ImgProc::askClearAllShifts, this, &Body::clearAllShifts);
 }
@@ -35,8 +35,9 @@ void Body::setImgShift(int dx, int dy)
 
 void Body::applyImgShift(TiffData *frame, int dx, int dy)
 {
-    // Only a frame still held: the pointer may name one deleted since.
-    if (!frame || (!i1Frames.contains(frame) && !i0Frames.contains(frame)))
+    // Only an I1 frame still held: the pointer may name one deleted since,
+    // and I0 frames shown with edge detection on are never shifted.
+    if (!frame || !i1Frames.contains(frame))
         return;
     frame->shiftX = dx;
     frame->shiftY = dy;

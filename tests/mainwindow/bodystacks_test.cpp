@@ -178,9 +178,12 @@ TEST_F(BodyStacks, ShiftsGoToTheFrameTheyWereFoundFor)
     ImgProc *proc = body.imageProcessor();
     TiffData *i0 = body.i0Stack()[1];
 
+    // Shifts go to I1 frames only.
     emit proc->imgShift(i0, 2, -1);
-    EXPECT_EQ(i0->shiftX, 2);
-    EXPECT_EQ(i0->shiftY, -1);
+    EXPECT_EQ(i0->shiftX, 0);
+    EXPECT_EQ(i0->shiftY, 0);
+    emit proc->imgShift(body.i1Stack()[0], 2, -1);
+    EXPECT_EQ(body.i1Stack()[0]->shiftX, 2);
     // A frame that is no longer held is left alone.
     TiffData stray;
     emit proc->imgShift(&stray, 5, 5);
@@ -190,13 +193,13 @@ TEST_F(BodyStacks, ShiftsGoToTheFrameTheyWereFoundFor)
     body.setImgShift(3, 4);
     EXPECT_EQ(body.i1Stack()[1]->shiftX, 3);
     EXPECT_EQ(body.i1Stack()[1]->shiftY, 4);
-    EXPECT_EQ(body.i1Stack()[0]->shiftX, 0);
+    EXPECT_EQ(body.i1Stack()[0]->shiftX, 2);
 
     body.i1Stack()[0]->shiftX = 1;
     emit proc->askClearAllShifts();
     EXPECT_EQ(body.i1Stack()[0]->shiftX, 0);
     EXPECT_EQ(body.i1Stack()[1]->shiftY, 0);
-    EXPECT_EQ(i0->shiftX, 2);
+    EXPECT_EQ(i0->shiftX, 0);
 
     // The processor asks for the I1 frame at the I1 panel's index.
     proc->findChild<QCheckBox *>("EdgeDetect")->setChecked(true);
