@@ -168,6 +168,10 @@ void Body::finishedLoadI0Files() { finishedLoad(false); }
 void Body::finishedLoad(bool i1)
 {
     currentX = currentY = 0;
+    // The last frames may have arrived while the loader was still busy: the
+    // image size must be known before the spectrum is built from them.
+    if (i1)
+        takeI1Geometry();
     showXafsSpectrum();
     if (i1) {
         spectrumView->followXRange = false;
@@ -183,11 +187,8 @@ void Body::finishedLoad(bool i1)
     for (const TiffData *f : frames)
         agree = agree && f->exposureMs == e0;
     panel->setExpTimeMS(e0, agree);
-    if (i1) {
-        // The last frames may have arrived while the loader was still busy.
-        takeI1Geometry();
+    if (i1)
         panel->select(frames.size() - 1);
-    }
     if (i1 ? i1DarkAreaOn : i0DarkAreaOn) {
         (i1 ? i1DarkMeans : i0DarkMeans).clear();
         updateDarkArea(i1);
