@@ -3,6 +3,8 @@
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <cstring>
 #include <new>
 #include <tiffio.h>
 #include <vector>
@@ -10,20 +12,22 @@
 namespace {
 
 // Sets the tags in order; false at the first one the library refuses.
-bool setTags(TIFF *tif, int w, int h)
+bool setTags(TIFF *tif, int w, int h, bool rgb = false)
 {
     return TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, uint32_t(w))
            && TIFFSetField(tif, TIFFTAG_IMAGELENGTH, uint32_t(h))
            && TIFFSetField(tif, TIFFTAG_COMPRESSION, uint16_t(COMPRESSION_NONE))
-           && TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, uint16_t(PHOTOMETRIC_MINISBLACK))
+           && TIFFSetField(tif, TIFFTAG_PHOTOMETRIC,
+                           uint16_t(rgb ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK))
            && TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, uint32_t(w))
-           && TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, uint16_t(1))
-           && TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, uint16_t(16))
+           && TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, uint16_t(rgb ? 3 : 1))
+           && TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, uint16_t(rgb ? 8 : 16))
            && TIFFSetField(tif, TIFFTAG_PLANARCONFIG, uint16_t(PLANARCONFIG_CONTIG))
            && TIFFSetField(tif, TIFFTAG_ORIENTATION, uint16_t(ORIENTATION_TOPLEFT));
 }
 
-bool writeStrips(TIFF *tif, int w, int h, const quint16 *samples)
+// Rows of rowBytes bytes each, from the top.
+bool writeStrips(TIFF *tif, qint64 rowBytes, int h, const uchar *bytes)
 {
     uint32_t rowsPerStrip = 0;
     TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
@@ -34,7 +38,7 @@ bool writeStrips(TIFF *tif, int w, int h, const quint16 *samples)
         const uint32_t n = uint32_t(qMin<qint64>(rowsPerStrip, h - written));
         const tmsize_t size = TIFFVStripSize(tif, n);
         // The library only reads from the buffer.
-        void *data = const_cast<quint16 *>(samples + written * w);
+        void *data = const_cast<uchar *>(bytes + written * rowBytes);
         if (size <= 0 || TIFFWriteEncodedStrip(tif, s, data, size) < 0)
             return false;
         written += n;
@@ -44,12 +48,12 @@ bool writeStrips(TIFF *tif, int w, int h, const quint16 *samples)
 
 } // namespace
 
-bool TiffWriter::writeTiff(const QString &fileName, int w, int h, const quint16 *samples)
+namespace {
+
+// Opens, tags, writes and closes; removes what a failure left behind.
+bool writeFile(const QString &fileName, int w, int h, bool rgb, qint64 rowBytes,
+               const uchar *bytes)
 {
-    if (w < 1 || h < 1 || !samples) {
-        qDebug() << "TiffWriter: nothing to write" << w << "x" << h << fileName;
-        return false;
-    }
     const QFileInfo before(fileName);
     const bool existed = before.exists();
     const qint64 sizeBefore = existed ? before.size() : 0;
@@ -63,7 +67,7 @@ bool TiffWriter::writeTiff(const QString &fileName, int w, int h, const quint16 
             QFile::remove(fileName);
         return false;
     }
-    bool ok = setTags(tif, w, h) && writeStrips(tif, w, h, samples);
+    bool ok = setTags(tif, w, h, rgb) && writeStrips(tif, rowBytes, h, bytes);
     // The directory is written on close; flush first to see whether it went out.
     ok = ok && TIFFFlush(tif);
     TIFFClose(tif);
@@ -72,6 +76,40 @@ bool TiffWriter::writeTiff(const QString &fileName, int w, int h, const quint16 
         QFile::remove(fileName);
     }
     return ok;
+}
+
+} // namespace
+
+bool TiffWriter::writeTiff(const QString &fileName, int w, int h, const quint16 *samples)
+{
+    if (w < 1 || h < 1 || !samples) {
+        qDebug() << "TiffWriter: nothing to write" << w << "x" << h << fileName;
+        return false;
+    }
+    return writeFile(fileName, w, h, false, qint64(w) * 2,
+                     reinterpret_cast<const uchar *>(samples));
+}
+
+bool TiffWriter::writeRgb(const QString &fileName, const QImage &image)
+{
+    if (image.isNull()) {
+        qDebug() << "TiffWriter: no picture to write" << fileName;
+        return false;
+    }
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+    const int w = rgb.width(), h = rgb.height();
+    // QImage pads its rows; the file's rows are packed.
+    const qint64 rowBytes = qint64(w) * 3;
+    if (rowBytes * h > qint64(1) << 30) {
+        qDebug() << "TiffWriter: picture too large" << w << "x" << h << fileName;
+        return false;
+    }
+    QByteArray packed;
+    packed.resize(int(rowBytes * h));
+    for (int y = 0; y < h; y++)
+        memcpy(packed.data() + y * rowBytes, rgb.constScanLine(y), size_t(rowBytes));
+    return writeFile(fileName, w, h, true, rowBytes,
+                     reinterpret_cast<const uchar *>(packed.constData()));
 }
 
 bool TiffWriter::writeConstTiff(const QString &fileName, int w, int h, quint16 value)

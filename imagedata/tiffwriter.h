@@ -4,8 +4,11 @@
 #include <QString>
 #include <QtGlobal>
 
-// Writes grey images of unsigned 16-bit samples as uncompressed TIFF files.
-// Every writer returns false on failure and then leaves no file behind.
+class QImage;
+
+// Writes grey images of unsigned 16-bit samples, and pictures as 8-bit RGB,
+// as uncompressed TIFF files. Every writer returns false on failure and then
+// leaves no file behind.
 class TiffWriter
 {
 public:
@@ -17,6 +20,8 @@ public:
     bool writeConstTiff(const QString &fileName, int w, int h, quint16 value);
     bool writeFlat(const QString &fileName, int w, int h);   // all samples 1
     bool writeDark(const QString &fileName, int w, int h);   // all samples 0
+    // A picture (a colour bar) as 8-bit RGB.
+    bool writeRgb(const QString &fileName, const QImage &image);
 };
 
 #endif

@@ -26,10 +26,15 @@ namespace {
 // Most samples a TIFF of the analysed boxes may have.
 const qint64 MaxGridSamples = qint64(1) << 30;
 
-// Saves the colour bar in the format of the name's suffix.
+// Saves the colour bar in the format of the name's suffix; TIFF through the
+// program's own writer, which needs no image plugin.
 void saveColorBar(const QPixmap &bar, const QString &fileName)
 {
-    if (!bar.save(fileName))
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    const bool ok = suffix == "tif" || suffix == "tiff"
+                        ? TiffWriter().writeRgb(fileName, bar.toImage())
+                        : bar.save(fileName);
+    if (!ok)
         qDebug() << "Can't write the colour bar" << fileName;
 }
 
