@@ -104,8 +104,16 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     qInstallMessageHandler(quietDebug);
     const QStringList args = app.arguments();
-    if (args.size() < 2) {
-        std::fprintf(stderr, "usage: %s OUTDIR [SPECTRADIR]\n", argv[0]);
+    const char *usage = "usage: %s OUTDIR [SPECTRADIR]\n"
+                        "Writes a demo stack (i1/, i0/) and the two references into OUTDIR.\n";
+    if (args.size() >= 2 && (args[1] == "-h" || args[1] == "--help")) {
+        std::printf(usage, argv[0]);
+        return 0;
+    }
+    // An option is never taken for a folder name.
+    if (args.size() < 2 || args.size() > 3 || args[1].startsWith('-')
+        || (args.size() > 2 && args[2].startsWith('-'))) {
+        std::fprintf(stderr, usage, argv[0]);
         return 2;
     }
     const QDir out(args[1]);
