@@ -28,6 +28,13 @@ static void moments(double s1, double s2, double count, double &mean, double &va
     sigma = std::sqrt(var);
 }
 
+namespace {
+
+// Bottom margin of the histogram, a fraction of its height.
+const double LabelMargin = 0.25;
+
+} // namespace
+
 Stats::Stats(QWidget *parent)
     : QFrame(parent), ui(new Ui::Stats), plotCoord(nullptr), plotMouse(nullptr), map(nullptr),
       pointedValue(0), bins(100), binWidth(0), maxCount(1), n(0), min(0), max(0), mean(0),
@@ -37,6 +44,8 @@ Stats::Stats(QWidget *parent)
     ui->setupUi(this);
     plotCoord = &ui->DA->coord;
     plotMouse = &ui->DA->mouse;
+    // Room under the bars for the value labels, which read downwards.
+    plotCoord->marginBottom = LabelMargin;
     selPen = QPen(QColor(255, 0, 0));
     selPen.setDashPattern({8, 2});
     setupBins(0, 1.0);
@@ -208,6 +217,11 @@ void Stats::draw(QPainter *p)
         c.labelHeightDiv != 0
             ? std::trunc(std::trunc((c.winY1 - c.winY0) / c.labelHeightDiv) * c.labelScale)
             : 0;
+    // The labels start under the ticks and end inside the widget, their
+    // size fitted to the room there: none is cut by the edge.
+    const double labelTop = y0 + 12;
+    const double labelLength =
+        qBound(0.0, double(ui->DA->height()) - 2 - labelTop, qMax(0.0, 2 * L));
     const int step = qMax(1, bins / 10);
     for (int i = 0; i <= bins; i += step) {
         const double v = i * w + min;
@@ -215,7 +229,8 @@ void Stats::draw(QPainter *p)
         if (!std::isfinite(x) || x < c.screenX0 - 10 || x > c.screenX1 + 10)
             continue;
         p->drawLine(QLineF(x, y0, x, y0 + 10));
-        text.drawRotatedText(p, 90, QRectF(x, y0 + 1.5 * L, 2 * L, labelH), QFont(),
+        // The box is given by its centre.
+        text.drawRotatedText(p, 90, QRectF(x, labelTop + labelLength / 2, labelLength, labelH), QFont(),
                              Qt::AlignLeft | Qt::AlignVCenter, 1, QString::number(v, 'g', 4), 16);
     }
 

@@ -8,6 +8,7 @@
 #include "display/dispa.h"
 #include "imagedata/analyzed2dres.h"
 #include "mainwindow/stats.h"
+#include "support/screenshot.h"
 
 namespace ev = widgetevents;
 
@@ -143,3 +144,29 @@ TEST_F(StatsWindow, DraggedLimitsPickTheRangeAndExchangeOnRelease)
 }
 
 } // namespace
+
+// The value labels under the histogram are drawn whole: their ink stays
+// clear of the plot's bottom edge, at the usual window size and a small one.
+TEST(StatsWindowLabels, AxisLabelsAreNotCutByTheEdge)
+{
+    Stats s;
+    Analyzed2DRes map;
+    s.calcStats(&map, fill(map, 40, 10, [](int x, int y) { return 12345.678 + 37.25 * x + y; }));
+    for (const QSize &size : {QSize(640, 480), QSize(420, 300)}) {
+        s.resize(size);
+        s.layout()->activate();
+        DispA *da = s.findChild<DispA *>("DA");
+        const QImage img = da->grab().toImage();
+        saveScreenshot(&s, QString("stats-%1").arg(size.width()), size.width(), size.height());
+        const int below = int(da->coord.winY0) + 12;
+        int ink = 0, edgeInk = 0;
+        for (int y = below; y < img.height(); y++)
+            for (int x = 0; x < img.width(); x++) {
+                const bool dark = qGray(img.pixel(x, y)) < 200;
+                ink += dark;
+                edgeInk += dark && y >= img.height() - 2;
+            }
+        EXPECT_GT(ink, 60) << size.width();
+        EXPECT_EQ(edgeInk, 0) << size.width();
+    }
+}
