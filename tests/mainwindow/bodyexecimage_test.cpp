@@ -183,3 +183,24 @@ TEST_F(BodyExecImage, MovePositionLandsOnThePixelNamed)
     ASSERT_EQ(raw.count(), 2);
     EXPECT_DOUBLE_EQ(raw.points[1].y(), 100 + 16 + 40 * 12);
 }
+
+// Extreme numbers for the box and the region neither wrap nor break the
+// drawing: the region spans what it says and is clipped to the image.
+TEST_F(BodyExecImage, ExtremeBoxAndRegionNumbers)
+{
+    ASSERT_TRUE(load("load_I1_files NEW " + frames("x", {8950}), 4));
+    body.resize(800, 600);
+    body.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&body));
+    run("set_band_w 2147483647");
+    run("set_band_h -2147483648");
+    run("select_region -2147483648 -2147483648 2147483647 2147483647");
+    ImgDispA *d = body.imageView();
+    EXPECT_DOUBLE_EQ(d->areaW, 4294967295.0);
+    EXPECT_DOUBLE_EQ(d->areaH, 4294967295.0);
+    EXPECT_EQ(body.analysisArea(), QRectF(0, 0, 4, 3));
+    d->repaint();
+    run("move_position 2 1");
+    EXPECT_EQ(body.pointX(), 2);
+    d->repaint();
+}
