@@ -299,7 +299,9 @@ void Body::selectedRangeInStats()
 
 void Body::scheduleStatsRefresh()
 {
-    if (statsRefreshPending || statsKeyOf(statsMap()) == statsComputedKey)
+    // Statistics are kept current only while their window is open; until the
+    // user asks for them nothing is marked.
+    if (!stats.isVisible() || statsRefreshPending || statsKeyOf(statsMap()) == statsComputedKey)
         return;
     statsRefreshPending = true;
     QTimer::singleShot(0, this, &Body::refreshStatsIfChanged);

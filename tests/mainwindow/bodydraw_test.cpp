@@ -168,6 +168,10 @@ TEST_F(BodyDraw, MarksOnlyBlocksInThePickedRange)
     ASSERT_NE(showMap([](int x, int) { return double(x); }), nullptr);
     widget<QRadioButton>("ShowResAnalysis")->setChecked(true);
     showWindow(900, 700);
+    // Nothing is marked until the statistics are asked for.
+    body.imageView()->grab();
+    QTest::qWait(50);
+    EXPECT_FALSE(body.statsOverlayOn());
     widget<QPushButton>("ShowStatistics")->click();
     Stats *stats = body.statistics();
     stats->resize(640, 480);
