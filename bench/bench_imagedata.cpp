@@ -6,8 +6,10 @@
 // temporary folder at start (so they are read from the page cache).
 
 #include <QGuiApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 #include <benchmark/benchmark.h>
 #include <memory>
 #include <random>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "core/globals.h"
+#include "imagedata/loadtiff.h"
 #include "imagedata/tiffdata.h"
 #include "imagedata/tiffwriter.h"
 
@@ -62,6 +65,40 @@ void loadAll(benchmark::State &state, bool withImage)
         frames.clear();
         state.ResumeTiming();
     }
+    state.SetBytesProcessed(state.iterations() * FrameCount * FrameBytes);
+}
+
+// The stack through the loader in its own thread, frames received in this
+// (GUI) thread and kept, as the main window does; range(0) decode threads
+// (1: each file read inside its step, as the loader always did).
+void BM_LoadTiff(benchmark::State &state)
+{
+    QThread thread;
+    LoadTiff loader;
+    loader.moveToThread(&thread);
+    thread.start();
+    const int threads = int(state.range(0));
+    QMetaObject::invokeMethod(&loader, [&] { loader.setDecodeThreads(threads); },
+                              Qt::BlockingQueuedConnection);
+    std::vector<std::unique_ptr<TiffData>> frames;
+    QEventLoop loop;
+    QObject receiver;
+    QObject::connect(&loader, &LoadTiff::loaded, &receiver,
+                     [&](TiffData *f, int) { frames.emplace_back(f); });
+    QObject::connect(&loader, &LoadTiff::finishLoadFiles, &receiver, [&] { loop.quit(); });
+    for (auto _ : state) {
+        QMetaObject::invokeMethod(&loader, [&] {
+            loader.loadTiffs(frameFiles, false, 1, 0, 0, nullptr, EX_load_I1_files);
+        });
+        loop.exec();
+        if (frames.size() != size_t(FrameCount))
+            state.SkipWithError("frames missing");
+        state.PauseTiming();
+        frames.clear();
+        state.ResumeTiming();
+    }
+    thread.quit();
+    thread.wait();
     state.SetBytesProcessed(state.iterations() * FrameCount * FrameBytes);
 }
 
@@ -170,6 +207,7 @@ void BM_BoxSumAtEnergy(benchmark::State &state)
     state.SetItemsProcessed(state.iterations());
 }
 
+BENCHMARK(BM_LoadTiff)->Arg(1)->Arg(QThread::idealThreadCount())->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadStack_NoDisplayImage)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadStack_WithDisplayImage)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PlainLibtiff_Reused_r)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -188,6 +226,8 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     initGlobals();
     QGuiApplication app(argc, argv);
+    qRegisterMetaType<TiffData *>("TiffData*");
+    qRegisterMetaType<EX_CMD_ID>("EX_CMD_ID");
     // Frames are coloured through the default grey scale, as in the program.
     QTemporaryDir dir;
     folder = &dir;

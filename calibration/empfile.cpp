@@ -299,7 +299,7 @@ bool EmpFile::readShifts(QTextStream &in, const EMPHeader &h, double e0,
 void EmpFile::fillMap(Analyzed2DRes &map, const AnalyzeCond &area, const double *shifts)
 {
     map.setArea(area);
-    if (map.data == nullptr || shifts == nullptr)
+    if (shifts == nullptr)
         return;
     const int w = area.width;
     for (int y = 0; y < area.height; y++)

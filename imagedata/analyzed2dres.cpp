@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <cmath>
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -90,20 +91,71 @@ void walkInside(AnalyzeCond a, const char *rowLog, F f)
     } while (a.next());
 }
 
-// The map's values seen on the grid of the walk's centres.
-struct CentreGrid
+// Cells lo..hi (inclusive) of a line of n cells, clipped; false when none is inside.
+bool clipSpan(qint64 lo, qint64 hi, int n, int *c0, int *c1)
 {
-    CentreGrid(const AnalyzeCond &area, const double *values)
-        : values(values), width(area.width), sx(qMax(area.stepX, 1)), sy(qMax(area.stepY, 1))
+    lo = qMax<qint64>(lo, 0);
+    hi = qMin<qint64>(hi, qint64(n) - 1);
+    if (lo > hi)
+        return false;
+    *c0 = int(lo);
+    *c1 = int(hi);
+    return true;
+}
+
+// The cells of the box of half sizes |halfW|, |halfH| at (x, y) inside a
+// width x height map; empty when none is.
+QRect boxInMap(qint64 x, qint64 y, int halfW, int halfH, int width, int height)
+{
+    const qint64 a = qAbs(qint64(halfW)), b = qAbs(qint64(halfH));
+    int c0, c1, r0, r1;
+    if (!clipSpan(x - a, x + a, width, &c0, &c1) || !clipSpan(y - b, y + b, height, &r0, &r1))
+        return QRect();
+    return QRect(QPoint(c0, r0), QPoint(c1, r1));
+}
+
+// First and last centre of a line of the walk: the first is always visited,
+// the others while below end.
+void centreSpan(int first, int end, int step, qint64 *lo, qint64 *hi)
+{
+    *lo = first;
+    *hi = first;
+    if (step >= 1 && end > first)
+        *hi = first + (qint64(end) - 1 - first) / step * step;
+}
+
+// The cells the boxes of a walk cover inside its map.
+QRect walkBounds(const AnalyzeCond &a)
+{
+    qint64 xl, xh, yl, yh;
+    centreSpan(a.x0 + a.halfW, a.x1, a.stepX, &xl, &xh);
+    centreSpan(a.y0 + a.halfH, a.y1, a.stepY, &yl, &yh);
+    const qint64 ha = qAbs(qint64(a.halfW)), hb = qAbs(qint64(a.halfH));
+    int c0, c1, r0, r1;
+    if (!clipSpan(xl - ha, xh + ha, a.width, &c0, &c1)
+        || !clipSpan(yl - hb, yh + hb, a.height, &r0, &r1))
+        return QRect();
+    return QRect(QPoint(c0, r0), QPoint(c1, r1));
+}
+
+// The map's values seen on the grid of the walk's centres.
+template <typename Read> struct CentreGrid
+{
+    CentreGrid(const AnalyzeCond &area, Read read)
+        : read(read), sx(qMax(area.stepX, 1)), sy(qMax(area.stepY, 1))
     {
     }
-    double at(int x, int y) const { return values[qint64(y) * width + x]; }
+    double at(int x, int y) const { return read(x, y); }
 
-    const double *values;
-    int width;
+    Read read;
     int sx;
     int sy;
 };
+
+template <typename Read> CentreGrid<Read> centreGrid(const AnalyzeCond &area, Read read)
+{
+    return CentreGrid<Read>(area, read);
+}
 
 } // namespace
 
@@ -122,6 +174,86 @@ Analyzed2DRes::~Analyzed2DRes()
     freeArrays();
 }
 
+double Analyzed2DRes::cellOf(const double *cells, int x, int y) const
+{
+    if (cells == nullptr || !stored.contains(x, y))
+        return 0.0;
+    return cells[qint64(y - stored.y()) * stored.width() + (x - stored.x())];
+}
+
+void Analyzed2DRes::fillBox(double *cells, int x, int y, int halfW, int halfH, double v) const
+{
+    if (cells == nullptr)
+        return;
+    const QRect box = boxInMap(x, y, halfW, halfH, area.width, area.height) & stored;
+    if (box.isEmpty())
+        return;
+    const int w = stored.width();
+    for (int r = box.top(); r <= box.bottom(); r++) {
+        double *row = cells + qint64(r - stored.y()) * w - stored.x();
+        for (int c = box.left(); c <= box.right(); c++)
+            row[c] = v;
+    }
+}
+
+bool Analyzed2DRes::store(const QRect &need)
+{
+    if (need.isEmpty() || stored.contains(need))
+        return !need.isEmpty();
+    // The walk's boxes at first; anything past them takes the whole map.
+    const QRect whole(0, 0, area.width, area.height);
+    const QRect next = data == nullptr ? (walkBounds(area) | need) & whole : whole;
+    const qint64 n = qint64(next.width()) * next.height();
+    double *cells = newZeroArray(n);
+    double *proc = procData != nullptr ? newZeroArray(n) : nullptr;
+    if (cells == nullptr || (procData != nullptr && proc == nullptr)) {
+        delete[] cells;
+        delete[] proc;
+        return false;
+    }
+    // The cells held so far move into the new storage.
+    for (int r = stored.top(); data != nullptr && r <= stored.bottom(); r++) {
+        const qint64 from = qint64(r - stored.y()) * stored.width();
+        const qint64 to = qint64(r - next.y()) * next.width() + (stored.x() - next.x());
+        std::memcpy(cells + to, data + from, size_t(stored.width()) * sizeof(double));
+        if (proc != nullptr)
+            std::memcpy(proc + to, procData + from, size_t(stored.width()) * sizeof(double));
+    }
+    delete[] data;
+    delete[] procData;
+    data = cells;
+    procData = proc;
+    stored = next;
+    return true;
+}
+
+bool Analyzed2DRes::storeProcessed()
+{
+    if (cellCount() == 0)
+        return false;
+    // A map without values still has a processed copy (of zeros) over its walk.
+    if (data == nullptr && !store(walkBounds(area)))
+        return false;
+    if (procData == nullptr)
+        procData = newZeroArray(qint64(stored.width()) * stored.height());
+    return procData != nullptr;
+}
+
+template <typename Stored, typename Empty>
+void Analyzed2DRes::walkRow(int r, Stored out, Empty fill) const
+{
+    const int w = qMax(area.width, 0);
+    if (data == nullptr || r < stored.top() || r > stored.bottom()) {
+        fill(0, w - 1);
+        return;
+    }
+    if (stored.left() > 0)
+        fill(0, stored.left() - 1);
+    out(stored.left(), stored.right(), qint64(r - stored.y()) * stored.width());
+    if (stored.right() < w - 1)
+        fill(stored.right() + 1, w - 1);
+}
+
 int Analyzed2DRes::cellCount() const
 {
     if (area.width <= 0 || area.height <= 0)
@@ -132,6 +264,7 @@ int Analyzed2DRes::cellCount() const
 
 void Analyzed2DRes::freeArrays()
 {
+    stored = QRect();
     delete image;
     image = nullptr;
     delete[] imageBuffer;
@@ -159,9 +292,17 @@ double Analyzed2DRes::scaleMax() const
 
 double Analyzed2DRes::value(int x, int y) const
 {
-    if (data == nullptr || !area.inside(x, y))
-        return 0.0;
-    return data[qint64(y) * area.width + x];
+    return cellOf(data, x, y);
+}
+
+double Analyzed2DRes::processedValue(int x, int y) const
+{
+    return cellOf(procData, x, y);
+}
+
+double Analyzed2DRes::shownValue(int x, int y) const
+{
+    return useProcImg ? processedValue(x, y) : value(x, y);
 }
 
 void Analyzed2DRes::setArea(AnalyzeCond walker)
@@ -172,15 +313,6 @@ void Analyzed2DRes::setArea(AnalyzeCond walker)
     min = Huge;
     max = -Huge;
     freeArrays();
-    const int n = cellCount();
-    if (n > 0) {
-        data = newZeroArray(n);
-        procData = newZeroArray(n);
-        if (data == nullptr || procData == nullptr) {
-            freeArrays();
-            area = AnalyzeCond();
-        }
-    }
     imageValid = false;
 }
 
@@ -206,12 +338,14 @@ void Analyzed2DRes::setData(int x, int y, int halfW, int halfH, double v)
         minX = x;
         minY = y;
     }
-    AnalyzeCond box = area;
-    box.x = x;
-    box.y = y;
-    box.halfW = halfW;
-    box.halfH = halfH;
-    box.fillBlock(data, v);
+    const QRect box = boxInMap(x, y, halfW, halfH, area.width, area.height);
+    if (box.isEmpty())
+        return;
+    if (!store(box)) {
+        qDebug() << "Analyzed2DRes:" << name << "can't store the value at" << x << y;
+        return;
+    }
+    fillBox(data, x, y, halfW, halfH, v);
 }
 
 void Analyzed2DRes::genImg()
@@ -232,17 +366,32 @@ void Analyzed2DRes::genImg()
         image = new QImage();
     }
 
-    const double *src = source();
-    if (imageBuffer != nullptr && src != nullptr) {
+    if (imageBuffer != nullptr) {
+        const double *src = source();
         const double lo = scaleMin();
         const double hi = scaleMax();
         const int stride = rowStride(imageFormat, w);
+        // Cells without a stored value are 0: their pixel is made once.
+        uchar zero[8] = {};
+        const int zeroBytes =
+            int(colorScale.colorBytesOf(scaleFraction(0.0, lo, hi), zero, imageFormat) - zero);
         for (int r = 0; r < h; r++) {
-            uchar *p = imageBuffer + qint64(r) * stride;
-            const double *row = src + qint64(r) * w;
-            for (int c = 0; c < w; c++) {
-                p = colorScale.colorBytesOf(scaleFraction(row[c], lo, hi), p, imageFormat);
-            }
+            uchar *line = imageBuffer + qint64(r) * stride;
+            walkRow(
+                r,
+                [&](int c0, int c1, qint64 at) {
+                    uchar *p = line + qint64(c0) * zeroBytes;
+                    for (int c = c0; c <= c1; c++) {
+                        const double v = src != nullptr ? src[at + c - c0] : 0.0;
+                        p = colorScale.colorBytesOf(scaleFraction(v, lo, hi), p, imageFormat);
+                    }
+                },
+                [&](int c0, int c1) {
+                    for (uchar *p = line + qint64(c0) * zeroBytes,
+                               *end = line + qint64(c1 + 1) * zeroBytes;
+                         p < end; p += zeroBytes)
+                        std::memcpy(p, zero, size_t(zeroBytes));
+                });
         }
     }
     imageValid = true;
@@ -256,9 +405,8 @@ QImage *Analyzed2DRes::img()
 unsigned short *Analyzed2DRes::tiffDataForSave(bool useRange, double lo, double hi,
                                                bool areaOnly)
 {
-    const double *src = source();
     const int n = cellCount();
-    if (src == nullptr || n == 0)
+    if (n == 0)
         return nullptr;
     if (!useRange) {
         lo = useProcImg ? procMin : min;
@@ -274,12 +422,23 @@ unsigned short *Analyzed2DRes::tiffDataForSave(bool useRange, double lo, double 
         int k = 0;
         walkInside(area, nullptr, [&](const AnalyzeCond &a) {
             if (k < n)
-                out[k++] = sample16(src[qint64(a.y) * area.width + a.x], lo, hi);
+                out[k++] = sample16(shownValue(a.x, a.y), lo, hi);
         });
         count = k;
     } else {
-        for (int i = 0; i < n; i++)
-            out[i] = sample16(src[i], lo, hi);
+        const double *src = source();
+        const unsigned short zero = sample16(0.0, lo, hi);
+        const int w = area.width;
+        for (int r = 0; r < area.height; r++) {
+            unsigned short *line = out + qint64(r) * w;
+            walkRow(
+                r,
+                [&](int c0, int c1, qint64 at) {
+                    for (int c = c0; c <= c1; c++)
+                        line[c] = sample16(src != nullptr ? src[at + c - c0] : 0.0, lo, hi);
+                },
+                [&](int c0, int c1) { std::fill(line + c0, line + c1 + 1, zero); });
+        }
         count = n;
     }
     return out;
@@ -287,9 +446,9 @@ unsigned short *Analyzed2DRes::tiffDataForSave(bool useRange, double lo, double 
 
 void Analyzed2DRes::deglitch()
 {
-    if (data == nullptr || procData == nullptr)
+    if (!storeProcessed())
         return;
-    const CentreGrid grid(area, data);
+    const auto grid = centreGrid(area, [this](int x, int y) { return value(x, y); });
 
     double gSum = 0;
     int centres = 0;
@@ -307,7 +466,7 @@ void Analyzed2DRes::deglitch()
         }
         if (terms > 0)
             g /= terms;
-        a.fillBlock(procData, g);
+        fillBox(procData, a.x, a.y, a.halfW, a.halfH, g);
         gSum += g;
         centres++;
     });
@@ -317,7 +476,7 @@ void Analyzed2DRes::deglitch()
     procMin = Huge;
     procMax = -Huge;
     walkInside(area, "deglitch 2", [&](const AnalyzeCond &a) {
-        const double g = procData[qint64(a.y) * area.width + a.x];
+        const double g = processedValue(a.x, a.y);
         double val = grid.at(a.x, a.y);
         if (g > threshold && (val < min + band || val > max - band)) {
             const int nx[4] = {a.x - grid.sx, a.x + grid.sx, a.x, a.x};
@@ -334,7 +493,7 @@ void Analyzed2DRes::deglitch()
                 val = sum / used;
         }
         trackRange(val, &procMin, &procMax);
-        a.fillBlock(procData, val);
+        fillBox(procData, a.x, a.y, a.halfW, a.halfH, val);
     });
 
     if (useProcImg)
@@ -355,9 +514,9 @@ void Analyzed2DRes::selectProcImg(bool b)
 
 void Analyzed2DRes::deglitch2(double th)
 {
-    if (data == nullptr || procData == nullptr)
+    if (!storeProcessed())
         return;
-    const CentreGrid grid(area, data);
+    const auto grid = centreGrid(area, [this](int x, int y) { return value(x, y); });
 
     double sum = 0;
     int used = 0;
@@ -393,7 +552,7 @@ void Analyzed2DRes::deglitch2(double th)
             val = nUsed > 0 ? nSum / nUsed : 0.0;
         }
         trackRange(val, &procMin, &procMax);
-        a.fillBlock(procData, val);
+        fillBox(procData, a.x, a.y, a.halfW, a.halfH, val);
     });
 
     if (useProcImg)
@@ -402,9 +561,14 @@ void Analyzed2DRes::deglitch2(double th)
 
 void Analyzed2DRes::copyProc2Data()
 {
-    if (data == nullptr || procData == nullptr)
+    if (cellCount() == 0)
         return;
-    std::memcpy(data, procData, size_t(cellCount()) * sizeof(double));
+    // Without a processed copy every cell of it is 0.
+    const qint64 n = qint64(stored.width()) * stored.height();
+    if (data != nullptr && procData != nullptr)
+        std::memcpy(data, procData, size_t(n) * sizeof(double));
+    else if (data != nullptr)
+        std::fill(data, data + n, 0.0);
     min = procMin;
     max = procMax;
 }
@@ -445,9 +609,15 @@ void Analyzed2DRes::copyFrom(const Analyzed2DRes *source)
     deglitchRatio = source->deglitchRatio;
 
     freeArrays();
-    const int n = cellCount();
+    const qint64 n = qint64(source->stored.width()) * source->stored.height();
     data = copyArray(source->data, n);
     procData = copyArray(source->procData, n);
+    if (data != nullptr) {
+        stored = source->stored;
+    } else {
+        delete[] procData;
+        procData = nullptr;
+    }
 
     imageValid = false;
     const QImage *srcImage = source->imageValid ? source->image : nullptr;
@@ -492,7 +662,7 @@ bool Analyzed2DRes::saveAsText(QFileInfo file, bool areaOnly, bool commaSeparate
             out << "\n" << row.join(sep);
         row.clear();
     };
-    if (data != nullptr) {
+    if (cellCount() > 0) {
         walkInside(area, nullptr, [&](const AnalyzeCond &a) {
             const QString v = QString::number(value(a.x, a.y), 'g', 6);
             if (xyValues) {

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QObject>
+#include <QRect>
 #include <QString>
 
 #include "core/colorscale.h"
@@ -13,6 +14,12 @@
 // while an analysis walks an area. Keeps the extremes of its values, a
 // processed (deglitched) copy, a display scale and an 8-bit display image
 // coloured through its colour-scale snapshot. GUI thread only.
+//
+// Storage: the map is the size of the image, but only the cells of
+// storedRect() are held; every other cell reads 0. The first setData stores
+// the bounding box of the walk's boxes (and of its own box); a later box
+// outside it widens the storage to the whole map. The processed copy is
+// made by the deglitch filters only, over the same cells.
 class Analyzed2DRes : public QObject
 {
     Q_OBJECT
@@ -21,7 +28,7 @@ public:
     explicit Analyzed2DRes(QString name = QString());
     ~Analyzed2DRes() override;
 
-    // Gives the map the size of the walker and empties it (zero-filled).
+    // Gives the map the size of the walker and empties it; allocates nothing.
     void setArea(AnalyzeCond walker);
     // Makes this map a copy of source; a null source or the map itself does nothing.
     void copyFrom(const Analyzed2DRes *source);
@@ -35,6 +42,14 @@ public:
     double scaleMax() const;
     // Value at cell (x, y) of data, 0 outside the map or without data.
     double value(int x, int y) const;
+    // The same of the processed copy.
+    double processedValue(int x, int y) const;
+    // The value shown: the processed copy's while it is selected.
+    double shownValue(int x, int y) const;
+    // Values have been recorded since the last setArea.
+    bool hasData() const { return data != nullptr; }
+    // The cells held by data and procData; empty without data.
+    QRect storedRect() const { return stored; }
 
     int no;
     QString name;
@@ -42,7 +57,7 @@ public:
     bool imageValid;
     QImage *image;
     uchar *imageBuffer;
-    double *data;
+    double *data;          // row-major over storedRect(), null until the first setData
     double min;
     double max;
     int minX;
@@ -56,7 +71,7 @@ public:
     int count;
     double procMin;
     double procMax;
-    double *procData;
+    double *procData;      // as data; null until a deglitch filter runs
     double deglitchFactor;
     double deglitchRatio;
     bool useProcImg;
@@ -85,7 +100,19 @@ private:
 
     int cellCount() const;
     void freeArrays();
+    // Makes the storage hold the cells of need (clipped to the map); false
+    // when it can not be allocated.
+    bool store(const QRect &need);
+    bool storeProcessed();
     const double *source() const;
+    double cellOf(const double *cells, int x, int y) const;
+    void fillBox(double *cells, int x, int y, int halfW, int halfH, double v) const;
+    // Writes the samples of one map row: out(c0, c1, cells) for the stored
+    // run of it (none when the row holds none) and fill(c0, c1) for the rest.
+    template <typename Stored, typename Empty>
+    void walkRow(int r, Stored out, Empty fill) const;
+
+    QRect stored;
 };
 
 #endif

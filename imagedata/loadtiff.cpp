@@ -3,12 +3,59 @@
 #include <QDebug>
 #include <QFileInfo>
 #include <QMetaType>
+#include <QRunnable>
+#include <QSemaphore>
+#include <QThread>
 
 #include "imagedata/errpoints.h"
 #include "imagedata/tiffdata.h"
 
-LoadTiff::LoadTiff(QObject *parent) : QObject(parent), generation(0), busy(false), index(0)
+// One file decoded on the loader's pool. The task reads only its own copies.
+struct FrameDecode : public QRunnable
 {
+    FrameDecode(int index, const QString &file, const QSharedPointer<const ErrPoints> &list,
+                const ColorScale &scale)
+        : index(index), file(file), list(list), scale(scale)
+    {
+        setAutoDelete(false);
+    }
+    void run() override
+    {
+        frame = new TiffData;
+        frame->colorScale = scale;
+        if (!frame->load(file, list.data())) {
+            delete frame;
+            frame = nullptr;
+        }
+        done.release();
+    }
+    // The frame, null when the file could not be read; waits for the decode.
+    TiffData *take()
+    {
+        done.acquire();
+        TiffData *f = frame;
+        frame = nullptr;
+        return f;
+    }
+
+    const int index;
+    const QString file;
+    const QSharedPointer<const ErrPoints> list;
+    const ColorScale scale;
+    TiffData *frame = nullptr;
+    QSemaphore done;
+};
+
+namespace {
+
+bool isLive(const QString &file) { return file.contains(QStringLiteral("Live")); }
+
+} // namespace
+
+LoadTiff::LoadTiff(QObject *parent)
+    : QObject(parent), generation(0), busy(false), index(0), decodeThreads(1), launchIndex(-1)
+{
+    setDecodeThreads(QThread::idealThreadCount());
     connect(this, &LoadTiff::loadStart, this, &LoadTiff::treatQues);
     // Each step starts the next one through the worker's event loop, so the
     // depth of the call stack does not grow with the number of files.
@@ -17,6 +64,62 @@ LoadTiff::LoadTiff(QObject *parent) : QObject(parent), generation(0), busy(false
 
 LoadTiff::~LoadTiff()
 {
+    discardDecodes();
+}
+
+void LoadTiff::setDecodeThreads(int n)
+{
+    decodeThreads = qBound(1, n, 64);
+    pool.setMaxThreadCount(decodeThreads);
+}
+
+int LoadTiff::nextIndex(const LoadJob &job, int i)
+{
+    const qint64 next = qint64(i) + job.step;
+    return next < job.files.size() - job.tail ? int(next) : -1;
+}
+
+void LoadTiff::discardDecodes()
+{
+    for (auto &d : decodes)
+        delete d->take();
+    decodes.clear();
+}
+
+void LoadTiff::launchDecodes(const LoadJob &job)
+{
+    while (launchIndex >= 0 && int(decodes.size()) < decodeThreads) {
+        const QString file = job.files.at(launchIndex);
+        if (!(job.skipLive && isLive(file))) {
+            decodes.emplace_back(new FrameDecode(launchIndex, file, job.errPoints, job.colorScale));
+            pool.start(decodes.back().get());
+        }
+        launchIndex = nextIndex(job, launchIndex);
+    }
+}
+
+void LoadTiff::treatParallel()
+{
+    const LoadJob &job = queue.first();
+    launchDecodes(job);
+    if (decodes.empty()) {
+        finishJob();
+        return;
+    }
+    std::unique_ptr<FrameDecode> d = std::move(decodes.front());
+    decodes.pop_front();
+    // The next files decode while this one is handed over.
+    launchDecodes(job);
+    ErrPoints *holder = job.holderList;
+    TiffData *frame = d->take();
+    // The next step ends the job when nothing is left; a receiver in this
+    // thread may queue another job meanwhile.
+    emit loadNext();
+    if (frame != nullptr) {
+        if (holder != nullptr)
+            frame->errPoints = holder;
+        emit loaded(frame, d->index);
+    }
 }
 
 void LoadTiff::loadTiffs(QStringList files, bool skipLive, int step, int start, int tail,
@@ -60,7 +163,9 @@ void LoadTiff::loadTiffs(QStringList files, bool skipLive, int step, int start, 
 
 void LoadTiff::beginJob()
 {
+    discardDecodes();
     index = queue.first().start;
+    launchIndex = index < queue.first().files.size() ? index : -1;
     emit jobStarted(queue.first().generation);
 }
 
@@ -68,6 +173,10 @@ void LoadTiff::treatQues()
 {
     if (queue.isEmpty()) {
         busy = false;
+        return;
+    }
+    if (decodeThreads > 1) {
+        treatParallel();
         return;
     }
     const LoadJob &job = queue.first();
@@ -78,7 +187,7 @@ void LoadTiff::treatQues()
     const int end = n - job.tail;
     if (index < n) {
         const QString file = job.files.at(index);
-        if (job.skipLive && QFileInfo(file).fileName().contains(QStringLiteral("Live"))) {
+        if (job.skipLive && isLive(file)) {
             // skipped
         } else {
             TiffData *frame = new TiffData;

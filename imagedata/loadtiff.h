@@ -4,20 +4,24 @@
 #include <QObject>
 #include <QSharedPointer>
 #include <QStringList>
+#include <QThreadPool>
 #include <QVector>
 #include <atomic>
+#include <deque>
+#include <memory>
 
 #include "core/cmdid.h"
 #include "core/colorscale.h"
 
 class ErrPoints;
 class TiffData;
+struct FrameDecode;
 
 // One load request of LoadTiff.
 struct LoadJob
 {
     QStringList files;   // file names in stack order
-    bool skipLive = false; // skip files whose name contains "Live"
+    bool skipLive = false; // skip files whose name or path contains "Live"
     int step = 1;        // distance between two handled files, at least 1
     int start = 0;       // index of the first file handled
     int tail = 0;        // files at the end of the list that are not handled
@@ -35,6 +39,11 @@ struct LoadJob
 // Every frame read is handed over by loaded() (the receiver owns it); when the
 // queue becomes empty finishLoadFiles() reports the command of the last job,
 // also when that job had nothing to load.
+//
+// Frames are decoded, display image included, on a pool of threads of the
+// loader's own, several files ahead of the one handed over next; they are
+// still handed over one per step and in file order. With one decode thread
+// each file is read inside its step, in the loader's thread.
 //
 // Generations: a holder that starts its stack anew raises the generation
 // (setGeneration) before asking for the new files. A job of a newer
@@ -70,17 +79,31 @@ public slots:
     void setColorScale(ColorScale scale);
     // Generation of the jobs that arrive after it.
     void setGeneration(quint64 g);
+    // Number of frames decoded at once (at least 1); the number of cores at first.
+    void setDecodeThreads(int n);
 
 private:
     void finishJob();
     // Makes the first queued job the running one.
     void beginJob();
+    // One step of the running job with a pool of decode threads.
+    void treatParallel();
+    // Starts decodes of the job's next files up to the number of threads.
+    void launchDecodes(const LoadJob &job);
+    // Waits for the decodes still running and deletes their frames.
+    void discardDecodes();
+    // Index of the file after i in the job's walk, -1 past its end.
+    static int nextIndex(const LoadJob &job, int i);
 
     QVector<LoadJob> queue;
     ColorScale colorScale;
     quint64 generation;
     std::atomic<bool> busy;
     int index;
+    int decodeThreads;
+    int launchIndex;    // next file of the running job to start decoding, -1: none
+    std::deque<std::unique_ptr<FrameDecode>> decodes; // in file order
+    QThreadPool pool;
 };
 
 #endif

@@ -15,7 +15,9 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <sys/resource.h>
 #include <tiffio.h>
+#include <unistd.h>
 #include <vector>
 #include "core/globals.h"
 #include "core/stringutil.h"
@@ -39,6 +41,23 @@ bool sizeAcceptable(qint64 w, qint64 h, const QString &fileName)
     return true;
 }
 
+bool memoryAcceptable(qint64 w, qint64 h, int pixelBytes, const QString &fileName)
+{
+    // Pixel rows and a display image of up to 4 bytes a pixel.
+    const double need = double(w) * double(h) * (pixelBytes + 4);
+    double have = double(sysconf(_SC_PHYS_PAGES)) * double(sysconf(_SC_PAGESIZE));
+    for (int resource : {RLIMIT_DATA, RLIMIT_AS}) {
+        struct rlimit lim;
+        if (getrlimit(resource, &lim) == 0 && lim.rlim_cur != RLIM_INFINITY)
+            have = have > 0 ? qMin(have, double(lim.rlim_cur)) : double(lim.rlim_cur);
+    }
+    if (have > 0 && need > have) {
+        qDebug() << "Image too large for the memory:" << w << "x" << h << "needs"
+                 << qint64(need / 1048576) << "MB of" << qint64(have / 1048576) << "MB" << fileName;
+        return false;
+    }
+    return true;
+}
 
 bool truncatedInt(double v, qint64 &out)
 {

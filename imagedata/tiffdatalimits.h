@@ -20,6 +20,10 @@ constexpr qint64 MaxFramePixels = qint64(1) << 28;
 
 // False (with a debug line) for sizes no frame may have.
 bool sizeAcceptable(qint64 w, qint64 h, const QString &fileName);
+// False (with a debug line) when a decoded frame of w x h pixels of
+// pixelBytes each, with its display image, can not fit the memory of the
+// machine (or the process's data limit).
+bool memoryAcceptable(qint64 w, qint64 h, int pixelBytes, const QString &fileName);
 // Truncates toward zero; false when no int can hold the value.
 bool truncatedInt(double v, qint64 &out);
 

@@ -187,7 +187,7 @@ bool TiffData::readTiff(const QString &fileName)
         failRead();
         return false;
     }
-    if (!sizeAcceptable(w, h, fileName)) {
+    if (!sizeAcceptable(w, h, fileName) || !memoryAcceptable(w, h, 2, fileName)) {
         failRead();
         return false;
     }
@@ -306,7 +306,9 @@ bool TiffData::readImg(const QString &fileName)
     }
     this->fileName = fileName;
     resetRange();
-    if (!sizeAcceptable(width, height, fileName)) {
+    const bool wide = bytesPerPixel == 4;
+    if (!sizeAcceptable(width, height, fileName)
+        || !memoryAcceptable(width, height, wide ? 4 : 2, fileName)) {
         failRead();
         return false;
     }
@@ -316,7 +318,6 @@ bool TiffData::readImg(const QString &fileName)
         failRead();
         return false;
     }
-    const bool wide = bytesPerPixel == 4;
     const int pixelSize = wide ? 4 : 2;
     const qint64 rowBytes = qint64(width) * pixelSize;
     auto truncated = [&]() {

@@ -24,12 +24,7 @@ int toInt(double v) { return ChCoord::toInt(v); }
 // displayed; 0 outside the map.
 double shownValue(const Analyzed2DRes *map, int x, int y)
 {
-    if (!map->area.inside(x, y))
-        return 0.0;
-    const qint64 i = qint64(y) * map->area.width + x;
-    if (map->useProcImg && map->procData)
-        return map->procData[i];
-    return map->data ? map->data[i] : 0.0;
+    return map->shownValue(x, y);
 }
 
 // |half size| typed in a field, at most the image's extent n: a larger box
@@ -210,13 +205,12 @@ void Body::showAnalyzedVals()
     if (!map)
         return;
     qDebug() << "vals of" << map->name;
-    const int w = map->data ? map->area.width : 0;
-    const int h = map->data ? map->area.height : 0;
+    const int w = map->hasData() ? map->area.width : 0;
+    const int h = map->hasData() ? map->area.height : 0;
     for (int y = 0; y < h; y++) {
         for (int x = 0; x < w; x++) {
-            const qint64 i = qint64(y) * w + x;
-            const double proc = map->procData ? map->procData[i] : 0.0;
-            qDebug().noquote() << QString::asprintf("%4d %4d %15.6f %15.6f", x, y, map->data[i], proc);
+            qDebug().noquote() << QString::asprintf("%4d %4d %15.6f %15.6f", x, y, map->value(x, y),
+                                                    map->processedValue(x, y));
         }
     }
 }
@@ -235,7 +229,7 @@ bool Body::StatsKey::operator==(const StatsKey &o) const
 Analyzed2DRes *Body::statsMap() const
 {
     Analyzed2DRes *map = analyzer ? analyzer->currentMap() : nullptr;
-    return map && map->data ? map : nullptr;
+    return map && map->hasData() ? map : nullptr;
 }
 
 Body::StatsKey Body::statsKeyOf(const Analyzed2DRes *map) const

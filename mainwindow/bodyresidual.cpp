@@ -83,17 +83,17 @@ void Body::generateRAResImage()
     const int h = rest.area.height;
     // The whole map, cells outside the area (0 from the preparation) included.
     double minRest = 1e300;
-    if (rest.data) {
-        const qint64 n = qint64(w) * h;
-        for (qint64 i = 0; i < n; i++) {
-            if (rest.data[i] < minRest)
-                minRest = rest.data[i];
+    if (rest.hasData()) {
+        for (int y = 0; y < h; y++) {
+            for (int x = 0; x < w; x++) {
+                if (rest.value(x, y) < minRest)
+                    minRest = rest.value(x, y);
+            }
         }
         for (int y = 0; y < h; y++) {
-            const double *row = rest.data + qint64(y) * w;
             for (int x = 0; x < w; x++) {
                 const double d = raDMutMap->value(x, y);
-                const double r = row[x] - minRest;
+                const double r = rest.value(x, y) - minRest;
                 raRatioMap->setData(x, y, 0, 0, r / (d + r));
             }
         }

@@ -298,7 +298,7 @@ void Body::cBarUpdating()
 {
     const ColorScale scale = ui->CBar->scale();
     if (ui->ShowShiftMap->isChecked()) {
-        if (eShiftMap.data) {
+        if (eShiftMap.hasData()) {
             eShiftMap.colorScale = scale;
             eShiftMap.genImg();
         }
@@ -315,7 +315,7 @@ void Body::cBarUpdated()
     const ColorScale scale = ui->CBar->scale();
     qDebug() << "cBarUpdated" << scale.lowerLimit << scale.upperLimit;
     if (ui->ShowShiftMap->isChecked()) {
-        if (eShiftMap.data) {
+        if (eShiftMap.hasData()) {
             eShiftMap.colorScale = scale;
             eShiftMap.genImg();
         }

@@ -27,13 +27,12 @@ double boxSum(const Analyzed2DRes &map, const AnalyzeCond &block)
     box.halfW = block.halfW;
     box.halfH = block.halfH;
     int c0, c1, r0, r1;
-    if (map.data == nullptr || !box.clippedBox(&c0, &c1, &r0, &r1))
+    if (!map.hasData() || !box.clippedBox(&c0, &c1, &r0, &r1))
         return 0.0;
     double s = 0.0;
     for (int r = r0; r <= r1; r++) {
-        const double *row = map.data + qint64(r) * box.width;
         for (int c = c0; c <= c1; c++)
-            s += row[c];
+            s += map.value(c, r);
     }
     return s;
 }

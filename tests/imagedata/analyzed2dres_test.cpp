@@ -28,9 +28,14 @@ void fill(Analyzed2DRes &m, const QVector<double> &values)
         m.setData(i % w, i / w, 0, 0, values[i]);
 }
 
-QVector<double> cells(const double *a, int n)
+// The map's cells in row-major order, as value() or processedValue() reads them.
+QVector<double> cells(const Analyzed2DRes &m, bool processed = false)
 {
-    return QVector<double>(a, a + n);
+    QVector<double> v;
+    for (int y = 0; y < m.area.height; y++)
+        for (int x = 0; x < m.area.width; x++)
+            v << (processed ? m.processedValue(x, y) : m.value(x, y));
+    return v;
 }
 
 std::unique_ptr<unsigned short[]> exported(Analyzed2DRes &m, bool useRange, double lo, double hi,
@@ -46,7 +51,7 @@ TEST(Analyzed2DResTest, SetDataFillsClippedBoxAndTracksExtremes)
     Analyzed2DRes m("m");
     m.setArea(walker(3, 2));
     m.setData(2, 1, 1, 1, 5.0);
-    EXPECT_EQ(cells(m.data, 6), QVector<double>({0, 5, 5, 0, 5, 5}));
+    EXPECT_EQ(cells(m), QVector<double>({0, 5, 5, 0, 5, 5}));
     EXPECT_EQ(m.max, 5.0);
     EXPECT_EQ(m.maxX, 2);
     EXPECT_EQ(m.maxY, 1);
@@ -58,7 +63,7 @@ TEST(Analyzed2DResTest, SetDataFillsClippedBoxAndTracksExtremes)
     m.setData(50, 50, 0, 0, -2.0);
     EXPECT_EQ(m.min, -2.0);
     EXPECT_EQ(m.minX, 50);
-    EXPECT_EQ(cells(m.data, 6), QVector<double>({5, 5, 5, 0, 5, 5}));
+    EXPECT_EQ(cells(m), QVector<double>({5, 5, 5, 0, 5, 5}));
 
     // NaN never becomes an extreme.
     m.setData(0, 1, 0, 0, std::nan(""));
@@ -71,9 +76,9 @@ TEST(Analyzed2DResTest, SetDataWithHugeBoxesFillsTheMapWithoutWrapping)
     Analyzed2DRes m("m");
     m.setArea(walker(3, 2));
     m.setData(-2, 0, std::numeric_limits<int>::max(), 0, 7.0);
-    EXPECT_EQ(cells(m.data, 6), QVector<double>({7, 7, 7, 0, 0, 0}));
+    EXPECT_EQ(cells(m), QVector<double>({7, 7, 7, 0, 0, 0}));
     m.setData(1, 1, 0, std::numeric_limits<int>::min(), 4.0);
-    EXPECT_EQ(cells(m.data, 6), QVector<double>({7, 4, 7, 0, 4, 0}));
+    EXPECT_EQ(cells(m), QVector<double>({7, 4, 7, 0, 4, 0}));
 }
 
 TEST(Analyzed2DResTest, SetAreaEmptiesAndKeepsSettings)
@@ -84,7 +89,7 @@ TEST(Analyzed2DResTest, SetAreaEmptiesAndKeepsSettings)
     m.setFixedScale(true);
     m.setScale(-1, 1);
     m.setArea(walker(3, 1));
-    EXPECT_EQ(cells(m.data, 3), QVector<double>({0, 0, 0}));
+    EXPECT_EQ(cells(m), QVector<double>({0, 0, 0}));
     EXPECT_EQ(m.min, 1e300);
     EXPECT_TRUE(m.fixedScale);
     EXPECT_EQ(m.fixedMin, -1.0);
@@ -166,10 +171,7 @@ TEST(Analyzed2DResTest, NonFiniteValuesAreSafe)
     Analyzed2DRes m("m");
     m.setArea(walker(4, 1));
     const double inf = std::numeric_limits<double>::infinity();
-    m.data[0] = std::nan("");
-    m.data[1] = inf;
-    m.data[2] = -inf;
-    m.data[3] = 5;
+    fill(m, {std::nan(""), inf, -inf, 5});
     auto out = exported(m, true, 0, 10, false);
     EXPECT_EQ(out[0], 0);
     EXPECT_EQ(out[1], 65535);
@@ -226,10 +228,10 @@ TEST(Analyzed2DResTest, DeglitchReplacesSpikeInProcessedCopy)
     m.setArea(walker(3, 1));
     fill(m, {1, 9, 1});
     m.deglitch();
-    EXPECT_EQ(cells(m.procData, 3), QVector<double>({1, 1, 1}));
+    EXPECT_EQ(cells(m, true), QVector<double>({1, 1, 1}));
     EXPECT_EQ(m.procMin, 1.0);
     EXPECT_EQ(m.procMax, 1.0);
-    EXPECT_EQ(cells(m.data, 3), QVector<double>({1, 9, 1}));
+    EXPECT_EQ(cells(m), QVector<double>({1, 9, 1}));
 
     // The processed copy is what is shown and exported once selected.
     m.selectProcImg(true);
@@ -238,14 +240,14 @@ TEST(Analyzed2DResTest, DeglitchReplacesSpikeInProcessedCopy)
     EXPECT_EQ(out[1], static_cast<unsigned short>(65535.0 / 9));
 
     m.copyProc2Data();
-    EXPECT_EQ(cells(m.data, 3), QVector<double>({1, 1, 1}));
+    EXPECT_EQ(cells(m), QVector<double>({1, 1, 1}));
     EXPECT_EQ(m.max, 1.0);
 
     Analyzed2DRes one("one");
     one.setArea(walker(1, 1));
     fill(one, {4});
     one.deglitch();
-    EXPECT_EQ(one.procData[0], 4.0);
+    EXPECT_EQ(one.processedValue(0, 0), 4.0);
 }
 
 TEST(Analyzed2DResTest, DeglitchUsesVerticalNeighboursAndFillsBoxes)
@@ -260,8 +262,8 @@ TEST(Analyzed2DResTest, DeglitchUsesVerticalNeighboursAndFillsBoxes)
     m.setData(0, 2, 0, 0, 20);
     m.setData(0, 4, 0, 0, 2);
     m.deglitch();
-    EXPECT_EQ(m.procData[2 * 2], 2.0);
-    EXPECT_EQ(m.data[2 * 2], 20.0);
+    EXPECT_EQ(m.processedValue(0, 2), 2.0);
+    EXPECT_EQ(m.value(0, 2), 20.0);
 }
 
 TEST(Analyzed2DResTest, Deglitch2ReplacesOutliersByGoodNeighbours)
@@ -272,14 +274,13 @@ TEST(Analyzed2DResTest, Deglitch2ReplacesOutliersByGoodNeighbours)
              1, 50, 1,
              1, 1, 1});
     m.deglitch2(5);
-    EXPECT_EQ(m.procData[4], 1.0);
+    EXPECT_EQ(m.processedValue(1, 1), 1.0);
     EXPECT_EQ(m.procMin, 1.0);
     EXPECT_EQ(m.procMax, 1.0);
 
     // A threshold below every |v| gives m = 0 and zeros everywhere.
     m.deglitch2(0.5);
-    for (int i = 0; i < 9; i++)
-        EXPECT_EQ(m.procData[i], 0.0);
+    EXPECT_EQ(cells(m, true), QVector<double>(9, 0.0));
 }
 
 TEST(Analyzed2DResTest, DeglitchWalkPastTheMapStaysInside)
@@ -311,7 +312,7 @@ TEST(Analyzed2DResTest, CopyFromCopiesArraysAndImage)
     EXPECT_EQ(dst.max, 4.0);
     ASSERT_NE(dst.data, nullptr);
     ASSERT_NE(dst.data, src.data);
-    EXPECT_EQ(cells(dst.data, 4), cells(src.data, 4));
+    EXPECT_EQ(cells(dst), cells(src));
     ASSERT_NE(dst.img(), nullptr);
     EXPECT_EQ(*dst.img(), *src.img());
     EXPECT_NE(dst.imageBuffer, src.imageBuffer);
@@ -322,13 +323,13 @@ TEST(Analyzed2DResTest, CopyFromCopiesArraysAndImage)
     fill(raw, {7, 8});
     dst.copyFrom(&raw);
     ASSERT_NE(dst.data, nullptr);
-    EXPECT_EQ(cells(dst.data, 2), QVector<double>({7, 8}));
+    EXPECT_EQ(cells(dst), QVector<double>({7, 8}));
     EXPECT_FALSE(dst.imageValid);
 
     // Copying onto itself or from nothing changes nothing.
     dst.copyFrom(&dst);
     dst.copyFrom(nullptr);
-    EXPECT_EQ(cells(dst.data, 2), QVector<double>({7, 8}));
+    EXPECT_EQ(cells(dst), QVector<double>({7, 8}));
 }
 
 TEST(Analyzed2DResTest, TextExportInRowsAndXyLines)
@@ -370,4 +371,93 @@ TEST(Analyzed2DResTest, TextExportPastTheMapListsOnlyItsCells)
     m.setData(1, 0, 0, 0, 4);
     ASSERT_TRUE(m.saveAsText(QFileInfo(files.path("t.dat")), false, false, false));
     EXPECT_EQ(files.read("t.dat"), QByteArray("\n3 4\n"));
+}
+
+// A map over a small area of a large image holds only the area's cells, yet
+// shows, exports, deglitches and writes exactly what the same map holding
+// every cell does (cells outside the area are 0).
+TEST(Analyzed2DResTest, AreaStorageGivesTheSameResultsAsTheWholeMap)
+{
+    TestFiles files;
+    const int W = 40, H = 30;
+    // 3 x 3 boxes stepped 2 apart over (10, 5)-(19, 12): overlapping boxes.
+    AnalyzeCond c;
+    c.init(W, H, 1, 1, QRectF(10, 5, 9, 7), 2, 2);
+    Analyzed2DRes part("part"), whole("whole");
+    for (Analyzed2DRes *m : {&part, &whole}) {
+        m->setArea(c);
+        EXPECT_FALSE(m->hasData());
+    }
+    // The corners get the value 0, so the extremes stay as they are: the first
+    // stores the walk's cells and the corner, the second the whole map.
+    whole.setData(W - 1, H - 1, 0, 0, 0.0);
+    EXPECT_EQ(whole.storedRect(), QRect(QPoint(10, 5), QPoint(W - 1, H - 1)));
+    whole.setData(0, 0, 0, 0, 0.0);
+    AnalyzeCond a = c;
+    int k = 0;
+    do {
+        const double v = (k++ % 5 == 2) ? 40.0 : std::sin(a.x * 0.7) + 0.1 * a.y - 1.0;
+        part.setData(a.x, a.y, a.halfW, a.halfH, v);
+        whole.setData(a.x, a.y, a.halfW, a.halfH, v);
+    } while (a.next());
+    EXPECT_EQ(part.storedRect(), QRect(10, 5, 9, 7));
+    EXPECT_EQ(whole.storedRect(), QRect(0, 0, W, H));
+    ASSERT_LT(part.min, 0.0);
+    EXPECT_EQ(part.min, whole.min);
+    EXPECT_EQ(part.max, whole.max);
+
+    auto same = [&](const char *what) {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(cells(part), cells(whole));
+        EXPECT_EQ(cells(part, true), cells(whole, true));
+        part.genImg();
+        whole.genImg();
+        EXPECT_EQ(*part.img(), *whole.img());
+        for (bool areaOnly : {false, true}) {
+            auto p = exported(part, false, 0, 0, areaOnly);
+            auto w = exported(whole, false, 0, 0, areaOnly);
+            EXPECT_EQ(part.count, whole.count);
+            EXPECT_TRUE(std::equal(p.get(), p.get() + part.count, w.get()));
+        }
+        ASSERT_TRUE(part.saveAsText(QFileInfo(files.path("p.dat")), false, false, true));
+        ASSERT_TRUE(whole.saveAsText(QFileInfo(files.path("w.dat")), false, false, true));
+        EXPECT_EQ(files.read("p.dat"), files.read("w.dat"));
+    };
+    same("as recorded");
+    for (Analyzed2DRes *m : {&part, &whole}) {
+        m->deglitch();
+        m->selectProcImg(true);
+    }
+    EXPECT_EQ(part.procMin, whole.procMin);
+    EXPECT_EQ(part.procMax, whole.procMax);
+    same("deglitched");
+    for (Analyzed2DRes *m : {&part, &whole}) {
+        m->deglitch2(1.5);
+        m->copyProc2Data();
+        m->selectProcImg(false);
+    }
+    same("second filter taken into the data");
+
+    // A copy holds the same cells; a value past the area widens the storage
+    // and keeps what was there.
+    Analyzed2DRes copy("copy");
+    copy.copyFrom(&part);
+    EXPECT_EQ(cells(copy), cells(part));
+    copy.setData(0, 0, 0, 0, 3.0);
+    EXPECT_EQ(copy.storedRect(), QRect(0, 0, W, H));
+    EXPECT_EQ(copy.value(0, 0), 3.0);
+    EXPECT_EQ(copy.value(12, 7), part.value(12, 7));
+
+    // A run of a 4 x 4 area on a frame of 8192 x 8192 stores 16 cells.
+    Analyzed2DRes big("big");
+    AnalyzeCond b;
+    b.init(8192, 8192, 0, 0, QRectF(100, 200, 4, 4), -1, -1);
+    big.setArea(b);
+    do
+        big.setData(b.x, b.y, 0, 0, 1.0);
+    while (b.next());
+    EXPECT_EQ(big.storedRect(), QRect(100, 200, 4, 4));
+    EXPECT_EQ(big.processedValue(101, 201), 0.0);
+    big.deglitch();
+    EXPECT_EQ(big.processedValue(101, 201), 1.0);
 }

@@ -183,21 +183,78 @@ TEST_F(LoadTiffTest, QueuedJobsRunInOrderAndReportOnceWhenTheQueueEmpties)
     EXPECT_EQ(loader->pendingJobs(), 0);
 }
 
-TEST_F(LoadTiffTest, SkipsLiveFilesByTheirOwnName)
+TEST_F(LoadTiffTest, SkipsLiveFilesByTheirNameOrPath)
 {
     QStringList names;
     names << files.write("scan_Live_0.tif", ImageFixtures::tiff(4, 3, QVector<quint16>(12, 1)));
     names << files.write("scan_live_1.tif", ImageFixtures::tiff(4, 3, QVector<quint16>(12, 2)));
     names << files.write("Live/scan_2.tif", ImageFixtures::tiff(4, 3, QVector<quint16>(12, 3)));
+    names << files.write("live/scan_3.tif", ImageFixtures::tiff(4, 3, QVector<quint16>(12, 4)));
     load(names, true, 1, 0, 0, EX_load_I1_files);
     ASSERT_TRUE(waitForFinishes(1));
-    EXPECT_EQ(frameIndexes(), QVector<int>({1, 2}));
+    EXPECT_EQ(frameIndexes(), QVector<int>({1, 3}));
 
     // Without the rule every file is read.
     events.clear();
     load(names, false, 1, 0, 0, EX_load_I1_files);
     ASSERT_TRUE(waitForFinishes(1));
-    EXPECT_EQ(frameIndexes(), QVector<int>({0, 1, 2}));
+    EXPECT_EQ(frameIndexes(), QVector<int>({0, 1, 2, 3}));
+}
+
+// Several decode threads hand the same frames over in file order as one
+// does; a job of a newer generation (a new stack, or a stop with no files)
+// ends the running one at once: after it starts, no frame of the old job
+// arrives, and the queue reports its end once.
+TEST_F(LoadTiffTest, DecodeThreadsKeepFileOrderAndNewerJobsEndOlderOnes)
+{
+    QStringList names = stack(30);
+    names.insert(7, files.write("broken.tif", QByteArray("not an image at all")));
+    names.insert(20, files.write("x_Live_.tif", ImageFixtures::tiff(4, 3, {})));
+    QVector<QVector<Event>> runs;
+    for (int threads : {1, 6}) {
+        QMetaObject::invokeMethod(loader, [this, threads] { loader->setDecodeThreads(threads); },
+                                  Qt::QueuedConnection);
+        events.clear();
+        load(names, true, 2, 1, 3, EX_load_I1_files);
+        ASSERT_TRUE(waitForFinishes(1));
+        runs << events;
+    }
+    EXPECT_EQ(runs[0], runs[1]);
+    EXPECT_EQ(runs[1].size(), 14);
+
+    // Large frames, so that the job is still running when the next arrives.
+    QStringList slow;
+    for (int i = 0; i < 6; i++)
+        slow << files.write(QString("s%1.tif").arg(i),
+                            ImageFixtures::tiff(1024, 1024, QVector<quint16>(1024 * 1024, 7)));
+    const QStringList big = QVector<QString>(60, slow.first()).toList() + slow;
+    const QStringList next = stack(5, "n");
+    quint64 started = 0;
+    int staleFrames = 0;
+    QObject::connect(loader, &LoadTiff::jobStarted, &receiver, [&](quint64 g) { started = g; });
+    QObject::connect(loader, &LoadTiff::loaded, &receiver, [&](TiffData *, int) {
+        staleFrames += started == 2 && events.last().pixel == 7 ? 1 : 0;
+    });
+    for (const QStringList &second : {next, QStringList()}) {
+        SCOPED_TRACE(second.size());
+        events.clear();
+        started = 0;
+        QMetaObject::invokeMethod(loader, [this] { loader->setGeneration(1); }, Qt::QueuedConnection);
+        load(big, false, 1, 0, 0, EX_load_I1_files);
+        ASSERT_TRUE(waitFor([&] { return events.size() >= 2; }));
+        QMetaObject::invokeMethod(loader, [this] { loader->setGeneration(2); }, Qt::QueuedConnection);
+        load(second, false, 1, 0, 0, EX_load_I0_files);
+        ASSERT_TRUE(waitForFinishes(1));
+        QTest::qWait(100);
+        EXPECT_EQ(finishes(), 1);
+        EXPECT_EQ(events.last(), finish(EX_load_I0_files));
+        EXPECT_LT(frameIndexes().size(), big.size());
+        EXPECT_EQ(staleFrames, 0);
+        // The new stack's frames come last, all of them, in order.
+        QVector<int> tail = frameIndexes().mid(frameIndexes().size() - second.size());
+        EXPECT_EQ(tail, second.isEmpty() ? QVector<int>() : QVector<int>({0, 1, 2, 3, 4}));
+        QMetaObject::invokeMethod(loader, [this] { loader->setGeneration(0); }, Qt::QueuedConnection);
+    }
 }
 
 TEST_F(LoadTiffTest, UnreadableFilesAreDropped)
