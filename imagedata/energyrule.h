@@ -66,8 +66,9 @@ public:
     // the number of lines that should give an angle but give no energy.
     bool loadRefFile(const QString &path, int *rejected = nullptr);
     // Readers behind loadRefFile; the first line has already been consumed.
-    // d is the spacing to convert with (0 or less: the rule's); in a "9809"
-    // file a "D=" item of the header replaces it. Return the lines rejected.
+    // d is the spacing to convert with (0 or less: the rule's); a "D=" item
+    // of a "9809" file is not read. Return the lines rejected, -1 when a line
+    // is too long to be read.
     int readRefFile(QTextStream &in, const QString &headerEnd, int column, double d = 0);
     int read9809RefFile(QTextStream &in, double d = 0);
 

@@ -76,7 +76,9 @@ TEST(XafsFileKind, First9809Item)
     EXPECT_FALSE(XafsSpectrum::isPlainMuT(tf.writeText("a", "   9809   PF scan\nOffset\n")));
     EXPECT_FALSE(XafsSpectrum::isPlainMuT(tf.writeText("b", "9809\n")));
     EXPECT_TRUE(XafsSpectrum::isPlainMuT(tf.writeText("c", "scan 9809\n")));
-    EXPECT_TRUE(XafsSpectrum::isPlainMuT(tf.writeText("d", "98091 2\n")));
+    // Only the first four characters of the simplified line count.
+    EXPECT_FALSE(XafsSpectrum::isPlainMuT(tf.writeText("d", "98091 2\n")));
+    EXPECT_FALSE(XafsSpectrum::isPlainMuT(tf.writeText("f", "\t9809scan\n")));
     EXPECT_TRUE(XafsSpectrum::isPlainMuT(tf.writeText("e", "")));
     EXPECT_TRUE(XafsSpectrum::isPlainMuT(tf.path("missing")));
 
