@@ -33,6 +33,18 @@ void EnergyRule::setPattern(const QString &pattern)
     re.setPattern(pattern);
 }
 
+bool EnergyRule::checkPattern(const QString &pattern)
+{
+    const QRegularExpression r(pattern);
+    if (r.isValid())
+        return true;
+    qDebug().noquote() << QString("Energy pattern \"%1\" is not a valid regular expression (%2 at "
+                                  "%3): energies by name are the image indexes")
+                              .arg(pattern, r.errorString())
+                              .arg(r.patternErrorOffset());
+    return false;
+}
+
 void EnergyRule::setRange(double startValue, double deltaValue, double endValue, int num)
 {
     start = startValue;
@@ -86,10 +98,8 @@ bool EnergyRule::energyOf(const QString &name, int i, double &e) const
 bool EnergyRule::energyByName(const QString &name, int i, double &e) const
 {
     double value = i;
-    if (!re.isValid()) {
-        qDebug() << "Energy pattern" << re.pattern() << "is not a valid regular expression:"
-                 << re.errorString() << "- the index" << i << "is used";
-    } else {
+    // An invalid pattern matches nothing (said once, where it is set).
+    if (re.isValid()) {
         // The file's own name first, so that a folder name cannot give every
         // image of the folder the same energy.
         QRegularExpressionMatch m = re.match(QFileInfo(name).fileName());

@@ -40,6 +40,9 @@ public:
     void setMethod(Method m) { how = m; }
     Method method() const { return how; }
     void setPattern(const QString &pattern);
+    // False, with one debug line, for a pattern that is not a valid regular
+    // expression (which then matches no name).
+    static bool checkPattern(const QString &pattern);
     QString pattern() const { return re.pattern(); }
     // Multiplier of the number taken from a name; used only when above 0.
     void setFactor(double f) { factor = f; }

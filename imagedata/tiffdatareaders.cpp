@@ -114,9 +114,11 @@ bool TiffData::load(const QString &fileName, const ErrPoints *list)
 {
     if (list)
         errPoints = list;
+    QString why;
     QFile f(fileName);
-    if (!f.open(QIODevice::ReadOnly)) {
-        qDebug() << "Can not open (1)" << fileName;
+    // Checked first: opening a FIFO would wait for a writer.
+    if (!BoundedLineReader::isReadableFile(fileName, &why) || !f.open(QIODevice::ReadOnly)) {
+        qDebug() << "Can not open (1)" << fileName << why;
         failRead();
         return false;
     }

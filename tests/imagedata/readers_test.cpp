@@ -4,8 +4,10 @@
 #include <random>
 #include <gtest/gtest.h>
 
+#include "imagedata/energyrule.h"
 #include "imagedata/errpoints.h"
 #include "imagedata/tiffdata.h"
+#include "support/hostilefiles.h"
 #include "support/imagefixtures.h"
 #include "support/testfiles.h"
 
@@ -381,3 +383,34 @@ TEST_F(ReadersTest, CorruptedFilesFailOrLoadConsistently)
 }
 
 } // namespace
+
+// Bad-pixel lists, energy reference files and text images: an endless,
+// special or overlong file is refused at once, the previous contents kept
+// where the reader keeps them, and nothing is read in part.
+TEST_F(ReadersTest, EndlessSpecialAndOverlongTextFilesAreRefused)
+{
+    QStringList hostile = hostileTextFiles(files);
+    QByteArray longText = ImageFixtures::textImage(0, 2, 0, 1, {1, 2});
+    longText.insert(longText.indexOf("\n", longText.indexOf("RANGE_Y1")) + 1,
+                    QByteArray(40 << 20, ' ') + "\n");
+    const QString longImage = files.write("long.txt", longText);
+    EnergyRule rule;
+    ASSERT_TRUE(rule.loadRefFile(files.write("ref.dat", "x\n13.5\n")));
+    for (const QString &path : hostile) {
+        ErrPoints list;
+        EXPECT_FALSE(list.load(path, false)) << path.toStdString();
+        EXPECT_FALSE(list.valid);
+        EXPECT_TRUE(list.points.isEmpty());
+        EXPECT_FALSE(rule.loadRefFile(path)) << path.toStdString();
+        EXPECT_EQ(rule.refEnergies().size(), 1);
+        TiffData t;
+        EXPECT_EQ(t.readTextHeader(path), -1);
+        expectFailed(path);
+    }
+    expectFailed(longImage);
+    ErrPoints list;
+    EXPECT_FALSE(list.load(files.write("long.err", "# Size 4 4\n1 1\n" + QByteArray(40 << 20, '2')
+                                                       + " 2\n"),
+                           false));
+    EXPECT_TRUE(list.points.isEmpty());
+}

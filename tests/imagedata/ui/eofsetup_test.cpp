@@ -169,6 +169,22 @@ TEST(EOFSetupPatterns, InvalidPatternIsMarked)
     EXPECT_EQ(pattern->styleSheet(), QString(White));
 }
 
+// As set by the batch: one line says the pattern is invalid, and the images
+// then get their indexes without a line each.
+TEST(EOFSetupPatterns, InvalidPatternIsLoggedOnceAndGivesTheIndex)
+{
+    EOFSetup s;
+    s.setByName(true);
+    DebugCapture log;
+    s.setPattern("(");
+    for (int i = 0; i < 5; i++)
+        EXPECT_EQ(s.energyOf(QString("/d/%1_0000eV.tif").arg(8000 + i), i), double(i));
+    EXPECT_EQ(log.count("is not a valid regular expression"), 1);
+    EXPECT_TRUE(log.contains("Energy pattern \"(\""));
+    s.setPattern("\\d+");
+    EXPECT_EQ(log.count("is not a valid regular expression"), 1);
+}
+
 TEST(EOFSetupRule, FieldsGiveTheRule)
 {
     EOFSetup s;
