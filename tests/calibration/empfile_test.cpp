@@ -228,19 +228,3 @@ TEST(EmpRead, AreasClippedAndShortBodiesZeroFilled)
     EXPECT_EQ(log.count("run out!"), before + 1);
     EXPECT_TRUE(log.contains("60000 of 60000 values missing"));
 }
-
-// A header or data line too long to read ends the reading: an invalid header,
-// or the values after it read as 0.
-TEST(EmpRead, OverlongLinesEndTheReading)
-{
-    DebugCapture log;
-    EXPECT_FALSE(readAll(file(headerLines() << QString(40 << 20, 'x'))).h.valid);
-    QString text = file(headerLines());
-    text.replace(Block, "0.02 " + QString(40 << 20, ' ') + "\n0.1\n");
-    Read r = readAll(text);
-    ASSERT_TRUE(r.ok);
-    EXPECT_EQ(r.shifts[0], 0.0);
-    EXPECT_EQ(r.shifts[1], 0.0);
-    EXPECT_TRUE(log.contains("6 of 6 values missing"));
-    EXPECT_EQ(log.count("longer than"), 2);
-}

@@ -1,12 +1,8 @@
 // The one line reader under every text file of the program.
-#include <QDir>
-#include <QFile>
 #include <QTextStream>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "core/boundedlinereader.h"
-#include "support/hostilefiles.h"
 #include "support/testfiles.h"
 
 namespace {
@@ -63,26 +59,4 @@ TEST(BoundedLineReader, EveryLineEndAndChunkBorder)
     EXPECT_TRUE(BoundedLineReader::readLine(in, line, "test", 10));
     EXPECT_EQ(line, "ok");
     EXPECT_FALSE(BoundedLineReader::readLine(in, line, "test", 10));
-}
-
-TEST(BoundedLineReader, SpecialAndUnreadableFilesAreRefusedAtOnce)
-{
-    TestFiles files;
-    const QStringList hostile = hostileTextFiles(files);
-    for (int i = 0; i < 3; i++) {   // the directory, the FIFO (no writer) and /dev/zero
-        BoundedLineReader in(hostile[i]);
-        EXPECT_FALSE(in.open("test")) << hostile[i].toStdString();
-        EXPECT_FALSE(in.errorString().isEmpty());
-        QStringList lines{"kept"};
-        EXPECT_FALSE(BoundedLineReader::readAll(hostile[i], "test", lines));
-        EXPECT_TRUE(lines.isEmpty());
-    }
-    QStringList lines;
-    EXPECT_FALSE(BoundedLineReader::readAll(hostile[3], "test", lines));
-    EXPECT_FALSE(BoundedLineReader::readAll(files.path("missing"), "test", lines));
-    const QString locked = files.write("locked", "a\n");
-    QFile::setPermissions(locked, QFileDevice::Permissions());
-    if (::geteuid() != 0) {   // root reads it anyway
-        EXPECT_FALSE(BoundedLineReader::readAll(locked, "test", lines));
-    }
 }
