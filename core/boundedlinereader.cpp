@@ -39,10 +39,10 @@ bool BoundedLineReader::open(const QString &name)
     who = name;
     buffer.clear();
     pos = 0;
-    consumed = 0;
     lines = 0;
     ended = false;
     broken = false;
+    started = false;
     // Checked before opening: opening a FIFO would wait for a writer.
     if (!isReadableFile(file.fileName(), &why)) {
         broken = true;
@@ -87,10 +87,9 @@ bool BoundedLineReader::fill()
         ended = true;
         return false;
     }
-    if (consumed == 0 && old == 0 && buffer.startsWith("\xEF\xBB\xBF")) {
+    if (!started && buffer.startsWith("\xEF\xBB\xBF"))
         pos = 3;   // a UTF-8 byte-order mark
-        consumed = 3;
-    }
+    started = true;
     return true;
 }
 
@@ -134,7 +133,6 @@ bool BoundedLineReader::readLine(QString &line)
             if (data[end] == '\r' && next < buffer.size() && data[next] == '\n')
                 next++;
             line = QString::fromLocal8Bit(data + pos, end - pos);
-            consumed += next - pos;
             pos = next;
             lines++;
             return true;
@@ -143,7 +141,6 @@ bool BoundedLineReader::readLine(QString &line)
             if (length == 0)
                 return false;
             line = QString::fromLocal8Bit(data + pos, length);
-            consumed += length;
             pos = buffer.size();
             lines++;
             return true;
@@ -153,43 +150,6 @@ bool BoundedLineReader::readLine(QString &line)
             return false;
         from = pos + offset;
     }
-}
-
-bool BoundedLineReader::atEnd()
-{
-    if (broken || !file.isOpen())
-        return true;
-    while (pos >= buffer.size()) {
-        if (!fill())
-            return true;
-    }
-    return false;
-}
-
-qint64 BoundedLineReader::bytesLeft() const
-{
-    if (!file.isOpen())
-        return 0;
-    return qMax<qint64>(0, file.size() - consumed);
-}
-
-bool BoundedLineReader::readAll(const QString &fileName, const QString &who, QStringList &lines,
-                                int maxLineBytes)
-{
-    lines.clear();
-    BoundedLineReader in(fileName, maxLineBytes);
-    if (!in.open(who)) {
-        qDebug().noquote() << QString("%1: can not read %2 : %3").arg(who, fileName, in.errorString());
-        return false;
-    }
-    QString line;
-    while (in.readLine(line))
-        lines << line;
-    if (in.failed()) {
-        lines.clear();
-        return false;
-    }
-    return true;
 }
 
 bool BoundedLineReader::readLine(QTextStream &in, QString &line, const QString &who, int maxChars)

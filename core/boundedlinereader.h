@@ -4,14 +4,13 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
-#include <QStringList>
 
 class QTextStream;
 
 // Reads a text file one line at a time, no line longer than a limit. LF, CRLF
-// and CR end a line alike. Only regular files are read: a directory, FIFO,
-// device or unreadable file is refused by open(), and a line beyond the limit
-// ends the reading as failed; both with a debug line naming the reader.
+// and CR end a line alike. Only regular files are read: open() refuses a
+// directory, FIFO, device or unreadable file. A line beyond the limit ends the
+// reading as failed, with a debug line naming the reader.
 class BoundedLineReader
 {
 public:
@@ -20,24 +19,17 @@ public:
     explicit BoundedLineReader(const QString &fileName, int maxLineBytes = DefaultMaxLineBytes);
 
     // who names the reader in the debug line of a refused line. A refused
-    // file is not logged here: errorString() says why for the caller's line.
+    // file is left to the caller's own line: errorString() says why.
     bool open(const QString &who);
     QString errorString() const { return why; }
     // The next line without its end; false at the end of the file, and on a
     // refused line or a read error (failed() is then true).
     bool readLine(QString &line);
-    bool atEnd();
     bool failed() const { return broken; }
-    qint64 lineNumber() const { return lines; }
-    // Bytes of the file not yet handed out as lines.
-    qint64 bytesLeft() const;
     void close();
 
     // Whether fileName is a regular file that can be read; otherwise why not.
     static bool isReadableFile(const QString &fileName, QString *why);
-    // Every line of the file; false (lines empty) when it is refused.
-    static bool readAll(const QString &fileName, const QString &who, QStringList &lines,
-                        int maxLineBytes = DefaultMaxLineBytes);
     // A line of a stream of at most maxChars characters; false at the end and
     // for a longer line, which is logged.
     static bool readLine(QTextStream &in, QString &line, const QString &who,
@@ -51,11 +43,11 @@ private:
     QString why;
     QByteArray buffer;
     int pos = 0;
-    qint64 consumed = 0;
     qint64 lines = 0;
     int maxLine;
     bool ended = false;
     bool broken = false;
+    bool started = false;
 };
 
 #endif
