@@ -1,13 +1,13 @@
 #include "core/leastsquare.h"
 
 #include <QDebug>
-#include <QFile>
 #include <QRegularExpression>
 #include <QStringList>
-#include <QTextStream>
 
 #include <algorithm>
 #include <cmath>
+
+#include "core/boundedlinereader.h"
 
 namespace {
 
@@ -33,17 +33,17 @@ void LeastSquare::fitFile(const QString &fileName, int xColumn, int yColumn, int
         qDebug() << "LeastSquare:: needs two coefficients, has" << n;
         return;
     }
-    QFile f(fileName);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qDebug() << "LeastSquare:: Can't open" << fileName;
+    BoundedLineReader f(fileName);
+    if (!f.open(QStringLiteral("LeastSquare::fitFile"))) {
+        qDebug() << "LeastSquare:: Can't open" << fileName << ":" << f.errorString();
         return;
     }
     const QRegularExpression blanks(QStringLiteral("\\s+"));
     const int needed = std::max(xColumn, yColumn);
-    QTextStream in(&f);
     double a = 0.0, b = 0.0;
-    for (qint64 line = 0; !in.atEnd(); line++) {
-        const QStringList items = in.readLine().split(blanks, Qt::KeepEmptyParts);
+    QString text;
+    for (qint64 line = 0; f.readLine(text); line++) {
+        const QStringList items = text.split(blanks, Qt::KeepEmptyParts);
         if (needed >= items.size() || line <= lastHeaderLine)
             continue;
         add(itemValue(items[xColumn]), itemValue(items[yColumn]));
@@ -55,6 +55,9 @@ void LeastSquare::fitFile(const QString &fileName, int xColumn, int yColumn, int
             b = coefficients[1];
         }
     }
+    if (f.failed()) {
+        qDebug() << "LeastSquare:: not fitted:" << fileName << "could not be read to its end";
+        return;
+    }
     qDebug() << "# a, b " << a << b;
-    f.close();
 }

@@ -37,7 +37,7 @@ int main(int argc, char **argv)
     Body *body = new Body();
     QObject::connect(body, SIGNAL(finishing()), app, SLOT(closeAllWindows()));
     body->show();
-    if (!options.batchFile.isEmpty())
+    if (options.loadsBatchFile())
         body->batchCtrl()->setBatchFile(options.batchFile);
     if (options.execBatch)
         body->batchCtrl()->execBatchSlot();

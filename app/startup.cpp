@@ -52,8 +52,16 @@ StartupOptions startupOptions(const Cfg &store)
     StartupOptions o;
     o.noTranslation = store.keys.contains("-e");
     o.execBatch = store.keys.contains("-x");
-    o.batchFile = store.keys.contains("-b") ? store.value("-b", "") : QString();
+    o.batchFileNamed = store.keys.contains("-b");
+    o.batchFile = o.batchFileNamed ? store.value("-b", "") : QStringLiteral("batchFile.bat");
     return o;
+}
+
+bool StartupOptions::loadsBatchFile() const
+{
+    if (batchFile.isEmpty())
+        return false;
+    return batchFileNamed || QFileInfo::exists(batchFile);
 }
 
 static void registerAppResources()

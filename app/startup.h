@@ -18,7 +18,13 @@ struct StartupOptions
 {
     bool noTranslation;
     bool execBatch;
+    // "-b" and its file, else "batchFile.bat" in the working directory; an
+    // empty name loads nothing.
     QString batchFile;
+    bool batchFileNamed;
+    // Whether start-up loads batchFile: a named one always (a failure is
+    // logged), the default one only when it is there.
+    bool loadsBatchFile() const;
 };
 StartupOptions startupOptions(const Cfg &store);
 

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <new>
 
+#include "core/boundedlinereader.h"
 #include "core/globals.h"
 #include "core/physconst.h"
 #include "core/stringutil.h"
@@ -165,7 +166,9 @@ bool EmpFile::write(const QString &fileName, const EMPHeader &h, const QString &
 EMPHeader EmpFile::readHeader(QTextStream &in)
 {
     EMPHeader h;
-    const QString first = in.atEnd() ? QString() : in.readLine();
+    const QString who = QStringLiteral("EmpFile::readHeader");
+    QString first;
+    BoundedLineReader::readLine(in, first, who);
     if (!first.startsWith(QLatin1String(OldMagic)) && !first.startsWith(QLatin1String(Magic))) {
         qDebug() << "Not a emp file.";
         return h;
@@ -177,8 +180,8 @@ EMPHeader EmpFile::readHeader(QTextStream &in)
                          &h.binHalfHeight, &h.areaX0, &h.areaX1, &h.areaY0, &h.areaY1};
     bool seen[KeyCount] = {};
     bool ended = false;
-    while (!in.atEnd()) {
-        const QString line = in.readLine();
+    QString line;
+    while (BoundedLineReader::readLine(in, line, who)) {
         for (int k = 0; k < KeyCount; k++) {
             QString v;
             if (!line.startsWith(keys[k]) || !valueAfter(line, keys[k].size(), &v))
@@ -206,7 +209,28 @@ EMPHeader EmpFile::readHeader(QTextStream &in)
         h.areaY1 = h.height;
     }
     h.valid = ended && seen[Width] && seen[Height] && seen[StdEdgeEnergy] && seen[Spacing];
+    if (h.valid)
+        clipArea(h);
     return h;
+}
+
+void EmpFile::clipArea(EMPHeader &h)
+{
+    // A selection dragged past the image edge, or from right to left.
+    const int x0 = qBound(0, qMin(h.areaX0, h.areaX1), qMax(h.width, 0));
+    const int x1 = qBound(0, qMax(h.areaX0, h.areaX1), qMax(h.width, 0));
+    const int y0 = qBound(0, qMin(h.areaY0, h.areaY1), qMax(h.height, 0));
+    const int y1 = qBound(0, qMax(h.areaY0, h.areaY1), qMax(h.height, 0));
+    if (x0 == h.areaX0 && x1 == h.areaX1 && y0 == h.areaY0 && y1 == h.areaY1)
+        return;
+    qDebug().noquote() << QString("EMap: area (%1, %2)-(%3, %4) clipped to (%5, %6)-(%7, %8) "
+                                  "of the %9 x %10 map")
+                              .arg(h.areaX0).arg(h.areaY0).arg(h.areaX1).arg(h.areaY1)
+                              .arg(x0).arg(y0).arg(x1).arg(y1).arg(h.width).arg(h.height);
+    h.areaX0 = x0;
+    h.areaX1 = x1;
+    h.areaY0 = y0;
+    h.areaY1 = y1;
 }
 
 bool EmpFile::checkGeometry(const EMPHeader &h, QString *why)
@@ -250,19 +274,6 @@ bool EmpFile::readShifts(QTextStream &in, const EMPHeader &h, double e0,
         return false;
     }
     const qint64 n = qint64(h.width) * h.height;
-    // Every value takes a character at least: a map far beyond what is left of
-    // the file is refused before it is allocated.
-    const qint64 left = in.string()   ? in.string()->size() - in.pos()
-                        : in.device() && !in.device()->isSequential()
-                            ? in.device()->size() - in.pos()
-                            : n;
-    if (n > left) {
-        qDebug().noquote() << QString("EMap: %1 x %2 values can not be in the %3 characters left")
-                                  .arg(h.width).arg(h.height).arg(left);
-        if (why)
-            *why = QString("map size %1 x %2 exceeds the file").arg(h.width).arg(h.height);
-        return false;
-    }
     std::unique_ptr<double[]> v(new (std::nothrow) double[size_t(n)]());
     if (!v) {
         if (why)
@@ -271,8 +282,9 @@ bool EmpFile::readShifts(QTextStream &in, const EMPHeader &h, double e0,
     }
     qint64 k = 0;
     qint64 notNumbers = 0;
-    while (k < n && !in.atEnd()) {
-        forEachToken(in.readLine(), [&](const QStringRef &token) {
+    QString line;
+    while (k < n && BoundedLineReader::readLine(in, line, QStringLiteral("EmpFile::readShifts"))) {
+        forEachToken(line, [&](const QStringRef &token) {
             bool ok = false;
             const double a = token.toDouble(&ok);
             double s = 0.0;

@@ -24,7 +24,7 @@ public:
     static const char *const EndOfHeader;
 
     // A map larger than this many cells is not read.
-    static constexpr qint64 MaxCells = qint64(1) << 26;
+    static constexpr qint64 MaxCells = qint64(1) << 24;
 
     // The 26-character key text of a header line: name padded to 24, ": ".
     static QString key(const char *name);
@@ -49,8 +49,12 @@ public:
 
     // Reads the header lines, leaving in after the end line. Valid when the
     // end line and the Width, Height, Std Edge Energy and Spacing lines were
-    // there; without any area line the area is the whole map.
+    // there; without any area line the area is the whole map. The area of a
+    // valid header is clipped to the map (clipArea).
     static EMPHeader readHeader(QTextStream &in);
+    // Orders the area's corners and clips them to 0 .. Width, 0 .. Height,
+    // with a debug line when that changes them.
+    static void clipArea(EMPHeader &header);
     // Whether the header's map can be read: a positive size of at most
     // MaxCells and an area inside the map; why gets the reason when not.
     static bool checkGeometry(const EMPHeader &header, QString *why);
@@ -59,10 +63,10 @@ public:
 
     // Reads the header's width x height angle differences after the header
     // and turns them into shifts at e0 with the header's spacing (row-major).
-    // A file that ends early leaves the rest 0 (one debug line); a token that
-    // is not a number reads 0. False, shifts untouched, when e0 has no Bragg
-    // angle at that spacing, the values can not be held or the rest of the
-    // stream is too short for them (under a character per value).
+    // A file that ends early, or at a line too long to read, leaves the rest 0
+    // (one debug line); a token that is not a number reads 0. False, shifts
+    // untouched, when e0 has no Bragg angle at that spacing or the values can
+    // not be held.
     static bool readShifts(QTextStream &in, const EMPHeader &header, double e0,
                            std::unique_ptr<double[]> &shifts, QString *why);
     // Gives map the area (its size) and the shifts, and rescans its range.

@@ -3,8 +3,8 @@
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
-#include <QTextStream>
 
+#include "core/boundedlinereader.h"
 #include "core/stringutil.h"
 
 Cfg cfg;
@@ -91,9 +91,13 @@ void Cfg::readFile(const QString &path)
 // so that a file including itself, directly or through others, is read only once.
 void Cfg::readFile(const QString &path, QStringList &reading)
 {
-    QFile f(path);
-    if (path.isEmpty() || !f.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qDebug().noquote() << "Can't open config file : " + path;
+    BoundedLineReader in(path);
+    if (!in.open(QStringLiteral("Cfg::readFile"))) {
+        QString why;
+        if (path.isEmpty() || BoundedLineReader::isReadableFile(path, &why) || !QFileInfo::exists(path))
+            qDebug().noquote() << "Can't open config file : " + path;
+        else
+            qDebug().noquote() << "Can't open config file : " + path + " (" + why + ")";
         return;
     }
     QString canonical = QFileInfo(path).canonicalFilePath();
@@ -106,9 +110,9 @@ void Cfg::readFile(const QString &path, QStringList &reading)
     }
     reading << canonical;
 
-    QTextStream in(&f);
-    while (!in.atEnd()) {
-        const QString line = stripComment(in.readLine());
+    QString raw;
+    while (in.readLine(raw)) {
+        const QString line = stripComment(raw);
         if (isBlankLine(line))
             continue;
         QString key, value;
@@ -119,7 +123,7 @@ void Cfg::readFile(const QString &path, QStringList &reading)
         else
             add(key, value, rest, QString());
     }
-    f.close();
+    in.close();
     reading.removeLast();
 }
 

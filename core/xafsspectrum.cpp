@@ -7,6 +7,7 @@
 
 #include <cmath>
 
+#include "core/boundedlinereader.h"
 #include "core/globals.h"
 #include "core/physconst.h"
 
@@ -348,36 +349,42 @@ double XafsSpectrum::bestShift(const XafsSpectrum &ref, double range, double ste
 bool XafsSpectrum::is9809(QTextStream &stream)
 {
     stream.seek(0);
-    const QStringList items = itemsOf(stream.readLine());
-    return !items.isEmpty() && items.first() == QLatin1String("9809");
+    QString line;
+    if (!BoundedLineReader::readLine(stream, line, QStringLiteral("XafsSpectrum::is9809")))
+        return false;
+    return line.simplified().left(4) == QLatin1String("9809");
 }
 
 bool XafsSpectrum::isPlainMuT(const QString &fileName)
 {
-    QFile f(fileName);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+    BoundedLineReader in(fileName);
+    QString line;
+    if (!in.open(QStringLiteral("XafsSpectrum::isPlainMuT")) || !in.readLine(line))
         return true;
-    QTextStream in(&f);
-    return !is9809(in);
+    return line.simplified().left(4) != QLatin1String("9809");
 }
 
 // Lines whose first two items are numbers are points (x, y); others are skipped.
 bool XafsSpectrum::readPlain(const QString &fileName)
 {
     clearPoints();
-    QFile f(fileName);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qDebug() << "cannot open xafs spectrum file" << fileName;
+    BoundedLineReader in(fileName);
+    if (!in.open(QStringLiteral("XafsSpectrum::readPlain"))) {
+        qDebug() << "cannot open xafs spectrum file" << fileName << ":" << in.errorString();
         return false;
     }
-    QTextStream in(&f);
-    while (!in.atEnd()) {
-        const QStringList items = itemsOf(in.readLine());
+    QString line;
+    while (in.readLine(line)) {
+        const QStringList items = itemsOf(line);
         if (items.size() < 2 || items[0].startsWith(QLatin1Char('#')))
             continue;
         double x, y;
         if (toFinite(items[0], x) && toFinite(items[1], y))
             addPoint(x, y);
+    }
+    if (in.failed()) {
+        clearPoints();
+        return false;
     }
     if (count() == 0)
         qDebug() << "no data points in xafs spectrum file" << fileName;
@@ -389,17 +396,17 @@ bool XafsSpectrum::read9809(const QString &fileName)
     clearPoints();
     i0.clearPoints();
     i1.clearPoints();
-    QFile f(fileName);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qDebug() << "cannot open 9809 file" << fileName;
+    BoundedLineReader in(fileName);
+    if (!in.open(QStringLiteral("XafsSpectrum::read9809"))) {
+        qDebug() << "cannot open 9809 file" << fileName << ":" << in.errorString();
         return false;
     }
-    QTextStream in(&f);
     double d = PhysConst::DefaultSpacing;
     bool inHeader = true;
     int skipped = 0;
-    while (!in.atEnd()) {
-        const QStringList items = itemsOf(in.readLine());
+    QString line;
+    while (in.readLine(line)) {
+        const QStringList items = itemsOf(line);
         if (inHeader) {
             for (int k = 0; k + 1 < items.size(); k++) {
                 double v;
@@ -427,6 +434,12 @@ bool XafsSpectrum::read9809(const QString &fileName)
         addPoint(e, mut);
         i0.addPoint(e, vI0);
         i1.addPoint(e, vI1);
+    }
+    if (in.failed()) {
+        clearPoints();
+        i0.clearPoints();
+        i1.clearPoints();
+        return false;
     }
     if (skipped > 0)
         qDebug() << "9809 file" << fileName << ": skipped" << skipped

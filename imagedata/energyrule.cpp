@@ -7,27 +7,12 @@
 #include <QTextStream>
 #include <cmath>
 
+#include "core/boundedlinereader.h"
 #include "core/physconst.h"
 
 namespace {
 
 const double KeVFactor = 1000.0;
-
-// The lattice spacing given by a "D=" item of a header line, else d.
-double spacingInLine(const QStringList &items, double d)
-{
-    for (int k = 0; k + 1 < items.size(); k++) {
-        if (items[k] != QLatin1String("D="))
-            continue;
-        bool ok = false;
-        const double v = items[k + 1].toDouble(&ok);
-        if (ok && std::isfinite(v) && v > 0)
-            d = v;
-        else
-            qDebug() << "Lattice spacing" << items[k + 1] << "of the reference file ignored";
-    }
-    return d;
-}
 
 bool usable(double e)
 {
@@ -46,6 +31,18 @@ EnergyRule::EnergyRule(double d)
 void EnergyRule::setPattern(const QString &pattern)
 {
     re.setPattern(pattern);
+}
+
+bool EnergyRule::checkPattern(const QString &pattern)
+{
+    const QRegularExpression r(pattern);
+    if (r.isValid())
+        return true;
+    qDebug().noquote() << QString("Energy pattern \"%1\" is not a valid regular expression (%2 at "
+                                  "%3): energies by name are the image indexes")
+                              .arg(pattern, r.errorString())
+                              .arg(r.patternErrorOffset());
+    return false;
 }
 
 void EnergyRule::setRange(double startValue, double deltaValue, double endValue, int num)
@@ -101,10 +98,8 @@ bool EnergyRule::energyOf(const QString &name, int i, double &e) const
 bool EnergyRule::energyByName(const QString &name, int i, double &e) const
 {
     double value = i;
-    if (!re.isValid()) {
-        qDebug() << "Energy pattern" << re.pattern() << "is not a valid regular expression:"
-                 << re.errorString() << "- the index" << i << "is used";
-    } else {
+    // An invalid pattern matches nothing (said once, where it is set).
+    if (re.isValid()) {
         // The file's own name first, so that a folder name cannot give every
         // image of the folder the same energy.
         QRegularExpressionMatch m = re.match(QFileInfo(name).fileName());
@@ -198,16 +193,29 @@ bool EnergyRule::energyByRef(int i, double &e) const
 
 bool EnergyRule::loadRefFile(const QString &path, int *rejected)
 {
+    QString why;
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qDebug() << "Can't open ref file" << path;
+    if (!BoundedLineReader::isReadableFile(path, &why)
+        || !f.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        qDebug() << "Can't open ref file" << path << ":" << (why.isEmpty() ? f.errorString() : why);
         return false;
     }
     QTextStream in(&f);
-    const QStringList items = in.readLine().simplified().split(QLatin1Char(' '));
-    const int bad = items.value(0) == QLatin1String("9809")
-                        ? read9809RefFile(in, spacingInLine(items, latticeD))
-                        : readRefFile(in, QString(), 0);
+    QString first;
+    if (!BoundedLineReader::readLine(in, first, QStringLiteral("EnergyRule::loadRefFile"))
+        && !in.atEnd()) {
+        qDebug() << "Ref file" << path << "is not read: its reference list is kept";
+        return false;
+    }
+    const QStringList items = first.simplified().split(QLatin1Char(' '));
+    const QVector<double> old = refList;
+    const int bad = items.value(0) == QLatin1String("9809") ? read9809RefFile(in)
+                                                             : readRefFile(in, QString(), 0);
+    if (bad < 0) {
+        qDebug() << "Ref file" << path << "is not read: its reference list is kept";
+        refList = old;
+        return false;
+    }
     if (rejected)
         *rejected = bad;
     return true;
@@ -228,13 +236,14 @@ int EnergyRule::readRefFile(QTextStream &in, const QString &headerEnd, int colum
     bool inHeader = !headerEnd.isEmpty();
     int lineNo = 1;  // the first line was read by the caller
     int rejected = 0;
+    QString line;
     while (!in.atEnd()) {
-        const QString line = in.readLine();
+        if (!BoundedLineReader::readLine(in, line, QStringLiteral("EnergyRule::readRefFile")))
+            return -1;
         lineNo++;
         const QString simple = line.simplified();
         const QStringList items = simple.split(QLatin1Char(' '));
         if (inHeader) {
-            d = spacingInLine(items, d);
             if (simple.startsWith(headerEnd))
                 inHeader = false;
             continue;

@@ -40,6 +40,9 @@ public:
     void setMethod(Method m) { how = m; }
     Method method() const { return how; }
     void setPattern(const QString &pattern);
+    // False, with one debug line, for a pattern that is not a valid regular
+    // expression (which then matches no name).
+    static bool checkPattern(const QString &pattern);
     QString pattern() const { return re.pattern(); }
     // Multiplier of the number taken from a name; used only when above 0.
     void setFactor(double f) { factor = f; }
@@ -66,8 +69,9 @@ public:
     // the number of lines that should give an angle but give no energy.
     bool loadRefFile(const QString &path, int *rejected = nullptr);
     // Readers behind loadRefFile; the first line has already been consumed.
-    // d is the spacing to convert with (0 or less: the rule's); in a "9809"
-    // file a "D=" item of the header replaces it. Return the lines rejected.
+    // d is the spacing to convert with (0 or less: the rule's); a "D=" item
+    // of a "9809" file is not read. Return the lines rejected, -1 when a line
+    // is too long to be read.
     int readRefFile(QTextStream &in, const QString &headerEnd, int column, double d = 0);
     int read9809RefFile(QTextStream &in, double d = 0);
 

@@ -1,10 +1,10 @@
 #include "imagedata/errpoints.h"
 
 #include <QDebug>
-#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
+#include "core/boundedlinereader.h"
 #include "core/stringutil.h"
 
 ErrPoints globalErrPoints;
@@ -27,21 +27,19 @@ ErrPoints &ErrPoints::operator=(const ErrPoints &other)
     return *this;
 }
 
-static QString withoutLineEnd(const QByteArray &raw)
+static QString withoutLineEnd(const QString &raw)
 {
-    QString line = QString::fromLocal8Bit(raw);
-    int end = line.size();
-    while (end > 0 && line[end - 1].isSpace())
+    int end = raw.size();
+    while (end > 0 && raw[end - 1].isSpace())
         end--;
-    line.truncate(end);
-    return line;
+    return raw.left(end);
 }
 
 bool ErrPoints::load(const QString &fileName, bool append)
 {
-    QFile f(fileName);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qDebug() << "Can't Open" << fileName;
+    BoundedLineReader f(fileName);
+    if (!f.open(QStringLiteral("ErrPoints::load"))) {
+        qDebug() << "Can't Open" << fileName << ":" << f.errorString();
         filePath.clear();
         points.clear();
         valid = false;
@@ -54,8 +52,9 @@ bool ErrPoints::load(const QString &fileName, bool append)
         valid = false;
     }
 
-    while (!f.atEnd()) {
-        const QString line = withoutLineEnd(f.readLine());
+    QString raw;
+    while (f.readLine(raw)) {
+        const QString line = withoutLineEnd(raw);
         QStringList sizeItems;
         if (matchKeyItems(line, sizeItems, 2, "# Size")) {
             width = sizeItems[0].toInt();
@@ -72,7 +71,12 @@ bool ErrPoints::load(const QString &fileName, bool append)
             continue;
         points.append(QPoint(x.toInt(), y.toInt()));
     }
-    f.close();
+    if (f.failed()) {
+        filePath.clear();
+        points.clear();
+        valid = false;
+        return false;
+    }
     return true;
 }
 

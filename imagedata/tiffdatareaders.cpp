@@ -17,6 +17,7 @@
 #include <new>
 #include <tiffio.h>
 #include <vector>
+#include "core/boundedlinereader.h"
 #include "core/globals.h"
 #include "core/stringutil.h"
 #include "imagedata/errpoints.h"
@@ -29,15 +30,6 @@ using namespace TiffDataLimits;
 namespace {
 
 const char TextImageMagic[] = "#RVKT-CTImg";
-
-// One line of a text file without its line end.
-QString textLine(const QByteArray &raw)
-{
-    int end = raw.size();
-    while (end > 0 && (raw[end - 1] == '\n' || raw[end - 1] == '\r'))
-        end--;
-    return QString::fromLocal8Bit(raw.constData(), end);
-}
 
 template <typename T> void foldRange(const T *p, unsigned int n, double &lo, double &hi)
 {
@@ -122,9 +114,11 @@ bool TiffData::load(const QString &fileName, const ErrPoints *list)
 {
     if (list)
         errPoints = list;
+    QString why;
     QFile f(fileName);
-    if (!f.open(QIODevice::ReadOnly)) {
-        qDebug() << "Can not open (1)" << fileName;
+    // Checked first: opening a FIFO would wait for a writer.
+    if (!BoundedLineReader::isReadableFile(fileName, &why) || !f.open(QIODevice::ReadOnly)) {
+        qDebug() << "Can not open (1)" << fileName << why;
         failRead();
         return false;
     }
@@ -362,20 +356,24 @@ bool TiffData::readImg(const QString &fileName)
 int TiffData::readTextHeader(const QString &fileName)
 {
     width = height = 0;
-    QFile f(fileName);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qDebug() << "Can not open" << fileName << "[" << f.error() << "]";
+    BoundedLineReader f(fileName);
+    if (!f.open(QStringLiteral("TiffData::readTextHeader"))) {
+        qDebug() << "Can not open" << fileName << "[" << f.errorString() << "]";
         return -1;
     }
     int lines = 0;
     qint64 x0 = 0, x1 = 0, y0 = 0, y1 = 0;
     bool numbersOk = true;
-    while (!f.atEnd()) {
-        const QString line = textLine(f.readLine());
+    QString line;
+    while (f.readLine(line)) {
         QString item;
         QString rest = splitItem(line, item);
         if (!item.startsWith('#'))
             break;
+        if (lines == std::numeric_limits<int>::max()) {
+            qDebug() << "Too many header lines in" << fileName;
+            return -1;
+        }
         lines++;
         QString key, sep, value;
         rest = splitItem(rest, key);
@@ -393,18 +391,13 @@ int TiffData::readTextHeader(const QString &fileName)
             numbersOk = false;
         }
     }
-    const qint64 fileSize = f.size();
+    if (f.failed())
+        return -1;
     f.close();
     const qint64 w = x1 - x0, h = y1 - y0;
     qDebug() << "rrr" << x0 << x1 << y0 << y1 << w << h;
     if (!numbersOk || !sizeAcceptable(w, h, fileName))
         return -1;
-    // Every pixel is a line of its own: a file holds at most one per byte.
-    if (w * h > fileSize) {
-        qDebug() << "Text image header range" << w << "x" << h << "exceeds the lines of"
-                 << fileName << "(" << fileSize << "bytes)";
-        return -1;
-    }
     clear();
     width = unsigned(w);
     height = unsigned(h);
@@ -422,37 +415,50 @@ bool TiffData::readText(const QString &fileName)
     }
     this->fileName = fileName;
     resetRange();
-    QFile f(fileName);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    BoundedLineReader f(fileName);
+    if (!f.open(QStringLiteral("TiffData::readText"))) {
         qDebug() << "Can not open (2)" << fileName;
         failRead();
         return false;
     }
-    for (int i = 0; i < headerLines && !f.atEnd(); i++)
-        f.readLine();
+    QString line;
+    for (int i = 0; i < headerLines && f.readLine(line); i++) {
+    }
 
     bool reportedBadValue = false;
+    bool more = !f.failed();
+    qint64 missing = 0;
     pixelType = PixelFloat;
     rows.reserve(int(height));
     for (unsigned int r = 0; r < height; r++) {
-        float *row = new (std::nothrow) float[width];
+        // Zeroed: the pixels after the last line of the body stay 0.
+        float *row = new (std::nothrow) float[width]();
         if (!row) {
             qDebug() << "Out of memory reading" << fileName;
             failRead();
             return false;
         }
         rows.append(row);
-        for (unsigned int c = 0; c < width; c++) {
-            double value = 0;
-            if (!f.atEnd()) {
-                QString item;
-                QString rest = textLine(f.readLine());
-                rest = splitItem(rest, item);   // x
-                rest = splitItem(rest, item);   // y
-                rest = splitItem(rest, item);   // value
-                value = item.toDouble();
+        if (!more) {
+            // A row of zeros only: its range is that of one pixel.
+            foldRange(row, 1, min, max);
+            continue;
+        }
+        for (unsigned int c = 0; more && c < width; c++) {
+            if (!f.readLine(line)) {
+                if (f.failed()) {
+                    failRead();
+                    return false;
+                }
+                more = false;
+                missing = qint64(width) * height - (qint64(r) * width + c);
+                break;
             }
-            double v = value * 500.0;
+            QString item;
+            QString rest = splitItem(line, item);   // x
+            rest = splitItem(rest, item);           // y
+            rest = splitItem(rest, item);           // value
+            double v = item.toDouble() * 500.0;
             if (std::isnan(v)) {
                 if (!reportedBadValue)
                     qDebug() << "Invalid pixel value read as 0 in" << fileName;
@@ -465,6 +471,9 @@ bool TiffData::readText(const QString &fileName)
         foldRange(row, width, min, max);
     }
     f.close();
+    if (missing > 0)
+        qDebug() << "Text image" << fileName << ":" << missing << "of" << qint64(width) * height
+                 << "pixels missing, read as 0";
     return finishRead(false);   // text images get no bad-pixel replacement
 }
 

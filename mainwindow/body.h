@@ -372,7 +372,7 @@ public:
     // pixel values of every frame in bins + 1 slots of width max / bins from
     // 0, values at or above max in the last; NaN values are not counted.
     // False, with a debug line and no file, for a max that is not a positive
-    // finite number or bins outside 1 .. MaxDarkBins.
+    // finite number or bins outside 0 .. MaxDarkBins (0: one slot).
     static bool writeDarkHistogram(const QVector<TiffData *> &frames, double max, int bins);
     // The pixels of frame 0 that read above th in every frame, with the sums
     // of their values: "dark-allDarkPoints.dat" (error-points file format),

@@ -74,8 +74,9 @@ void Body::darkCheck()
 bool Body::darkHistogram()
 {
     const double max = analyzer2->histgMaxEdit()->text().toDouble();
-    const int bins = analyzer2->histgBinsEdit()->text().toInt();
-    return writeDarkHistogram(i1Frames, max, bins);
+    bool ok = false;
+    const int bins = analyzer2->histgBinsEdit()->text().toInt(&ok);
+    return writeDarkHistogram(i1Frames, max, ok ? bins : -1);
 }
 
 void Body::findDarkPoints()
@@ -89,8 +90,9 @@ bool Body::writeDarkHistogram(const QVector<TiffData *> &frames, double max, int
         qDebug() << "Dark check: the histogram maximum must be a positive number, not" << max;
         return false;
     }
-    if (bins < 1 || bins > MaxDarkBins) {
-        qDebug() << "Dark check: the number of bins must lie in 1 ..." << MaxDarkBins << ", not"
+    // With 0 bins one counter takes every value.
+    if (bins < 0 || bins > MaxDarkBins) {
+        qDebug() << "Dark check: the number of bins must lie in 0 ..." << MaxDarkBins << ", not"
                  << bins;
         return false;
     }

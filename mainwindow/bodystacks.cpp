@@ -479,7 +479,8 @@ void Body::newTotalI0ofI0File(QString fileName) { newTotalI0File(totalI0ofI0, fi
 
 void Body::newTotalI0File(XafsSpectrum &table, const QString &fileName)
 {
-    table.load(fileName);
+    if (!table.load(fileName))
+        qDebug() << "No total I0 table read from" << fileName;
     const int n = table.count();
     const int n0 = table.i0.count();
     for (int i = 0; i < n; i++)

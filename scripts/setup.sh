@@ -31,7 +31,7 @@ fi
 # and the sanitizers in <build>-fuzz, run in parallel for $1 seconds each from
 # a scratch copy of the seeds and the kept regression inputs. Prints runs,
 # executions per second and findings per target; fails on any finding.
-fuzz_targets=(image spectrum energyref errpoints cfg batch emp)
+fuzz_targets=(image spectrum energyref errpoints cfg batch emp lines batchfile)
 run_fuzz() {
   local seconds="$1" fuzz="${build}/fuzz" cxx=""
   for c in clang++-14 clang++; do

@@ -9,6 +9,7 @@
 #include <QTextStream>
 
 #include "batch/batchdispatcher.h"
+#include "core/boundedlinereader.h"
 #include "core/globals.h"
 #include "display/_filedialog.h"
 #include "ui_batchctrl.h"
@@ -103,17 +104,18 @@ void BatchCtrl::save(const QString &fileName)
 
 void BatchCtrl::load(const QString &fileName)
 {
-    QFile f(fileName);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qDebug() << "Can not open batch file" << fileName << ":" << f.errorString();
+    // LF, CRLF and CR end lines alike; a refused file leaves the editor as it is.
+    BoundedLineReader in(fileName);
+    if (!in.open(QStringLiteral("BatchCtrl::load"))) {
+        qDebug() << "Can not open batch file" << fileName << ":" << in.errorString();
         return;
     }
-    QTextStream in(&f);
     QString all;
-    while (!in.atEnd())
-        all += in.readLine() + '\n';
-    if (in.status() != QTextStream::Ok || f.error() != QFileDevice::NoError) {
-        qDebug() << "Can not read batch file" << fileName << ":" << f.errorString();
+    QString line;
+    while (in.readLine(line))
+        all += line + '\n';
+    if (in.failed()) {
+        qDebug() << "Can not read batch file" << fileName;
         return;
     }
     setText(all);

@@ -245,6 +245,7 @@ QString EOFSetup::pattern() const
 void EOFSetup::setPattern(const QString &pattern)
 {
     ui->Pattern->setText(pattern);
+    EnergyRule::checkPattern(pattern);
     markInvalidFields();
 }
 
@@ -321,6 +322,7 @@ void EOFSetup::newPattern()
     const QString text = ui->Pattern->text();
     ui->Factor->setText(text.toUpper().contains(QLatin1String("KEV")) ? QStringLiteral("1000")
                                                                       : QStringLiteral("1"));
+    EnergyRule::checkPattern(text);
     markInvalidFields();
 
     for (int k = 0; k < ui->PatternList->count(); k++) {

@@ -19,8 +19,11 @@ SelectDataFilesAdditionalSetup::SelectDataFilesAdditionalSetup(QWidget *parent)
     connect(ui->ClearDA, &QPushButton::clicked, this,
             &SelectDataFilesAdditionalSetup::clearDarkArea);
 
-    // A configured bad-pixel file is in use in every series from the start.
-    errPsDefSelected(cfg.valueNoCase(QStringLiteral("ErrPoints"), QString()));
+    // A configured bad-pixel file is in use in every series from the start;
+    // without one nothing is opened.
+    const QString configured = cfg.valueNoCase(QStringLiteral("ErrPoints"), QString()).trimmed();
+    if (!configured.isEmpty())
+        errPsDefSelected(configured);
 
     connect(ui->SelectErrPsDef, &QPushButton::clicked, errPsDialog.get(), &QWidget::show);
     connect(errPsDialog.get(), &QFileDialog::fileSelected, this,

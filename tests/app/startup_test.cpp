@@ -81,8 +81,12 @@ TEST_F(StartupSettings, Options)
     EXPECT_TRUE(o.noTranslation);
     o = startupOptions(storeFrom({"-b", "-x"}));
     EXPECT_EQ(o.batchFile, QString());
+    EXPECT_FALSE(o.loadsBatchFile());
     EXPECT_TRUE(o.execBatch);
     EXPECT_FALSE(o.noTranslation);
+    // Without "-b" the default file of the working directory.
+    o = startupOptions(storeFrom({"-x"}));
+    EXPECT_EQ(o.batchFile, "batchFile.bat");
 }
 
 TEST(Translation, EmbeddedCatalogueLoadsAndTranslates)

@@ -3,6 +3,7 @@
 // writer's layout, a round trip and malformed headers.
 #include <QFile>
 #include <QTextStream>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -114,8 +115,6 @@ TEST(EmpRead, GeometryShortFilesAndEdgesWithoutAngle)
         EXPECT_FALSE(EmpFile::checkGeometry(r.h, &why));
     }
     EXPECT_TRUE(why.contains("too large"));
-    EXPECT_FALSE(readAll(file(headerLines() << "Area X1                 : 4")).ok);
-    EXPECT_FALSE(readAll(file(headerLines() << "Area Y0                 : -1")).ok);
     // Without area lines the area is the whole map.
     const EMPHeader whole = readAll(file(without(headerLines(), "Area"))).h;
     EXPECT_EQ(whole.areaX1, 3);
@@ -130,20 +129,18 @@ TEST(EmpRead, GeometryShortFilesAndEdgesWithoutAngle)
     EXPECT_EQ(r.shifts[1] + r.shifts[5], 0.0);
     EXPECT_EQ(log.count("run out!"), 1);
     EXPECT_TRUE(log.contains("4 of 6 values missing"));
-    // A map far larger than the rest of the file is refused before it is held;
-    // so is a file, read from disk, that declares 8192 x 8192 in a few lines.
-    Read huge = readAll(file(headerLines(4096, 4096)));
-    EXPECT_FALSE(huge.ok);
-    EXPECT_EQ(huge.shifts, nullptr);
-    EXPECT_TRUE(huge.why.contains("exceeds the file"));
+    // A file, read from disk, that declares 8192 x 8192 in a few lines is
+    // beyond the cells limit and refused before anything is held.
     QFile disk(QString(VANTOSCOPE_SOURCE_DIR) + "/tests/fuzz/regressions/emp/map-beyond-file.emp");
     ASSERT_TRUE(disk.open(QIODevice::ReadOnly | QIODevice::Text));
     QTextStream in(&disk);
     const EMPHeader big = EmpFile::readHeader(in);
-    ASSERT_TRUE(big.valid && EmpFile::checkGeometry(big, nullptr));
+    ASSERT_TRUE(big.valid);
+    EXPECT_FALSE(EmpFile::checkGeometry(big, &why));
     std::unique_ptr<double[]> bigShifts;
     EXPECT_FALSE(EmpFile::readShifts(in, big, big.stdEdgeEnergy, bigShifts, &why));
-    EXPECT_TRUE(why.contains("exceeds the file"));
+    EXPECT_EQ(bigShifts, nullptr);
+    EXPECT_TRUE(why.contains("too large"));
     // 1000 eV has no Bragg angle at Si(111).
     Read low = readAll(file(headerLines()), 1000);
     EXPECT_FALSE(low.ok);
@@ -194,4 +191,40 @@ TEST(EmpWrite, LayoutRoundTripAndRefusals)
     EXPECT_EQ(back.h.areaY1, 3);
     for (int i = 0; i < 20; i++)
         EXPECT_NEAR(back.shifts[i], map.value(i % 5, i / 5), 1e-4) << i;
+}
+
+// A selection dragged past the image edge, or backwards, is clipped to the map;
+// a body shorter than the map, down to none at all, reads as 0 with one line.
+TEST(EmpRead, AreasClippedAndShortBodiesZeroFilled)
+{
+    DebugCapture log;
+    Read beyond = readAll(file(without(headerLines(), "Area")
+                               << "Area X0                 : 2" << "Area X1                 : 9"
+                               << "Area Y0                 : -4" << "Area Y1                 : 1"));
+    ASSERT_TRUE(beyond.h.valid && beyond.ok) << beyond.why.toStdString();
+    EXPECT_EQ(QVector<int>({beyond.h.areaX0, beyond.h.areaX1, beyond.h.areaY0, beyond.h.areaY1}),
+              QVector<int>({2, 3, 0, 1}));
+    EXPECT_NEAR(beyond.shifts[5], At7112[5], 1e-7);
+    EXPECT_EQ(log.count("clipped"), 1);
+    EXPECT_EQ(EmpFile::areaOf(beyond.h).centreCount(), 1);
+
+    Read reversed = readAll(file(without(headerLines(), "Area")
+                                 << "Area X0                 : 3" << "Area X1                 : 0"
+                                 << "Area Y0                 : 2" << "Area Y1                 : 0"));
+    ASSERT_TRUE(reversed.ok);
+    EXPECT_EQ(QVector<int>({reversed.h.areaX0, reversed.h.areaX1, reversed.h.areaY0,
+                            reversed.h.areaY1}),
+              QVector<int>({0, 3, 0, 2}));
+    EXPECT_EQ(EmpFile::areaOf(reversed.h).centreCount(), 6);
+
+    // Header only, as the writer leaves it without images: all 0.
+    const int before = log.count("run out!");
+    QString headerOnly = file(headerLines(300, 200));
+    headerOnly.chop(int(strlen(Block)));
+    Read empty = readAll(headerOnly);
+    ASSERT_TRUE(empty.ok) << empty.why.toStdString();
+    for (int i = 0; i < 300 * 200; i += 997)
+        ASSERT_EQ(empty.shifts[i], 0.0) << i;
+    EXPECT_EQ(log.count("run out!"), before + 1);
+    EXPECT_TRUE(log.contains("60000 of 60000 values missing"));
 }

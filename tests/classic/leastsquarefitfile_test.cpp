@@ -104,4 +104,3 @@ TEST(ClassicFitFile, RefusedCallsLeaveTheObjectAlone)
         EXPECT_EQ(ls.count, 0);
     }
 }
-

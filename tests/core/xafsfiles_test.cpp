@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/xafsspectrum.h"
+#include "support/hostilefiles.h"
 #include "support/testfiles.h"
 
 #include <QFile>
@@ -76,7 +77,9 @@ TEST(XafsFileKind, First9809Item)
     EXPECT_FALSE(XafsSpectrum::isPlainMuT(tf.writeText("a", "   9809   PF scan\nOffset\n")));
     EXPECT_FALSE(XafsSpectrum::isPlainMuT(tf.writeText("b", "9809\n")));
     EXPECT_TRUE(XafsSpectrum::isPlainMuT(tf.writeText("c", "scan 9809\n")));
-    EXPECT_TRUE(XafsSpectrum::isPlainMuT(tf.writeText("d", "98091 2\n")));
+    // Only the first four characters of the simplified line count.
+    EXPECT_FALSE(XafsSpectrum::isPlainMuT(tf.writeText("d", "98091 2\n")));
+    EXPECT_FALSE(XafsSpectrum::isPlainMuT(tf.writeText("f", "\t9809scan\n")));
     EXPECT_TRUE(XafsSpectrum::isPlainMuT(tf.writeText("e", "")));
     EXPECT_TRUE(XafsSpectrum::isPlainMuT(tf.path("missing")));
 
@@ -196,4 +199,26 @@ TEST(XafsSaveFile, NonAsciiFileName)
     const QString plain = tf.writeText(QString::fromUtf8("données µ.dat"), "1 2\n3 4\n");
     ASSERT_TRUE(back.load(plain));
     EXPECT_EQ(back.count(), 2);
+}
+
+// Background, total-I0, standard and reference spectra: an endless, special or
+// overlong file is refused with an empty spectrum, and a file with a long data
+// line is refused whole rather than read in part.
+TEST(XafsFileReaders, EndlessSpecialAndOverlongFilesAreRefused)
+{
+    TestFiles tf;
+    for (const QString &path : hostileTextFiles(tf)) {
+        XafsSpectrum x;
+        x.addPoint(1, 2);
+        EXPECT_FALSE(x.loadAndNormalize(path)) << path.toStdString();
+        EXPECT_EQ(x.count(), 0);
+        EXPECT_FALSE(x.read9809(path));
+        EXPECT_EQ(x.i0.count(), 0);
+    }
+    QByteArray scan = "9809 scan\nOffset\n1 14.3 x 100 50\n";
+    scan += QByteArray(40 << 20, ' ') + "1 14.0 x 100 50\n";
+    XafsSpectrum x;
+    EXPECT_FALSE(x.loadAndNormalize(tf.write("long.9809", scan)));
+    EXPECT_EQ(x.plainMuT, 0);
+    EXPECT_EQ(x.count(), 0);
 }

@@ -1,17 +1,20 @@
 #include "fuzztargets.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <cstring>
 #include <memory>
 
 #include "app/startup.h"
 #include "batch/batchcmdtables.h"
 #include "batch/batchdispatcher.h"
+#include "batch/ui/batchctrl.h"
 #include "calibration/empfile.h"
 #include "calibration/empheader.h"
+#include "core/boundedlinereader.h"
 #include "core/cfg.h"
 #include "core/xafsspectrum.h"
 #include "imagedata/analyzed2dres.h"
@@ -22,6 +25,8 @@
 namespace FuzzTargets {
 
 namespace {
+
+constexpr qint64 MaxTextPixels = qint64(1) << 22;
 
 QTemporaryDir &scratch()
 {
@@ -53,6 +58,31 @@ void watchBatchEnd(QtMsgType type, const QMessageLogContext &context, const QStr
     Q_UNUSED(context);
 }
 
+// The lines of bytes as the line reader must give them: ended by LF, CRLF or
+// CR, the last one also by the end; only those before the first line longer
+// than limit, and overlong set when there is one.
+QStringList splitLines(const QByteArray &bytes, int limit, bool &overlong)
+{
+    QStringList out;
+    overlong = false;
+    int start = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    while (start < bytes.size()) {
+        int end = start;
+        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r')
+            end++;
+        if (end - start > limit) {
+            overlong = true;
+            break;
+        }
+        out << QString::fromLocal8Bit(bytes.constData() + start, end - start);
+        if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size()
+            && bytes[end + 1] == '\n')
+            end++;
+        start = end + 1;
+    }
+    return out;
+}
+
 // Answers every command at once, as a main window whose commands all succeed.
 class AnsweringExecutor : public QObject
 {
@@ -80,13 +110,23 @@ void init(bool quiet)
     if (quiet)
         qInstallMessageHandler(dropMessage);
     initApplication();
-    if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv);
+    if (!QCoreApplication::instance()) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        new QApplication(argc, argv);
+    }
 }
 
 int image(const uint8_t *data, size_t size)
 {
     const QString path = writeInput(data, size, "input.img");
+    // A text image of a few lines may declare any size up to the frame limit
+    // and is then read with zeros: sound, but not what the fuzzer looks for
+    // (its time and memory limits are far below such a frame).
+    TiffData probe;
+    if (size >= 11 && std::memcmp(data, "#RVKT-CTImg", 11) == 0 && probe.readTextHeader(path) > 0
+        && qint64(probe.width) * probe.height > MaxTextPixels)
+        return 0;
     TiffData t;
     if (t.load(path, nullptr)) {
         // An accepted frame must be what it says.
@@ -180,12 +220,56 @@ int emp(const uint8_t *data, size_t size)
     return 0;
 }
 
+int lines(const uint8_t *data, size_t size)
+{
+    if (size < 1)
+        return 0;
+    // The first byte sets a small limit, so that overlong lines come often.
+    const int limit = 1 + data[0] % 64;
+    const QByteArray bytes(reinterpret_cast<const char *>(data) + 1, int(size - 1));
+    const QString path = writeInput(data + 1, size - 1, "input.txt");
+    bool overlong = false;
+    const QStringList expected = splitLines(bytes, limit, overlong);
+    BoundedLineReader in(path, limit);
+    if (!in.open(QStringLiteral("fuzz")))
+        abort();
+    QStringList got;
+    QString line;
+    while (in.readLine(line))
+        got << line;
+    if (got != expected || in.failed() != overlong)
+        abort();
+    return 0;
+}
+
+int batchFile(const uint8_t *data, size_t size)
+{
+    const QString path = writeInput(data, size, "input.bat");
+    const QByteArray bytes(reinterpret_cast<const char *>(data), int(size));
+    BatchCtrl ctrl;
+    ctrl.setText(QStringLiteral("before"));
+    ctrl.load(path);
+    const QString text = ctrl.text();
+    if (text.contains(QLatin1Char('\r')))
+        abort();
+    // Plain ASCII text comes back line for line, each ended by one LF.
+    bool plain = true;
+    for (char c : bytes)
+        plain = plain && c > 0 && uchar(c) < 0x80;
+    bool overlong = false;
+    const QStringList expected =
+        splitLines(bytes, BoundedLineReader::DefaultMaxLineBytes, overlong);
+    if (plain && !overlong && text != (expected.isEmpty() ? QString() : expected.join('\n') + '\n'))
+        abort();
+    return 0;
+}
+
 const QVector<Target> &all()
 {
     static const QVector<Target> targets = {
         {"image", image},   {"spectrum", spectrum}, {"energyref", energyRef},
         {"errpoints", errPoints}, {"cfg", cfg},   {"batch", batch},
-        {"emp", emp}};
+        {"emp", emp},       {"lines", lines},       {"batchfile", batchFile}};
     return targets;
 }
 

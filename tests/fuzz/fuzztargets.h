@@ -17,7 +17,8 @@ struct Target
     Run run;
 };
 
-// Start-up as the program does it, plus an application object when none exists.
+// Start-up as the program does it, plus an application object (widgets, on the
+// offscreen platform unless another is set) when none exists.
 // quiet: drop every debug line (the fuzz programs).
 void init(bool quiet);
 
@@ -28,6 +29,8 @@ int errPoints(const uint8_t *data, size_t size);
 int cfg(const uint8_t *data, size_t size);
 int batch(const uint8_t *data, size_t size);
 int emp(const uint8_t *data, size_t size);
+int lines(const uint8_t *data, size_t size);
+int batchFile(const uint8_t *data, size_t size);
 
 const QVector<Target> &all();
 

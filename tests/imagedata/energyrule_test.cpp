@@ -15,7 +15,7 @@ namespace {
 const double E13_5 = 8469.159020261972;           // 13.5 deg
 const double E14_3 = 8004.428387160136;           // 14.3 deg
 const double E14_3d = 8004.479443788162;          // 14.3 deg, d = 3.13551
-const double E12d = 9509.318654469029;            // 12 deg, d = 3.13551
+const double E12 = 9509.257999213589;             // 12 deg
 const double E15_308 = 7488.702320487675;         // 15.308084449070329 deg
 const double Angle8000 = 14.308084449070329;      // Bragg angle of 8000 eV
 const double NaN = std::numeric_limits<double>::quiet_NaN();
@@ -297,7 +297,7 @@ TEST(EnergyRuleByRef, BadLinesAreSkippedAndCounted)
     EXPECT_NEAR(r.refEnergies()[0], E14_3, 1e-9);
 }
 
-TEST(EnergyRuleByRef, File9809UsesItsOwnSpacing)
+TEST(EnergyRuleByRef, File9809ConvertsWithTheRulesSpacing)
 {
     TestFiles files;
     const QString path = files.writeText("scan.9809",
@@ -311,16 +311,20 @@ TEST(EnergyRuleByRef, File9809UsesItsOwnSpacing)
     EnergyRule r;
     ASSERT_TRUE(r.loadRefFile(path));
     ASSERT_EQ(r.refEnergies().size(), 2);
-    EXPECT_NEAR(r.refEnergies()[0], E14_3d, 1e-9);
-    EXPECT_NEAR(r.refEnergies()[1], E12d, 1e-9);
-    EXPECT_DOUBLE_EQ(r.spacing(), 3.13553);  // the rule's own spacing stays
+    // The file's "D=" is not read: the rule's spacing converts.
+    EXPECT_NEAR(r.refEnergies()[0], E14_3, 1e-9);
+    EXPECT_NEAR(r.refEnergies()[1], E12, 1e-9);
+    EXPECT_DOUBLE_EQ(r.spacing(), 3.13553);
 
-    // Without "D=" the rule's spacing is used; "D=" on the first line counts too.
+    // Nor on the first line; another rule spacing gives other energies.
     ASSERT_TRUE(r.loadRefFile(files.writeText("b.9809", "9809\nOffset\n1 14.3\n")));
     ASSERT_EQ(r.refEnergies().size(), 1);
     EXPECT_NEAR(r.refEnergies()[0], E14_3, 1e-9);
     ASSERT_TRUE(r.loadRefFile(files.writeText("c.9809", "9809 D= 3.13551\nOffset\n1 14.3\n")));
     ASSERT_EQ(r.refEnergies().size(), 1);
+    EXPECT_NEAR(r.refEnergies()[0], E14_3, 1e-9);
+    r.setSpacing(3.13551);
+    ASSERT_TRUE(r.loadRefFile(files.writeText("d.9809", "9809 D= 3.13553\nOffset\n1 14.3\n")));
     EXPECT_NEAR(r.refEnergies()[0], E14_3d, 1e-9);
 }
 

@@ -220,7 +220,7 @@ TEST_F(BodyCalib, HandWrittenMapsAndTheirRejections)
     ids.clear();
     const QString bad[] = {"###vtsc\n" + emp(3, 2).section('\n', 1), emp(0, 2, Angles, "7112", 1),
                            emp(1 << 20, 1 << 20, Angles, "7112", 1), emp(3, 2, Angles, "900", 1),
-                           emp(3, 2, Angles, "7112", 1, "Area X1                 : 9\n")};
+                           emp(5000, 4000, Angles, "7112", 1)};
     for (const QString &text : bad) {
         body.loadEMap(files.writeText("bad.emp", text));
         Analyzed2DRes other("other");

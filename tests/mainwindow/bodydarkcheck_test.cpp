@@ -132,7 +132,7 @@ TEST_F(BodyDarkCheck, BadHistogramSettingsAreRefusedBeforeAnyFile)
     Body body;
     ASSERT_TRUE(loadHotFrames(body));
     for (const QStringList &b : {QStringList{"0", "100"}, {"-60000", "100"}, {"abc", "100"},
-                                 {"inf", "100"}, {"nan", "100"}, {"60000", "0"}, {"60000", "-1"},
+                                 {"inf", "100"}, {"nan", "100"}, {"60000", "-1"},
                                  {"60000", "100001"}, {"60000", "many"}}) {
         DebugCapture log;
         darkCheck(body, b[0], b[1]);
@@ -143,6 +143,16 @@ TEST_F(BodyDarkCheck, BadHistogramSettingsAreRefusedBeforeAnyFile)
     body.analyzer2Panel()->darkThEdit()->setText("65535");
     darkCheck(body, "60000", "100000");
     EXPECT_EQ(written(), QStringList{"dark-hg-all.dat"});
+}
+
+TEST_F(BodyDarkCheck, NoBinsMeansOneCounterForEveryValue)
+{
+    Body body;
+    ASSERT_TRUE(loadHotFrames(body));
+    darkCheck(body, "40000", "0");
+    EXPECT_EQ(text("dark-hg-all.dat"), "# min, max = (0, 40000)  bins = 0\n0\t0\t36\n");
+    EXPECT_EQ(text("dark-allDarkPoints.dat"), "# Size 4\t3\n1\t0\t126535\n3\t2\t60003\n");
+    EXPECT_EQ(written().size(), 5);
 }
 
 // A load asked for without a list of its own takes the program-wide mask as

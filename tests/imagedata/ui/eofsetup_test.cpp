@@ -20,7 +20,6 @@ const char *const RefPathStyle = "background-color: rgb(255, 255, 231);";
 // Energies worked out apart from the program (d = 3.13553 A unless noted).
 const double E13_5 = 8469.159020261972;           // 13.5 deg
 const double E14_3 = 8004.428387160136;           // 14.3 deg
-const double E14_3d = 8004.479443788162;          // 14.3 deg, d = 3.13551
 
 QLineEdit *edit(const EOFSetup &s, const char *name)
 {
@@ -168,6 +167,22 @@ TEST(EOFSetupPatterns, InvalidPatternIsMarked)
     EXPECT_EQ(pattern->styleSheet(), QString(Pink));
     s.setPattern("\\d+");
     EXPECT_EQ(pattern->styleSheet(), QString(White));
+}
+
+// As set by the batch: one line says the pattern is invalid, and the images
+// then get their indexes without a line each.
+TEST(EOFSetupPatterns, InvalidPatternIsLoggedOnceAndGivesTheIndex)
+{
+    EOFSetup s;
+    s.setByName(true);
+    DebugCapture log;
+    s.setPattern("(");
+    for (int i = 0; i < 5; i++)
+        EXPECT_EQ(s.energyOf(QString("/d/%1_0000eV.tif").arg(8000 + i), i), double(i));
+    EXPECT_EQ(log.count("is not a valid regular expression"), 1);
+    EXPECT_TRUE(log.contains("Energy pattern \"(\""));
+    s.setPattern("\\d+");
+    EXPECT_EQ(log.count("is not a valid regular expression"), 1);
 }
 
 TEST(EOFSetupRule, FieldsGiveTheRule)
@@ -326,10 +341,10 @@ TEST(EOFSetupByRef, FileFillsTheListAndThePath)
     s.setByRef(true);
     EXPECT_NEAR(s.energyOf("x", 5), E13_5, 1e-9);
 
-    // A "9809" file with its own spacing leaves the window's spacing alone.
+    // A "9809" file converts with the window's spacing, not its own.
     s.refFileSelected(files.writeText("c.9809", "9809 D= 3.13551\nOffset\n1 14.3\n"));
     ASSERT_EQ(s.refEnergies().size(), 1);
-    EXPECT_NEAR(s.refEnergies()[0], E14_3d, 1e-9);
+    EXPECT_NEAR(s.refEnergies()[0], E14_3, 1e-9);
     EXPECT_DOUBLE_EQ(s.units().d(), 3.13553);
 }
 

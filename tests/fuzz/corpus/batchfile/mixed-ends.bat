@@ -1,0 +1,3 @@
+﻿:let who world:for i ##N## 01 03 1:echo "pass ##N## of $who$"
+:next i
+quit
