@@ -196,7 +196,7 @@ TEST_F(BodyExecRun, ABatchCalibrationCompletesAtItsEndAndSavesTheFinishedMap)
     ASSERT_TRUE(waitFor([&] { return logHas("done"); }));
     QObject::disconnect(hand);
     EXPECT_TRUE(handLoad);
-    EXPECT_TRUE(ids.contains(EX_load_I0_files));   // emitted, but not relayed
+    EXPECT_TRUE(waitFor([&] { return ids.contains(EX_load_I0_files); }));   // emitted, not relayed
     EXPECT_FALSE(log.contains("belongs to no command sent"));
     EXPECT_EQ(ids.count(EX_calib_exec), 1);
 
