@@ -127,42 +127,44 @@ TEST_F(BodyArea, StopAndRestartRecordOnlyTheirOwnAnswers)
     EXPECT_NEAR(rowMap(0, 1)->value(0, 0), 0.0, 0.02);
     EXPECT_EQ(rowMap(0, 1)->value(W - 1, 0), 0.0);
 
-    // Stopped by the element start while the second block is with the worker.
-    int reports = 0;
-    const QMetaObject::Connection c = QObject::connect(an, &Analyzer::finished, [&] {
-        if (++reports == 1)
-            body.startElems2DAnalysis();
-    });
-    run(&Body::start2DAnalysis, 0, 0, W, 1);
+    // Stopped by the element start once the first row of three is recorded.
+    int chunks = 0;
+    const QMetaObject::Connection c = QObject::connect(
+        body.areaRunEngine(), &AreaEngine::chunkReady, &body, [&] {
+            if (++chunks == 1)
+                body.startElems2DAnalysis();
+        });
+    run(&Body::start2DAnalysis, 0, 0, W, 3);
     QObject::disconnect(c);
     QTest::qWait(200);
+    EXPECT_EQ(chunks, 1);
     EXPECT_NEAR(rowMap(1, 1)->value(0, 0), 1.0, 0.02);
-    EXPECT_EQ(rowMap(1, 1)->value(1, 0), 0.0);
+    EXPECT_EQ(rowMap(1, 1)->value(0, 1), 0.0);
+    EXPECT_EQ(rowMap(1, 1)->value(W - 1, 2), 0.0);
     ASSERT_EQ(done.count(), 3);
     EXPECT_EQ(done[0][0].toInt() + done[2][0].toInt(), 2 * EX_analyzer_exec_LCF);
 }
 
-// The next block's spectrum is made while the worker fits the current one; a
-// change that comes in between reaches it all the same.
-TEST_F(BodyArea, InputsChangedDuringARunReachTheNextBlock)
+// A run works from what the window held at its start: a change made while
+// it goes reaches the next run, not the blocks of this one.
+TEST_F(BodyArea, InputsChangedDuringARunReachTheNextRun)
 {
     auto *fluo = body.findChild<QCheckBox *>("FluoType");
-    run(&Body::start2DAnalysis, 0, 0, 2, 1);
-    const double transmission = rowMap(0, 1)->value(1, 0);
+    run(&Body::start2DAnalysis, 0, 0, 2, 2);
+    const double transmission = rowMap(0, 1)->value(1, 1);
     fluo->setChecked(true);
-    run(&Body::start2DAnalysis, 0, 0, 2, 1);
-    const double fluorescence = rowMap(0, 1)->value(1, 0);
+    run(&Body::start2DAnalysis, 0, 0, 2, 2);
+    const double fluorescence = rowMap(0, 1)->value(1, 1);
     ASSERT_NE(fluorescence, transmission);
 
     fluo->setChecked(false);
-    const QMetaObject::Connection c = QObject::connect(an, &Analyzer::sendRequest, &body, [&] {
-        QMetaObject::invokeMethod(&body, [&] { fluo->setChecked(true); }, Qt::QueuedConnection);
-    });
-    body.imageView()->setSelectedArea(0, 0, 2, 1);
-    body.start2DAnalysis();
+    const QMetaObject::Connection c = QObject::connect(
+        body.areaRunEngine(), &AreaEngine::chunkReady, &body, [&] { fluo->setChecked(true); });
+    run(&Body::start2DAnalysis, 0, 0, 2, 2);
     QObject::disconnect(c);
-    ASSERT_TRUE(waitFor([&] { return !body.isAnalyzing(); }));
-    EXPECT_EQ(rowMap(0, 1)->value(1, 0), fluorescence);
+    EXPECT_EQ(rowMap(0, 1)->value(1, 1), transmission);
+    run(&Body::start2DAnalysis, 0, 0, 2, 2);
+    EXPECT_EQ(rowMap(0, 1)->value(1, 1), fluorescence);
 }
 
 TEST_F(BodyArea, RunsThatCannotAnalyseEndWithOneCompletion)
