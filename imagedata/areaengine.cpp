@@ -68,14 +68,15 @@ bool AreaEngine::runToEnd(const AnalyzeCond &walk, const SpectrumSource &src, in
 
 void AreaEngine::finish()
 {
-    if (!running || delivering)
+    if (!running)
         return;
     const quint64 me = run;
     Chunk c;
     while (nextChunk(c))
         submit(c);
     pool.waitForDone();
-    if (!deliver() && running && run == me)
+    // Called from a chunk's receiver, the delivery under way hands the rest on.
+    if (!delivering && !deliver() && running && run == me)
         end(true);
 }
 

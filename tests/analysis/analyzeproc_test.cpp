@@ -273,6 +273,17 @@ TEST_F(AnalyzeProcTest, DegenerateRequestsAreAnsweredWithZeros)
         EXPECT_EQ(a.zansa, 0.0);
         EXPECT_TRUE(log.contains(c.message));
     }
+
+    // Without an edge jump: zeros for the rows in use, not for every row,
+    // so that an area run can record them.
+    LcfRefData unused = row(r2);
+    unused.inUse = false;
+    XafsSpectrum noJump = mixture();
+    noJump.dMut = 0.0;
+    ask(++id, {row(r1), unused, row(r2), unused}, noJump, 4);
+    const FitAnswer flat = only(id);
+    EXPECT_EQ(flat.fractions, QVector<double>(2, 0.0));
+    EXPECT_EQ(flat.amounts, QVector<double>(2, 0.0));
 }
 
 TEST_F(AnalyzeProcTest, AnswersCarryTheirRequestsInOrder)
