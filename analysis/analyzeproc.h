@@ -103,8 +103,6 @@ private:
     enum FitKind { Lcf, LcfOld, Mlcf };
     void fit(FitKind kind, const XafsSpectrum &s, int rowCount, double sE0, double eE0,
              const SuggestElm &sElm);
-    // Zero fractions and amounts (count of each), no curve, zansa 0; answered.
-    void answerEmpty(int count, const QString &why);
     void answer(FitAnswer &a);
 
     AnalysisRequest stored;

@@ -3,6 +3,7 @@
 #include <QDebug>
 
 #include <cmath>
+#include <vector>
 
 #include "core/spectrum.h"
 
@@ -130,4 +131,22 @@ bool ElemAnalysis::cosine(const double *a, const double *b, int n, double *c)
         return false;
     *c = p / std::sqrt(sa * sb);
     return true;
+}
+
+double ElemAnalysis::correlation(const ElemsAnswer &a, const QVector<ElemRowData> &rows,
+                                 const QVector<double> &stdRatios)
+{
+    if (a.dMutRatio.size() != rows.size() || stdRatios.size() != rows.size())
+        return 0.0;
+    std::vector<double> r, s;
+    for (int j = 0; j < rows.size(); j++) {
+        if (rows[j].use) {
+            r.push_back(a.dMutRatio[j]);
+            s.push_back(stdRatios[j]);
+        }
+    }
+    double c = 0.0;
+    if (!cosine(r.data(), s.data(), int(r.size()), &c))
+        return 0.0;
+    return c;
 }

@@ -27,6 +27,12 @@ public:
     // when there is none), i2 the same for hi. Empty when i1 >= i2.
     static void pointWindow(const QVector<double> &x, double lo, double hi, int *i1, int *i2);
 
+    // The correlation of an answer's ratios with the standard ratios over the
+    // rows in use: cosine() of (dMutRatio[j], stdRatios[j]); 0 when it cannot
+    // be computed or the sizes do not match.
+    static double correlation(const ElemsAnswer &a, const QVector<ElemRowData> &rows,
+                              const QVector<double> &stdRatios);
+
     // The uncentred cosine P / sqrt(A B) of n pairs, A = sum a^2, B = sum b^2,
     // P = sum a b; false, c untouched, unless A > 0 and B > 0.
     static bool cosine(const double *a, const double *b, int n, double *c);

@@ -150,6 +150,9 @@ Body::Body(QWidget *parent)
 
 Body::~Body()
 {
+    // The runs read the frames from their pools: they end before the frames go.
+    areaEngine.stop();
+    calibEngine.stop();
     // Threads first: nothing may reach a worker once it is gone.
     endThread(i1Thread);
     endThread(i0Thread);
@@ -330,7 +333,6 @@ void Body::setupCalibCtrl()
     connect(calibCtrl, &CalibCtrl::newStdFileLoaded, this, &Body::newStdFile);
     connect(calibCtrl, &CalibCtrl::execCalibration, this, &Body::execCalibration,
             Qt::QueuedConnection);
-    connect(this, &Body::doCalibNextPoint, this, &Body::calibNextPoint, Qt::QueuedConnection);
     connect(this, &Body::calibProgress, calibCtrl, &CalibCtrl::progress);
     connect(this, &Body::doFinishCalib, this, &Body::finishCalib);
     connect(calibCtrl, &CalibCtrl::saveEMap, this, QOverload<QString>::of(&Body::saveEMap));

@@ -19,7 +19,10 @@
 #include "display/xafsfileselect.h"
 #include "display/xafsview.h"
 #include "imagedata/analyzecond.h"
+#include "analysis/fitjob.h"
 #include "imagedata/analyzed2dres.h"
+#include "imagedata/areaengine.h"
+#include "imagedata/spectrumsource.h"
 #include "imagedata/ui/imgproc.h"
 #if !VANTOSCOPE_CLASSIC
 #include "mainwindow/stats.h"
@@ -147,6 +150,9 @@ public:
     // The corrected spectrum of the box of half sizes hw, hh around (x, y),
     // one point per I1 frame; empty off the image.
     Spectrum spectrumAtPoint(int x, int y, int hw, int hh);
+    // What every box spectrum is built from, as it stands now; the area runs
+    // take one at their start.
+    SpectrumSource spectrumSource();
     // Energy and plain box sum per I1 frame; empty off the image.
     Spectrum rawSpectrumAtPoint(int x, int y, int hw, int hh);
 
@@ -171,7 +177,6 @@ signals:
     void finishing();
     void finishBatchExec(int id);
     void doCollectQInfo(AnalyzeCond cond);
-    void doCalibNextPoint();
     void doFinishCalib();
     void calibProgress(double percent);
 
@@ -252,7 +257,6 @@ public slots:
     // Energy calibration.
     void newStdFile();
     void execCalibration();
-    void calibNextPoint();
     void finishCalib();
     void saveEMap(QString fileName);
     void saveEMap(QString fileName, const Analyzed2DRes &map);
@@ -267,14 +271,12 @@ public slots:
     void start2DAnalysis();
     void stop2DAnalysis();
     void analyzeASpectrumFinished();
-    void recordResForAPoint();
     void generateResImages();
     void startRA2DAnalysis();
     void generateRAResImage();
     void startElems2DAnalysis();
     void stopElems2DAnalysis();
     void analyzeElemsFinished();
-    void recordElemsResForAPoint();
     void generateElemsResImages();
     void setupResAnalysisImage();
     void execFourierA();
@@ -394,6 +396,8 @@ private:
     // -- residual (bodyresidual.cpp)
     // The blocks of raArea into the three maps; ends with generateRAResImage().
     void analyzeRAPoints();
+    void recordRAChunk(const AreaEngine::Chunk &chunk);
+    AreaEngine raEngine;
     double raFactor = 1.0;    // RAFactor at the start of the last run
     double raEnergy = 8200;   // RAAtEV [eV] at the start of the last run
     // The analysis window's maps, set by every run; not owned.
@@ -431,18 +435,28 @@ public:
     int areaBlocksSkipped() const { return areaSkipped; }
     int areaAnswersDropped() const { return areaDropped; }
 
+    // The engine of the fit and element runs (tests watch its chunks).
+    AreaEngine *areaRunEngine() { return &areaEngine; }
+    // Computes the rest of whatever area run or calibration reads the
+    // frames, to its completion, before frames go.
+    void finishRunsReadingFrames();
+
+private slots:
+    // A chunk of blocks of the fit or element run, in walk order.
+    void recordAreaChunk(const AreaEngine::Chunk &chunk);
+    void areaEngineFinished();
+
 private:
-    // The block in flight: where it is, the request that carries it, the
-    // jobs asked and the reference rows in use when it was sent.
-    struct AreaBlock
+    // The energy-shift map as the runs read it from the pool threads: a copy
+    // taken at the start, looked up as eShiftAtPoint does.
+    struct ShiftTable
     {
-        quint64 request = 0;
-        bool fit = false;
-        bool edge = false;
-        int x = 0, y = 0, halfW = 0, halfH = 0;
-        QVector<int> rowsInUse;
-        int elemRows = 0;
+        QVector<double> values;
+        int w = 0, h = 0;
+        qint64 dx = 0, dy = 0;
+        double at(int x, int y) const;
     };
+    ShiftTable shiftTable() const;
     // A start slot's common part: the walker, the flags and the maps; false,
     // with the completion of kind, when no run starts.
     bool beginAreaRun(AreaRun kind);
@@ -450,35 +464,29 @@ private:
     static int completionOf(AreaRun kind);
     // Gives the map the run's area and no data.
     static void prepareAreaMap(Analyzed2DRes *map, const AnalyzeCond &area, int no);
-    // Sends the walker's current block, passing over (and stepping past)
-    // blocks that cannot be analysed; ends the run when the walk is over.
-    void sendAreaBlocks();
-    // Builds and sends the block at the walker's centre; false (a debug line)
-    // when it cannot be analysed.
-    bool analyzeSpectrumAtPoint(const AnalyzeCond &cond);
-    // The spectrum of the walker's current block ("Body-AaP").
-    void buildAreaSpectrum(const AnalyzeCond &walker, XafsSpectrum &out);
-    // Steps the walker with the row-start images and progress; false at the end.
-    bool stepAreaWalker();
-    // Clears the flags and sends the run's completion; images, repaint and
-    // the closing progress only when the walk is complete, "2da 4:" with
-    // stopLog.
+    // Hands the run's walk to the engine, or passes every block over (the
+    // reason skipAll) and ends the run.
+    void runAreaEngine(const QString &skipAll, int valuesPerBlock, AreaEngine::Work work);
+    void recordFitBlock(int x, int y, int hw, int hh, const double *v);
+    void recordElemsBlock(int x, int y, int hw, int hh, const double *v);
+    void showLastElemsBlock();
+    // Stops the engine, clears the flags and sends the run's completion;
+    // images, repaint and the closing progress only when the walk is
+    // complete, "2da 4:" with stopLog.
     void endAreaRun(bool completed, bool stopLog = false);
-    void skipAreaBlock(const QString &why);
-    void dropAreaAnswer(const QString &why);
-    // The next block's spectrum is built while the worker has the current
-    // one. It is used only if no event but the window's answers and repaints
-    // came in between: nothing else can have changed what it was built from.
-    void buildAheadSpectrum(const AnalyzeCond &cond);
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    void skipAreaBlock(int x, int y, const QString &why);
+    void dropAreaAnswer(int x, int y, const QString &why);
+    void noteAreaBlock(int x, int y, const QString &note);
     AreaRun areaRun = AreaRun::None;
-    AreaBlock areaBlock;
-    XafsSpectrum areaSpectrum;     // the spectrum of the block in flight
-    XafsSpectrum aheadSpectrum;
-    int aheadX = 0, aheadY = 0, aheadHalfW = 0, aheadHalfH = 0;
-    bool aheadValid = false;
+    AreaEngine areaEngine;
+    int areaPerBlock = 0;
+    FitJob fitJobs;                  // the jobs of the fit run
+    QVector<int> fitRowsInUse;       // their rows in use
+    int elemsRunRows = 0;            // element rows of the element run
+    QVector<double> areaLastValues;  // the last element block recorded
     int areaSkipped = 0;
     int areaDropped = 0;
+    int areaNotes = 0;
     // (end of area)
 
     // -- calib (bodycalib.cpp)
@@ -495,6 +503,8 @@ private:
     // The edge energy a written map refers to: the standard's edge position,
     // else EdgeEeV, else that of the last map read; 0 when none is known.
     double mapEdgeEnergy() const;
+    void recordCalibChunk(const AreaEngine::Chunk &chunk);
+    AreaEngine calibEngine;
     double calibSigma = 0;          // standard deviation of the last run
     double lastMapEdgeEnergy = 0;   // Std Edge Energy of the last map read
     // (end of calib)

@@ -1,11 +1,13 @@
 // The point-by-point area runs: the reference-fit run and the element run walk
-// the analysis area block by block, one block with the analysis worker at a
-// time, and record each block's answer into the analysis window's maps.
+// the analysis area through the area engine, which builds and analyses the
+// blocks' spectra on a pool of threads; each chunk of blocks is recorded into
+// the analysis window's maps here, in walk order.
 #include "mainwindow/body.h"
 
-#include <QCoreApplication>
-#include <QEvent>
-
+#include "analysis/elemanalysis.h"
+#include "analysis/refvaluecache.h"
+#include "analysis/spectrumfit.h"
+#include "analysis/ui/aelemsconds.h"
 #include "analysis/ui/analyzer.h"
 #include "analysis/ui/elemctrl.h"
 #include "analysis/ui/lcfreference.h"
@@ -17,11 +19,38 @@
 
 namespace {
 
-// Debug lines of skipped blocks and dropped answers written in one run; the
-// rest are counted and summed up at its end.
+// Debug lines of skipped blocks, dropped answers and notes written in one
+// run; the rest are counted and summed up at its end.
 const int LoggedPerRun = 3;
 
 } // namespace
+
+// -- The energy shifts of the blocks
+
+double Body::ShiftTable::at(int x, int y) const
+{
+    const qint64 mx = qint64(x) + dx, my = qint64(y) + dy;
+    if (mx < 0 || my < 0 || mx >= w || my >= h)
+        return 0.0;
+    return values[int(mx + my * w)];
+}
+
+Body::ShiftTable Body::shiftTable() const
+{
+    ShiftTable t;
+    t.dx = qint64(imageOriginX) - mapOriginX;
+    t.dy = qint64(imageOriginY) - mapOriginY;
+    const qint64 cells = qint64(eShiftMap.area.width) * qMax(0, eShiftMap.area.height);
+    if (eShiftMap.area.width <= 0 || eShiftMap.area.height <= 0 || cells > INT_MAX)
+        return t;
+    t.w = eShiftMap.area.width;
+    t.h = eShiftMap.area.height;
+    t.values.resize(int(cells));
+    for (int y = 0; y < t.h; y++)
+        for (int x = 0; x < t.w; x++)
+            t.values[x + y * t.w] = eShiftMap.value(x, y);
+    return t;
+}
 
 // -- Starting and ending a run
 
@@ -45,11 +74,10 @@ bool Body::beginAreaRun(AreaRun kind)
     }
     analyzing = true;
     areaRun = kind;
-    aheadValid = false;
-    QCoreApplication::instance()->installEventFilter(this);
     areaSkipped = 0;
     areaDropped = 0;
-    areaBlock = AreaBlock();
+    areaNotes = 0;
+    areaLastValues.clear();
     // Both flags, and whatever was asked before the run no longer counts.
     analyzer->setContAccess(true);
     analyzer->setAreaRunActive(true);
@@ -57,6 +85,10 @@ bool Body::beginAreaRun(AreaRun kind)
         analyzer->setElemsProgress(0.0);
     else
         analyzer->setProgress(0.0);
+    connect(&areaEngine, &AreaEngine::chunkReady, this, &Body::recordAreaChunk,
+            Qt::UniqueConnection);
+    connect(&areaEngine, &AreaEngine::finished, this, &Body::areaEngineFinished,
+            Qt::UniqueConnection);
     return true;
 }
 
@@ -71,23 +103,26 @@ void Body::prepareAreaMap(Analyzed2DRes *map, const AnalyzeCond &area, int no)
 void Body::endAreaRun(bool completed, bool stopLog)
 {
     const AreaRun kind = areaRun;
+    areaEngine.stop();
     if (completed) {
-        if (kind == AreaRun::Elems)
+        if (kind == AreaRun::Elems) {
+            showLastElemsBlock();
             generateElemsResImages();
-        else
+        } else {
             generateResImages();
+        }
         ui->dispA->update();
     }
     analyzing = false;
     areaRun = AreaRun::None;
-    aheadValid = false;
-    QCoreApplication::instance()->removeEventFilter(this);
     analyzer->setContAccess(false);
     analyzer->setAreaRunActive(false);
-    if (areaSkipped > LoggedPerRun || areaDropped > LoggedPerRun)
-        logDebug(QString("2da: %1 blocks skipped, %2 answers not recorded in this run")
+    if (areaSkipped > LoggedPerRun || areaDropped > LoggedPerRun || areaNotes > LoggedPerRun)
+        logDebug(QString("2da: %1 blocks skipped, %2 answers not recorded, %3 blocks without a fit "
+                         "in this run")
                      .arg(areaSkipped)
-                     .arg(areaDropped));
+                     .arg(areaDropped)
+                     .arg(areaNotes));
     if (completed) {
         if (kind == AreaRun::Elems) {
             analyzer->setElemsProgress(100.0);
@@ -101,137 +136,60 @@ void Body::endAreaRun(bool completed, bool stopLog)
     emit finishBatchExec(completionOf(kind));
 }
 
-void Body::skipAreaBlock(const QString &why)
+void Body::skipAreaBlock(int x, int y, const QString &why)
 {
-    if (++areaSkipped <= LoggedPerRun) {
-        const AnalyzeCond &w = areaWalker();
-        logDebug(QString("2da: block at (%1, %2) skipped: %3").arg(w.x).arg(w.y).arg(why));
-    }
+    if (++areaSkipped <= LoggedPerRun)
+        logDebug(QString("2da: block at (%1, %2) skipped: %3").arg(x).arg(y).arg(why));
 }
 
-void Body::dropAreaAnswer(const QString &why)
+void Body::dropAreaAnswer(int x, int y, const QString &why)
 {
     if (++areaDropped <= LoggedPerRun)
-        logDebug(QString("2da: answer for the block at (%1, %2) not recorded: %3")
-                     .arg(areaBlock.x)
-                     .arg(areaBlock.y)
-                     .arg(why));
+        logDebug(QString("2da: answer for the block at (%1, %2) not recorded: %3").arg(x).arg(y).arg(why));
+}
+
+void Body::noteAreaBlock(int x, int y, const QString &note)
+{
+    if (++areaNotes <= LoggedPerRun)
+        logDebug(QString("2da: block at (%1, %2): %3").arg(x).arg(y).arg(note));
+}
+
+void Body::finishRunsReadingFrames()
+{
+    if (analyzing) {
+        logDebug("2da: the frames change; the area run is finished first");
+        areaEngine.finish();
+    }
+    if (calibrating)
+        calibEngine.finish();
 }
 
 // -- Walking the area
 
-void Body::buildAreaSpectrum(const AnalyzeCond &walker, XafsSpectrum &out)
+void Body::runAreaEngine(const QString &skipAll, int valuesPerBlock, AreaEngine::Work work)
 {
-    const double shift = eShiftAtPoint(walker.x, walker.y);
-    const int mode = calibCtrl && calibCtrl->targetBGVictoreen() ? 0 : 1;
-    out = XafsSpectrum(spectrumAtPoint(walker.x, walker.y, walker.halfW, walker.halfH),
-                       QStringLiteral("Body-AaP"), mode, shift, getSuggestElm());
-}
-
-bool Body::analyzeSpectrumAtPoint(const AnalyzeCond &cond)
-{
-    AreaBlock b;
-    b.x = cond.x;
-    b.y = cond.y;
-    b.halfW = cond.halfW;
-    b.halfH = cond.halfH;
-    if (!cond.inside(cond.x, cond.y) || cond.x >= imageWidth || cond.y >= imageHeight) {
-        skipAreaBlock(QStringLiteral("its centre lies off the image"));
-        return false;
-    }
-    if (areaRun == AreaRun::Fit) {
-        b.fit = analyzer->fitJobChosen();
-        b.edge = analyzer->dEdgeJobChosen();
-        if (!b.fit && !b.edge) {
-            skipAreaBlock(QStringLiteral("neither SelMLCFAnal nor SelDEdgeAnal is checked"));
-            return false;
-        }
-        if (b.fit && analyzer->refs.size() < 2) {
-            skipAreaBlock(QStringLiteral("fewer than two reference rows"));
-            return false;
-        }
-        for (int k = 0; k < analyzer->refs.size(); k++) {
-            if (analyzer->refs[k] && analyzer->refs[k]->inUse())
-                b.rowsInUse << k;
-        }
-    } else if (!analyzer->elemsJobChosen()) {
-        skipAreaBlock(QStringLiteral("SelElemA is not checked"));
-        return false;
-    } else {
-        b.elemRows = analyzer->elems.size();
-    }
-    if (aheadValid && aheadX == cond.x && aheadY == cond.y && aheadHalfW == cond.halfW
-        && aheadHalfH == cond.halfH)
-        areaSpectrum = aheadSpectrum;
-    else
-        buildAreaSpectrum(cond, areaSpectrum);
-    aheadValid = false;
-    if (areaSpectrum.isEmpty()) {
-        skipAreaBlock(QStringLiteral("its spectrum has no points"));
-        return false;
-    }
-    analyzer->analyzeSpectrum(areaSpectrum, areaSpectrum.suggest);
-    b.request = analyzer->currentRequestId();
-    areaBlock = b;
-    buildAheadSpectrum(cond);
-    return true;
-}
-
-void Body::buildAheadSpectrum(const AnalyzeCond &cond)
-{
-    AnalyzeCond next = cond;
-    if (!next.next() || !next.inside(next.x, next.y))
+    const AnalyzeCond &walk = areaWalker();
+    if (!skipAll.isEmpty()) {
+        // Nothing can be analysed: every block is passed over.
+        AnalyzeCond w = walk;
+        w.reset();
+        do
+            skipAreaBlock(w.x, w.y, skipAll);
+        while (w.next());
+        endAreaRun(true);
         return;
-    buildAreaSpectrum(next, aheadSpectrum);
-    aheadX = next.x;
-    aheadY = next.y;
-    aheadHalfW = next.halfW;
-    aheadHalfH = next.halfH;
-    aheadValid = true;
-}
-
-bool Body::eventFilter(QObject *watched, QEvent *event)
-{
-    if (aheadValid) {
-        switch (event->type()) {
-        case QEvent::Paint:
-        case QEvent::UpdateRequest:
-        case QEvent::UpdateLater:
-        case QEvent::LayoutRequest:
-            break;
-        case QEvent::MetaCall:
-            // The answers reach the window; anything else may change the inputs.
-            if (watched != analyzer)
-                aheadValid = false;
-            break;
-        default:
-            aheadValid = false;
-            break;
-        }
     }
-    return QMainWindow::eventFilter(watched, event);
+    areaPerBlock = valuesPerBlock;
+    areaEngine.start(walk, spectrumSource(), valuesPerBlock, std::move(work));
 }
 
-void Body::sendAreaBlocks()
+void Body::recordAreaChunk(const AreaEngine::Chunk &c)
 {
-    // Every pass sends a block or steps the walker, whose walk ends.
-    while (analyzing) {
-        if (analyzeSpectrumAtPoint(areaWalker()))
-            return;
-        if (!stepAreaWalker()) {
-            endAreaRun(true);
-            return;
-        }
-    }
-}
-
-bool Body::stepAreaWalker()
-{
-    AnalyzeCond &w = areaWalker();
-    if (!w.next())
-        return false;
-    if (w.rowStart) {
-        const bool elems = areaRun == AreaRun::Elems;
+    if (!analyzing || areaRun == AreaRun::None)
+        return;
+    const AnalyzeCond &w = areaWalker();
+    const bool elems = areaRun == AreaRun::Elems;
+    if (c.rowStart) {
         if (elems ? analyzer->elemsDispOnTime() : analyzer->dispOnTime()) {
             if (elems)
                 generateElemsResImages();
@@ -239,13 +197,36 @@ bool Body::stepAreaWalker()
                 generateResImages();
         }
         const double span = double(w.y1) - double(w.y0);
-        const double perCent = span != 0.0 ? (double(w.y) - double(w.y0)) / span * 100.0 : 0.0;
+        const double perCent = span != 0.0 ? (double(c.y) - double(w.y0)) / span * 100.0 : 0.0;
         if (elems)
             analyzer->setElemsProgress(perCent);
         else
             analyzer->setProgress(perCent);
     }
-    return true;
+    for (int k = 0; k < c.xs.size(); k++) {
+        const int x = c.xs[k];
+        if (!w.inside(x, c.y) || x >= imageWidth || c.y >= imageHeight) {
+            skipAreaBlock(x, c.y, QStringLiteral("its centre lies off the image"));
+            continue;
+        }
+        if (!c.notes[k].isEmpty())
+            noteAreaBlock(x, c.y, c.notes[k]);
+        if (!c.ok[k]) {
+            skipAreaBlock(x, c.y, QStringLiteral("its spectrum has no points"));
+            continue;
+        }
+        const double *v = c.values.constData() + qint64(k) * areaPerBlock;
+        if (elems)
+            recordElemsBlock(x, c.y, c.halfW, c.halfH, v);
+        else
+            recordFitBlock(x, c.y, c.halfW, c.halfH, v);
+    }
+}
+
+void Body::areaEngineFinished()
+{
+    if (analyzing && areaRun != AreaRun::None)
+        endAreaRun(true);
 }
 
 // -- The reference-fit run
@@ -279,7 +260,58 @@ void Body::start2DAnalysis()
         analyzer->makeDEdgeStepSpectrum();
 #endif
     logDebug("2da 2:");
-    sendAreaBlocks();
+
+    const FitJob job = analyzer->fitJob();
+    QString skipAll;
+    if (!job.fit && !job.edge)
+        skipAll = QStringLiteral("neither SelMLCFAnal nor SelDEdgeAnal is checked");
+    else if (job.fit && job.refs.size() < 2)
+        skipAll = QStringLiteral("fewer than two reference rows");
+    fitRowsInUse.clear();
+    for (int k = 0; k < job.refs.size(); k++) {
+        if (job.refs[k].inUse)
+            fitRowsInUse << k;
+    }
+    fitJobs = job;
+    const int used = fitRowsInUse.size();
+    // Per block: the amounts and fractions of the rows in use, zansa, dEdge.
+    const int per = 2 * used + 2;
+    const ShiftTable shifts = shiftTable();
+    const int mode = calibCtrl && calibCtrl->targetBGVictoreen() ? 0 : 1;
+    const SuggestElm suggest = getSuggestElm();
+    runAreaEngine(skipAll, per, [job, used, per, shifts, mode, suggest](
+                                    AreaEngine::Chunk &c, const QVector<Spectrum> &raw,
+                                    const std::atomic<bool> &stopping) {
+        RefValueCache cache;
+        for (int k = 0; k < c.xs.size() && !stopping; k++) {
+            if (raw[k].isEmpty())
+                continue;
+            const XafsSpectrum s(raw[k], QStringLiteral("Body-AaP"), mode, shifts.at(c.xs[k], c.y),
+                                 suggest);
+            double *v = c.values.data() + qint64(k) * per;
+            if (job.fit) {
+                QString why;
+                const FitAnswer a = SpectrumFit::fit(job.kind, s, job.refs, job.refs.size(), job.sE0,
+                                                     job.eE0, suggest, cache, &why, false);
+                if (!why.isEmpty())
+                    c.notes[k] = QStringLiteral("no fit, ") + why;
+                for (int j = 0; j < used && j < a.fractions.size(); j++) {
+                    v[j] = a.amounts[j];
+                    v[used + j] = a.fractions[j];
+                }
+                v[2 * used] = a.zansa;
+            }
+            if (job.edge) {
+                QString why;
+                v[2 * used + 1] = SpectrumFit::edgePosition(s, suggest, job.midPoint, job.comparison,
+                                                            job.rangeEV, job.initDEeV, job.minDEeV,
+                                                            &why);
+                if (!why.isEmpty())
+                    c.notes[k] = why;
+            }
+            c.ok[k] = 1;
+        }
+    });
 }
 
 void Body::stop2DAnalysis()
@@ -294,52 +326,28 @@ void Body::stop2DAnalysis()
 
 void Body::analyzeASpectrumFinished()
 {
-    if (!analyzing || areaRun != AreaRun::Fit)
-        return;
-    if (analyzer->currentRequestId() != areaBlock.request) {
-        // Another request took the block's place (a row re-analysed the
-        // window's spectrum): the block goes again.
-        logDebug(QString("2da: the block at (%1, %2) is sent again").arg(areaBlock.x).arg(areaBlock.y));
-        sendAreaBlocks();
-        return;
-    }
-    recordResForAPoint();
-    if (stepAreaWalker())
-        sendAreaBlocks();
-    else
-        endAreaRun(true);
+    // The area runs do not go through the analysis worker: its answers to
+    // the window's own requests are not the run's.
 }
 
-void Body::recordResForAPoint()
+void Body::recordFitBlock(int x, int y, int hw, int hh, const double *v)
 {
-    const AreaBlock &b = areaBlock;
     const int n = lcfResMaps.size() / qMax(analyzer->mapsPerRef, 1);
-    if (b.fit) {
-        const FitAnswer &a = analyzer->lastFitAnswer();
-        if (a.id != b.request) {
-            dropAreaAnswer(QString("the fit answer is of request %1, not %2").arg(a.id).arg(b.request));
-        } else {
-            if (a.fractions.size() != b.rowsInUse.size() || a.amounts.size() != b.rowsInUse.size()) {
-                dropAreaAnswer(QString("%1 fractions and %2 amounts for %3 reference rows in use")
-                                   .arg(a.fractions.size())
-                                   .arg(a.amounts.size())
-                                   .arg(b.rowsInUse.size()));
-            } else {
-                for (int c = 0; c < b.rowsInUse.size(); c++) {
-                    const int k = b.rowsInUse[c];
-                    if (k >= n)
-                        continue;   // a row added during the run has no map in it
-                    if (Analyzed2DRes *amounts = lcfResMaps[k])
-                        amounts->setData(b.x, b.y, b.halfW, b.halfH, a.amounts[c]);
-                    if (n + k < lcfResMaps.size() && lcfResMaps[n + k])
-                        lcfResMaps[n + k]->setData(b.x, b.y, b.halfW, b.halfH, a.fractions[c]);
-                }
-            }
-            analyzer->zansaMap.setData(b.x, b.y, b.halfW, b.halfH, a.zansa);
+    const int used = fitRowsInUse.size();
+    if (fitJobs.fit) {
+        for (int c = 0; c < used; c++) {
+            const int k = fitRowsInUse[c];
+            if (k >= n)
+                continue;   // a row added during the run has no map in it
+            if (Analyzed2DRes *amounts = lcfResMaps[k])
+                amounts->setData(x, y, hw, hh, v[c]);
+            if (n + k < lcfResMaps.size() && lcfResMaps[n + k])
+                lcfResMaps[n + k]->setData(x, y, hw, hh, v[used + c]);
         }
+        analyzer->zansaMap.setData(x, y, hw, hh, v[2 * used]);
     }
-    if (b.edge)
-        analyzer->dEdgeMap.setData(b.x, b.y, b.halfW, b.halfH, analyzer->lastDEdge());
+    if (fitJobs.edge)
+        analyzer->dEdgeMap.setData(x, y, hw, hh, v[2 * used + 1]);
 }
 
 void Body::generateResImages()
@@ -371,7 +379,51 @@ void Body::startElems2DAnalysis()
     elemsResMaps = analyzer->elemsRunMaps();
     for (int i = 0; i < elemsResMaps.size(); i++)
         prepareAreaMap(elemsResMaps[i], elemsArea, i);
-    sendAreaBlocks();
+
+    QVector<ElemRowData> rows;
+    AElemsCondsData bg;
+    int mainT = 0;
+    QVector<double> stdRatios;
+    analyzer->elemsJob(rows, bg, mainT, stdRatios);
+    elemsRunRows = rows.size();
+    QString skipAll;
+    if (!analyzer->elemsJobChosen())
+        skipAll = QStringLiteral("SelElemA is not checked");
+    // Per block: the seven kinds of every row, then the correlation.
+    const int e = rows.size();
+    const int per = ElemCtrl::MapKinds * e + 1;
+    const ShiftTable shifts = shiftTable();
+    const int mode = calibCtrl && calibCtrl->targetBGVictoreen() ? 0 : 1;
+    const SuggestElm suggest = getSuggestElm();
+    runAreaEngine(skipAll, per, [rows, bg, mainT, stdRatios, e, per, shifts, mode, suggest](
+                                    AreaEngine::Chunk &c, const QVector<Spectrum> &raw,
+                                    const std::atomic<bool> &stopping) {
+        for (int k = 0; k < c.xs.size() && !stopping; k++) {
+            if (raw[k].isEmpty())
+                continue;
+            const XafsSpectrum s(raw[k], QStringLiteral("Body-AaP"), mode, shifts.at(c.xs[k], c.y),
+                                 suggest);
+            const ElemsAnswer a = ElemAnalysis::analyze(s, rows, bg, mainT);
+            const QVector<double> *values[ElemCtrl::MapKinds] = {&a.dMut, &a.dMutRatio, &a.muPlus,
+                                                                 &a.muMinus, &a.dE, &a.roi, &a.nroi};
+            double *v = c.values.data() + qint64(k) * per;
+            bool fits = true;
+            for (int kind = 0; kind < ElemCtrl::MapKinds; kind++) {
+                if (values[kind]->size() != e) {
+                    fits = false;
+                    break;
+                }
+                for (int j = 0; j < e; j++)
+                    v[kind * e + j] = (*values[kind])[j];
+            }
+            if (!fits) {
+                c.notes[k] = QString("%1 values for %2 element rows").arg(a.dMut.size()).arg(e);
+                continue;
+            }
+            v[ElemCtrl::MapKinds * e] = ElemAnalysis::correlation(a, rows, stdRatios);
+            c.ok[k] = 1;
+        }
+    });
 }
 
 void Body::stopElems2DAnalysis()
@@ -385,55 +437,39 @@ void Body::stopElems2DAnalysis()
 
 void Body::analyzeElemsFinished()
 {
-    if (!analyzing || areaRun != AreaRun::Elems)
-        return;
-    if (analyzer->currentRequestId() != areaBlock.request) {
-        logDebug(QString("2da: the block at (%1, %2) is sent again").arg(areaBlock.x).arg(areaBlock.y));
-        sendAreaBlocks();
-        return;
-    }
-    recordElemsResForAPoint();
-    if (stepAreaWalker())
-        sendAreaBlocks();
-    else
-        endAreaRun(true);
+    // As analyzeASpectrumFinished: no run waits for the worker.
 }
 
-void Body::recordElemsResForAPoint()
+void Body::recordElemsBlock(int x, int y, int hw, int hh, const double *v)
 {
-    const AreaBlock &b = areaBlock;
-    const ElemsAnswer &a = analyzer->lastElemsAnswer();
-    if (a.id != b.request) {
-        dropAreaAnswer(QString("the element answer is of request %1, not %2").arg(a.id).arg(b.request));
-        return;
-    }
-    if (!a.valid) {
-        dropAreaAnswer(QStringLiteral("the element analysis refused the request"));
-        return;
-    }
-    const int e = b.elemRows;
-    const QVector<double> *values[ElemCtrl::MapKinds] = {&a.dMut, &a.dMutRatio, &a.muPlus,
-                                                         &a.muMinus, &a.dE, &a.roi, &a.nroi};
-    for (const QVector<double> *v : values) {
-        if (v->size() != e) {
-            dropAreaAnswer(QString("%1 values for %2 element rows").arg(v->size()).arg(e));
-            return;
-        }
-    }
+    const int e = elemsRunRows;
     if (elemsResMaps.size() != ElemCtrl::MapKinds * e + 2) {
-        dropAreaAnswer(QString("the element rows changed during the run"));
+        dropAreaAnswer(x, y, QStringLiteral("the element rows changed during the run"));
         return;
     }
     for (int kind = 0; kind < ElemCtrl::MapKinds; kind++) {
         for (int j = 0; j < e; j++) {
             if (Analyzed2DRes *map = elemsResMaps[kind * e + j])
-                map->setData(b.x, b.y, b.halfW, b.halfH, (*values[kind])[j]);
+                map->setData(x, y, hw, hh, v[kind * e + j]);
         }
     }
-    const double cor = analyzer->correlation;
-    elemsResMaps[ElemCtrl::MapKinds * e]->setData(b.x, b.y, b.halfW, b.halfH, cor);
-    elemsResMaps[ElemCtrl::MapKinds * e + 1]->setData(b.x, b.y, b.halfW, b.halfH,
-                                                      cor < analyzer->corTh ? 0.0 : cor);
+    const double cor = v[ElemCtrl::MapKinds * e];
+    elemsResMaps[ElemCtrl::MapKinds * e]->setData(x, y, hw, hh, cor);
+    elemsResMaps[ElemCtrl::MapKinds * e + 1]->setData(x, y, hw, hh, cor < analyzer->corTh ? 0.0 : cor);
+    areaLastValues = QVector<double>(v, v + ElemCtrl::MapKinds * e + 1);
+}
+
+// The rows show the results of the last block, as after a single analysis.
+void Body::showLastElemsBlock()
+{
+    const int e = elemsRunRows;
+    if (areaLastValues.size() != ElemCtrl::MapKinds * e + 1 || analyzer->elems.size() != e)
+        return;
+    const double *v = areaLastValues.constData();
+    for (int j = 0; j < e; j++)
+        analyzer->elems[j]->setResults(v[j], v[e + j], v[2 * e + j], v[3 * e + j], v[4 * e + j],
+                                       v[5 * e + j], v[6 * e + j]);
+    analyzer->correlation = v[ElemCtrl::MapKinds * e];
 }
 
 void Body::generateElemsResImages()

@@ -51,6 +51,7 @@ double rowProgress(const AnalyzeCond &a)
 void Body::execCalibration()
 {
     if (calibrating) {
+        calibEngine.stop();
         calibrating = false;
         qDebug() << "Calibration stopped";
         emit finishBatchExec(EX_calib_exec);
@@ -83,27 +84,44 @@ void Body::execCalibration()
     calibSum = 0;
     calibSigma = 0;
     calibCount = 0;
+    connect(&calibEngine, &AreaEngine::chunkReady, this, &Body::recordCalibChunk,
+            Qt::UniqueConnection);
+    connect(&calibEngine, &AreaEngine::finished, this, &Body::doFinishCalib, Qt::UniqueConnection);
+    // Per block the shift; blocks whose centre lies off the image are passed over.
+    const BlockShift method = shiftMethod(calibCtrl);
+    const XafsSpectrum standard = stdSpectrum;
+    const SuggestElm suggest = getSuggestElm();
+    const AnalyzeCond walk = calibCond;
     // Reported when the run ends (finishCalib or a stop), not here.
-    emit doCalibNextPoint();
+    calibEngine.start(calibCond, spectrumSource(), 1,
+                      [method, standard, suggest, walk](AreaEngine::Chunk &c,
+                                                        const QVector<Spectrum> &raw,
+                                                        const std::atomic<bool> &stopping) {
+                          for (int k = 0; k < c.xs.size() && !stopping; k++) {
+                              if (!walk.inside(c.xs[k], c.y) || raw[k].isEmpty())
+                                  continue;
+                              c.values[k] = method.shiftOf(raw[k], standard, suggest);
+                              c.ok[k] = 1;
+                          }
+                      });
 }
 
-void Body::calibNextPoint()
+void Body::recordCalibChunk(const AreaEngine::Chunk &c)
 {
     if (!calibrating)
         return;
-    if (calibCond.rowStart)
-        emit calibProgress(rowProgress(calibCond));
-
-    const int x = calibCond.x;
-    const int y = calibCond.y;
-    // Blocks whose centre lies off the image have no spectrum: they are passed over.
-    if (calibCond.inside(x, y)) {
-        const Spectrum block = spectrumAtPoint(x, y, calibCond.halfW, calibCond.halfH);
-        double dE = 0;
-        if (!block.isEmpty())
-            dE = shiftMethod(calibCtrl).shiftOf(block, stdSpectrum, getSuggestElm());
-        if (!block.isEmpty() && std::isfinite(dE)) {
-            eShiftMap.setData(x, y, calibCond.halfW, calibCond.halfH, dE);
+    if (c.index == 0 || c.rowStart) {
+        AnalyzeCond at = calibCond;
+        at.y = c.y;
+        emit calibProgress(rowProgress(at));
+    }
+    for (int k = 0; k < c.xs.size(); k++) {
+        const int x = c.xs[k];
+        if (!calibCond.inside(x, c.y))
+            continue;
+        const double dE = c.values[k];
+        if (c.ok[k] && std::isfinite(dE)) {
+            eShiftMap.setData(x, c.y, c.halfW, c.halfH, dE);
             if (calibMin > dE)
                 calibMin = dE;
             if (dE > calibMax)
@@ -111,14 +129,9 @@ void Body::calibNextPoint()
             calibSum += dE;
             calibCount++;
         } else {
-            qDebug() << "Calibration: no shift at" << x << y;
+            qDebug() << "Calibration: no shift at" << x << c.y;
         }
     }
-
-    if (calibCond.next())
-        emit doCalibNextPoint();
-    else
-        emit doFinishCalib();
 }
 
 void Body::finishCalib()

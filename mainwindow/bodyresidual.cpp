@@ -53,23 +53,37 @@ void Body::analyzeRAPoints()
     const SuggestElm suggest = getSuggestElm();
     const int mode = calibCtrl && calibCtrl->targetBGVictoreen() ? 0 : 1;
     const double e = raEnergy;
-    const int hw = raArea.halfW;
-    const int hh = raArea.halfH;
+    const double factor = raFactor;
+    const ShiftTable shifts = shiftTable();
     raArea.reset();
-    do {
-        const int x = raArea.x;
-        const int y = raArea.y;
-        if (raArea.rowStart)
-            qDebug() << "RA row" << y;
-        const XafsSpectrum sp(spectrumAtPoint(x, y, hw, hh), QStringLiteral("Body-RaA"), mode,
-                              eShiftAtPoint(x, y), suggest);
-        const double post = sp.post.valueAt(e);
-        const double pre = sp.pre.valueAt(e);
-        const double dMut = post - pre;
-        raDMutMap->setData(x, y, hw, hh, dMut);
-        raRestMap->setData(x, y, hw, hh, pre - raFactor * dMut);
-    } while (raArea.next());
+    connect(&raEngine, &AreaEngine::chunkReady, this, &Body::recordRAChunk, Qt::UniqueConnection);
+    // Per block: dMut and the rest; computed on the pool, recorded here in walk order.
+    raEngine.runToEnd(raArea, spectrumSource(), 2,
+                      [suggest, mode, e, factor, shifts](AreaEngine::Chunk &c,
+                                                         const QVector<Spectrum> &raw,
+                                                         const std::atomic<bool> &stopping) {
+                          for (int k = 0; k < c.xs.size() && !stopping; k++) {
+                              const XafsSpectrum sp(raw[k], QStringLiteral("Body-RaA"), mode,
+                                                    shifts.at(c.xs[k], c.y), suggest);
+                              const double post = sp.post.valueAt(e);
+                              const double pre = sp.pre.valueAt(e);
+                              const double dMut = post - pre;
+                              c.values[2 * k] = dMut;
+                              c.values[2 * k + 1] = pre - factor * dMut;
+                              c.ok[k] = 1;
+                          }
+                      });
     generateRAResImage();
+}
+
+void Body::recordRAChunk(const AreaEngine::Chunk &c)
+{
+    if (c.index == 0 || c.rowStart)
+        qDebug() << "RA row" << c.y;
+    for (int k = 0; k < c.xs.size(); k++) {
+        raDMutMap->setData(c.xs[k], c.y, c.halfW, c.halfH, c.values[2 * k]);
+        raRestMap->setData(c.xs[k], c.y, c.halfW, c.halfH, c.values[2 * k + 1]);
+    }
 }
 
 void Body::generateRAResImage()

@@ -16,15 +16,6 @@
 
 namespace {
 
-// Per-pixel dark level of frame i from a stack's dark-area means; past the
-// end of the list (an I1 index on a shorter I0 stack) the first mean.
-double darkMeanAt(const QVector<double> &means, int i)
-{
-    if (means.isEmpty())
-        return 0.0;
-    return i < means.size() ? means[i] : means.first();
-}
-
 int halfSize(const QLineEdit *edit)
 {
     return edit->text().toInt(nullptr, 10);
@@ -41,51 +32,46 @@ double Body::eShiftAtPoint(int x, int y) const
     return eShiftMap.value(int(mx), int(my));
 }
 
-Spectrum Body::spectrumAtPoint(int x, int y, int hw, int hh)
+SpectrumSource Body::spectrumSource()
 {
-    Spectrum sp;
-    if (x < 0 || y < 0 || x >= imageWidth || y >= imageHeight)
-        return sp;
-    // Pixels in the box as the box sums take it: 2|h| + 1 per side.
-    const double n = double(2 * qAbs(qint64(hw)) + 1) * double(2 * qAbs(qint64(hh)) + 1);
-
-    // The dark frame's box sum, scaled to each stack's exposure.
-    double dark1 = 0.0, dark0 = 0.0;
-    if (darkFrame) {
-        const double d = darkFrame->boxSum(x, y, hw, hh);
-        dark1 = d * darkExposureScale(ui->SelectI1Files->expTimeMS());
-        dark0 = d * darkExposureScale(ui->SelectI0Files->expTimeMS());
-    }
+    SpectrumSource src;
+    src.width = imageWidth;
+    src.height = imageHeight;
     // Means of frames that arrived after the areas were set are measured once here.
     if (i1DarkAreaOn)
         updateI1DarkArea();
     if (i0DarkAreaOn)
         updateI0DarkArea();
-    const bool useI0 = ui->UseI0->isChecked();
-    const bool fluo = ui->FluoType->isChecked();
-    const bool useTable = !totalI0ofI1.isEmpty();
-    const QVector<QPointF> &table = totalI0ofI1.i0.points;
-
-    for (int i = 0; i < i1Frames.size(); i++) {
-        const TiffData *frame = i1Frames[i];
-        if (!frame)
-            continue;
-        const double d1 = i1DarkAreaOn ? darkMeanAt(i1DarkMeans, i) * n + dark1 : dark1;
-        const double d0 = i0DarkAreaOn ? darkMeanAt(i0DarkMeans, i) * n + dark0 : dark0;
-        const double I1 = frame->boxSum(x, y, hw, hh) - d1;
-        double I0 = n;
-        if (useI0)
-            I0 = boxSumAtEnergy(i0ByEnergy, frame->energy, x, y, hw, hh) - d0;
-        if (useTable)
-            I0 = i < table.size() ? table[i].y() : 0.0;
-        double v;
-        if (fluo)
-            v = I1 / I0;
-        else
-            v = I0 * I1 > 0 ? std::log(I0 / I1) : 1.0;
-        sp.addPoint(frame->energy, v);
+    src.i1.reserve(i1Frames.size());
+    for (const TiffData *f : qAsConst(i1Frames))
+        src.i1 << f;
+    src.i0ByEnergy.reserve(i0ByEnergy.size());
+    for (const TiffData *f : qAsConst(i0ByEnergy))
+        src.i0ByEnergy << f;
+    // The dark frame's box sum, scaled to each stack's exposure.
+    src.dark = darkFrame;
+    if (darkFrame) {
+        src.darkScale1 = darkExposureScale(ui->SelectI1Files->expTimeMS());
+        src.darkScale0 = darkExposureScale(ui->SelectI0Files->expTimeMS());
     }
-    return sp;
+    src.i1DarkOn = i1DarkAreaOn;
+    src.i0DarkOn = i0DarkAreaOn;
+    src.i1DarkMeans = i1DarkMeans;
+    src.i0DarkMeans = i0DarkMeans;
+    src.useI0 = ui->UseI0->isChecked();
+    src.fluo = ui->FluoType->isChecked();
+    src.useTable = !totalI0ofI1.isEmpty();
+    for (const QPointF &p : totalI0ofI1.i0.points)
+        src.tableI0 << p.y();
+    src.prepare();
+    return src;
+}
+
+Spectrum Body::spectrumAtPoint(int x, int y, int hw, int hh)
+{
+    if (x < 0 || y < 0 || x >= imageWidth || y >= imageHeight)
+        return Spectrum();
+    return spectrumSource().spectrum(x, y, hw, hh);
 }
 
 Spectrum Body::rawSpectrumAtPoint(int x, int y, int hw, int hh)

@@ -209,6 +209,7 @@ void Body::forgetShownFrames(const QVector<TiffData *> &frames)
 
 void Body::clearI1Files()
 {
+    finishRunsReadingFrames();
     forgetShownFrames(i1Frames);
     ui->SelectI1Files->clearFiles();
     imgProc.setData(nullptr);
@@ -223,6 +224,7 @@ void Body::clearI1Files()
 
 void Body::clearI0Files()
 {
+    finishRunsReadingFrames();
     forgetShownFrames(i0Frames);
     ui->SelectI0Files->clearFiles();
     imgProc.setData(nullptr);
@@ -332,6 +334,7 @@ void Body::cBarUpdated()
 
 void Body::clearDark()
 {
+    finishRunsReadingFrames();
     delete darkFrame;
     darkFrame = nullptr;
     ui->DarkFileName->clear();

@@ -495,6 +495,32 @@ void Analyzer::initAnalyzeSpectrum()
 }
 #endif
 
+FitJob Analyzer::fitJob() const
+{
+    FitJob j;
+    j.fit = ui->SelMLCFAnal->isChecked();
+    j.edge = ui->SelDEdgeAnal->isChecked();
+    j.kind = ui->MLCF->isChecked() ? SpectrumFit::Mlcf
+             : ui->AsOldLCF->isChecked() ? SpectrumFit::LcfOld
+                                  : SpectrumFit::Lcf;
+    j.sE0 = numberIn(ui->LCFRange1);
+    j.eE0 = numberIn(ui->LCFRange2);
+    for (const LCFReference *row : refs)
+        j.refs << row->snapshot();
+    j.midPoint = ui->DEdgeMidPoint->isChecked();
+    j.comparison = dEdgeComp;
+#if VANTOSCOPE_CLASSIC
+    j.rangeEV = AnalyzeProc::ClassicCompRange;
+    j.initDEeV = AnalyzeProc::ClassicInitStep;
+    j.minDEeV = AnalyzeProc::ClassicMinStep;
+#else
+    j.rangeEV = compRange * 0.5;
+    j.initDEeV = initStep;
+    j.minDEeV = minStep;
+#endif
+    return j;
+}
+
 void Analyzer::analyzeSpectrum(XafsSpectrum &s, SuggestElm sElm)
 {
     suggest = sElm;
@@ -508,11 +534,12 @@ void Analyzer::analyzeSpectrum(XafsSpectrum &s, SuggestElm sElm)
         emit analyzeSpectrum0(s, refs, &fitted, ui->MLCF->isChecked(), numberIn(ui->LCFRange1),
                               numberIn(ui->LCFRange2), sElm);
     if (edge) {
+        const FitJob j = fitJob();
 #if VANTOSCOPE_CLASSIC
-        emit analyzeSpectrumDEdge0(s, sElm, ui->DEdgeMidPoint->isChecked(), dEdgeComp);
+        emit analyzeSpectrumDEdge0(s, sElm, j.midPoint, j.comparison);
 #else
-        emit analyzeSpectrumDEdge0(s, sElm, ui->DEdgeMidPoint->isChecked(), dEdgeComp,
-                                   compRange * 0.5, initStep, minStep);
+        emit analyzeSpectrumDEdge0(s, sElm, j.midPoint, j.comparison, j.rangeEV, j.initDEeV,
+                                   j.minDEeV);
 #endif
     }
     if (elemsJob) {

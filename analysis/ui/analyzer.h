@@ -10,6 +10,7 @@
 #include "analysis/analyzeproc.h"
 #include "analysis/elemsanswer.h"
 #include "analysis/fitanswer.h"
+#include "analysis/fitjob.h"
 #include "core/suggestelm.h"
 #include "core/xafsspectrum.h"
 #include "display/eshiftmapdialog.h"
@@ -70,6 +71,11 @@ public:
     double lastDEdge() const { return lastEdge; }
     // Id of the latest request (0 before the first).
     quint64 currentRequestId() const { return requestId; }
+    // The fit and edge jobs a request would send now, with the rows' snapshots.
+    FitJob fitJob() const;
+    // The element part of a request as it would be sent now, whatever the mode.
+    void elemsJob(QVector<ElemRowData> &rows, AElemsCondsData &bg, int &mainT,
+                  QVector<double> &stdRatios) const;
 
     XafsView *spectrumView() const { return view; }
     AnalyzeProc *analysisWorker() const { return worker; }

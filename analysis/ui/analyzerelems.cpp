@@ -299,10 +299,21 @@ void Analyzer::fillElemsRequest(AnalysisRequest &request) const
 {
     if (!ui->SelElemA->isChecked())
         return;
-    for (const ElemCtrl *row : elems)
-        request.elems << row->snapshot();
-    request.aec = ui->AElemsCds->snapshot();
-    request.mainT = elemsTarget();
+    QVector<double> stdRatios;
+    elemsJob(request.elems, request.aec, request.mainT, stdRatios);
+}
+
+void Analyzer::elemsJob(QVector<ElemRowData> &rows, AElemsCondsData &bg, int &mainT,
+                        QVector<double> &stdRatios) const
+{
+    rows.clear();
+    stdRatios.clear();
+    for (const ElemCtrl *row : elems) {
+        rows << row->snapshot();
+        stdRatios << row->stdRatio;
+    }
+    bg = ui->AElemsCds->snapshot();
+    mainT = elemsTarget();
 }
 
 void Analyzer::elemsAnswered(ElemsAnswer answer)

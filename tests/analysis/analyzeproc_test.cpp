@@ -233,11 +233,12 @@ TEST_F(AnalyzeProcTest, MixtureRecoveredLikeIndependentLeastSquares)
     ask(3, {row(r2), row(r1)}, s, 2);
     EXPECT_NEAR(only(3).fractions.value(0), 0.7, 1e-6);
 
-    // During a map run the curve is drawn with the rows' stored fractions.
+    // During a map run the curve is drawn with the spectrum's own fractions,
+    // not the rows' stored ones.
     ask(4, {row(r1, 0.0, 0.5), row(r2, 0.0, 0.5)}, s, 2, false, true);
     const FitAnswer c = only(4);
     EXPECT_NEAR(c.fractions.value(0), 0.3, 1e-6);
-    EXPECT_NEAR(c.curve.y(7120.0), 0.5 * c1(7120.0) + 0.5 * c2(7120.0), 1e-9);
+    EXPECT_NEAR(c.curve.y(7120.0), c.fractions[0] * c1(7120.0) + c.fractions[1] * c2(7120.0), 1e-9);
 }
 
 TEST_F(AnalyzeProcTest, DegenerateRequestsAreAnsweredWithZeros)
@@ -272,6 +273,17 @@ TEST_F(AnalyzeProcTest, DegenerateRequestsAreAnsweredWithZeros)
         EXPECT_EQ(a.zansa, 0.0);
         EXPECT_TRUE(log.contains(c.message));
     }
+
+    // Without an edge jump: zeros for the rows in use, not for every row,
+    // so that an area run can record them.
+    LcfRefData unused = row(r2);
+    unused.inUse = false;
+    XafsSpectrum noJump = mixture();
+    noJump.dMut = 0.0;
+    ask(++id, {row(r1), unused, row(r2), unused}, noJump, 4);
+    const FitAnswer flat = only(id);
+    EXPECT_EQ(flat.fractions, QVector<double>(2, 0.0));
+    EXPECT_EQ(flat.amounts, QVector<double>(2, 0.0));
 }
 
 TEST_F(AnalyzeProcTest, AnswersCarryTheirRequestsInOrder)

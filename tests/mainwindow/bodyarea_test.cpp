@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include "analysis/elemanalysis.h"
+#include "calibration/blockshift.h"
+#include "calibration/ui/calibctrl.h"
 #include "analysis/ui/aelemsconds.h"
 #include "analysis/ui/analyzer.h"
 #include "analysis/ui/elemctrl.h"
@@ -127,42 +129,44 @@ TEST_F(BodyArea, StopAndRestartRecordOnlyTheirOwnAnswers)
     EXPECT_NEAR(rowMap(0, 1)->value(0, 0), 0.0, 0.02);
     EXPECT_EQ(rowMap(0, 1)->value(W - 1, 0), 0.0);
 
-    // Stopped by the element start while the second block is with the worker.
-    int reports = 0;
-    const QMetaObject::Connection c = QObject::connect(an, &Analyzer::finished, [&] {
-        if (++reports == 1)
-            body.startElems2DAnalysis();
-    });
-    run(&Body::start2DAnalysis, 0, 0, W, 1);
+    // Stopped by the element start once the first row of three is recorded.
+    int chunks = 0;
+    const QMetaObject::Connection c = QObject::connect(
+        body.areaRunEngine(), &AreaEngine::chunkReady, &body, [&] {
+            if (++chunks == 1)
+                body.startElems2DAnalysis();
+        });
+    run(&Body::start2DAnalysis, 0, 0, W, 3);
     QObject::disconnect(c);
     QTest::qWait(200);
+    EXPECT_EQ(chunks, 1);
     EXPECT_NEAR(rowMap(1, 1)->value(0, 0), 1.0, 0.02);
-    EXPECT_EQ(rowMap(1, 1)->value(1, 0), 0.0);
+    EXPECT_EQ(rowMap(1, 1)->value(0, 1), 0.0);
+    EXPECT_EQ(rowMap(1, 1)->value(W - 1, 2), 0.0);
     ASSERT_EQ(done.count(), 3);
     EXPECT_EQ(done[0][0].toInt() + done[2][0].toInt(), 2 * EX_analyzer_exec_LCF);
 }
 
-// The next block's spectrum is made while the worker fits the current one; a
-// change that comes in between reaches it all the same.
-TEST_F(BodyArea, InputsChangedDuringARunReachTheNextBlock)
+// A run works from what the window held at its start: a change made while
+// it goes reaches the next run, not the blocks of this one.
+TEST_F(BodyArea, InputsChangedDuringARunReachTheNextRun)
 {
     auto *fluo = body.findChild<QCheckBox *>("FluoType");
-    run(&Body::start2DAnalysis, 0, 0, 2, 1);
-    const double transmission = rowMap(0, 1)->value(1, 0);
+    run(&Body::start2DAnalysis, 0, 0, 2, 2);
+    const double transmission = rowMap(0, 1)->value(1, 1);
     fluo->setChecked(true);
-    run(&Body::start2DAnalysis, 0, 0, 2, 1);
-    const double fluorescence = rowMap(0, 1)->value(1, 0);
+    run(&Body::start2DAnalysis, 0, 0, 2, 2);
+    const double fluorescence = rowMap(0, 1)->value(1, 1);
     ASSERT_NE(fluorescence, transmission);
 
     fluo->setChecked(false);
-    const QMetaObject::Connection c = QObject::connect(an, &Analyzer::sendRequest, &body, [&] {
-        QMetaObject::invokeMethod(&body, [&] { fluo->setChecked(true); }, Qt::QueuedConnection);
-    });
-    body.imageView()->setSelectedArea(0, 0, 2, 1);
-    body.start2DAnalysis();
+    const QMetaObject::Connection c = QObject::connect(
+        body.areaRunEngine(), &AreaEngine::chunkReady, &body, [&] { fluo->setChecked(true); });
+    run(&Body::start2DAnalysis, 0, 0, 2, 2);
     QObject::disconnect(c);
-    ASSERT_TRUE(waitFor([&] { return !body.isAnalyzing(); }));
-    EXPECT_EQ(rowMap(0, 1)->value(1, 0), fluorescence);
+    EXPECT_EQ(rowMap(0, 1)->value(1, 1), transmission);
+    run(&Body::start2DAnalysis, 0, 0, 2, 2);
+    EXPECT_EQ(rowMap(0, 1)->value(1, 1), fluorescence);
 }
 
 TEST_F(BodyArea, RunsThatCannotAnalyseEndWithOneCompletion)
@@ -211,5 +215,198 @@ TEST_F(BodyArea, ElementRunRecordsEachRowsResults)
         }
     }
 }
+
+} // namespace
+
+namespace {
+
+// Every kind of area run against the single-spectrum path, block by block and
+// bit for bit: one-pixel blocks over the image, 3 x 3 blocks over an area
+// that runs off the image's right and lower edges.
+enum class Kind { Lcf, LcfOld, Mlcf, Elems, Residual, CalibMidx, CalibInner };
+struct Case
+{
+    Kind kind;
+    int half;
+    int x0, y0;
+};
+
+class BodyAreaEqual : public BodyArea, public ::testing::WithParamInterface<Case>
+{
+protected:
+    // The analysis worker's answer to one spectrum, sent as a point spectrum is.
+    void singleFit(XafsSpectrum s, FitAnswer *fit, double *edge)
+    {
+        QSignalSpy answered(an, &Analyzer::finished);
+        an->analyzeSpectrum(s, s.suggest);
+        ASSERT_TRUE(waitFor([&] { return answered.count() > 0; }));
+        *fit = an->lastFitAnswer();
+        *edge = an->lastDEdge();
+    }
+    ElemsAnswer singleElems(XafsSpectrum s, double *cor)
+    {
+        QSignalSpy answered(an, &Analyzer::analyzeElemsFinished);
+        an->analyzeSpectrum(s, s.suggest);
+        EXPECT_TRUE(waitFor([&] { return answered.count() > 0; }));
+        *cor = an->correlation;
+        return an->lastElemsAnswer();
+    }
+};
+
+TEST_P(BodyAreaEqual, MapsEqualTheSingleSpectrumPath)
+{
+    const Case c = GetParam();
+    halves(c.half);
+    body.findChild<QLineEdit *>("VWidth")->setText(QString::number(c.half));
+    an->selectAnalysisMode(5);   // the edge position beside the fit
+    an->findChild<QCheckBox *>("AsOldLCF")->setChecked(c.kind == Kind::LcfOld);
+    an->mlcfBox()->setChecked(c.kind == Kind::Mlcf);
+    body.imageView()->setSelectedArea(c.x0, c.y0, W, H);
+    if (c.kind == Kind::Elems) {
+        an->selectAnalysisMode(2);
+        an->setTargetElements("Fe Cu");
+        an->elems[0]->setStdRatio(1.0);
+        an->elems[1]->setStdRatio(0.25);
+    }
+    CalibCtrl *calib = body.calibrationWindow();
+    if (c.kind == Kind::CalibMidx || c.kind == Kind::CalibInner) {
+        calib->loadStd(files.path("ref1.dat"));
+        calib->setCalibByInnerProduct(c.kind == Kind::CalibInner);
+    }
+
+    QSignalSpy done(&body, &Body::finishBatchExec);
+    switch (c.kind) {
+    case Kind::Elems: body.startElems2DAnalysis(); break;
+    case Kind::Residual: body.startRA2DAnalysis(); break;
+    case Kind::CalibMidx:
+    case Kind::CalibInner: body.execCalibration(); break;
+    default: body.start2DAnalysis(); break;
+    }
+    ASSERT_TRUE(waitFor([&] { return !body.isAnalyzing() && !body.isCalibrating(); }));
+    if (c.kind != Kind::Residual)
+        EXPECT_EQ(done.count(), 1);
+    EXPECT_EQ(body.areaAnswersDropped(), 0);
+
+    const SuggestElm suggest = body.getSuggestElm();
+    AnalyzeCond w;
+    w.init(W, H, c.half, c.half, QRectF(c.x0, c.y0, W - c.x0, H - c.y0), -1, -1);
+    int blocks = 0;
+    do {
+        const int x = w.x, y = w.y;
+        if (!w.inside(x, y))
+            continue;
+        blocks++;
+        const Spectrum raw = body.spectrumAtPoint(x, y, c.half, c.half);
+        const XafsSpectrum s(raw, "Body-AaP", 1, 0, suggest);
+        if (c.kind == Kind::Elems) {
+            double cor = 0;
+            const ElemsAnswer a = singleElems(s, &cor);
+            const QVector<double> *v[] = {&a.dMut, &a.dMutRatio, &a.muPlus, &a.muMinus, &a.dE, &a.roi, &a.nroi};
+            for (int kind = 0; kind < ElemCtrl::MapKinds; kind++)
+                for (int j = 0; j < 2; j++)
+                    EXPECT_EQ(an->elems[j]->map(kind)->value(x, y), (*v[kind])[j]) << kind << j;
+            EXPECT_EQ(an->elemsCorMap.value(x, y), cor) << x << "," << y;
+        } else if (c.kind == Kind::Residual) {
+            const XafsSpectrum r(raw, "Body-RaA", 1, 0, suggest);
+            const double e = an->raEnergyEdit()->text().toDouble();
+            const double dMut = r.post.valueAt(e) - r.pre.valueAt(e);
+            EXPECT_EQ(an->dMutMap.value(x, y), dMut) << x << "," << y;
+            EXPECT_EQ(an->restMap.value(x, y), r.pre.valueAt(e) - dMut) << x << "," << y;
+        } else if (c.kind == Kind::CalibMidx || c.kind == Kind::CalibInner) {
+            BlockShift m;
+            m.innerProduct = calib->calibByInnerProduct();
+            m.range = calib->searchRange();
+            m.step = calib->searchStep();
+            m.minStep = calib->minSearchStep();
+            EXPECT_EQ(body.energyShiftMap().value(x, y), m.shiftOf(raw, *calib->standard(), suggest))
+                << x << "," << y;
+        } else {
+            FitAnswer a;
+            double edge = 0;
+            singleFit(s, &a, &edge);
+            ASSERT_EQ(a.fractions.size(), 2);
+            for (int k = 0; k < 2; k++) {
+                EXPECT_EQ(rowMap(k, 0)->value(x, y), a.amounts[k]) << x << "," << y;
+                EXPECT_EQ(rowMap(k, 1)->value(x, y), a.fractions[k]) << x << "," << y;
+            }
+            // The residual of the block's own fit, not of the rows' fractions.
+            EXPECT_EQ(an->zansaMap.value(x, y), a.zansa) << x << "," << y;
+            EXPECT_EQ(an->dEdgeMap.value(x, y), edge) << x << "," << y;
+        }
+    } while (w.next());
+    EXPECT_GE(blocks, 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, BodyAreaEqual,
+    ::testing::Values(Case{Kind::Lcf, 0, 0, 0}, Case{Kind::Lcf, 1, 4, 2}, Case{Kind::LcfOld, 0, 0, 0},
+                      Case{Kind::Mlcf, 1, 4, 2}, Case{Kind::Elems, 0, 0, 0}, Case{Kind::Elems, 1, 4, 2},
+                      Case{Kind::Residual, 0, 0, 0}, Case{Kind::Residual, 1, 4, 2},
+                      Case{Kind::CalibMidx, 1, 4, 2}, Case{Kind::CalibInner, 0, 0, 0}));
+
+} // namespace
+
+namespace {
+
+// Stopped by a press of either start button after 1, 2 or 3 of the 4 rows:
+// one completion each, nothing recorded after the stop; with Display on
+// Time the maps' images are rebuilt at each row start during the run.
+TEST_F(BodyArea, StopAtSeveralMomentsAndImagesDuringARun)
+{
+    an->findChild<QCheckBox *>("DispOnTime")->setChecked(true);
+    run(&Body::start2DAnalysis, 0, 0, 1, 1);   // the window sees the chunks first
+    for (int stopAt = 1; stopAt <= 3; stopAt++) {
+        int chunks = 0;
+        bool imagesAtRowStart = true;
+        const QMetaObject::Connection c = QObject::connect(
+            body.areaRunEngine(), &AreaEngine::chunkReady, &body, [&](const AreaEngine::Chunk &ch) {
+                ++chunks;
+                if (ch.rowStart)
+                    imagesAtRowStart = imagesAtRowStart && rowMap(0, 1)->imageValid;
+                if (chunks == stopAt)
+                    stopAt == 2 ? body.startElems2DAnalysis() : body.start2DAnalysis();
+            });
+        EXPECT_EQ(run(&Body::start2DAnalysis, 0, 0, W, H), QList<int>{EX_analyzer_exec_LCF});
+        QObject::disconnect(c);
+        QTest::qWait(50);
+        EXPECT_EQ(chunks, stopAt);
+        EXPECT_TRUE(imagesAtRowStart);
+        EXPECT_NE(an->findChild<QLabel *>("Progress")->text(), "100.00");
+        for (int y = 0; y < H; y++)
+            EXPECT_EQ(rowMap(1, 1)->value(0, y) == 0.0, y >= stopAt) << stopAt << " " << y;
+    }
+}
+
+// A dark frame cleared, the stack cleared or a New load while a run goes
+// finish the run first: it reads no freed frame and ends complete, with its
+// one completion.
+class BodyAreaClear : public BodyArea, public ::testing::WithParamInterface<int>
+{
+};
+
+TEST_P(BodyAreaClear, DuringARunFinishesItFirst)
+{
+    const int way = GetParam();
+    bool cleared = false;
+    const QMetaObject::Connection c = QObject::connect(
+        body.areaRunEngine(), &AreaEngine::chunkReady, &body, [&] {
+            if (cleared)
+                return;
+            cleared = true;
+            if (way == 0)
+                body.clearI1Files();
+            else if (way == 1)
+                body.readI1Files({files.path("none.tif")}, true);
+            else
+                body.clearDark();
+        });
+    EXPECT_EQ(run(&Body::start2DAnalysis, 0, 0, W, H), QList<int>{EX_analyzer_exec_LCF});
+    QObject::disconnect(c);
+    EXPECT_TRUE(cleared);
+    EXPECT_EQ(an->findChild<QLabel *>("Progress")->text(), "100.00");
+    EXPECT_NEAR(rowMap(0, 1)->value(W - 1, H - 1), 1.0, 0.02);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, BodyAreaClear, ::testing::Values(0, 1, 2));
 
 } // namespace

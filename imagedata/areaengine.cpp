@@ -1,0 +1,199 @@
+#include "imagedata/areaengine.h"
+
+#include <QMetaObject>
+#include <QMutexLocker>
+#include <QPointer>
+#include <QRunnable>
+#include <QThread>
+
+namespace {
+
+class ChunkTask : public QRunnable
+{
+public:
+    std::function<void()> job;
+    void run() override { job(); }
+};
+
+} // namespace
+
+AreaEngine::AreaEngine(QObject *parent) : QObject(parent)
+{
+    pool.setMaxThreadCount(qMax(1, QThread::idealThreadCount()));
+    pool.setExpiryTimeout(2000);
+}
+
+AreaEngine::~AreaEngine()
+{
+    stop();
+}
+
+bool AreaEngine::begin(const AnalyzeCond &walk, const SpectrumSource &src, int valuesPerBlock,
+                       Work w)
+{
+    if (running)
+        return false;
+    walker = walk;
+    walker.reset();
+    walkLeft = true;
+    firstCentre = true;
+    perBlock = qMax(0, valuesPerBlock);
+    made = delivered = 0;
+    shared = std::make_shared<Shared>();
+    work = std::make_shared<const Work>(std::move(w));
+    source = std::make_shared<const SpectrumSource>(src);
+    running = true;
+    ++run;
+    return true;
+}
+
+bool AreaEngine::start(const AnalyzeCond &walk, const SpectrumSource &src, int valuesPerBlock,
+                       Work w)
+{
+    if (!begin(walk, src, valuesPerBlock, std::move(w)))
+        return false;
+    submitMore();
+    return true;
+}
+
+bool AreaEngine::runToEnd(const AnalyzeCond &walk, const SpectrumSource &src, int valuesPerBlock,
+                          Work w)
+{
+    if (!begin(walk, src, valuesPerBlock, std::move(w)))
+        return false;
+    finish();
+    return true;
+}
+
+
+void AreaEngine::finish()
+{
+    if (!running)
+        return;
+    const quint64 me = run;
+    Chunk c;
+    while (nextChunk(c))
+        submit(c);
+    pool.waitForDone();
+    // Called from a chunk's receiver, the delivery under way hands the rest on.
+    if (!delivering && !deliver() && running && run == me)
+        end(true);
+}
+
+bool AreaEngine::nextChunk(Chunk &c)
+{
+    if (!walkLeft)
+        return false;
+    c = Chunk();
+    c.index = made++;
+    c.y = walker.y;
+    c.halfW = walker.halfW;
+    c.halfH = walker.halfH;
+    c.rowStart = walker.rowStart && !firstCentre;
+    firstCentre = false;
+    do {
+        c.xs << walker.x;
+        walkLeft = walker.next();
+    } while (walkLeft && !walker.rowStart && c.xs.size() < ChunkBlocks);
+    return true;
+}
+
+void AreaEngine::submitMore()
+{
+    // Chunks made and not yet handed on, computed or waiting for an earlier one.
+    const int most = 4 * pool.maxThreadCount();
+    Chunk c;
+    while (running && made - delivered < most && nextChunk(c))
+        submit(c);
+}
+
+void AreaEngine::submit(Chunk c)
+{
+    auto *task = new ChunkTask;
+    const std::shared_ptr<Shared> sh = shared;
+    const std::shared_ptr<const Work> wk = work;
+    const std::shared_ptr<const SpectrumSource> src = source;
+    const int per = perBlock;
+    const quint64 me = run;
+    QPointer<AreaEngine> self(this);
+    task->job = [sh, wk, src, per, me, self, c]() mutable {
+        if (!sh->stopping) {
+            const int n = c.xs.size();
+            QVector<Spectrum> raw(n);
+            src->rowSpectra(c.xs.constData(), n, c.y, c.halfW, c.halfH, raw.data());
+            c.values = QVector<double>(n * per, 0.0);
+            c.ok = QVector<char>(n, 0);
+            c.notes = QVector<QString>(n);
+            (*wk)(c, raw, sh->stopping);
+        }
+        {
+            QMutexLocker hold(&sh->lock);
+            sh->done.insert(c.index, std::move(c));
+        }
+        if (sh->stopping)
+            return;
+        AreaEngine *e = self.data();
+        if (e)
+            QMetaObject::invokeMethod(
+                e, [self, me] {
+                    if (self && self->run == me && self->running) {
+                        if (!self->deliver() && self->running && self->run == me) {
+                            self->submitMore();
+                            if (self->delivered == self->made && !self->walkLeft)
+                                self->end(true);
+                        }
+                    }
+                },
+                Qt::QueuedConnection);
+    };
+    pool.start(task);
+}
+
+bool AreaEngine::deliver()
+{
+    if (delivering)
+        return false;
+    delivering = true;
+    const quint64 me = run;
+    for (;;) {
+        Chunk c;
+        {
+            QMutexLocker hold(&shared->lock);
+            auto it = shared->done.find(delivered);
+            if (it == shared->done.end())
+                break;
+            c = std::move(it.value());
+            shared->done.erase(it);
+        }
+        ++delivered;
+        emit chunkReady(c);
+        if (!running || run != me) {
+            delivering = false;
+            return true;
+        }
+    }
+    delivering = false;
+    return false;
+}
+
+void AreaEngine::end(bool completed)
+{
+    running = false;
+    if (completed)
+        emit finished();
+}
+
+void AreaEngine::stop()
+{
+    if (shared)
+        shared->stopping = true;
+    pool.waitForDone();
+    if (running) {
+        running = false;
+        ++run;   // notes still queued belong to no run
+    }
+    if (shared) {
+        QMutexLocker hold(&shared->lock);
+        shared->done.clear();
+    }
+}

@@ -1,0 +1,111 @@
+#ifndef AREAENGINE_H
+#define AREAENGINE_H
+
+#include <QMap>
+#include <QMutex>
+#include <QObject>
+#include <QString>
+#include <QThreadPool>
+#include <QVector>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+#include "core/spectrum.h"
+#include "imagedata/analyzecond.h"
+#include "imagedata/spectrumsource.h"
+
+// Walks an area in chunks of blocks of one walker row: a pool thread builds
+// the spectra of a chunk frame by frame (each frame's rows read in memory
+// order) and hands them to the run's work, which computes the values of every
+// block; the chunks come back to the owner's thread in walk order through
+// chunkReady(). The work reads only the source and what it captured; the
+// frames of the source must stay alive until the run has finished or stop()
+// has returned.
+class AreaEngine : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Blocks a chunk holds at most.
+    static constexpr int ChunkBlocks = 32;
+
+    struct Chunk
+    {
+        int index = 0;           // in walk order, from 0
+        int y = 0;
+        int halfW = 0;
+        int halfH = 0;
+        bool rowStart = false;   // the first chunk of a walker row (not of the walk)
+        QVector<int> xs;         // the block centres
+        // Filled by the work: per block `values` per block and whether it gave
+        // any, with a note for the log where it did not or had something to say.
+        QVector<double> values;
+        QVector<char> ok;
+        QVector<QString> notes;
+    };
+    // Runs in a pool thread: raw[k] is the spectrum of block k (empty off the
+    // image); ok, values and notes come sized. Returns early once stopping
+    // reads true.
+    using Work = std::function<void(Chunk &chunk, const QVector<Spectrum> &raw,
+                                    const std::atomic<bool> &stopping)>;
+
+    explicit AreaEngine(QObject *parent = nullptr);
+    // Stops a run and waits for the pool.
+    ~AreaEngine() override;
+
+    // Starts a run over the walk from its first centre; chunks arrive through
+    // the event loop, then finished(). False when a run is going.
+    bool start(const AnalyzeCond &walk, const SpectrumSource &source, int valuesPerBlock, Work work);
+    // The same run computed to its end before returning: every chunk is
+    // delivered, then finished(), without the event loop.
+    bool runToEnd(const AnalyzeCond &walk, const SpectrumSource &source, int valuesPerBlock,
+                  Work work);
+    // Computes the rest of the run before returning: every chunk is
+    // delivered, then finished().
+    void finish();
+    // Ends the run at once: tasks still working give up, the pool is waited
+    // for and nothing more is delivered. No finished().
+    void stop();
+    bool isRunning() const { return running; }
+    int threadCount() const { return pool.maxThreadCount(); }
+
+signals:
+    void chunkReady(const AreaEngine::Chunk &chunk);
+    void finished();
+
+private:
+    struct Shared
+    {
+        QMutex lock;
+        QMap<int, Chunk> done;
+        std::atomic<bool> stopping{false};
+    };
+    bool begin(const AnalyzeCond &walk, const SpectrumSource &source, int valuesPerBlock,
+               Work work);
+    // The next chunk of the walk; false at its end.
+    bool nextChunk(Chunk &c);
+    void submitMore();
+    void submit(Chunk c);
+    // Hands on the chunks that are next in walk order; true when the run ended.
+    bool deliver();
+    void end(bool completed);
+
+    QThreadPool pool;
+    std::shared_ptr<Shared> shared;
+    std::shared_ptr<const Work> work;
+    std::shared_ptr<const SpectrumSource> source;
+    AnalyzeCond walker;
+    bool walkLeft = false;    // walker stands on a centre not yet in a chunk
+    bool firstCentre = true;
+    int perBlock = 0;
+    int made = 0;             // chunks made
+    int delivered = 0;
+    bool running = false;
+    bool delivering = false;
+    quint64 run = 0;
+};
+
+
+#endif

@@ -1,0 +1,57 @@
+#ifndef SPECTRUMSOURCE_H
+#define SPECTRUMSOURCE_H
+
+#include <QVector>
+
+#include "core/spectrum.h"
+
+class TiffData;
+
+// Everything the corrected spectrum of a pixel box is made from, taken in the
+// GUI thread: the frames (not owned; they must outlive every use), the dark
+// frame and its exposure factors, the dark-area levels, the I0 source and the
+// spectrum type. A copy may be read from any number of threads at once.
+class SpectrumSource
+{
+public:
+    // Image size: boxes centred off it have no spectrum.
+    int width = 0;
+    int height = 0;
+    QVector<const TiffData *> i1;           // null entries give no point
+    QVector<const TiffData *> i0ByEnergy;   // rising energy
+    const TiffData *dark = nullptr;
+    double darkScale1 = 1.0;                // dark exposure to the I1 / I0 exposure
+    double darkScale0 = 1.0;
+    bool i1DarkOn = false;
+    bool i0DarkOn = false;
+    QVector<double> i1DarkMeans;            // per pixel, per frame
+    QVector<double> i0DarkMeans;
+    bool useI0 = false;
+    bool fluo = false;                      // I1 / I0 instead of ln(I0 / I1)
+    bool useTable = false;                  // I0 from the total-I0 table
+    QVector<double> tableI0;                // table value per I1 frame index
+
+    // Finds the I0 frames bracketing each I1 energy; call once after filling.
+    void prepare();
+
+    // mu-t (or I1 / I0) per I1 frame of the box of half sizes hw, hh around
+    // (x, y); empty off the image.
+    Spectrum spectrum(int x, int y, int hw, int hh) const;
+    // The spectra of the boxes (xs[k], y), k < count, frame by frame, so that
+    // each frame's rows are read once in memory order. out[k] is the same as
+    // spectrum(xs[k], y, hw, hh).
+    void rowSpectra(const int *xs, int count, int y, int hw, int hh, Spectrum *out) const;
+
+private:
+    struct Bracket
+    {
+        int lo = -1;   // -1: no I0 frames (1.0); lo == hi: a single frame
+        int hi = -1;
+    };
+    double darkBox(int x, int y, int hw, int hh) const;
+    double pointValue(int i, double darkSum, int x, int y, int hw, int hh, double n) const;
+    double i0BoxAt(int i, int x, int y, int hw, int hh) const;
+    QVector<Bracket> brackets;   // per I1 frame
+};
+
+#endif
