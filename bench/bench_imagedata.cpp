@@ -19,7 +19,7 @@
 #include "core/globals.h"
 #include "imagedata/loadtiff.h"
 #include "imagedata/tiffdata.h"
-#include "imagedata/tiffwriter.h"
+#include "benchframes.h"
 
 namespace {
 
@@ -27,27 +27,7 @@ const int FrameSide = 1024;
 const int FrameCount = 100;
 const int64_t FrameBytes = int64_t(FrameSide) * FrameSide * 2;
 
-QTemporaryDir *folder = nullptr;
 QStringList frameFiles;
-
-void writeFrames()
-{
-    std::mt19937 rng(7);
-    std::normal_distribution<double> noise(0, 40);
-    std::vector<quint16> px(size_t(FrameSide) * FrameSide);
-    TiffWriter writer;
-    for (int i = 0; i < FrameCount; i++) {
-        for (int y = 0; y < FrameSide; y++)
-            for (int x = 0; x < FrameSide; x++) {
-                const double v = 8000 + 20 * i + 6 * ((x + y) % 1000) + noise(rng);
-                px[size_t(y) * FrameSide + x] = quint16(qBound(0.0, v, 65535.0));
-            }
-        const QString name = folder->path() + QString("/frame%1.tif").arg(i, 3, 10, QChar('0'));
-        if (!writer.writeTiff(name, FrameSide, FrameSide, px.data()))
-            qFatal("can not write %s", qPrintable(name));
-        frameFiles << name;
-    }
-}
 
 // Loads the whole stack and keeps it, as the program does; the frames are
 // freed outside the timing.
@@ -230,8 +210,7 @@ int main(int argc, char **argv)
     qRegisterMetaType<EX_CMD_ID>("EX_CMD_ID");
     // Frames are coloured through the default grey scale, as in the program.
     QTemporaryDir dir;
-    folder = &dir;
-    writeFrames();
+    frameFiles = writeBenchFrames(dir.path(), FrameCount, FrameSide);
 
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
