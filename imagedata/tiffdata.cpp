@@ -113,7 +113,8 @@ TiffData::TiffData()
     : imageFormat(ImageFormatGrayscale8), bytesPerPixel(2), width(0), height(0), errOriginX(0),
       errOriginY(0), errPoints(&globalErrPoints), scanlineSize(0), min(RangeStartMin),
       max(RangeStartMax), energy(0), imageBuffer(nullptr), image(nullptr),
-      exposureMs(DefaultExposureMs), shiftX(0), shiftY(0), pixelType(PixelNone), displayImageOnLoad(true)
+      exposureMs(DefaultExposureMs), shiftX(0), shiftY(0), pixelType(PixelNone), displayImageOnLoad(true),
+      pixelBlock(nullptr)
 {
 }
 
@@ -122,12 +123,7 @@ TiffData::~TiffData() { clear(); }
 void TiffData::clear()
 {
     switch (pixelType) {
-    case PixelTiff16:
-        for (void *p : rows) {
-            if (p)
-                _TIFFfree(p);
-        }
-        break;
+    case PixelTiff16: freePixelBlock(); break;
     case PixelImg16: freeRows<quint16>(rows); break;
     case PixelImg32: freeRows<quint32>(rows); break;
     case PixelFloat: freeRows<float>(rows); break;

@@ -80,7 +80,7 @@ public:
     qint64 scanlineSize;        // TIFF frames only
     double min;
     double max;
-    QVector<void *> rows;       // one block per row, `width` elements of the pixel type
+    QVector<void *> rows;       // one pointer per row, `width` elements of the pixel type
     double energy;              // eV
     ColorScale colorScale;      // snapshot the display image is coloured with
     uchar *imageBuffer;         // owned
@@ -94,6 +94,11 @@ public:
     bool displayImageOnLoad;
 
 private:
+    // TIFF frames: all rows in one block, rows pointing into it.
+    bool allocPixelBlock(size_t bytes);
+    void freePixelBlock();
+    void *pixelBlock;
+
     void resetRange();
     void failRead();
     bool finishRead(bool replaceBadPixels);

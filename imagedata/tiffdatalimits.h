@@ -24,6 +24,8 @@ bool sizeAcceptable(qint64 w, qint64 h, const QString &fileName);
 // pixelBytes each, with its display image, can not fit the memory of the
 // machine (or the process's data limit).
 bool memoryAcceptable(qint64 w, qint64 h, int pixelBytes, const QString &fileName);
+// Smallest and largest of n 16-bit values (65535 and 0 for none).
+void range16(const quint16 *p, qint64 n, int &lo, int &hi);
 // Truncates toward zero; false when no int can hold the value.
 bool truncatedInt(double v, qint64 &out);
 

@@ -11,6 +11,7 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -26,6 +27,42 @@
 // The three readers of detector frames: TIFF, ".img" and text images.
 
 using namespace TiffDataLimits;
+
+namespace TiffDataLimits {
+
+void range16(const quint16 *p, qint64 n, int &lo, int &hi)
+{
+    int mn = 65535, mx = 0;
+    qint64 i = 0;
+#ifdef __SSE2__
+    // 8 pixels at a time: offset to signed, min/max, back.
+    if (n >= 8) {
+        const __m128i flip = _mm_set1_epi16(short(0x8000));
+        __m128i a = _mm_set1_epi16(SHRT_MAX), b = _mm_set1_epi16(SHRT_MIN);
+        for (; i + 8 <= n; i += 8) {
+            const __m128i v =
+                _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i)), flip);
+            a = _mm_min_epi16(a, v);
+            b = _mm_max_epi16(b, v);
+        }
+        alignas(16) short as[8], bs[8];
+        _mm_store_si128(reinterpret_cast<__m128i *>(as), a);
+        _mm_store_si128(reinterpret_cast<__m128i *>(bs), b);
+        for (int k = 0; k < 8; k++) {
+            mn = qMin(mn, int(quint16(as[k]) ^ 0x8000u));
+            mx = qMax(mx, int(quint16(bs[k]) ^ 0x8000u));
+        }
+    }
+#endif
+    for (; i < n; i++) {
+        mn = qMin(mn, int(p[i]));
+        mx = qMax(mx, int(p[i]));
+    }
+    lo = mn;
+    hi = mx;
+}
+
+} // namespace TiffDataLimits
 
 namespace {
 
@@ -46,39 +83,17 @@ template <typename T> void foldRange(const T *p, unsigned int n, double &lo, dou
         lo = double(a);
 }
 
-#ifdef __SSE2__
-// 16-bit rows are folded 8 pixels at a time: offset to signed, min/max, back.
 template <> void foldRange<quint16>(const quint16 *p, unsigned int n, double &lo, double &hi)
 {
     if (n == 0)
         return;
-    const __m128i flip = _mm_set1_epi16(short(0x8000));
-    __m128i a = _mm_set1_epi16(SHRT_MAX), b = _mm_set1_epi16(SHRT_MIN);
-    unsigned int i = 0;
-    for (; i + 8 <= n; i += 8) {
-        const __m128i v =
-            _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i)), flip);
-        a = _mm_min_epi16(a, v);
-        b = _mm_max_epi16(b, v);
-    }
-    alignas(16) short as[8], bs[8];
-    _mm_store_si128(reinterpret_cast<__m128i *>(as), a);
-    _mm_store_si128(reinterpret_cast<__m128i *>(bs), b);
-    int mn = 65535, mx = 0;
-    for (int k = 0; k < 8; k++) {
-        mn = qMin(mn, int(quint16(as[k]) ^ 0x8000u));
-        mx = qMax(mx, int(quint16(bs[k]) ^ 0x8000u));
-    }
-    for (; i < n; i++) {
-        mn = qMin(mn, int(p[i]));
-        mx = qMax(mx, int(p[i]));
-    }
+    int mn = 0, mx = 0;
+    range16(p, n, mn, mx);
     if (double(mx) > hi)
         hi = double(mx);
     if (double(mn) < lo)
         lo = double(mn);
 }
-#endif
 
 // ExposureTime of the EXIF directory just read, in the width libtiff stores it
 // (float or double, depending on the library version).
@@ -109,6 +124,19 @@ struct TiffCloser
 };
 
 } // namespace
+
+bool TiffData::allocPixelBlock(size_t bytes)
+{
+    freePixelBlock();
+    pixelBlock = std::malloc(bytes);
+    return pixelBlock != nullptr;
+}
+
+void TiffData::freePixelBlock()
+{
+    std::free(pixelBlock);
+    pixelBlock = nullptr;
+}
 
 bool TiffData::load(const QString &fileName, const ErrPoints *list)
 {
@@ -216,21 +244,40 @@ bool TiffData::readTiff(const QString &fileName)
         failRead();
         return false;
     }
+    if (!allocPixelBlock(size_t(scanlineSize) * h)) {
+        qDebug() << "Out of memory reading" << fileName;
+        failRead();
+        return false;
+    }
+    uchar *block = static_cast<uchar *>(pixelBlock);
     rows.reserve(int(h));
-    for (uint32_t row = 0; row < h; row++) {
-        void *buf = _TIFFmalloc(tmsize_t(scanlineSize));
-        if (!buf) {
-            qDebug() << "Out of memory reading" << fileName;
-            failRead();
-            return false;
-        }
-        rows.append(buf);
-        if (TIFFReadScanline(tif.get(), buf, row, 0) < 1) {
+    for (uint32_t row = 0; row < h; row++)
+        rows.append(block + qint64(row) * scanlineSize);
+    // Whole strips straight into the block: libtiff reads uncompressed ones
+    // without a copy of its own.
+    uint32_t perStrip = h;
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_ROWSPERSTRIP, &perStrip);
+    if (perStrip == 0 || perStrip > h)
+        perStrip = h;
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_COMPRESSION, &compression);
+    const uint32_t strips = TIFFNumberOfStrips(tif.get());
+    for (uint32_t row = 0; row < h; row += perStrip) {
+        const uint32_t n = qMin(perStrip, h - row);
+        const tmsize_t want = tmsize_t(n) * tmsize_t(scanlineSize);
+        uchar *at = block + qint64(row) * scanlineSize;
+        const uint32_t strip = TIFFComputeStrip(tif.get(), row, 0);
+        // A strip must hold its rows: the direct read does not look at its length.
+        const bool tooShort = strip >= strips
+                            || (compression == COMPRESSION_NONE
+                                && TIFFGetStrileByteCount(tif.get(), strip) < uint64_t(want));
+        if (tooShort || TIFFReadEncodedStrip(tif.get(), strip, at, want) < want) {
             qDebug() << "Error on reading TIFF row" << row << "of" << h << fileName;
             failRead();
             return false;
         }
-        foldRange(static_cast<const quint16 *>(buf), w, min, max);
+        for (uint32_t r = 0; r < n; r++)
+            foldRange(reinterpret_cast<const quint16 *>(at + qint64(r) * scanlineSize), w, min, max);
     }
     tif.reset();
     return finishRead(true);

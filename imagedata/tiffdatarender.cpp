@@ -77,6 +77,15 @@ void fillPixels(uchar *out, int n, const uchar *pixel, int bpp)
         memcpy(out + i * bpp, pixel, size_t(bpp));
 }
 
+// True when all n values lie in lo..hi.
+template <typename T> bool insideTable(const T *, int, qint64, qint64) { return false; }
+template <> bool insideTable<quint16>(const quint16 *p, int n, qint64 lo, qint64 hi)
+{
+    int a = 0, b = 0;
+    range16(p, n, a, b);
+    return n <= 0 || (a >= lo && b <= hi);
+}
+
 // Colours one display row: columns [xa, xb) come from the stored row src
 // (starting at column xa - shiftX), the others show the value 0.
 template <typename T>
@@ -86,7 +95,12 @@ void paintRow(const T *src, int w, int xa, int xb, const uchar *zeroPixel,
 {
     const int bpp = painter.bytes();
     fillPixels(out, xa, zeroPixel, bpp);
-    if (lut && bpp == 1) {
+    if (lut && bpp == 1 && insideTable(src, xb - xa, lutLo, lutHi)) {
+        // The usual row: every value has its entry.
+        const uint lo = uint(lutLo);
+        for (int x = xa; x < xb; x++)
+            out[x] = lut[uint(src[x - xa]) - lo];
+    } else if (lut && bpp == 1) {
         // Branch-free table pass; values outside the table are put right after.
         const quint64 span = quint64(lutHi - lutLo);
         bool outside = false;
