@@ -50,6 +50,9 @@ namespace {
 
 bool isLive(const QString &file) { return file.contains(QStringLiteral("Live")); }
 
+// Files decoded or decoding ahead of the one handed over, per decode thread.
+const int RunAhead = 3;
+
 } // namespace
 
 LoadTiff::LoadTiff(QObject *parent)
@@ -88,7 +91,9 @@ void LoadTiff::discardDecodes()
 
 void LoadTiff::launchDecodes(const LoadJob &job)
 {
-    while (launchIndex >= 0 && int(decodes.size()) < decodeThreads) {
+    // More files in flight than threads: a slow file at the head does not
+    // leave the other threads idle.
+    while (launchIndex >= 0 && int(decodes.size()) < RunAhead * decodeThreads) {
         const QString file = job.files.at(launchIndex);
         if (!(job.skipLive && isLive(file))) {
             decodes.emplace_back(new FrameDecode(launchIndex, file, job.errPoints, job.colorScale));

@@ -30,6 +30,24 @@ bool energyBefore(double a, double b)
     return std::isnan(b) || a < b;
 }
 
+// Runs show after the events already waiting, frames from the loader among
+// them, and only if no frame has come since: of frames arriving faster than
+// they can be shown, the last of each burst is shown.
+template <typename Show>
+void showWhenCaughtUp(Body *body, const quint64 &generation, const QVector<TiffData *> &frames,
+                      Show show)
+{
+    const quint64 g = generation;
+    const int n = frames.size();
+    QMetaObject::invokeMethod(
+        body,
+        [&generation, &frames, g, n, show] {
+            if (generation == g && frames.size() == n)
+                show();
+        },
+        Qt::QueuedConnection);
+}
+
 } // namespace
 
 // -- The shown series
@@ -120,14 +138,24 @@ void Body::loadedI1(TiffData *frame, int index)
     SelectDataFiles *panel = ui->SelectI1Files;
     if (!takeLoadedFrame(frame, index, i1ArrivingGeneration == i1Generation, panel, i1Frames))
         return;
-    if (i1Loader->isBusy() && !panel->showLatest())
+    const bool fromLoader = sender() == i1Loader;
+    // A frame from the loader is always followed by the end of its load,
+    // which shows the stack; the loader may have ended while frames were
+    // still on their way here.
+    if ((fromLoader || i1Loader->isBusy()) && !panel->showLatest())
         return;
-    showXafsSpectrum();
-    takeI1Geometry();
-    const int n = i1Frames.size();
-    if (panel->showLatest())
-        showData(n - 1);
-    panel->select(n - 1);
+    auto show = [this, panel] {
+        showXafsSpectrum();
+        takeI1Geometry();
+        const int n = i1Frames.size();
+        if (panel->showLatest())
+            showData(n - 1);
+        panel->select(n - 1);
+    };
+    if (fromLoader)
+        showWhenCaughtUp(this, i1Generation, i1Frames, show);
+    else
+        show();
 }
 
 void Body::loadedI0(TiffData *frame, int index)
@@ -136,9 +164,13 @@ void Body::loadedI0(TiffData *frame, int index)
     if (!takeLoadedFrame(frame, index, i0ArrivingGeneration == i0Generation, panel, i0Frames))
         return;
     insertI0ByEnergy(frame);
-    if (i0Loader->isBusy() && !panel->showLatest())
+    const bool fromLoader = sender() == i0Loader;
+    if ((fromLoader || i0Loader->isBusy()) && !panel->showLatest())
         return;
-    showXafsSpectrum();
+    if (fromLoader)
+        showWhenCaughtUp(this, i0Generation, i0Frames, [this] { showXafsSpectrum(); });
+    else
+        showXafsSpectrum();
 }
 
 void Body::insertI0ByEnergy(TiffData *frame)
