@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -6,7 +7,9 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTest>
+#include <QThread>
 #include <QToolButton>
+#include <atomic>
 #include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
@@ -320,3 +323,58 @@ TEST_F(BodyStacks, TotalI0TablesLoadAndClear)
     EXPECT_EQ(body.totalI0OfI0Table().count(), 0);
 }
 
+
+// Frames that reach the window faster than it shows them (here all of them,
+// with the loader already done) are shown once, the last of them, whether or
+// not the latest frame is to be shown during the load; the stack and the end
+// of the load are as with frames shown one by one.
+TEST_F(BodyStacks, FramesArrivingAtOnceAreShownOnce)
+{
+    const int n = 40;
+    QVector<int> energies;
+    QVector<quint16> values;
+    for (int i = 0; i < n; i++) {
+        energies << 8900 + 2 * i;
+        values << quint16(100 + i);
+    }
+    const QStringList names = stack("b", energies, values);
+    SelectDataFiles *panel = body.i1Panel();
+    auto *list = panel->findChild<QComboBox *>("Selected");
+    ASSERT_NE(list, nullptr);
+    for (bool latest : {true, false}) {
+        SCOPED_TRACE(latest ? "show latest" : "latest not shown");
+        panel->setShowLatest(latest);
+        QVector<int> shown;
+        const auto seen = QObject::connect(
+            list, QOverload<int>::of(&QComboBox::currentIndexChanged), &body, [&](int i) {
+                if (i >= 0)   // -1: emptied by the new load
+                    shown << i;
+            });
+        // The window takes no event until the loader has handed over every frame.
+        std::atomic<bool> loaderDone(false);
+        const auto done = QObject::connect(
+            body.i1LoadWorker(), &LoadTiff::finishLoadFiles, body.i1LoadWorker(),
+            [&] { loaderDone = true; }, Qt::DirectConnection);
+        const int before = ids.count(4);
+        choose(panel, true);
+        panel->emitFilesSelected(names);
+        QElapsedTimer t;
+        t.start();
+        while (!loaderDone && t.elapsed() < 10000)
+            QThread::msleep(2);
+        QObject::disconnect(done);
+        ASSERT_TRUE(loaderDone);
+        ASSERT_TRUE(waitFor([&] { return ids.count(4) > before; }));
+        QTest::qWait(20);
+        QObject::disconnect(seen);
+
+        EXPECT_EQ(shown, QVector<int>({0, n - 1}));
+        ASSERT_EQ(body.i1Stack().size(), n);
+        EXPECT_EQ(body.i1Stack().last()->pixelValue(1, 1), 100 + n - 1);
+        EXPECT_EQ(panel->currentIndex(), n - 1);
+        EXPECT_EQ(widget<QSlider>("SeekBar")->maximum(), n - 1);
+        EXPECT_EQ(body.imageW(), 4);
+        if (latest)
+            EXPECT_EQ(body.imageView()->frame, body.i1Stack().last());
+    }
+}
