@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QMetaObject>
 #include <QObject>
 #include <QPoint>
@@ -11,6 +12,9 @@
 
 #include <climits>
 #include <functional>
+#include <memory>
+#include <tiffio.h>
+#include <vector>
 
 #include "imagedata/errpoints.h"
 #include "imagedata/loadtiff.h"
@@ -316,4 +320,117 @@ TEST_F(LoadTiffTest, HugeStepsAndTailsEndTheJob)
     ASSERT_TRUE(waitForFinishes(1));
     EXPECT_EQ(events, QVector<Event>({frame(0, 100), frame(1, 101), frame(2, 102),
                                       finish(EX_load_I0_files)}));
+}
+
+namespace {
+
+// Pixel (x, y) of the strip-layout files: both bytes in use, repeating along
+// a row so that compressed strips are shorter than their rows.
+quint16 layoutPixel(int x, int y) { return quint16((x % 8) * 8191 + y * 5 + 1); }
+
+// Writes a w x h frame of layoutPixel through libtiff, with rowsPerStrip rows
+// to a strip (0: one strip), the compression given and either byte order.
+bool writeLayout(const QString &name, int w, int h, int rowsPerStrip, uint16_t compression,
+                 bool bigEndian)
+{
+    TIFF *tif = TIFFOpen(QFile::encodeName(name).constData(), bigEndian ? "wb" : "wl");
+    if (!tif)
+        return false;
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, uint32_t(w));
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, uint32_t(h));
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, uint16_t(16));
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, uint16_t(1));
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, uint16_t(PHOTOMETRIC_MINISBLACK));
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, uint16_t(PLANARCONFIG_CONTIG));
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, compression);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, uint32_t(rowsPerStrip > 0 ? rowsPerStrip : h));
+    std::vector<quint16> row(static_cast<size_t>(w));
+    bool ok = true;
+    for (int y = 0; y < h && ok; y++) {
+        for (int x = 0; x < w; x++)
+            row[size_t(x)] = layoutPixel(x, y);
+        ok = TIFFWriteScanline(tif, row.data(), uint32_t(y), 0) == 1;
+    }
+    TIFFClose(tif);
+    return ok;
+}
+
+} // namespace
+
+// Files of several strip layouts, compressions and byte orders give every
+// pixel, the range and the display image alike, read in the loader's thread
+// or on its decode threads; a file whose strips hold fewer rows than it
+// claims is dropped.
+TEST_F(LoadTiffTest, StripLayoutsAndCompressionsGiveTheSamePixels)
+{
+    const int w = 203, h = 23;
+    struct Layout
+    {
+        int rowsPerStrip;
+        uint16_t compression;
+        bool bigEndian;
+    };
+    const QVector<Layout> layouts = {{0, COMPRESSION_NONE, false},   {5, COMPRESSION_NONE, false},
+                                     {7, COMPRESSION_NONE, true},    {1, COMPRESSION_NONE, true},
+                                     {4, COMPRESSION_ADOBE_DEFLATE, false},
+                                     {6, COMPRESSION_LZW, true}};
+    QStringList names;
+    for (const Layout &l : layouts) {
+        names << files.path(QString("layout%1.tif").arg(names.size()));
+        ASSERT_TRUE(writeLayout(names.last(), w, h, l.rowsPerStrip, l.compression, l.bigEndian));
+    }
+    // Claims 4000 rows in strips of 5; only the first strip is there.
+    ImageFixtures::TiffOptions shortStrips;
+    shortStrips.width = w;
+    shortStrips.height = 5;
+    shortStrips.claimedHeight = 4000;
+    shortStrips.rowsPerStrip = 5;
+    names.insert(3, files.write("short.tif", ImageFixtures::tiff(shortStrips)));
+
+    int lo = 65535, hi = 0;
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            lo = qMin(lo, int(layoutPixel(x, y)));
+            hi = qMax(hi, int(layoutPixel(x, y)));
+        }
+    for (int threads : {1, 4}) {
+        SCOPED_TRACE(threads);
+        // A loader of its own: the fixture's receiver deletes the frames it gets.
+        QThread worker;
+        LoadTiff own;
+        own.moveToThread(&worker);
+        worker.start();
+        QMetaObject::invokeMethod(&own, [&own, threads] { own.setDecodeThreads(threads); },
+                                  Qt::QueuedConnection);
+        std::vector<std::unique_ptr<TiffData>> frames;
+        QVector<int> indexes;
+        bool ended = false;
+        QObject::connect(&own, &LoadTiff::loaded, &receiver, [&](TiffData *f, int i) {
+            frames.emplace_back(f);
+            indexes << i;
+        });
+        QObject::connect(&own, &LoadTiff::finishLoadFiles, &receiver, [&] { ended = true; });
+        QMetaObject::invokeMethod(&own, [&own, names] {
+            own.loadTiffs(names, false, 1, 0, 0, nullptr, EX_load_I1_files);
+        });
+        const bool finished = waitFor([&] { return ended; });
+        worker.quit();
+        worker.wait();
+        ASSERT_TRUE(finished);
+        ASSERT_EQ(indexes, QVector<int>({0, 1, 2, 4, 5, 6}));
+        for (size_t k = 0; k < frames.size(); k++) {
+            SCOPED_TRACE(indexes[int(k)]);
+            const TiffData &f = *frames[k];
+            ASSERT_EQ(f.rowCount(), h);
+            int wrong = 0;
+            for (int y = 0; y < h; y++)
+                for (int x = 0; x < w; x++)
+                    wrong += f.pixelValue(x, y) == layoutPixel(x, y) ? 0 : 1;
+            EXPECT_EQ(wrong, 0);
+            EXPECT_EQ(f.min, lo);
+            EXPECT_EQ(f.max, hi);
+            ASSERT_NE(f.image, nullptr);
+            EXPECT_EQ(*f.image, *frames[0]->image);
+        }
+    }
 }
