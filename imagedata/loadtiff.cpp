@@ -58,7 +58,10 @@ const int RunAhead = 3;
 LoadTiff::LoadTiff(QObject *parent)
     : QObject(parent), generation(0), busy(false), index(0), decodeThreads(1), launchIndex(-1)
 {
-    setDecodeThreads(QThread::idealThreadCount());
+    // A core each is left to the GUI thread and this one: with every core
+    // decoding, the decodes of new frames mostly wait for one another's page
+    // faults.
+    setDecodeThreads(QThread::idealThreadCount() - 2);
     connect(this, &LoadTiff::loadStart, this, &LoadTiff::treatQues);
     // Each step starts the next one through the worker's event loop, so the
     // depth of the call stack does not grow with the number of files.

@@ -79,7 +79,8 @@ public slots:
     void setColorScale(ColorScale scale);
     // Generation of the jobs that arrive after it.
     void setGeneration(quint64 g);
-    // Number of frames decoded at once (at least 1); the number of cores at first.
+    // Number of frames decoded at once (at least 1); two less than the number
+    // of cores at first.
     void setDecodeThreads(int n);
 
 private:
