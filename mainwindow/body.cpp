@@ -333,8 +333,20 @@ void Body::setupCalibCtrl()
     connect(calibCtrl, &CalibCtrl::newStdFileLoaded, this, &Body::newStdFile);
     connect(calibCtrl, &CalibCtrl::execCalibration, this, &Body::execCalibration,
             Qt::QueuedConnection);
+    connect(this, &Body::doCalibNextPoint, this, &Body::calibNextPoint, Qt::QueuedConnection);
     connect(this, &Body::calibProgress, calibCtrl, &CalibCtrl::progress);
     connect(this, &Body::doFinishCalib, this, &Body::finishCalib);
+    // The run's chunks wait in calibChunks for calibNextPoint.
+    connect(&calibEngine, &AreaEngine::chunkReady, this, [this](const AreaEngine::Chunk &c) {
+        if (!calibrating)
+            return;
+        calibChunks.enqueue(c);
+        emit doCalibNextPoint();
+    });
+    connect(&calibEngine, &AreaEngine::finished, this, [this] {
+        calibWalkDone = true;
+        emit doCalibNextPoint();
+    });
     connect(calibCtrl, &CalibCtrl::saveEMap, this, QOverload<QString>::of(&Body::saveEMap));
     connect(calibCtrl, &CalibCtrl::loadEMap, this, &Body::loadEMap);
     connect(calibCtrl, &CalibCtrl::clearMap, this, &Body::clearShiftMap);

@@ -85,7 +85,8 @@ bool Body::beginAreaRun(AreaRun kind)
         analyzer->setElemsProgress(0.0);
     else
         analyzer->setProgress(0.0);
-    connect(&areaEngine, &AreaEngine::chunkReady, this, &Body::recordAreaChunk,
+    areaChunks.clear();
+    connect(&areaEngine, &AreaEngine::chunkReady, this, &Body::queueAreaChunk,
             Qt::UniqueConnection);
     connect(&areaEngine, &AreaEngine::finished, this, &Body::areaEngineFinished,
             Qt::UniqueConnection);
@@ -104,6 +105,7 @@ void Body::endAreaRun(bool completed, bool stopLog)
 {
     const AreaRun kind = areaRun;
     areaEngine.stop();
+    areaChunks.clear();
     if (completed) {
         if (kind == AreaRun::Elems) {
             showLastElemsBlock();
@@ -160,8 +162,10 @@ void Body::finishRunsReadingFrames()
         logDebug("2da: the frames change; the area run is finished first");
         areaEngine.finish();
     }
-    if (calibrating)
+    if (calibrating) {
         calibEngine.finish();
+        calibNextPoint();
+    }
 }
 
 // -- Walking the area
@@ -183,10 +187,31 @@ void Body::runAreaEngine(const QString &skipAll, int valuesPerBlock, AreaEngine:
     areaEngine.start(walk, spectrumSource(), valuesPerBlock, std::move(work));
 }
 
-void Body::recordAreaChunk(const AreaEngine::Chunk &c)
+void Body::queueAreaChunk(const AreaEngine::Chunk &c)
 {
     if (!analyzing || areaRun == AreaRun::None)
         return;
+    areaChunks.enqueue(c);
+    if (areaRun == AreaRun::Elems)
+        recordElemsResForAPoint();
+    else
+        recordResForAPoint();
+}
+
+void Body::recordResForAPoint()
+{
+    while (analyzing && areaRun == AreaRun::Fit && !areaChunks.isEmpty())
+        recordAreaChunk(areaChunks.dequeue());
+}
+
+void Body::recordElemsResForAPoint()
+{
+    while (analyzing && areaRun == AreaRun::Elems && !areaChunks.isEmpty())
+        recordAreaChunk(areaChunks.dequeue());
+}
+
+void Body::recordAreaChunk(const AreaEngine::Chunk &c)
+{
     const AnalyzeCond &w = areaWalker();
     const bool elems = areaRun == AreaRun::Elems;
     if (c.rowStart) {
