@@ -225,12 +225,12 @@ template <> double TiffData::sumFrameRect<float>(qint64 c0, qint64 c1, qint64 r0
 }
 
 // Sum over image columns x0..x1 and rows y0..y1 (inclusive) by the pixel rule.
-double TiffData::sumRect(qint64 x0, qint64 x1, qint64 y0, qint64 y1) const
+double TiffData::sumRect(qint64 x0, qint64 x1, qint64 y0, qint64 y1, int dx, int dy) const
 {
-    const qint64 c0 = qMax<qint64>(x0 - shiftX, 0);
-    const qint64 c1 = qMin<qint64>(x1 - shiftX, qint64(width) - 1);
-    const qint64 r0 = qMax<qint64>(y0 - shiftY, 0);
-    const qint64 r1 = qMin<qint64>(y1 - shiftY, qint64(rows.size()) - 1);
+    const qint64 c0 = qMax<qint64>(x0 - dx, 0);
+    const qint64 c1 = qMin<qint64>(x1 - dx, qint64(width) - 1);
+    const qint64 r0 = qMax<qint64>(y0 - dy, 0);
+    const qint64 r1 = qMin<qint64>(y1 - dy, qint64(rows.size()) - 1);
     if (c0 > c1 || r0 > r1)
         return 0.0;
     switch (pixelType) {
@@ -244,8 +244,13 @@ double TiffData::sumRect(qint64 x0, qint64 x1, qint64 y0, qint64 y1) const
 
 double TiffData::boxSum(int x, int y, int hw, int hh) const
 {
+    return boxSum(x, y, hw, hh, shiftX, shiftY);
+}
+
+double TiffData::boxSum(int x, int y, int hw, int hh, int dx, int dy) const
+{
     const qint64 a = qAbs(qint64(hw)), b = qAbs(qint64(hh));
-    return sumRect(qint64(x) - a, qint64(x) + a, qint64(y) - b, qint64(y) + b);
+    return sumRect(qint64(x) - a, qint64(x) + a, qint64(y) - b, qint64(y) + b, dx, dy);
 }
 
 double boxSumAtEnergy(const QVector<TiffData *> &frames, double E, int x, int y, int hw, int hh)
@@ -288,7 +293,7 @@ double TiffData::rectAverage(const QRectF &r) const
     }
     if (W < 0 || H < 0)
         return 0.0;
-    return sumRect(X, X + W, Y, Y + H) / (double(W + 1) * double(H + 1));
+    return sumRect(X, X + W, Y, Y + H, shiftX, shiftY) / (double(W + 1) * double(H + 1));
 }
 
 double TiffData::valueErrCorrected(int x, int y) const

@@ -54,6 +54,8 @@ public:
 
     // Sum over columns x-|hw|..x+|hw| and rows y-|hh|..y+|hh| (pixel rule).
     double boxSum(int x, int y, int hw, int hh) const;
+    // The same with the shift (dx, dy) in place of the frame's own.
+    double boxSum(int x, int y, int hw, int hh, int dx, int dy) const;
     // Mean over columns X..X+W, rows Y..Y+H of r truncated; outside pixels
     // count 0 but stay in the divisor; negative W or H gives 0.
     double rectAverage(const QRectF &r) const;
@@ -98,7 +100,7 @@ private:
     void failRead();
     bool finishRead(bool replaceBadPixels);
     template <typename T> double sumFrameRect(qint64 c0, qint64 c1, qint64 r0, qint64 r1) const;
-    double sumRect(qint64 x0, qint64 x1, qint64 y0, qint64 y1) const;
+    double sumRect(qint64 x0, qint64 x1, qint64 y0, qint64 y1, int dx, int dy) const;
     void storeValue(int col, int row, double v);
 };
 

@@ -311,8 +311,9 @@ void Body::start2DAnalysis()
         for (int k = 0; k < c.xs.size() && !stopping; k++) {
             if (raw[k].isEmpty())
                 continue;
+            // The fits and the edge search read only the doubleNormalizedPreBase.
             const XafsSpectrum s(raw[k], QStringLiteral("Body-AaP"), mode, shifts.at(c.xs[k], c.y),
-                                 suggest);
+                                 suggest, XafsSpectrum::DerivedPreBase);
             double *v = c.values.data() + qint64(k) * per;
             if (job.fit) {
                 QString why;
@@ -417,18 +418,14 @@ void Body::startElems2DAnalysis()
     // Per block: the seven kinds of every row, then the correlation.
     const int e = rows.size();
     const int per = ElemCtrl::MapKinds * e + 1;
-    const ShiftTable shifts = shiftTable();
-    const int mode = calibCtrl && calibCtrl->targetBGVictoreen() ? 0 : 1;
-    const SuggestElm suggest = getSuggestElm();
-    runAreaEngine(skipAll, per, [rows, bg, mainT, stdRatios, e, per, shifts, mode, suggest](
+    runAreaEngine(skipAll, per, [rows, bg, mainT, stdRatios, e, per](
                                     AreaEngine::Chunk &c, const QVector<Spectrum> &raw,
                                     const std::atomic<bool> &stopping) {
         for (int k = 0; k < c.xs.size() && !stopping; k++) {
             if (raw[k].isEmpty())
                 continue;
-            const XafsSpectrum s(raw[k], QStringLiteral("Body-AaP"), mode, shifts.at(c.xs[k], c.y),
-                                 suggest);
-            const ElemsAnswer a = ElemAnalysis::analyze(s, rows, bg, mainT);
+            // The element rows read the raw points alone, which normalising leaves as they are.
+            const ElemsAnswer a = ElemAnalysis::analyze(raw[k], rows, bg, mainT);
             const QVector<double> *values[ElemCtrl::MapKinds] = {&a.dMut, &a.dMutRatio, &a.muPlus,
                                                                  &a.muMinus, &a.dE, &a.roi, &a.nroi};
             double *v = c.values.data() + qint64(k) * per;
