@@ -105,14 +105,27 @@ double Spectrum::y(double x) const
     return interpolate(x, nullptr, 0);
 }
 
-void Spectrum::valuesAt(const double *x, const char *want, int count, double *out) const
+bool Spectrum::ascending() const
 {
     const int n = points.size();
     const QPointF *p = points.constData();
-    bool ascending = n >= 2;
-    for (int i = 0; ascending && i + 1 < n; i++)
-        ascending = p[i].x() <= p[i + 1].x();
-    if (!ascending) {
+    for (int i = 0; i + 1 < n; i++) {
+        if (!(p[i].x() <= p[i + 1].x()))
+            return false;
+    }
+    return true;
+}
+
+void Spectrum::valuesAt(const double *x, const char *want, int count, double *out) const
+{
+    valuesAt(x, want, count, out, ascending());
+}
+
+void Spectrum::valuesAt(const double *x, const char *want, int count, double *out, bool ascends) const
+{
+    const int n = points.size();
+    const QPointF *p = points.constData();
+    if (!ascends || n < 2) {
         for (int i = 0; i < count; i++)
             out[i] = !want || want[i] ? y(x[i]) : 0.0;
         return;

@@ -319,7 +319,9 @@ double XafsSpectrum::score(double shift, const XafsSpectrum &ref, ShiftScratch &
                 t.b[size_t(i)] = ref.doubleNormalizedPreBaseAt(points[i].x() - shift);
         }
     } else {
-        d.valuesAt(t.q.data(), t.want.data(), n, t.b.data());
+        if (t.refAscending < 0)
+            t.refAscending = d.ascending() ? 1 : 0;
+        d.valuesAt(t.q.data(), t.want.data(), n, t.b.data(), t.refAscending == 1);
     }
     double saa = 0.0, sbb = 0.0, sab = 0.0;
     for (int i = 0; i < n; i++) {

@@ -89,6 +89,7 @@ private:
     {
         std::vector<double> q, b;
         std::vector<char> want;
+        int refAscending = -1;   // not yet known
     };
     double score(double shift, const XafsSpectrum &ref, ShiftScratch &scratch) const;
     int edgeGuessIndex() const;

@@ -1,6 +1,7 @@
 #include "imagedata/spectrumsource.h"
 
 #include <QtGlobal>
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -38,9 +39,12 @@ SpectrumSource::Frame SpectrumSource::taken(const TiffData *f)
     return t;
 }
 
-double SpectrumSource::Frame::boxSum(int x, int y, int hw, int hh) const
+void SpectrumSource::Frame::boxSums(const int *xs, int count, int y, int hw, int hh, double *out) const
 {
-    return data ? data->boxSum(x, y, hw, hh, dx, dy) : 0.0;
+    if (data)
+        data->boxSums(xs, count, y, hw, hh, dx, dy, out);
+    else
+        std::fill(out, out + count, 0.0);
 }
 
 void SpectrumSource::prepare()
@@ -109,27 +113,24 @@ void SpectrumSource::rowSpectra(const int *xs, int count, int y, int hw, int hh,
     int frames = 0;
     for (const Frame &f : i1Frames)
         frames += f.data ? 1 : 0;
+    if (count <= 0)
+        return;
+    darkFrame.boxSums(xs, count, y, hw, hh, darkSums.data());
     for (int k = 0; k < count; k++) {
         out[k] = Spectrum();
         on[size_t(k)] = xs[k] >= 0 && y >= 0 && xs[k] < width && y < height;
-        if (on[size_t(k)]) {
-            darkSums[size_t(k)] = darkFrame.boxSum(xs[k], y, hw, hh);
+        if (on[size_t(k)])
             out[k].points.reserve(frames);
-        }
     }
     // The box sums of the I0 frames the brackets read, once per box.
     const bool readI0 = useI0 && !useTable;
     std::vector<double> i0Sums;
     if (readI0) {
         i0Sums.assign(size_t(i0Frames.size()) * size_t(qMax(count, 0)), 0.0);
-        for (int j : i0Read) {
-            double *row = i0Sums.data() + size_t(j) * size_t(count);
-            for (int k = 0; k < count; k++) {
-                if (on[size_t(k)])
-                    row[k] = i0Frames[j].boxSum(xs[k], y, hw, hh);
-            }
-        }
+        for (int j : i0Read)
+            i0Frames[j].boxSums(xs, count, y, hw, hh, i0Sums.data() + size_t(j) * size_t(count));
     }
+    std::vector<double> i1Sums(static_cast<size_t>(count), 0.0);
     for (int i = 0; i < i1Frames.size(); i++) {
         const Frame &frame = i1Frames[i];
         if (!frame.data)
@@ -140,6 +141,7 @@ void SpectrumSource::rowSpectra(const int *xs, int count, int y, int hw, int hh,
         const double table = useTable ? (i < tableI0.size() ? tableI0[i] : 0.0) : 0.0;
         const double *lo = b.lo >= 0 && readI0 ? i0Sums.data() + size_t(b.lo) * size_t(count) : nullptr;
         const double *hi = b.hi >= 0 && readI0 ? i0Sums.data() + size_t(b.hi) * size_t(count) : nullptr;
+        frame.boxSums(xs, count, y, hw, hh, i1Sums.data());
         for (int k = 0; k < count; k++) {
             if (!on[size_t(k)])
                 continue;
@@ -148,7 +150,7 @@ void SpectrumSource::rowSpectra(const int *xs, int count, int y, int hw, int hh,
             const double dark0 = darkSum * darkScale0;
             const double d1 = i1DarkOn ? mean1 * n + dark1 : dark1;
             const double d0 = i0DarkOn ? mean0 * n + dark0 : dark0;
-            const double I1 = frame.boxSum(xs[k], y, hw, hh) - d1;
+            const double I1 = i1Sums[size_t(k)] - d1;
             double I0 = n;
             if (useTable) {
                 I0 = table;

@@ -58,7 +58,7 @@ private:
         double energy = 0.0;
         int dx = 0;
         int dy = 0;
-        double boxSum(int x, int y, int hw, int hh) const;
+        void boxSums(const int *xs, int count, int y, int hw, int hh, double *out) const;
     };
     static Frame taken(const TiffData *f);
     QVector<Frame> i1Frames;

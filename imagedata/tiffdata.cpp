@@ -1,5 +1,7 @@
 #include "imagedata/tiffdata.h"
 
+#include <algorithm>
+
 #include <QDebug>
 #include <QFile>
 #include <QSet>
@@ -251,6 +253,33 @@ double TiffData::boxSum(int x, int y, int hw, int hh, int dx, int dy) const
 {
     const qint64 a = qAbs(qint64(hw)), b = qAbs(qint64(hh));
     return sumRect(qint64(x) - a, qint64(x) + a, qint64(y) - b, qint64(y) + b, dx, dy);
+}
+
+// The boxes of one row band: the rows clipped once, the pixel type chosen once.
+template <typename T>
+void TiffData::sumRects(const int *xs, int count, qint64 a, qint64 r0, qint64 r1, int dx,
+                        double *out) const
+{
+    for (int k = 0; k < count; k++) {
+        const qint64 c0 = qMax<qint64>(qint64(xs[k]) - a - dx, 0);
+        const qint64 c1 = qMin<qint64>(qint64(xs[k]) + a - dx, qint64(width) - 1);
+        out[k] = c0 > c1 || r0 > r1 ? 0.0 : sumFrameRect<T>(c0, c1, r0, r1);
+    }
+}
+
+void TiffData::boxSums(const int *xs, int count, int y, int hw, int hh, int dx, int dy,
+                       double *out) const
+{
+    const qint64 a = qAbs(qint64(hw)), b = qAbs(qint64(hh));
+    const qint64 r0 = qMax<qint64>(qint64(y) - b - dy, 0);
+    const qint64 r1 = qMin<qint64>(qint64(y) + b - dy, qint64(rows.size()) - 1);
+    switch (pixelType) {
+    case PixelTiff16:
+    case PixelImg16: sumRects<quint16>(xs, count, a, r0, r1, dx, out); break;
+    case PixelImg32: sumRects<quint32>(xs, count, a, r0, r1, dx, out); break;
+    case PixelFloat: sumRects<float>(xs, count, a, r0, r1, dx, out); break;
+    default: std::fill(out, out + qMax(count, 0), 0.0); break;
+    }
 }
 
 double boxSumAtEnergy(const QVector<TiffData *> &frames, double E, int x, int y, int hw, int hh)
