@@ -256,10 +256,27 @@ double TiffData::boxSum(int x, int y, int hw, int hh, int dx, int dy) const
 }
 
 // The boxes of one row band: the rows clipped once, the pixel type chosen once.
+namespace {
+
+// A one-pixel box as sumFrameRect adds it up.
+double pixelAsSum(quint16 v) { return double(quint64(v)); }
+double pixelAsSum(quint32 v) { return double(quint64(v)); }
+double pixelAsSum(float v) { return 0.0 + double(v); }
+
+} // namespace
+
 template <typename T>
 void TiffData::sumRects(const int *xs, int count, qint64 a, qint64 r0, qint64 r1, int dx,
                         double *out) const
 {
+    if (a == 0 && r0 == r1) {
+        const T *row = static_cast<const T *>(rows[int(r0)]);
+        for (int k = 0; k < count; k++) {
+            const qint64 c = qint64(xs[k]) - dx;
+            out[k] = !row || c < 0 || c >= qint64(width) ? 0.0 : pixelAsSum(row[c]);
+        }
+        return;
+    }
     for (int k = 0; k < count; k++) {
         const qint64 c0 = qMax<qint64>(qint64(xs[k]) - a - dx, 0);
         const qint64 c1 = qMin<qint64>(qint64(xs[k]) + a - dx, qint64(width) - 1);
