@@ -102,14 +102,7 @@ void Body::execCalibration()
                           for (int k = 0; k < c.xs.size() && !stopping; k++) {
                               if (!walk.inside(c.xs[k], c.y) || raw[k].isEmpty())
                                   continue;
-                              // BlockShift::shiftOf with only the derived spectrum the search reads.
-                              const XafsSpectrum t(raw[k], QStringLiteral("Body-Calib"),
-                                                   method.targetMode, 0.0, suggest,
-                                                   method.innerProduct ? XafsSpectrum::DerivedPreBase : 0);
-                              c.values[k] = method.innerProduct
-                                                ? t.bestShift(standard, method.range, method.step,
-                                                              method.minStep)
-                                                : t.midx - standard.midx;
+                              c.values[k] = method.shiftOf(raw[k], standard, suggest);
                               c.ok[k] = 1;
                           }
                       });
