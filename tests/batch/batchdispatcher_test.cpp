@@ -127,6 +127,19 @@ TEST_F(BatchRun, LongStretchesRunInBoundedStackAndEndlessLoopsStop)
     EXPECT_TRUE(ended(before));
 }
 
+// A loop that would pass two thousand million times without a command is given
+// up with one line; its passes past the first hundred thousand are not logged.
+TEST_F(BatchRun, PassesWithoutACommandAreBoundedInLogLines)
+{
+    EXPECT_EQ(sends({":for i N 1 2000000000", ":let v N", ":next i", "save_data after"}), "");
+    EXPECT_EQ(x.log.count("next i : N ="), 100000);
+    EXPECT_EQ(x.log.count("further passes are not logged"), 1);
+    EXPECT_EQ(x.log.count("Batch stopped: loop i ran"), 1);
+    EXPECT_TRUE(x.log.endsWith("without a command\n"));
+    // The next run is not hindered.
+    EXPECT_EQ(sends({"save_data next"}), "save_data next");
+}
+
 TEST_F(BatchRun, CompletionsOwnedByNoCommandAreIgnored)
 {
     x.autoAnswer = false;
