@@ -13,7 +13,6 @@
 #include "analysis/ui/lcfreference.h"
 #include "batch/ui/batchctrl.h"
 #include "display/imgdispa.h"
-#include "core/xafsspectrum.h"
 #include "imagedata/tiffdata.h"
 #include "imagedata/ui/selectdatafiles.h"
 #include "mainwindow/body.h"
@@ -59,13 +58,9 @@ protected:
         Analyzer *an = body.analysisWindow();
         QVector<double> raw[2];
         for (int k = 0; k < 2; k++) {
-            XafsSpectrum measured;
-            ASSERT_TRUE(measured.load(sourceDataPath(k ? "spectra/feo_rt1.dat" : "spectra/fe2o3_rt1.dat")));
-            QString text;
-            for (int i = 0; i < N; i++) {
-                raw[k] << measured.y(E0 + i * DE);
-                text += QString("%1 %2\n").arg(E0 + i * DE, 0, 'f', 3).arg(raw[k][i], 0, 'g', 12);
-            }
+            const QString text = resampledSpectrum(
+                k ? "spectra/feo_rt1.dat" : "spectra/fe2o3_rt1.dat", E0, DE, N, raw[k]);
+            ASSERT_FALSE(text.isEmpty());
             refFiles << files.writeText(QString("ref%1.dat").arg(k), text);
             an->setLCFStd(k, true, 0, refFiles.last(), "0");
         }
