@@ -136,7 +136,8 @@ void BatchCtrl::Log(const QString &text)
     }
     // Appended at the end whatever the user has clicked or selected in the log.
     // A line is laid out anew at every insertion, so no line grows past
-    // MaxLogLine: the text goes on on a new line where it would.
+    // MaxLogLine: a text that would make it longer starts a new line, and
+    // one longer than that goes on over several.
     QPlainTextEdit *log = ui->BatchLogs;
     QTextCursor end(log->document());
     end.movePosition(QTextCursor::End);
@@ -149,6 +150,12 @@ void BatchCtrl::Log(const QString &text)
         }
         const int lineEnd = shown.indexOf('\n', at);
         const int pieceEnd = lineEnd < 0 ? shown.size() : lineEnd + 1;
+        // A piece that fits on a line of its own is not split.
+        const int pieceLength = pieceEnd - at - (lineEnd < 0 ? 0 : 1);
+        if (lineLength > 0 && lineLength + pieceLength > MaxLogLine && pieceLength <= MaxLogLine) {
+            end.insertText(QString('\n'));
+            lineLength = 0;
+        }
         const int n = qMin(pieceEnd - at, qMax(1, MaxLogLine - lineLength));
         end.insertText(shown.mid(at, n));
         lineLength = at + n == pieceEnd && lineEnd >= 0 ? 0 : lineLength + n;
