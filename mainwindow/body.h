@@ -527,12 +527,22 @@ private:
     bool execCalibSaveCmd(EX_CMD_ID id, const CmdLine &cmd);   // bodyexeccalib.cpp
     // The completion a batch command reports: 4/5 for every I1/I0 load.
     static int completionIdOf(EX_CMD_ID id);
-    // Passes a completion on to the interpreter only when the command it sent
-    // last owes it; completions of loads, map reads and runs started by hand
-    // go nowhere.
+    // Passes a completion on to the interpreter, with the token of the command
+    // in progress, only when that command owes it; completions of loads, map
+    // reads and runs started by hand, or of commands of a stopped run that a
+    // newer command replaced, go nowhere. A load's completion counts only when
+    // the loader had received the command's request before it ran dry.
     void relayCompletion(int id);
+    // Connects a stack's load requests to its loader, each acknowledged back
+    // in the order received.
+    void connectLoadRequests(LoadTiff *loader, bool i1);
+    int batchToken = 0;        // token of the command in progress; 0: none owed
+    int batchNextToken = 0;    // announced by the interpreter for its next command
     int batchOwedId = -1;      // completion the command in progress will report
     int batchOwedOwnId = -1;   // that command's own identifier, also accepted
+    quint64 batchLoadNeeds = 0;  // load requests its loader must have received
+    quint64 i1LoadsAsked = 0, i1LoadsReceived = 0;
+    quint64 i0LoadsAsked = 0, i0LoadsReceived = 0;
     // (end of batch executor)
 
     bool takeLoadedFrame(TiffData *frame, int index, bool current, SelectDataFiles *panel,
