@@ -1,9 +1,29 @@
 #include "batch/batchcmdtables.h"
 
+#include <QHash>
+
 #include "batch/cmdline.h"
 
 QVector<CmdIdName> ctlCmdTable;
 QVector<CmdIdName> exCmdTable;
+
+namespace {
+
+// The tables' upper-cased names with the id of their first row, made with the
+// tables; read only afterwards, from any thread.
+QHash<QString, int> ctlCmdIndex;
+QHash<QString, int> exCmdIndex;
+
+void indexTable(const QVector<CmdIdName> &table, QHash<QString, int> &index)
+{
+    for (const CmdIdName &row : table) {
+        const QString upper = row.name.toUpper();
+        if (!index.contains(upper))
+            index.insert(upper, row.id);
+    }
+}
+
+}  // namespace
 
 void initBatchCmdTables()
 {
@@ -152,12 +172,17 @@ void initBatchCmdTables()
     };
     for (const CmdIdName &row : ex)
         exCmdTable.append(row);
+    indexTable(ctlCmdTable, ctlCmdIndex);
+    indexTable(exCmdTable, exCmdIndex);
 }
 
 // First row whose name equals the word, both upper-cased; -1 when none.
-static int lookup(const QVector<CmdIdName> &table, const QString &word)
+static int lookup(const QVector<CmdIdName> &table, const QHash<QString, int> &index,
+                  const QString &word)
 {
     const QString upper = word.toUpper();
+    if (!index.isEmpty())
+        return index.value(upper, -1);
     for (const CmdIdName &row : table) {
         if (row.name.toUpper() == upper)
             return row.id;
@@ -167,7 +192,7 @@ static int lookup(const QVector<CmdIdName> &table, const QString &word)
 
 CTL_CMD_ID ctlCmdId(const CmdLine &c)
 {
-    const int id = lookup(qAsConst(ctlCmdTable), c.cmd);
+    const int id = lookup(qAsConst(ctlCmdTable), ctlCmdIndex, c.cmd);
     return id < 0 ? CTL_none : CTL_CMD_ID(id);
 }
 
@@ -175,7 +200,7 @@ bool isCtlCmd(const CmdLine &c) { return ctlCmdId(c) != CTL_none; }
 
 EX_CMD_ID exCmdId(const CmdLine &c)
 {
-    const int id = lookup(qAsConst(exCmdTable), c.cmd);
+    const int id = lookup(qAsConst(exCmdTable), exCmdIndex, c.cmd);
     return id < 0 ? EX_not_ex_cmd : EX_CMD_ID(id);
 }
 

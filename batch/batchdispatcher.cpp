@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QMetaType>
+#include <limits>
 
 #include "batch/batchcmdtables.h"
 #include "core/globals.h"
@@ -12,12 +13,13 @@ namespace {
 // Statements run in one activation before the thread returns to its event loop,
 // where a Stop can arrive.
 const int statementsPerTurn = 500;
-// Loop passes without any command sent after which a run is given up.
-const int maxIdlePasses = 1000000;
+// A run whose loops pass this often, or this long, without sending a command
+// is given up; past loggedIdlePasses such passes write no log line.
+const qint64 maxIdlePasses = 1000000;
+const qint64 maxIdleMs = 20000;
+const qint64 loggedIdlePasses = 100000;
 // Replacements within one argument.
 const int maxReplacements = 1000;
-// Completions still owed by stopped runs that are remembered.
-const int maxOwed = 16;
 
 bool hasSpace(const QString &text)
 {
@@ -31,7 +33,8 @@ bool hasSpace(const QString &text)
 }  // namespace
 
 BatchDispatcher::BatchDispatcher(QObject *parent)
-    : QObject(parent), running(false), inComment(false), current(0), runSerial(0), idlePasses(0)
+    : QObject(parent), running(false), inComment(false), current(0), runSerial(0), awaitToken(0),
+      awaitId(EX_not_ex_cmd), awaitOwnId(EX_not_ex_cmd), tokenSerial(0), idlePasses(0)
 {
     variables.add("$DataRoot$", dataRoot, QString(), QString());
     connect(this, &BatchDispatcher::execNextLineSig, this, &BatchDispatcher::execNextLineSlot,
@@ -73,24 +76,38 @@ void BatchDispatcher::beginRun(const QStringList &batchLines)
     current = 0;
     loops.clear();
     runSerial++;
+    awaitToken = 0;
     idlePasses = 0;
+    sinceCommand.start();
 }
 
 void BatchDispatcher::finishBatchExec(int id)
 {
-    // The oldest command that can own this completion takes it.
-    for (int i = 0; i < owed.size(); i++) {
-        if (owed[i].id == id || owed[i].ownId == id) {
-            const bool ofThisRun = running && owed[i].run == runSerial;
-            owed.remove(i);
-            if (ofThisRun)
-                emit execNextLineSig();
-            return;
-        }
+    if (running && awaitToken != 0 && (id == awaitId || id == awaitOwnId)) {
+        commandDone();
+        return;
     }
     if (running)
         logDebug(QString("BatchDispatcher: completion %1 belongs to no command sent, ignored")
                      .arg(id));
+}
+
+void BatchDispatcher::finishBatchCmd(int token, int id)
+{
+    if (running && token != 0 && token == awaitToken) {
+        commandDone();
+        return;
+    }
+    logDebug(QString("BatchDispatcher: completion %1 of command %2, which no run waits for, "
+                     "ignored")
+                 .arg(id)
+                 .arg(token));
+}
+
+void BatchDispatcher::commandDone()
+{
+    awaitToken = 0;
+    emit execNextLineSig();
 }
 
 void BatchDispatcher::batchStopSlot()
@@ -102,6 +119,8 @@ void BatchDispatcher::batchStopSlot()
     queuedRuns.clear();
     running = false;
     inComment = false;
+    // The command in progress runs on; nothing waits for its completion.
+    awaitToken = 0;
 }
 
 void BatchDispatcher::execNextLineSlot()
@@ -131,35 +150,20 @@ void BatchDispatcher::continueLater()
         Qt::QueuedConnection);
 }
 
-bool BatchDispatcher::waitingForCommand() const
+void BatchDispatcher::await(EX_CMD_ID id, bool skip)
 {
-    for (const Owed &o : owed) {
-        if (o.run == runSerial)
-            return true;
-    }
-    return false;
-}
-
-void BatchDispatcher::owe(EX_CMD_ID id, bool skip)
-{
-    Owed o;
-    o.run = runSerial;
-    o.ownId = skip ? EX_not_ex_cmd : id;
+    // Tokens are never 0, also after they wrap round.
+    tokenSerial = tokenSerial == std::numeric_limits<int>::max() ? 1 : tokenSerial + 1;
+    awaitToken = tokenSerial;
+    awaitOwnId = skip ? EX_not_ex_cmd : id;
     if (skip)
-        o.id = EX_not_ex_cmd;
+        awaitId = EX_not_ex_cmd;
     else if (id == EX_load_I1_files_of_pattern)
-        o.id = EX_load_I1_files;
+        awaitId = EX_load_I1_files;
     else if (id == EX_load_I0_files_of_pattern)
-        o.id = EX_load_I0_files;
+        awaitId = EX_load_I0_files;
     else
-        o.id = id;
-    // Whatever is owed now belongs to stopped runs.
-    if (owed.size() >= maxOwed) {
-        logDebug(QString("BatchDispatcher: completion %1 of a stopped run given up")
-                     .arg(owed.first().id));
-        owed.removeFirst();
-    }
-    owed.append(o);
+        awaitId = id;
 }
 
 void BatchDispatcher::endRun(const QString &why)
@@ -233,7 +237,9 @@ BatchDispatcher::Step BatchDispatcher::execStatement()
     if (!send)
         return NoCommand;
     idlePasses = 0;
-    owe(ex, inComment);
+    sinceCommand.start();
+    await(ex, inComment);
+    emit execCmdTokenSig(awaitToken);
     emit execCmdSig(c, inComment);
     return CommandSent;
 }
@@ -259,19 +265,35 @@ void BatchDispatcher::doNext(const CmdLine &c)
             continue;
         if (loop.advance()) {
             current = loop.line;
-            if (++idlePasses > maxIdlePasses) {
-                const QString msg =
-                    QString("Batch stopped: loop %1 ran %2 passes without a command\n")
-                        .arg(name, QString::number(maxIdlePasses));
-                emit Log(msg);
-                endRun(msg.trimmed());
+            if (!idlePass(name))
                 return;
-            }
+            if (idlePasses > loggedIdlePasses)
+                return;
         }
         emit Log(QString("next %1 : %2 = %3\n").arg(loop.name, loop.placeholder, loop.current));
         return;
     }
     emit Log(QString("next %1 : %2 = %3\n").arg(QString(), QString(), QString()));
+}
+
+bool BatchDispatcher::idlePass(const QString &loop)
+{
+    ++idlePasses;
+    if (idlePasses == loggedIdlePasses + 1)
+        emit Log(tr("Loop %1 has run %2 passes without a command; further passes are not "
+                    "logged\n")
+                     .arg(loop, QString::number(loggedIdlePasses)));
+    const bool tooMany = idlePasses > maxIdlePasses;
+    if (!tooMany && (idlePasses % 1024 != 0 || sinceCommand.elapsed() < maxIdleMs))
+        return true;
+    const QString msg =
+        tooMany ? tr("Batch stopped: loop %1 ran %2 passes without a command\n")
+                      .arg(loop, QString::number(maxIdlePasses))
+                : tr("Batch stopped: loop %1 ran %2 s without a command\n")
+                      .arg(loop, QString::number(maxIdleMs / 1000));
+    emit Log(msg);
+    endRun(msg.trimmed());
+    return false;
 }
 
 QString BatchDispatcher::expand(const QString &arg) const

@@ -1,6 +1,7 @@
 #ifndef BATCHDISPATCHER_H
 #define BATCHDISPATCHER_H
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -12,8 +13,11 @@
 #include "core/cmdid.h"
 
 // Runs a batch text one statement at a time in its own thread. Control words act
-// here; command words go to the executor by execCmdSig, and the run goes on when
-// that command's completion comes back through finishBatchExec.
+// here; command words go to the executor by execCmdSig, each announced by
+// execCmdTokenSig with a token of its own, and the run goes on when that
+// command's completion comes back through finishBatchCmd with the token (or,
+// from an executor that keeps no tokens, through finishBatchExec with its id).
+// Stop forgets the command the run waits for: its late completion is ignored.
 class BatchDispatcher : public QObject
 {
     Q_OBJECT
@@ -27,6 +31,8 @@ signals:
     void execNextLineSig();
     void execCmdSig(CmdLine line, bool skip);
     void Log(QString text);
+    // Emitted just before execCmdSig: the token of the command it sends.
+    void execCmdTokenSig(int token);
 
 public slots:
     void doDispatchCmds(QStringList lines);
@@ -36,17 +42,11 @@ public slots:
     // Starts a run as doDispatchCmds does, or, while a run is in progress, keeps
     // the lines to start them as a new run when that run ends by itself.
     void doQueueCmds(QStringList lines);
+    // The command sent with this token has completed with the identifier id.
+    void finishBatchCmd(int token, int id);
 
 private:
     enum Step { NoCommand, CommandSent, RunEnded };
-
-    // A command sent whose completion has not come back yet.
-    struct Owed
-    {
-        int run;     // the run that sent it
-        int id;      // completion identifier of the command
-        int ownId;   // its own identifier, also accepted
-    };
 
     void beginRun(const QStringList &batchLines);
     Step execStatement();
@@ -54,9 +54,12 @@ private:
     void doFor(const CmdLine &c);
     void doNext(const CmdLine &c);
     QString expand(const QString &arg) const;
-    bool waitingForCommand() const;
-    void owe(EX_CMD_ID id, bool skip);
+    bool waitingForCommand() const { return awaitToken != 0; }
+    void await(EX_CMD_ID id, bool skip);
+    void commandDone();
     void continueLater();
+    // Counts a loop pass without a command; false when the run was given up.
+    bool idlePass(const QString &loop);
 
     bool running;
     bool inComment;
@@ -66,9 +69,15 @@ private:
     QVector<BatchForLoop> loops;
 
     QVector<QStringList> queuedRuns;  // batches waiting for the run in progress
-    QVector<Owed> owed;
     int runSerial;
-    int idlePasses;  // loop passes since the last command sent
+    // The command the run waits for: its token (0: none), its completion
+    // identifier and its own identifier, either accepted from finishBatchExec.
+    int awaitToken;
+    int awaitId;
+    int awaitOwnId;
+    int tokenSerial;
+    qint64 idlePasses;         // loop passes since the last command sent
+    QElapsedTimer sinceCommand;  // since the run started or last sent a command
 };
 
 #endif

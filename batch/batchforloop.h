@@ -3,7 +3,8 @@
 
 #include <QString>
 
-// One counted loop of a batch run. Numbers are kept as text as written.
+// One counted loop of a batch run. The bounds are kept as written; the count is
+// kept as a number and written out, zero-padded, into current at every step.
 class BatchForLoop
 {
 public:
@@ -13,7 +14,8 @@ public:
 
     // Steps the loop; false, value unchanged, when it has ended.
     bool advance();
-    // The text of a loop value, zero-padded from the start text.
+    // The text of a loop value, zero-padded to the width of a start text that
+    // begins with 0.
     QString valueText(qint64 n) const;
 
     QString name;
@@ -23,6 +25,11 @@ public:
     QString end;
     QString current;
     QString step;
+
+private:
+    qint64 value;       // the count that current shows
+    qint64 delta;       // added at every step
+    qint64 passesLeft;  // passes of the body still to run, the current one included
 };
 
 #endif

@@ -15,7 +15,9 @@ XafsSpectrum BlockShift::target(const Spectrum &block, const SuggestElm &suggest
 double BlockShift::shiftOf(const Spectrum &block, const XafsSpectrum &standard,
                            const SuggestElm &suggest) const
 {
-    const XafsSpectrum t = target(block, suggest);
+    // Only the derived spectrum the inner product reads is built.
+    const XafsSpectrum t(block, QStringLiteral("Body-Calib"), targetMode, 0.0, suggest,
+                         innerProduct ? XafsSpectrum::DerivedPreBase : 0);
     if (innerProduct)
         return t.bestShift(standard, range, step, minStep);
     return t.midx - standard.midx;

@@ -105,6 +105,60 @@ double Spectrum::y(double x) const
     return interpolate(x, nullptr, 0);
 }
 
+bool Spectrum::ascending() const
+{
+    const int n = points.size();
+    const QPointF *p = points.constData();
+    for (int i = 0; i + 1 < n; i++) {
+        if (!(p[i].x() <= p[i + 1].x()))
+            return false;
+    }
+    return true;
+}
+
+void Spectrum::valuesAt(const double *x, const char *want, int count, double *out) const
+{
+    valuesAt(x, want, count, out, ascending());
+}
+
+void Spectrum::valuesAt(const double *x, const char *want, int count, double *out, bool ascends) const
+{
+    const int n = points.size();
+    const QPointF *p = points.constData();
+    if (!ascends || n < 2) {
+        for (int i = 0; i < count; i++)
+            out[i] = !want || want[i] ? y(x[i]) : 0.0;
+        return;
+    }
+    // The segment interpolate's bisection ends on: the first at or below the
+    // first point, the last at or above the last point (and for NaN), else
+    // the last one that starts at or below the query.
+    const double off = useOffset ? offset : 0.0;
+    auto X = [p, off](int i) { return p[i].x() - off; };
+    const double first = X(0), last = X(n - 1);
+    int lo = 0;
+    for (int i = 0; i < count; i++) {
+        if (want && !want[i]) {
+            out[i] = 0.0;
+            continue;
+        }
+        const double q = x[i];
+        int k;
+        if (q <= first) {
+            k = 0;
+        } else if (!(q < last)) {
+            k = n - 2;
+        } else {
+            if (X(lo) > q)
+                lo = 0;
+            while (X(lo + 1) <= q)
+                lo++;
+            k = lo;
+        }
+        out[i] = linearInterpolate(q, X(k), p[k].y(), X(k + 1), p[k + 1].y());
+    }
+}
+
 double Spectrum::smoothedY(double x) const
 {
     return interpolate(x, smoothed.constData(), smoothed.size());

@@ -56,6 +56,14 @@ public:
     double y(double x) const;
     // The same on the smoothed values.
     double smoothedY(double x) const;
+    // y(x[i]) into out[i] for every i < count with want[i] (every i when want
+    // is null), 0 elsewhere. Over ascending points the segments are found by
+    // walking them while the queries ascend.
+    void valuesAt(const double *x, const char *want, int count, double *out) const;
+    // The same for a caller that knows whether ascending() holds.
+    void valuesAt(const double *x, const char *want, int count, double *out, bool ascends) const;
+    // Whether every point's x is at or below the next one's (false with a NaN).
+    bool ascending() const;
     // Running mean over the window i-w .. i+w, clipped at both ends.
     void smooth(int w);
 

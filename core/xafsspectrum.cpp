@@ -43,14 +43,14 @@ XafsSpectrum::XafsSpectrum() : pre(true), post(false)
 }
 
 XafsSpectrum::XafsSpectrum(const Spectrum &s, const QString &name, int mode, double shift,
-                           const SuggestElm &suggest)
+                           const SuggestElm &suggest, int derived)
     : Spectrum(s), pre(true), post(false)
 {
     init(name, suggest);
     this->mode = mode;
     this->shift = shift;
     if (count() > 0)
-        normalize(mode);
+        normalize(mode, derived);
 }
 
 void XafsSpectrum::init(const QString &name, const SuggestElm &suggest)
@@ -74,7 +74,7 @@ int XafsSpectrum::normalizeIfNotEmpty(int linear)
     return count();
 }
 
-void XafsSpectrum::normalize(int linear)
+void XafsSpectrum::normalize(int linear, int derived)
 {
     outOfRangeMidx = noisyMidx = false;
     smooth(2);
@@ -90,7 +90,7 @@ void XafsSpectrum::normalize(int linear)
         dMut = 0.0;
         noisyMidx = true;
     }
-    buildDerived(preV.constData(), postV.constData());
+    buildDerived(preV.constData(), postV.constData(), derived);
     checkSuggestion();
 }
 
@@ -224,16 +224,19 @@ double XafsSpectrum::findMidx(const double *preV, const double *postV)
     return sum / used;
 }
 
-void XafsSpectrum::buildDerived(const double *preV, const double *postV)
+void XafsSpectrum::buildDerived(const double *preV, const double *postV, int derived)
 {
     const int n = count();
-    Spectrum *derived[4] = {&normalized, &doubleNormalizedPreBase, &normalizedPostBase,
-                            &doubleNormalizedPostBase};
-    QPointF *out[4];
+    Spectrum *all[4] = {&normalized, &doubleNormalizedPreBase, &normalizedPostBase,
+                        &doubleNormalizedPostBase};
+    const int bits[4] = {DerivedNormalized, DerivedPreBase, DerivedPostBase, DerivedDoublePostBase};
+    QPointF *out[4] = {nullptr, nullptr, nullptr, nullptr};
     for (int k = 0; k < 4; k++) {
-        derived[k]->clearPoints();
-        derived[k]->points.resize(n);
-        out[k] = derived[k]->points.data();
+        all[k]->clearPoints();
+        if (derived & bits[k]) {
+            all[k]->points.resize(n);
+            out[k] = all[k]->points.data();
+        }
     }
     const QPointF *p = points.constData();
     const double off = useOffset ? offset : 0.0;
@@ -243,13 +246,19 @@ void XafsSpectrum::buildDerived(const double *preV, const double *postV)
         const double y = p[i].y();
         const double lines = postV[i] - preV[i];
         const double postBase = finiteRatio(y - postV[i], jump);
-        out[0][i] = QPointF(e, jump != 0.0 ? postBase + 1.0 : 0.0);
-        out[1][i] = QPointF(e, finiteRatio(y - preV[i], lines));
-        out[2][i] = QPointF(e, postBase);
-        out[3][i] = QPointF(e, finiteRatio(y - postV[i], lines));
+        if (out[0])
+            out[0][i] = QPointF(e, jump != 0.0 ? postBase + 1.0 : 0.0);
+        if (out[1])
+            out[1][i] = QPointF(e, finiteRatio(y - preV[i], lines));
+        if (out[2])
+            out[2][i] = QPointF(e, postBase);
+        if (out[3])
+            out[3][i] = QPointF(e, finiteRatio(y - postV[i], lines));
     }
-    for (Spectrum *d : derived)
-        d->rescanRange();
+    for (int k = 0; k < 4; k++) {
+        if (out[k])
+            all[k]->rescanRange();
+    }
 }
 
 // With a suggestion in force, an edge outside its window or a jump within the
@@ -284,15 +293,42 @@ double XafsSpectrum::doubleNormalizedPreBaseAt(double e) const
 
 double XafsSpectrum::score(double shift, const XafsSpectrum &ref) const
 {
+    ShiftScratch scratch;
+    return score(shift, ref, scratch);
+}
+
+double XafsSpectrum::score(double shift, const XafsSpectrum &ref, ShiftScratch &t) const
+{
     const int n = count();
     const Spectrum &mine = doubleNormalizedPreBase;
-    double saa = 0.0, sbb = 0.0, sab = 0.0;
+    const Spectrum &d = ref.doubleNormalizedPreBase;
+    t.q.resize(size_t(n));
+    t.want.resize(size_t(n));
+    t.b.resize(size_t(n));
+    bool nan = false;
     for (int i = 0; i < n; i++) {
         const double e = points[i].x() - shift;
-        if (e < ref.xMin || e > ref.xMax)
+        t.want[size_t(i)] = !(e < ref.xMin || e > ref.xMax);
+        t.q[size_t(i)] = d.useOffset ? e + d.offset : e;
+        nan = nan || std::isnan(e);
+    }
+    // A NaN energy takes the lookup that says so.
+    if (nan) {
+        for (int i = 0; i < n; i++) {
+            if (t.want[size_t(i)])
+                t.b[size_t(i)] = ref.doubleNormalizedPreBaseAt(points[i].x() - shift);
+        }
+    } else {
+        if (t.refAscending < 0)
+            t.refAscending = d.ascending() ? 1 : 0;
+        d.valuesAt(t.q.data(), t.want.data(), n, t.b.data(), t.refAscending == 1);
+    }
+    double saa = 0.0, sbb = 0.0, sab = 0.0;
+    for (int i = 0; i < n; i++) {
+        if (!t.want[size_t(i)])
             continue;
         const double a = i < mine.count() ? mine.points[i].y() : 0.0;
-        const double b = ref.doubleNormalizedPreBaseAt(e);
+        const double b = t.b[size_t(i)];
         saa += a * a;
         sbb += b * b;
         sab += a * b;
@@ -318,6 +354,7 @@ double XafsSpectrum::bestShift(const XafsSpectrum &ref, double range, double ste
     double result = 0.0;
     qint64 trials = 0;
     bool capped = false;
+    ShiftScratch scratch;
     while (step >= minStep && !capped) {
         // A step far below the range would take hours: widen it for this pass.
         if (std::fabs(range) / step > MaxShiftTrialsPerPass / 2) {
@@ -326,7 +363,7 @@ double XafsSpectrum::bestShift(const XafsSpectrum &ref, double range, double ste
         }
         for (double d = -range; d <= range; d += step) {
             const double s = centre + d;
-            const double sc = score(s, ref);
+            const double sc = score(s, ref, scratch);
             if (sc > best) {
                 best = sc;
                 result = s;

@@ -8,6 +8,8 @@
 #include <QMetaType>
 #include <QString>
 
+#include <vector>
+
 class QTextStream;
 
 // An absorption spectrum (mu-t against energy in eV) with its pre- and
@@ -16,15 +18,24 @@ class QTextStream;
 class XafsSpectrum : public Spectrum
 {
 public:
+    // The derived spectra a normalisation builds; those left out stay empty.
+    enum Derived {
+        DerivedNormalized = 1,
+        DerivedPreBase = 2,       // doubleNormalizedPreBase
+        DerivedPostBase = 4,      // normalizedPostBase
+        DerivedDoublePostBase = 8,
+        DerivedAll = 15
+    };
+
     XafsSpectrum();
     XafsSpectrum(const Spectrum &s, const QString &name, int mode = 1, double shift = 0.0,
-                 const SuggestElm &suggest = SuggestElm());
+                 const SuggestElm &suggest = SuggestElm(), int derived = DerivedAll);
 
     void init(const QString &name, const SuggestElm &suggest);
 
     // Smooths, guesses the edge, fits both lines, finds midx and dMut and
     // rebuilds the derived spectra. linear: 1 straight lines, 0 Victoreen.
-    void normalize(int linear);
+    void normalize(int linear, int derived = DerivedAll);
     // Normalises only a spectrum with points; returns the point count.
     int normalizeIfNotEmpty(int linear);
     bool fitPrePost(double guess, int linear);
@@ -73,10 +84,18 @@ public:
     double dMut;
 
 private:
+    // Buffers of the trial shifts of one search.
+    struct ShiftScratch
+    {
+        std::vector<double> q, b;
+        std::vector<char> want;
+        int refAscending = -1;   // not yet known
+    };
+    double score(double shift, const XafsSpectrum &ref, ShiftScratch &scratch) const;
     int edgeGuessIndex() const;
     void lineValues(QVector<double> &preV, QVector<double> &postV) const;
     double findMidx(const double *preV, const double *postV);
-    void buildDerived(const double *preV, const double *postV);
+    void buildDerived(const double *preV, const double *postV, int derived);
     void checkSuggestion();
 };
 

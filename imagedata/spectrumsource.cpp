@@ -1,7 +1,9 @@
 #include "imagedata/spectrumsource.h"
 
 #include <QtGlobal>
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "core/globals.h"
 #include "imagedata/tiffdata.h"
@@ -17,11 +19,6 @@ double darkMeanAt(const QVector<double> &means, int i)
     return i < means.size() ? means[i] : means.first();
 }
 
-double energyOf(const TiffData *f)
-{
-    return f ? f->energy : 0.0;
-}
-
 // Pixels in the box as the box sums take it: 2|h| + 1 per side.
 double boxPixels(int hw, int hh)
 {
@@ -30,10 +27,37 @@ double boxPixels(int hw, int hh)
 
 } // namespace
 
+SpectrumSource::Frame SpectrumSource::taken(const TiffData *f)
+{
+    Frame t;
+    t.data = f;
+    if (f) {
+        t.energy = f->energy;
+        t.dx = f->shiftX;
+        t.dy = f->shiftY;
+    }
+    return t;
+}
+
+void SpectrumSource::Frame::boxSums(const int *xs, int count, int y, int hw, int hh, double *out) const
+{
+    if (data)
+        data->boxSums(xs, count, y, hw, hh, dx, dy, out);
+    else
+        std::fill(out, out + count, 0.0);
+}
+
 void SpectrumSource::prepare()
 {
-    brackets.resize(i1.size());
-    const int n = i0ByEnergy.size();
+    i1Frames.clear();
+    i0Frames.clear();
+    for (const TiffData *f : qAsConst(i1))
+        i1Frames << taken(f);
+    for (const TiffData *f : qAsConst(i0ByEnergy))
+        i0Frames << taken(f);
+    darkFrame = taken(dark);
+    brackets.fill(Bracket(), i1.size());
+    const int n = i0Frames.size();
     for (int i = 0; i < i1.size(); i++) {
         Bracket &b = brackets[i];
         if (n == 0)
@@ -42,18 +66,18 @@ void SpectrumSource::prepare()
             b.lo = b.hi = 0;
             continue;
         }
-        const double e = energyOf(i1[i]);
-        if (e < energyOf(i0ByEnergy[0])) {
+        const double e = i1Frames[i].energy;
+        if (e < i0Frames[0].energy) {
             b.lo = 0;
             b.hi = 1;
-        } else if (e >= energyOf(i0ByEnergy[n - 1])) {
+        } else if (e >= i0Frames[n - 1].energy) {
             b.lo = n - 2;
             b.hi = n - 1;
         } else {
             int lo = 0, hi = n - 1;
             while (lo + 1 < hi) {
                 const int mid = (lo + hi) / 2;
-                if (e >= energyOf(i0ByEnergy[mid]))
+                if (e >= i0Frames[mid].energy)
                     lo = mid;
                 else
                     hi = mid;
@@ -62,41 +86,16 @@ void SpectrumSource::prepare()
             b.hi = hi;
         }
     }
-}
-
-// The I0 box sum at frame i's energy, interpolated between its bracket.
-double SpectrumSource::i0BoxAt(int i, int x, int y, int hw, int hh) const
-{
-    const Bracket b = i < brackets.size() ? brackets[i] : Bracket();
-    if (b.lo < 0)
-        return 1.0;
-    auto sum = [&](int k) { return i0ByEnergy[k] ? i0ByEnergy[k]->boxSum(x, y, hw, hh) : 0.0; };
-    if (b.lo == b.hi)
-        return sum(b.lo);
-    return linearInterpolate(energyOf(i1[i]), energyOf(i0ByEnergy[b.lo]), sum(b.lo),
-                             energyOf(i0ByEnergy[b.hi]), sum(b.hi));
-}
-
-double SpectrumSource::darkBox(int x, int y, int hw, int hh) const
-{
-    return dark ? dark->boxSum(x, y, hw, hh) : 0.0;
-}
-
-double SpectrumSource::pointValue(int i, double darkSum, int x, int y, int hw, int hh, double n) const
-{
-    const double dark1 = darkSum * darkScale1;
-    const double dark0 = darkSum * darkScale0;
-    const double d1 = i1DarkOn ? darkMeanAt(i1DarkMeans, i) * n + dark1 : dark1;
-    const double d0 = i0DarkOn ? darkMeanAt(i0DarkMeans, i) * n + dark0 : dark0;
-    const double I1 = i1[i]->boxSum(x, y, hw, hh) - d1;
-    double I0 = n;
-    if (useTable)
-        I0 = i < tableI0.size() ? tableI0[i] : 0.0;
-    else if (useI0)
-        I0 = i0BoxAt(i, x, y, hw, hh) - d0;
-    if (fluo)
-        return I1 / I0;
-    return I0 * I1 > 0 ? std::log(I0 / I1) : 1.0;
+    QVector<char> read(n, 0);
+    for (int i = 0; i < i1Frames.size(); i++) {
+        if (i1Frames[i].data && brackets[i].lo >= 0)
+            read[brackets[i].lo] = read[brackets[i].hi] = 1;
+    }
+    i0Read.clear();
+    for (int j = 0; j < n; j++) {
+        if (read[j])
+            i0Read << j;
+    }
 }
 
 Spectrum SpectrumSource::spectrum(int x, int y, int hw, int hh) const
@@ -109,26 +108,68 @@ Spectrum SpectrumSource::spectrum(int x, int y, int hw, int hh) const
 void SpectrumSource::rowSpectra(const int *xs, int count, int y, int hw, int hh, Spectrum *out) const
 {
     const double n = boxPixels(hw, hh);
-    QVector<double> darkSums(count);
-    QVector<char> on(count);
+    std::vector<double> darkSums(size_t(qMax(count, 0)), 0.0);
+    std::vector<char> on(size_t(qMax(count, 0)), 0);
     int frames = 0;
-    for (const TiffData *f : i1)
-        frames += f ? 1 : 0;
+    for (const Frame &f : i1Frames)
+        frames += f.data ? 1 : 0;
+    if (count <= 0)
+        return;
+    darkFrame.boxSums(xs, count, y, hw, hh, darkSums.data());
     for (int k = 0; k < count; k++) {
         out[k] = Spectrum();
-        on[k] = xs[k] >= 0 && y >= 0 && xs[k] < width && y < height;
-        if (on[k]) {
-            darkSums[k] = darkBox(xs[k], y, hw, hh);
+        on[size_t(k)] = xs[k] >= 0 && y >= 0 && xs[k] < width && y < height;
+        if (on[size_t(k)])
             out[k].points.reserve(frames);
-        }
     }
-    for (int i = 0; i < i1.size(); i++) {
-        const TiffData *frame = i1[i];
-        if (!frame)
+    // The box sums of the I0 frames the brackets read, once per box.
+    const bool readI0 = useI0 && !useTable;
+    std::vector<double> i0Sums;
+    if (readI0) {
+        i0Sums.assign(size_t(i0Frames.size()) * size_t(qMax(count, 0)), 0.0);
+        for (int j : i0Read)
+            i0Frames[j].boxSums(xs, count, y, hw, hh, i0Sums.data() + size_t(j) * size_t(count));
+    }
+    std::vector<double> i1Sums(static_cast<size_t>(count), 0.0);
+    for (int i = 0; i < i1Frames.size(); i++) {
+        const Frame &frame = i1Frames[i];
+        if (!frame.data)
             continue;
+        const Bracket b = i < brackets.size() ? brackets[i] : Bracket();
+        const double mean1 = i1DarkOn ? darkMeanAt(i1DarkMeans, i) : 0.0;
+        const double mean0 = i0DarkOn ? darkMeanAt(i0DarkMeans, i) : 0.0;
+        const double table = useTable ? (i < tableI0.size() ? tableI0[i] : 0.0) : 0.0;
+        const double *lo = b.lo >= 0 && readI0 ? i0Sums.data() + size_t(b.lo) * size_t(count) : nullptr;
+        const double *hi = b.hi >= 0 && readI0 ? i0Sums.data() + size_t(b.hi) * size_t(count) : nullptr;
+        frame.boxSums(xs, count, y, hw, hh, i1Sums.data());
         for (int k = 0; k < count; k++) {
-            if (on[k])
-                out[k].addPoint(frame->energy, pointValue(i, darkSums[k], xs[k], y, hw, hh, n));
+            if (!on[size_t(k)])
+                continue;
+            const double darkSum = darkSums[size_t(k)];
+            const double dark1 = darkSum * darkScale1;
+            const double dark0 = darkSum * darkScale0;
+            const double d1 = i1DarkOn ? mean1 * n + dark1 : dark1;
+            const double d0 = i0DarkOn ? mean0 * n + dark0 : dark0;
+            const double I1 = i1Sums[size_t(k)] - d1;
+            double I0 = n;
+            if (useTable) {
+                I0 = table;
+            } else if (useI0) {
+                // The I0 box sum at this frame's energy, interpolated between its bracket.
+                double i0Box = 1.0;
+                if (b.lo >= 0 && b.lo == b.hi)
+                    i0Box = lo[k];
+                else if (b.lo >= 0)
+                    i0Box = linearInterpolate(frame.energy, i0Frames[b.lo].energy, lo[k],
+                                              i0Frames[b.hi].energy, hi[k]);
+                I0 = i0Box - d0;
+            }
+            double v;
+            if (fluo)
+                v = I1 / I0;
+            else
+                v = I0 * I1 > 0 ? std::log(I0 / I1) : 1.0;
+            out[k].addPoint(frame.energy, v);
         }
     }
 }

@@ -10,7 +10,9 @@ class TiffData;
 // Everything the corrected spectrum of a pixel box is made from, taken in the
 // GUI thread: the frames (not owned; they must outlive every use), the dark
 // frame and its exposure factors, the dark-area levels, the I0 source and the
-// spectrum type. A copy may be read from any number of threads at once.
+// spectrum type. prepare() takes the frames' energies and shifts as they are
+// then; the spectra read those, never the frames' own fields, so a copy may be
+// read from any number of threads at once while the frames' shifts change.
 class SpectrumSource
 {
 public:
@@ -31,7 +33,8 @@ public:
     bool useTable = false;                  // I0 from the total-I0 table
     QVector<double> tableI0;                // table value per I1 frame index
 
-    // Finds the I0 frames bracketing each I1 energy; call once after filling.
+    // Takes the frames' energies and shifts and finds the I0 frames
+    // bracketing each I1 energy; call once after filling.
     void prepare();
 
     // mu-t (or I1 / I0) per I1 frame of the box of half sizes hw, hh around
@@ -48,10 +51,21 @@ private:
         int lo = -1;   // -1: no I0 frames (1.0); lo == hi: a single frame
         int hi = -1;
     };
-    double darkBox(int x, int y, int hw, int hh) const;
-    double pointValue(int i, double darkSum, int x, int y, int hw, int hh, double n) const;
-    double i0BoxAt(int i, int x, int y, int hw, int hh) const;
+    // A frame as prepare() found it.
+    struct Frame
+    {
+        const TiffData *data = nullptr;
+        double energy = 0.0;
+        int dx = 0;
+        int dy = 0;
+        void boxSums(const int *xs, int count, int y, int hw, int hh, double *out) const;
+    };
+    static Frame taken(const TiffData *f);
+    QVector<Frame> i1Frames;
+    QVector<Frame> i0Frames;
+    Frame darkFrame;
     QVector<Bracket> brackets;   // per I1 frame
+    QVector<int> i0Read;         // the I0 frames some bracket reads
 };
 
 #endif

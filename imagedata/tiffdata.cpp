@@ -1,5 +1,7 @@
 #include "imagedata/tiffdata.h"
 
+#include <algorithm>
+
 #include <QDebug>
 #include <QFile>
 #include <QSet>
@@ -221,12 +223,12 @@ template <> double TiffData::sumFrameRect<float>(qint64 c0, qint64 c1, qint64 r0
 }
 
 // Sum over image columns x0..x1 and rows y0..y1 (inclusive) by the pixel rule.
-double TiffData::sumRect(qint64 x0, qint64 x1, qint64 y0, qint64 y1) const
+double TiffData::sumRect(qint64 x0, qint64 x1, qint64 y0, qint64 y1, int dx, int dy) const
 {
-    const qint64 c0 = qMax<qint64>(x0 - shiftX, 0);
-    const qint64 c1 = qMin<qint64>(x1 - shiftX, qint64(width) - 1);
-    const qint64 r0 = qMax<qint64>(y0 - shiftY, 0);
-    const qint64 r1 = qMin<qint64>(y1 - shiftY, qint64(rows.size()) - 1);
+    const qint64 c0 = qMax<qint64>(x0 - dx, 0);
+    const qint64 c1 = qMin<qint64>(x1 - dx, qint64(width) - 1);
+    const qint64 r0 = qMax<qint64>(y0 - dy, 0);
+    const qint64 r1 = qMin<qint64>(y1 - dy, qint64(rows.size()) - 1);
     if (c0 > c1 || r0 > r1)
         return 0.0;
     switch (pixelType) {
@@ -240,8 +242,57 @@ double TiffData::sumRect(qint64 x0, qint64 x1, qint64 y0, qint64 y1) const
 
 double TiffData::boxSum(int x, int y, int hw, int hh) const
 {
+    return boxSum(x, y, hw, hh, shiftX, shiftY);
+}
+
+double TiffData::boxSum(int x, int y, int hw, int hh, int dx, int dy) const
+{
     const qint64 a = qAbs(qint64(hw)), b = qAbs(qint64(hh));
-    return sumRect(qint64(x) - a, qint64(x) + a, qint64(y) - b, qint64(y) + b);
+    return sumRect(qint64(x) - a, qint64(x) + a, qint64(y) - b, qint64(y) + b, dx, dy);
+}
+
+// The boxes of one row band: the rows clipped once, the pixel type chosen once.
+namespace {
+
+// A one-pixel box as sumFrameRect adds it up.
+double pixelAsSum(quint16 v) { return double(quint64(v)); }
+double pixelAsSum(quint32 v) { return double(quint64(v)); }
+double pixelAsSum(float v) { return 0.0 + double(v); }
+
+} // namespace
+
+template <typename T>
+void TiffData::sumRects(const int *xs, int count, qint64 a, qint64 r0, qint64 r1, int dx,
+                        double *out) const
+{
+    if (a == 0 && r0 == r1) {
+        const T *row = static_cast<const T *>(rows[int(r0)]);
+        for (int k = 0; k < count; k++) {
+            const qint64 c = qint64(xs[k]) - dx;
+            out[k] = !row || c < 0 || c >= qint64(width) ? 0.0 : pixelAsSum(row[c]);
+        }
+        return;
+    }
+    for (int k = 0; k < count; k++) {
+        const qint64 c0 = qMax<qint64>(qint64(xs[k]) - a - dx, 0);
+        const qint64 c1 = qMin<qint64>(qint64(xs[k]) + a - dx, qint64(width) - 1);
+        out[k] = c0 > c1 || r0 > r1 ? 0.0 : sumFrameRect<T>(c0, c1, r0, r1);
+    }
+}
+
+void TiffData::boxSums(const int *xs, int count, int y, int hw, int hh, int dx, int dy,
+                       double *out) const
+{
+    const qint64 a = qAbs(qint64(hw)), b = qAbs(qint64(hh));
+    const qint64 r0 = qMax<qint64>(qint64(y) - b - dy, 0);
+    const qint64 r1 = qMin<qint64>(qint64(y) + b - dy, qint64(rows.size()) - 1);
+    switch (pixelType) {
+    case PixelTiff16:
+    case PixelImg16: sumRects<quint16>(xs, count, a, r0, r1, dx, out); break;
+    case PixelImg32: sumRects<quint32>(xs, count, a, r0, r1, dx, out); break;
+    case PixelFloat: sumRects<float>(xs, count, a, r0, r1, dx, out); break;
+    default: std::fill(out, out + qMax(count, 0), 0.0); break;
+    }
 }
 
 double boxSumAtEnergy(const QVector<TiffData *> &frames, double E, int x, int y, int hw, int hh)
@@ -284,7 +335,7 @@ double TiffData::rectAverage(const QRectF &r) const
     }
     if (W < 0 || H < 0)
         return 0.0;
-    return sumRect(X, X + W, Y, Y + H) / (double(W + 1) * double(H + 1));
+    return sumRect(X, X + W, Y, Y + H, shiftX, shiftY) / (double(W + 1) * double(H + 1));
 }
 
 double TiffData::valueErrCorrected(int x, int y) const

@@ -54,6 +54,10 @@ public:
 
     // Sum over columns x-|hw|..x+|hw| and rows y-|hh|..y+|hh| (pixel rule).
     double boxSum(int x, int y, int hw, int hh) const;
+    // The same with the shift (dx, dy) in place of the frame's own.
+    double boxSum(int x, int y, int hw, int hh, int dx, int dy) const;
+    // boxSum(xs[k], y, hw, hh, dx, dy) into out[k] for every k < count.
+    void boxSums(const int *xs, int count, int y, int hw, int hh, int dx, int dy, double *out) const;
     // Mean over columns X..X+W, rows Y..Y+H of r truncated; outside pixels
     // count 0 but stay in the divisor; negative W or H gives 0.
     double rectAverage(const QRectF &r) const;
@@ -103,7 +107,9 @@ private:
     void failRead();
     bool finishRead(bool replaceBadPixels);
     template <typename T> double sumFrameRect(qint64 c0, qint64 c1, qint64 r0, qint64 r1) const;
-    double sumRect(qint64 x0, qint64 x1, qint64 y0, qint64 y1) const;
+    double sumRect(qint64 x0, qint64 x1, qint64 y0, qint64 y1, int dx, int dy) const;
+    template <typename T>
+    void sumRects(const int *xs, int count, qint64 a, qint64 r0, qint64 r1, int dx, double *out) const;
     void storeValue(int col, int row, double v);
 };
 

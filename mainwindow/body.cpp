@@ -245,6 +245,8 @@ void Body::setupBatch()
     batchEditor = new BatchCtrl;
     batchEditor->setDispatcher(batchDispatcher);
     connect(ui->BatchCtrlB, &QPushButton::clicked, batchEditor, &QWidget::show);
+    connect(batchDispatcher, &BatchDispatcher::execCmdTokenSig, this,
+            [this](int token) { batchNextToken = token; });
     connect(batchDispatcher, &BatchDispatcher::execCmdSig, this, &Body::execCmdSlot);
     // Only completions a batch command owes reach the interpreter.
     connect(this, &Body::finishBatchExec, this, &Body::relayCompletion);
@@ -258,7 +260,7 @@ void Body::setupDataLoaders()
     i1Thread = new QThread;
     i1Loader = new LoadTiff;
     i1Loader->moveToThread(i1Thread);
-    connect(this, &Body::loadI1Files, i1Loader, &LoadTiff::loadTiffs);
+    connectLoadRequests(i1Loader, true);
     connect(i1Loader, &LoadTiff::jobStarted, this, &Body::i1JobStarted);
     connect(i1Loader, &LoadTiff::loaded, this, &Body::loadedI1);
     connect(i1Loader, &LoadTiff::finishLoadFiles, this,
@@ -269,7 +271,7 @@ void Body::setupDataLoaders()
     i0Thread = new QThread;
     i0Loader = new LoadTiff;
     i0Loader->moveToThread(i0Thread);
-    connect(this, &Body::loadI0Files, i0Loader, &LoadTiff::loadTiffs);
+    connectLoadRequests(i0Loader, false);
     connect(i0Loader, &LoadTiff::jobStarted, this, &Body::i0JobStarted);
     connect(i0Loader, &LoadTiff::loaded, this, &Body::loadedI0);
     connect(i0Loader, &LoadTiff::finishLoadFiles, this,
@@ -333,8 +335,20 @@ void Body::setupCalibCtrl()
     connect(calibCtrl, &CalibCtrl::newStdFileLoaded, this, &Body::newStdFile);
     connect(calibCtrl, &CalibCtrl::execCalibration, this, &Body::execCalibration,
             Qt::QueuedConnection);
+    connect(this, &Body::doCalibNextPoint, this, &Body::calibNextPoint, Qt::QueuedConnection);
     connect(this, &Body::calibProgress, calibCtrl, &CalibCtrl::progress);
     connect(this, &Body::doFinishCalib, this, &Body::finishCalib);
+    // The run's chunks wait in calibChunks for calibNextPoint.
+    connect(&calibEngine, &AreaEngine::chunkReady, this, [this](const AreaEngine::Chunk &c) {
+        if (!calibrating)
+            return;
+        calibChunks.enqueue(c);
+        emit doCalibNextPoint();
+    });
+    connect(&calibEngine, &AreaEngine::finished, this, [this] {
+        calibWalkDone = true;
+        emit doCalibNextPoint();
+    });
     connect(calibCtrl, &CalibCtrl::saveEMap, this, QOverload<QString>::of(&Body::saveEMap));
     connect(calibCtrl, &CalibCtrl::loadEMap, this, &Body::loadEMap);
     connect(calibCtrl, &CalibCtrl::clearMap, this, &Body::clearShiftMap);

@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QImage>
 #include <QMainWindow>
+#include <QQueue>
 #include <QRectF>
 #include <QString>
 #include <QStringList>
@@ -177,6 +178,7 @@ signals:
     void finishing();
     void finishBatchExec(int id);
     void doCollectQInfo(AnalyzeCond cond);
+    void doCalibNextPoint();
     void doFinishCalib();
     void calibProgress(double percent);
 
@@ -257,6 +259,7 @@ public slots:
     // Energy calibration.
     void newStdFile();
     void execCalibration();
+    void calibNextPoint();
     void finishCalib();
     void saveEMap(QString fileName);
     void saveEMap(QString fileName, const Analyzed2DRes &map);
@@ -271,12 +274,14 @@ public slots:
     void start2DAnalysis();
     void stop2DAnalysis();
     void analyzeASpectrumFinished();
+    void recordResForAPoint();
     void generateResImages();
     void startRA2DAnalysis();
     void generateRAResImage();
     void startElems2DAnalysis();
     void stopElems2DAnalysis();
     void analyzeElemsFinished();
+    void recordElemsResForAPoint();
     void generateElemsResImages();
     void setupResAnalysisImage();
     void execFourierA();
@@ -441,12 +446,12 @@ public:
     // frames, to its completion, before frames go.
     void finishRunsReadingFrames();
 
-private slots:
-    // A chunk of blocks of the fit or element run, in walk order.
+private:
+    // A chunk of blocks of the fit or element run, in walk order: queued,
+    // then recorded by recordResForAPoint / recordElemsResForAPoint.
+    void queueAreaChunk(const AreaEngine::Chunk &chunk);
     void recordAreaChunk(const AreaEngine::Chunk &chunk);
     void areaEngineFinished();
-
-private:
     // The energy-shift map as the runs read it from the pool threads: a copy
     // taken at the start, looked up as eShiftAtPoint does.
     struct ShiftTable
@@ -479,6 +484,7 @@ private:
     void noteAreaBlock(int x, int y, const QString &note);
     AreaRun areaRun = AreaRun::None;
     AreaEngine areaEngine;
+    QQueue<AreaEngine::Chunk> areaChunks;   // arrived, not yet recorded
     int areaPerBlock = 0;
     FitJob fitJobs;                  // the jobs of the fit run
     QVector<int> fitRowsInUse;       // their rows in use
@@ -505,6 +511,8 @@ private:
     double mapEdgeEnergy() const;
     void recordCalibChunk(const AreaEngine::Chunk &chunk);
     AreaEngine calibEngine;
+    QQueue<AreaEngine::Chunk> calibChunks;   // arrived, not yet recorded
+    bool calibWalkDone = false;              // every chunk of the run has arrived
     double calibSigma = 0;          // standard deviation of the last run
     double lastMapEdgeEnergy = 0;   // Std Edge Energy of the last map read
     // (end of calib)
@@ -519,12 +527,22 @@ private:
     bool execCalibSaveCmd(EX_CMD_ID id, const CmdLine &cmd);   // bodyexeccalib.cpp
     // The completion a batch command reports: 4/5 for every I1/I0 load.
     static int completionIdOf(EX_CMD_ID id);
-    // Passes a completion on to the interpreter only when the command it sent
-    // last owes it; completions of loads, map reads and runs started by hand
-    // go nowhere.
+    // Passes a completion on to the interpreter, with the token of the command
+    // in progress, only when that command owes it; completions of loads, map
+    // reads and runs started by hand, or of commands of a stopped run that a
+    // newer command replaced, go nowhere. A load's completion counts only when
+    // the loader had received the command's request before it ran dry.
     void relayCompletion(int id);
+    // Connects a stack's load requests to its loader, each acknowledged back
+    // in the order received.
+    void connectLoadRequests(LoadTiff *loader, bool i1);
+    int batchToken = 0;        // token of the command in progress; 0: none owed
+    int batchNextToken = 0;    // announced by the interpreter for its next command
     int batchOwedId = -1;      // completion the command in progress will report
     int batchOwedOwnId = -1;   // that command's own identifier, also accepted
+    quint64 batchLoadNeeds = 0;  // load requests its loader must have received
+    quint64 i1LoadsAsked = 0, i1LoadsReceived = 0;
+    quint64 i0LoadsAsked = 0, i0LoadsReceived = 0;
     // (end of batch executor)
 
     bool takeLoadedFrame(TiffData *frame, int index, bool current, SelectDataFiles *panel,

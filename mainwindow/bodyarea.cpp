@@ -85,7 +85,8 @@ bool Body::beginAreaRun(AreaRun kind)
         analyzer->setElemsProgress(0.0);
     else
         analyzer->setProgress(0.0);
-    connect(&areaEngine, &AreaEngine::chunkReady, this, &Body::recordAreaChunk,
+    areaChunks.clear();
+    connect(&areaEngine, &AreaEngine::chunkReady, this, &Body::queueAreaChunk,
             Qt::UniqueConnection);
     connect(&areaEngine, &AreaEngine::finished, this, &Body::areaEngineFinished,
             Qt::UniqueConnection);
@@ -104,6 +105,7 @@ void Body::endAreaRun(bool completed, bool stopLog)
 {
     const AreaRun kind = areaRun;
     areaEngine.stop();
+    areaChunks.clear();
     if (completed) {
         if (kind == AreaRun::Elems) {
             showLastElemsBlock();
@@ -160,8 +162,10 @@ void Body::finishRunsReadingFrames()
         logDebug("2da: the frames change; the area run is finished first");
         areaEngine.finish();
     }
-    if (calibrating)
+    if (calibrating) {
         calibEngine.finish();
+        calibNextPoint();
+    }
 }
 
 // -- Walking the area
@@ -183,10 +187,31 @@ void Body::runAreaEngine(const QString &skipAll, int valuesPerBlock, AreaEngine:
     areaEngine.start(walk, spectrumSource(), valuesPerBlock, std::move(work));
 }
 
-void Body::recordAreaChunk(const AreaEngine::Chunk &c)
+void Body::queueAreaChunk(const AreaEngine::Chunk &c)
 {
     if (!analyzing || areaRun == AreaRun::None)
         return;
+    areaChunks.enqueue(c);
+    if (areaRun == AreaRun::Elems)
+        recordElemsResForAPoint();
+    else
+        recordResForAPoint();
+}
+
+void Body::recordResForAPoint()
+{
+    while (analyzing && areaRun == AreaRun::Fit && !areaChunks.isEmpty())
+        recordAreaChunk(areaChunks.dequeue());
+}
+
+void Body::recordElemsResForAPoint()
+{
+    while (analyzing && areaRun == AreaRun::Elems && !areaChunks.isEmpty())
+        recordAreaChunk(areaChunks.dequeue());
+}
+
+void Body::recordAreaChunk(const AreaEngine::Chunk &c)
+{
     const AnalyzeCond &w = areaWalker();
     const bool elems = areaRun == AreaRun::Elems;
     if (c.rowStart) {
@@ -286,8 +311,9 @@ void Body::start2DAnalysis()
         for (int k = 0; k < c.xs.size() && !stopping; k++) {
             if (raw[k].isEmpty())
                 continue;
+            // The fits and the edge search read only the doubleNormalizedPreBase.
             const XafsSpectrum s(raw[k], QStringLiteral("Body-AaP"), mode, shifts.at(c.xs[k], c.y),
-                                 suggest);
+                                 suggest, XafsSpectrum::DerivedPreBase);
             double *v = c.values.data() + qint64(k) * per;
             if (job.fit) {
                 QString why;
@@ -392,18 +418,14 @@ void Body::startElems2DAnalysis()
     // Per block: the seven kinds of every row, then the correlation.
     const int e = rows.size();
     const int per = ElemCtrl::MapKinds * e + 1;
-    const ShiftTable shifts = shiftTable();
-    const int mode = calibCtrl && calibCtrl->targetBGVictoreen() ? 0 : 1;
-    const SuggestElm suggest = getSuggestElm();
-    runAreaEngine(skipAll, per, [rows, bg, mainT, stdRatios, e, per, shifts, mode, suggest](
+    runAreaEngine(skipAll, per, [rows, bg, mainT, stdRatios, e, per](
                                     AreaEngine::Chunk &c, const QVector<Spectrum> &raw,
                                     const std::atomic<bool> &stopping) {
         for (int k = 0; k < c.xs.size() && !stopping; k++) {
             if (raw[k].isEmpty())
                 continue;
-            const XafsSpectrum s(raw[k], QStringLiteral("Body-AaP"), mode, shifts.at(c.xs[k], c.y),
-                                 suggest);
-            const ElemsAnswer a = ElemAnalysis::analyze(s, rows, bg, mainT);
+            // The element rows read the raw points alone, which normalising leaves as they are.
+            const ElemsAnswer a = ElemAnalysis::analyze(raw[k], rows, bg, mainT);
             const QVector<double> *values[ElemCtrl::MapKinds] = {&a.dMut, &a.dMutRatio, &a.muPlus,
                                                                  &a.muMinus, &a.dE, &a.roi, &a.nroi};
             double *v = c.values.data() + qint64(k) * per;

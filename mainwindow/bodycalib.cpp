@@ -1,4 +1,5 @@
-// The energy-shift calibration run (one block per queued self-signal), the
+// The energy-shift calibration run (its chunks of blocks computed on the area
+// engine's pool, recorded one queued self-signal per chunk), the
 // smoothing and clearing of the energy-shift map, and its ".emp" files.
 #include "mainwindow/body.h"
 
@@ -52,6 +53,8 @@ void Body::execCalibration()
 {
     if (calibrating) {
         calibEngine.stop();
+        calibChunks.clear();
+        calibWalkDone = false;
         calibrating = false;
         qDebug() << "Calibration stopped";
         emit finishBatchExec(EX_calib_exec);
@@ -84,9 +87,8 @@ void Body::execCalibration()
     calibSum = 0;
     calibSigma = 0;
     calibCount = 0;
-    connect(&calibEngine, &AreaEngine::chunkReady, this, &Body::recordCalibChunk,
-            Qt::UniqueConnection);
-    connect(&calibEngine, &AreaEngine::finished, this, &Body::doFinishCalib, Qt::UniqueConnection);
+    calibChunks.clear();
+    calibWalkDone = false;
     // Per block the shift; blocks whose centre lies off the image are passed over.
     const BlockShift method = shiftMethod(calibCtrl);
     const XafsSpectrum standard = stdSpectrum;
@@ -106,10 +108,20 @@ void Body::execCalibration()
                       });
 }
 
+// Records the chunks that have arrived, in walk order; after the last one of
+// the walk, doFinishCalib().
+void Body::calibNextPoint()
+{
+    while (calibrating && !calibChunks.isEmpty())
+        recordCalibChunk(calibChunks.dequeue());
+    if (calibrating && calibWalkDone) {
+        calibWalkDone = false;
+        emit doFinishCalib();
+    }
+}
+
 void Body::recordCalibChunk(const AreaEngine::Chunk &c)
 {
-    if (!calibrating)
-        return;
     if (c.index == 0 || c.rowStart) {
         AnalyzeCond at = calibCond;
         at.y = c.y;

@@ -3,15 +3,24 @@
 #include "mainwindow/body.h"
 
 #include <QDebug>
+#include <limits>
+#include <memory>
 
 #include "batch/batchcmdtables.h"
 #include "batch/batchdispatcher.h"
 #include "batch/ui/batchctrl.h"
 #include "core/cfg.h"
 #include "core/globals.h"
+#include "imagedata/errpoints.h"
+#include "imagedata/loadtiff.h"
 
 void Body::execCmdSlot(const CmdLine &cmd, bool skip)
 {
+    // The token the interpreter announced for this command; 0 when the slot
+    // is called by other code, whose completions go to no run.
+    batchToken = batchNextToken;
+    batchNextToken = 0;
+    batchLoadNeeds = 0;
     if (skip) {
         batchOwedId = batchOwedOwnId = EX_not_ex_cmd;
         emit finishBatchExec(EX_not_ex_cmd);
@@ -32,6 +41,11 @@ void Body::execCmdSlot(const CmdLine &cmd, bool skip)
     // Set before the handler runs: some completions come during the call.
     batchOwedId = completionIdOf(id);
     batchOwedOwnId = id;
+    const bool i1Load = batchOwedId == EX_load_I1_files;
+    const bool i0Load = batchOwedId == EX_load_I0_files;
+    // No load completion counts until the handler's requests are known.
+    if (i1Load || i0Load)
+        batchLoadNeeds = std::numeric_limits<quint64>::max();
     bool later = false;
     if (id <= EX_xafs_view_enerugy_correction || id >= EX_Use_I0)
         later = execImageDataCmd(id, cmd);
@@ -39,6 +53,7 @@ void Body::execCmdSlot(const CmdLine &cmd, bool skip)
         later = execAnalyzerCmd(id, cmd);
     else
         later = execCalibSaveCmd(id, cmd);
+    batchLoadNeeds = !later ? 0 : i1Load ? i1LoadsAsked : i0Load ? i0LoadsAsked : 0;
     if (!later)
         emit finishBatchExec(completionIdOf(id));
 }
@@ -56,9 +71,44 @@ void Body::relayCompletion(int id)
 {
     if (batchOwedId < 0 || (id != batchOwedId && id != batchOwedOwnId))
         return;
+    // A loader that ran dry before it had the command's request reports
+    // earlier work; the command's own load reports later.
+    if ((id == EX_load_I1_files && i1LoadsReceived < batchLoadNeeds) ||
+        (id == EX_load_I0_files && i0LoadsReceived < batchLoadNeeds))
+        return;
+    const int token = batchToken;
+    batchToken = 0;
     batchOwedId = batchOwedOwnId = -1;
+    batchLoadNeeds = 0;
+    if (token == 0)
+        return;
     BatchDispatcher *d = batchDispatcher;
-    QMetaObject::invokeMethod(d, [d, id] { d->finishBatchExec(id); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        d, [d, token, id] { d->finishBatchCmd(token, id); }, Qt::QueuedConnection);
+}
+
+void Body::connectLoadRequests(LoadTiff *loader, bool i1)
+{
+    // Counted in the loader thread only.
+    auto received = std::make_shared<quint64>(0);
+    auto forward = [this, loader, received, i1](QStringList files, bool skipLive, int step,
+                                                int start, int tail, ErrPoints *errPoints,
+                                                EX_CMD_ID cmd) {
+        loader->loadTiffs(files, skipLive, step, start, tail, errPoints, cmd);
+        // Queued behind nothing the loader emits for this request: its
+        // completion follows this acknowledgement.
+        const quint64 n = ++*received;
+        QMetaObject::invokeMethod(
+            this, [this, i1, n] { (i1 ? i1LoadsReceived : i0LoadsReceived) = n; },
+            Qt::QueuedConnection);
+    };
+    if (i1) {
+        connect(this, &Body::loadI1Files, this, [this] { i1LoadsAsked++; });
+        connect(this, &Body::loadI1Files, loader, forward);
+    } else {
+        connect(this, &Body::loadI0Files, this, [this] { i0LoadsAsked++; });
+        connect(this, &Body::loadI0Files, loader, forward);
+    }
 }
 
 void Body::runConfigBatch()

@@ -63,8 +63,9 @@ void Body::analyzeRAPoints()
                                                          const QVector<Spectrum> &raw,
                                                          const std::atomic<bool> &stopping) {
                           for (int k = 0; k < c.xs.size() && !stopping; k++) {
+                              // Only the lines are read: no derived spectra.
                               const XafsSpectrum sp(raw[k], QStringLiteral("Body-RaA"), mode,
-                                                    shifts.at(c.xs[k], c.y), suggest);
+                                                    shifts.at(c.xs[k], c.y), suggest, 0);
                               const double post = sp.post.valueAt(e);
                               const double pre = sp.pre.valueAt(e);
                               const double dMut = post - pre;

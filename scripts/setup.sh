@@ -3,7 +3,8 @@
 #   scripts/setup.sh build   install and build
 #   scripts/setup.sh run     install, build and start the program
 #   scripts/setup.sh test    install, build and run the whole test suite (with
-#                            CI=true also each fuzz target for 25 s)
+#                            CI=true also under the sanitizers, and each fuzz
+#                            target for 25 s)
 #   scripts/setup.sh fuzz [SECONDS]   build the fuzz targets (clang) in <build>-fuzz
 #                            and run each for SECONDS (default 60)
 set -euo pipefail
@@ -81,6 +82,17 @@ run_fuzz() {
   [ "$failed" -eq 0 ]
 }
 
+# The whole test suite once more, built with AddressSanitizer and
+# UndefinedBehaviorSanitizer in <build>/asan.
+run_sanitized_tests() {
+  local asan="${build}/asan"
+  cmake -S "$here" -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOSCOPE_SANITIZE=ON \
+        -DVANTOSCOPE_BENCH=OFF > /dev/null
+  cmake --build "$asan" --parallel "$(nproc)"
+  ( cd "$asan" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel "$(nproc)" --timeout 300 )
+  echo "sanitizer tests passed"
+}
+
 if [ "$mode" = fuzz ]; then
   run_fuzz "${2:-60}"
   exit
@@ -119,8 +131,10 @@ case "$mode" in
     echo "one-definition check passed"
     cd "$build"
     QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel "$(nproc)" --timeout 300
-    # CI also fuzzes every file reader briefly; developers' runs stay fast.
+    # CI also runs the suite under the sanitizers and fuzzes every file reader
+    # briefly; developers' runs stay fast.
     if [ "${CI:-}" = true ]; then
+      run_sanitized_tests
       run_fuzz 25
     fi
     ;;

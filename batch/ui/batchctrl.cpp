@@ -5,7 +5,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextStream>
 
 #include "batch/batchdispatcher.h"
@@ -19,6 +21,8 @@ BatchCtrl::BatchCtrl(QWidget *parent)
       saveDialog(new _FileDialog(QString())), openDialog(new _FileDialog(QString()))
 {
     ui->setupUi(this);
+    // The log keeps no undo history: it would hold every text ever logged.
+    ui->BatchLogs->setUndoRedoEnabled(false);
 
     const QStringList filters = {tr("Batch File (*.bat)"), tr("Any Files (* *.*)")};
     for (_FileDialog *d : {saveDialog.get(), openDialog.get()}) {
@@ -125,11 +129,71 @@ void BatchCtrl::setBatchFile(const QString &fileName) { load(fileName); }
 
 void BatchCtrl::Log(const QString &text)
 {
+    // A text too long to show is cut, with a note of what was left out.
+    QString shown = text;
+    if (shown.size() > MaxLogText) {
+        const int left = shown.size() - MaxLogText;
+        shown.truncate(MaxLogText);
+        shown += tr(" [%1 more characters of this text are not shown]\n").arg(left);
+    }
     // Appended at the end whatever the user has clicked or selected in the log.
-    QTextCursor end(ui->BatchLogs->document());
+    // A line is laid out anew at every insertion, so no line grows past
+    // MaxLogLine: a text that would make it longer starts a new line, and
+    // one longer than that goes on over several.
+    QPlainTextEdit *log = ui->BatchLogs;
+    QTextCursor end(log->document());
     end.movePosition(QTextCursor::End);
-    end.insertText(text);
-    ui->BatchLogs->moveCursor(QTextCursor::End);
+    int lineLength = end.block().length() - 1;
+    int at = 0;
+    while (at < shown.size()) {
+        if (lineLength >= MaxLogLine && shown.at(at) != '\n') {
+            end.insertText(QString('\n'));
+            lineLength = 0;
+        }
+        const int lineEnd = shown.indexOf('\n', at);
+        const int pieceEnd = lineEnd < 0 ? shown.size() : lineEnd + 1;
+        // A piece that fits on a line of its own is not split.
+        const int pieceLength = pieceEnd - at - (lineEnd < 0 ? 0 : 1);
+        if (lineLength > 0 && lineLength + pieceLength > MaxLogLine && pieceLength <= MaxLogLine) {
+            end.insertText(QString('\n'));
+            lineLength = 0;
+        }
+        const int n = qMin(pieceEnd - at, qMax(1, MaxLogLine - lineLength));
+        end.insertText(shown.mid(at, n));
+        lineLength = at + n == pieceEnd && lineEnd >= 0 ? 0 : lineLength + n;
+        at += n;
+    }
+    if (log->document()->blockCount() > MaxLogLines ||
+        log->document()->characterCount() > MaxLogChars)
+        dropOldLogLines();
+    log->moveCursor(QTextCursor::End);
+}
+
+void BatchCtrl::dropOldLogLines()
+{
+    // Down to three quarters of either bound at once, so that lines are dropped
+    // rarely; one line at the top says so.
+    QTextDocument *doc = ui->BatchLogs->document();
+    const QString note = tr("[older lines of the log were dropped]");
+    QTextCursor top(doc);
+    top.movePosition(QTextCursor::Start);
+    int lines = doc->blockCount();
+    int chars = doc->characterCount();
+    if (top.block().text() == note) {
+        top.movePosition(QTextCursor::NextBlock);
+        lines--;
+        chars -= top.block().position();
+    }
+    QTextCursor cut = top;
+    while ((lines > MaxLogLines * 3 / 4 || chars > MaxLogChars * 3 / 4) && lines > 1) {
+        chars -= cut.block().length();
+        lines--;
+        cut.movePosition(QTextCursor::NextBlock);
+    }
+    QTextCursor drop(doc);
+    drop.setPosition(0);
+    drop.setPosition(cut.position(), QTextCursor::KeepAnchor);
+    drop.insertText(note + '\n');
 }
 
 void BatchCtrl::showCmdErr(const CmdLine &line)

@@ -25,6 +25,13 @@ class BatchCtrl : public QMainWindow
     Q_OBJECT
 
 public:
+    // Bounds of the progress log: its lines, its characters, the characters of
+    // one line and of one logged text.
+    static constexpr int MaxLogLines = 20000;
+    static constexpr int MaxLogChars = 2000000;
+    static constexpr int MaxLogLine = 1000;
+    static constexpr int MaxLogText = 100000;
+
     explicit BatchCtrl(QWidget *parent = nullptr);
     ~BatchCtrl() override;
 
@@ -63,6 +70,8 @@ public slots:
 
 private:
     void dispatchEditor(bool queued);
+    // Drops the oldest lines of the log, leaving a note in their place.
+    void dropOldLogLines();
 
     Ui::BatchCtrl *ui;
     BatchDispatcher *dispatcher;

@@ -384,6 +384,37 @@
         <source>Any Files (* *.*)</source>
         <translation>すべてのファイル (* *.*)</translation>
     </message>
+    <message>
+        <source> [%1 more characters of this text are not shown]
+</source>
+        <translation> [このテキストの残り %1 文字は表示されません]
+</translation>
+    </message>
+    <message>
+        <source>[older lines of the log were dropped]</source>
+        <translation>[古いログ行は削除されました]</translation>
+    </message>
+</context>
+<context>
+    <name>BatchDispatcher</name>
+    <message>
+        <source>Loop %1 has run %2 passes without a command; further passes are not logged
+</source>
+        <translation>ループ %1 はコマンドなしで %2 回繰り返しました。以降の繰り返しはログに記録しません
+</translation>
+    </message>
+    <message>
+        <source>Batch stopped: loop %1 ran %2 passes without a command
+</source>
+        <translation>バッチ停止: ループ %1 がコマンドなしで %2 回繰り返しました
+</translation>
+    </message>
+    <message>
+        <source>Batch stopped: loop %1 ran %2 s without a command
+</source>
+        <translation>バッチ停止: ループ %1 がコマンドなしで %2 秒間繰り返しました
+</translation>
+    </message>
 </context>
 <context>
     <name>Body</name>

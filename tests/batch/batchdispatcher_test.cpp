@@ -70,7 +70,11 @@ TEST_F(BatchRun, Loops)
 {
     const QVector<QPair<QString, QString>> cases = {
         {"3 1", "3 2 1"}, {"1 7 3", "1 4 7"}, {"1 8 3", "1 4 7"}, {"1 3 0", "1 2 3"}, {"5 5", "5"},
-        {"01 10", "01 02 03 04 05 06 07 08 09 10"}, {"0123 9 114", "0123 0129 0115"}};
+        {"01 10", "01 02 03 04 05 06 07 08 09 10"}, {"0123 9 114", "0123 0009"},
+        // Counting down keeps the start's width; a negative step counts down.
+        {"010 001", "010 009 008 007 006 005 004 003 002 001"}, {"0123 0 57", "0123 0066 0009"},
+        {"5 1 -1", "5 4 3 2 1"}, {"1 -3 -2", "1 -1 -3"}, {"2 -2 3", "2 -1"},
+        {"-2147483648 2147483647 2147483647", "-2147483648 -1 2147483646"}};
     for (const auto &c : cases) {
         const QString sent = sends({":for i N " + c.first, "seek_image N", ":next i"});
         EXPECT_EQ(QString(sent).remove("seek_image "), QString(c.second).replace(' ', ','));
@@ -121,6 +125,19 @@ TEST_F(BatchRun, LongStretchesRunInBoundedStackAndEndlessLoopsStop)
     ASSERT_TRUE(QTest::qWaitFor([&] { return x.log.contains("N = -1\n"); }, 5000));
     emit x.stop();
     EXPECT_TRUE(ended(before));
+}
+
+// A loop that would pass two thousand million times without a command is given
+// up with one line; its passes past the first hundred thousand are not logged.
+TEST_F(BatchRun, PassesWithoutACommandAreBoundedInLogLines)
+{
+    EXPECT_EQ(sends({":for i N 1 2000000000", ":let v N", ":next i", "save_data after"}), "");
+    EXPECT_EQ(x.log.count("next i : N ="), 100000);
+    EXPECT_EQ(x.log.count("further passes are not logged"), 1);
+    EXPECT_EQ(x.log.count("Batch stopped: loop i ran"), 1);
+    EXPECT_TRUE(x.log.endsWith("without a command\n"));
+    // The next run is not hindered.
+    EXPECT_EQ(sends({"save_data next"}), "save_data next");
 }
 
 TEST_F(BatchRun, CompletionsOwnedByNoCommandAreIgnored)
@@ -228,8 +245,10 @@ TEST(BatchDispatcherMeta, SignalsSlotsAndTypes)
     for (int i = m.methodOffset(); i < m.methodCount(); i++)
         methods << m.method(i).methodSignature();
     EXPECT_EQ(methods.join(' '), "execNextLineSig() execCmdSig(CmdLine,bool) Log(QString) "
+                                 "execCmdTokenSig(int) "
                                  "doDispatchCmds(QStringList) finishBatchExec(int) "
-                                 "batchStopSlot() execNextLineSlot() doQueueCmds(QStringList)");
+                                 "batchStopSlot() execNextLineSlot() doQueueCmds(QStringList) "
+                                 "finishBatchCmd(int,int)");
 }
 
 }  // namespace

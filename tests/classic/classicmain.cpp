@@ -4,10 +4,6 @@
 #include "app/startup.h"
 #include "variant/variant.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-extern "C" const char *__asan_default_options() { return "detect_leaks=0"; }
-#endif
-
 // The classic program's tests run headless, set up as its main sets it up.
 int main(int argc, char **argv)
 {

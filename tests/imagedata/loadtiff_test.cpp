@@ -6,6 +6,7 @@
 #include <QMetaObject>
 #include <QObject>
 #include <QPoint>
+#include <QSemaphore>
 #include <QStringList>
 #include <QTest>
 #include <QThread>
@@ -177,8 +178,12 @@ TEST_F(LoadTiffTest, QueuedJobsRunInOrderAndReportOnceWhenTheQueueEmpties)
 {
     const QStringList a = stack(4, "a");
     const QStringList b = stack(3, "b");
+    // The loader's thread is held until both jobs are in its queue.
+    QSemaphore hold;
+    QMetaObject::invokeMethod(loader, [&hold] { hold.acquire(); }, Qt::QueuedConnection);
     load(a, false, 1, 0, 0, EX_load_I1_files);
     load(b, false, 2, 0, 0, EX_load_I0_files);
+    hold.release();
     ASSERT_TRUE(waitForFinishes(1));
     EXPECT_EQ(events, QVector<Event>({frame(0, 100), frame(1, 101), frame(2, 102),
                                       frame(3, 103), frame(0, 100), frame(2, 102),

@@ -13,6 +13,8 @@ void FakeExecutor::attach(BatchDispatcher *d)
     connect(this, &FakeExecutor::queue, d, &BatchDispatcher::doQueueCmds);
     connect(this, &FakeExecutor::stop, d, &BatchDispatcher::batchStopSlot);
     connect(this, &FakeExecutor::finished, d, &BatchDispatcher::finishBatchExec);
+    connect(this, &FakeExecutor::finishedCmd, d, &BatchDispatcher::finishBatchCmd);
+    connect(d, &BatchDispatcher::execCmdTokenSig, this, [this](int t) { nextToken = t; });
     connect(d, &BatchDispatcher::execCmdSig, this, &FakeExecutor::exec);
 }
 
@@ -25,6 +27,7 @@ void FakeExecutor::exec(CmdLine c, bool skip)
 {
     sent << QString(skip ? "skip " : "") + (QStringList(c.cmd) + c.args).join(' ');
     held << (skip ? EX_not_ex_cmd : exCmdId(c));
+    heldTokens << nextToken;
     if (autoAnswer)
         QMetaObject::invokeMethod(this, &FakeExecutor::answer, Qt::QueuedConnection);
 }
@@ -32,7 +35,7 @@ void FakeExecutor::exec(CmdLine c, bool skip)
 void FakeExecutor::answer()
 {
     if (!held.isEmpty())
-        emit finished(held.takeFirst());
+        emit finishedCmd(heldTokens.takeFirst(), held.takeFirst());
 }
 
 #include "moc_fakeexecutor.cpp"

@@ -12,7 +12,8 @@ class BatchDispatcher;
 
 // Stands in for the main window's command executor (and, through start and stop,
 // for the batch window): records every command a dispatcher sends and answers it
-// through a queued completion, or holds the answers when told to.
+// through a queued completion carrying its token, or holds the answers when told
+// to. finished() stands for completions of work no command started.
 class FakeExecutor : public QObject
 {
     Q_OBJECT
@@ -28,6 +29,8 @@ public:
     bool autoAnswer = true;
     QStringList sent;    // "cmd args", "skip " in front of skipped ones
     QVector<int> held;   // completions not yet given
+    QVector<int> heldTokens;  // their commands' tokens
+    int nextToken = 0;   // announced for the next command
     QString log;
 
 signals:
@@ -35,6 +38,7 @@ signals:
     void queue(QStringList lines);
     void stop();
     void finished(int id);
+    void finishedCmd(int token, int id);
 
 public slots:
     void exec(CmdLine c, bool skip);

@@ -6,6 +6,8 @@
 #include <QMutex>
 #include <QMutexLocker>
 
+#include "core/xafsspectrum.h"
+
 TestFiles::TestFiles() : tmp(QDir::tempPath() + "/vantoscope-test-XXXXXX") {}
 
 QString TestFiles::dir() const { return tmp.path(); }
@@ -78,4 +80,18 @@ int DebugCapture::count(const QString &text) const
     for (const QString &m : messages())
         n += m.contains(text) ? 1 : 0;
     return n;
+}
+
+QString resampledSpectrum(const QString &relative, double e0, double de, int n,
+                          QVector<double> &values)
+{
+    XafsSpectrum measured;
+    if (!measured.load(sourceDataPath(relative)))
+        return QString();
+    QString text;
+    for (int i = 0; i < n; i++) {
+        values << measured.y(e0 + i * de);
+        text += QString("%1 %2\n").arg(e0 + i * de, 0, 'f', 3).arg(values.last(), 0, 'g', 12);
+    }
+    return text;
 }

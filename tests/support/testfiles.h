@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QtGlobal>
 #include <QTemporaryDir>
+#include <QVector>
 
 // A scratch folder for files that a test writes on the fly; removed with the object.
 class TestFiles
@@ -40,5 +41,11 @@ private:
 
 // A file shipped with the sources under data/.
 QString sourceDataPath(const QString &relative);
+
+// The measured spectrum data/relative at n energies from e0 in steps of de:
+// its values appended to values, and "energy value" lines; empty when the
+// file can not be read.
+QString resampledSpectrum(const QString &relative, double e0, double de, int n,
+                          QVector<double> &values);
 
 #endif

@@ -3,11 +3,6 @@
 
 #include "app/startup.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-// Qt's platform plugins keep allocations until exit; leaks are not what these runs look for.
-extern "C" const char *__asan_default_options() { return "detect_leaks=0"; }
-#endif
-
 // Test programs run headless with the globals set up as at start-up.
 int main(int argc, char **argv)
 {

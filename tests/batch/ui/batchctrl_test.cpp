@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -128,6 +129,55 @@ TEST_F(BatchWindow, ClearLogAndStopDuringARun)
     click("Exec");  // from the first line again
     EXPECT_TRUE(ended(before));
     EXPECT_EQ(x.sent.join(','), "save_image a,save_image b,save_image a,save_image b,save_image c");
+}
+
+// Consecutive echoes follow on one another as written, but no log line grows
+// past its bound; the log drops its oldest lines with a note, and a huge text
+// is cut with one.
+TEST_F(BatchWindow, LogStaysBoundedAndKeepsItsTextInOrder)
+{
+    QStringList lines;
+    QString echoed;
+    for (int i = 0; i < 3000; i++) {
+        lines << QString(":echo \"pass %1 of the series\"").arg(i);
+        echoed += QString("echo pass %1 of the series").arg(i);
+    }
+    execRun(lines.join('\n') + "\nseek_image 1");
+    QString text = w.logText();
+    EXPECT_EQ(text.remove('\n'), echoed + "seek_image : 1");
+    const QStringList logLines = w.logText().split('\n');
+    EXPECT_GT(logLines.size(), echoed.size() / BatchCtrl::MaxLogLine);
+    for (const QString &line : logLines) {
+        EXPECT_LE(line.size(), BatchCtrl::MaxLogLine);
+        EXPECT_TRUE(line.isEmpty() || line.startsWith("echo pass") || line == "seek_image : 1")
+            << line.left(40).toStdString();
+    }
+
+    // Lines beyond the bound: the oldest go, the newest stay.
+    auto *log = w.findChild<QPlainTextEdit *>("BatchLogs");
+    for (int i = 0; i < 2 * BatchCtrl::MaxLogLines; i++)
+        w.Log(QString("line %1\n").arg(i));
+    const QString note = "[older lines of the log were dropped]";
+    EXPECT_LE(log->document()->blockCount(), BatchCtrl::MaxLogLines + 1);
+    EXPECT_EQ(log->document()->firstBlock().text(), note);
+    EXPECT_TRUE(w.logText().endsWith(QString("line %1\n").arg(2 * BatchCtrl::MaxLogLines - 1)));
+    EXPECT_FALSE(w.logText().contains("echo pass"));
+
+    // Characters beyond the bound, in long texts; one note stays at the top.
+    const QString longText(BatchCtrl::MaxLogText, 'x');
+    for (int i = 0; i < 5 * BatchCtrl::MaxLogChars / BatchCtrl::MaxLogText / 4; i++)
+        w.Log(longText);
+    EXPECT_LE(log->document()->characterCount(), BatchCtrl::MaxLogChars + BatchCtrl::MaxLogText);
+    EXPECT_EQ(w.logText().count(note), 1);
+    EXPECT_FALSE(w.logText().contains("x [") || w.logText().contains("line "));
+
+    // A text far longer than the bound, through the interpreter.
+    w.clearLog();
+    execRun(":echo " + QString(3 * BatchCtrl::MaxLogText, 'y') + "\nseek_image 2");
+    EXPECT_EQ(w.logText().count('y'), BatchCtrl::MaxLogText - 5);  // after "echo "
+    EXPECT_TRUE(w.logText().endsWith(
+        QString(" [%1 more characters of this text are not shown]\nseek_image : 2\n")
+            .arg(2 * BatchCtrl::MaxLogText + 5)));
 }
 
 TEST_F(BatchWindow, StartUpBatchWaitsForTheRunningOneAndExecReplaces)

@@ -1,0 +1,290 @@
+// The area runs of the main window over generated stacks, from their start to
+// their completion (spectra, fits or searches, recording into the maps).
+//
+//   bench_arearuns [--benchmark_filter=...]
+//
+// per_block is the time of one block. Stacks: 256 x 256 16-bit frames at 151
+// energies from 7000 eV in 2 eV steps, each pixel a mixture of two references
+// with edges at 7112 and 7120 eV in a share that runs across the image (LCF,
+// edge position, element run with 10 rows); 101 frames whose edge moves with
+// the column (calibration by inner product against the first reference);
+// 512 x 512 frames at 200 energies (residual absorption). The batch figure is
+// a whole LCF map of the 256 x 256 stack read from TIFF files, through the
+// batch window as a user's batch file runs.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "analysis/ui/analyzer.h"
+#include "app/startup.h"
+#include "batch/ui/batchctrl.h"
+#include "calibration/ui/calibctrl.h"
+#include "core/cmdid.h"
+#include "core/globals.h"
+#include "display/imgdispa.h"
+#include "imagedata/tiffdata.h"
+#include "imagedata/tiffwriter.h"
+#include "imagedata/ui/selectdatafiles.h"
+#include "mainwindow/body.h"
+
+namespace {
+
+QTemporaryDir *folder = nullptr;
+
+double reference(int k, double e)
+{
+    const double edge = 7112 + 8 * k;
+    const double wiggle = e > edge ? 0.05 * std::sin((e - edge) / (12.0 + 3 * k)) : 0.0;
+    return 1.0 / (1.0 + std::exp(-(e - edge) / (2.0 + k))) + wiggle;
+}
+
+QString writeReference(int k)
+{
+    QString text;
+    for (int i = 0; i < 300; i++)
+        text += QString("%1 %2\n").arg(6950 + 2 * i).arg(0.2 + reference(k, 6950 + 2 * i), 0, 'g', 10);
+    const QString name = folder->path() + QString("/ref%1.dat").arg(k);
+    QFile f(name);
+    f.open(QIODevice::WriteOnly);
+    f.write(text.toLatin1());
+    return name;
+}
+
+// Transmitted counts of pixel (x, y) of a side x side frame at energy e.
+using Counts = std::function<double(int x, int y, int side, double e)>;
+
+double mixture(int x, int y, int side, double e)
+{
+    const double u = (x + 0.5 * y) / (1.5 * (side - 1));
+    return 20000 * std::exp(-(0.3 + 0.8 * (u * reference(0, e) + (1 - u) * reference(1, e))));
+}
+
+double movingEdge(int x, int, int side, double e)
+{
+    return 20000 * std::exp(-(0.3 + 0.8 * reference(0, e - 6.0 * x / side)));
+}
+
+quint16 clipped(double v)
+{
+    return quint16(qBound(0.0, v, 65535.0));
+}
+
+TiffData *memoryFrame(int side, double e, const Counts &counts, int i)
+{
+    auto *t = new TiffData;
+    t->fileName = QString("f_%1").arg(i);
+    t->width = side;
+    t->height = side;
+    t->pixelType = TiffData::PixelImg16;
+    t->exposureMs = 100;
+    t->displayImageOnLoad = false;
+    for (int y = 0; y < side; y++) {
+        auto *row = new quint16[side];
+        for (int x = 0; x < side; x++)
+            row[x] = clipped(counts(x, y, side, e));
+        t->rows.append(row);
+    }
+    t->min = 0;
+    t->max = 65535;
+    return t;
+}
+
+// A main window holding the stack, the two references in rows 0 and 1,
+// one-pixel blocks and the area selected.
+std::unique_ptr<Body> newBody(int side, int frames, double e0, double de, const Counts &counts,
+                              int areaSide)
+{
+    std::unique_ptr<Body> b(new Body);
+    for (int k = 0; k < 2; k++)
+        b->analysisWindow()->setLCFStd(k, true, 0, writeReference(k), "0");
+    SelectDataFiles *p = b->i1Panel();
+    p->setEngByCalc(true);
+    p->setDispUnit(0);
+    p->setEvenInEng(true);
+    p->setEngCalcStart(e0);
+    p->setEngCalcDelta(de);
+    for (int i = 0; i < frames; i++)
+        b->loadedI1(memoryFrame(side, e0 + de * i, counts, i), i);
+    b->finishedLoadI1Files();
+    b->findChild<QLineEdit *>("HWidth")->setText("0");
+    b->findChild<QLineEdit *>("VWidth")->setText("0");
+    b->imageView()->setSelectedArea(0, 0, areaSide, areaSide);
+    QCoreApplication::processEvents();
+    return b;
+}
+
+void perBlock(benchmark::State &state, double blocks)
+{
+    state.counters["per_block"] = benchmark::Counter(
+        blocks, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// Runs start on b until the completion id arrives, once per iteration.
+void runUntil(benchmark::State &state, Body *b, void (Body::*start)(), int id)
+{
+    bool done = false;
+    const QMetaObject::Connection c = QObject::connect(b, &Body::finishBatchExec, [&](int got) {
+        done = done || got == id;
+    });
+    for (auto _ : state) {
+        done = false;
+        (b->*start)();
+        while (!done)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    QObject::disconnect(c);
+    if (b->areaBlocksSkipped() + b->areaAnswersDropped() > 0)
+        state.SkipWithError("blocks were skipped or answers dropped");
+}
+
+void checkFit(Analyzer *a, bool fit, bool edge)
+{
+    a->findChild<QCheckBox *>("SelMLCFAnal")->setChecked(fit);
+    a->findChild<QCheckBox *>("SelDEdgeAnal")->setChecked(edge);
+}
+
+const int Side = 256, Energies = 151;
+
+void BM_LcfAreaRun(benchmark::State &state)
+{
+    const std::unique_ptr<Body> b = newBody(Side, Energies, 7000, 2, mixture, Side);
+    checkFit(b->analysisWindow(), true, false);
+    runUntil(state, b.get(), &Body::start2DAnalysis, EX_analyzer_exec_LCF);
+    perBlock(state, Side * Side);
+}
+BENCHMARK(BM_LcfAreaRun)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+void BM_EdgePositionAreaRun(benchmark::State &state)
+{
+    const std::unique_ptr<Body> b = newBody(Side, Energies, 7000, 2, mixture, Side);
+    checkFit(b->analysisWindow(), false, true);
+    runUntil(state, b.get(), &Body::start2DAnalysis, EX_analyzer_exec_LCF);
+    perBlock(state, Side * Side);
+}
+BENCHMARK(BM_EdgePositionAreaRun)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+void BM_ElementAreaRun10Rows(benchmark::State &state)
+{
+    const std::unique_ptr<Body> b = newBody(Side, Energies, 7000, 2, mixture, Side);
+    Analyzer *a = b->analysisWindow();
+    a->selectAnalysisMode(2);
+    a->setTargetElements("Fe Co Ni Cu Zn Mn Cr V Ti Ga");
+    QCoreApplication::processEvents();
+    if (a->elems.size() != 10) {
+        state.SkipWithError("not 10 element rows");
+        return;
+    }
+    runUntil(state, b.get(), &Body::startElems2DAnalysis, EX_analyzer_exec_elems);
+    perBlock(state, Side * Side);
+}
+BENCHMARK(BM_ElementAreaRun10Rows)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// 128 x 128 one-pixel blocks of the 256 x 256 stack of 101 frames.
+void BM_CalibrationInnerProduct(benchmark::State &state)
+{
+    const int area = 128;
+    const std::unique_ptr<Body> b = newBody(Side, 101, 7000, 3, movingEdge, area);
+    CalibCtrl *calib = b->calibrationWindow();
+    calib->loadStd(folder->path() + "/ref0.dat");
+    calib->setCalibByInnerProduct(true);
+    for (auto _ : state) {
+        b->execCalibration();
+        while (b->isCalibrating())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    perBlock(state, area * area);
+}
+BENCHMARK(BM_CalibrationInnerProduct)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+void BM_ResidualAbsorption512(benchmark::State &state)
+{
+    const int side = 512;
+    const std::unique_ptr<Body> b = newBody(side, 200, 7000, 1.5, mixture, side);
+    for (auto _ : state)
+        b->startRA2DAnalysis();
+    perBlock(state, side * side);
+}
+BENCHMARK(BM_ResidualAbsorption512)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// -- the whole path through a batch file
+
+QString writeStack(const QString &sub, int side, int frames, bool i0)
+{
+    const QString dir = folder->path() + "/" + sub;
+    QDir().mkpath(dir);
+    std::vector<quint16> px(size_t(side) * size_t(side));
+    for (int i = 0; i < frames; i++) {
+        const double e = 7000 + 2 * i;
+        for (int y = 0; y < side; y++)
+            for (int x = 0; x < side; x++)
+                px[size_t(y) * size_t(side) + size_t(x)] = clipped(i0 ? 20000 + x % 7 : mixture(x, y, side, e));
+        TiffWriter().writeTiff(dir + QString("/%1_0000.tif").arg(int(e)), side, side, px.data());
+    }
+    return dir + "/";
+}
+
+void BM_BatchLcfMap256(benchmark::State &state)
+{
+    const QString i1 = writeStack("i1", Side, Energies, false);
+    const QString i0 = writeStack("i0", Side, Energies, true);
+    const QString out = folder->path() + "/fraction";
+    const QStringList batch{
+        "eng_by_name_i1", "eng_by_name_i0", "set_i1_energy_pattern (\\d|)\\d\\d\\d\\d_\\d\\d\\d\\d",
+        "set_i0_energy_pattern (\\d|)\\d\\d\\d\\d_\\d\\d\\d\\d", "eng_by_name_factor_i1 1",
+        "eng_by_name_factor_i0 1", "load_I1_files_of_pattern NEW " + i1 + " *.tif",
+        "load_I0_files_of_pattern NEW " + i0 + " *.tif", "Use_I0 1", "set_fluo_type 0",
+        "set_band_w 0", "set_band_h 0", QString("select_region 0 0 %1 %1").arg(Side),
+        "analyzer_select_analysis_mode 0", "analyzer_set_LCF_mode 0",
+        "analyzer_set_LCF_std 0 1 0 " + writeReference(0) + " 0",
+        "analyzer_set_LCF_std 1 1 0 " + writeReference(1) + " 0", "analyzer_exec_LCF",
+        "analyzer_select_image_type 0", "saveDataCfg_save_as_text", "saveDataCfg_text_as_xyz",
+        "analyzer_select_image 0", "save_data " + out + ".dat"};
+    int n = 0;
+    for (auto _ : state) {
+        Body b;
+        const QString mark = QString("batch end %1").arg(n++);
+        b.batchCtrl()->dispatchCmds(QStringList(batch) << ":echo \"" + mark + "\"");
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (b.batchCtrl()->logText().contains(mark))
+                loop.quit();
+        });
+        poll.start(2);
+        loop.exec();
+        state.PauseTiming();
+        if (!QFile::exists(out + "-0.dat"))
+            state.SkipWithError("no map saved");
+        QFile::remove(out + "-0.dat");
+        state.ResumeTiming();
+    }
+    perBlock(state, Side * Side);
+}
+BENCHMARK(BM_BatchLcfMap256)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    tuneAllocator();
+    QApplication app(argc, argv);
+    initApplication();
+    folder = new QTemporaryDir;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    delete folder;
+    return 0;
+}

@@ -1,0 +1,107 @@
+// Batch runs through the batch window and the interpreter thread.
+//
+//   bench_batch [--benchmark_filter=...]
+//
+// BM_EchoLines/N: a batch of N consecutive ":echo" lines, from Exec. to the
+// last echo shown in the progress log. BM_CommandLines/N: the same with a
+// command that the benchmark answers at once, for comparison.
+
+#include <QApplication>
+#include <QThread>
+#include <benchmark/benchmark.h>
+#include <memory>
+
+#include "batch/batchcmdtables.h"
+#include "batch/batchdispatcher.h"
+#include "batch/ui/batchctrl.h"
+#include "core/globals.h"
+
+namespace {
+
+// A batch window and its interpreter in a thread of its own; commands are
+// answered at once.
+struct Runner
+{
+    Runner()
+    {
+        dispatcher = new BatchDispatcher;
+        dispatcher->moveToThread(&thread);
+        window.setDispatcher(dispatcher);
+        QObject::connect(dispatcher, &BatchDispatcher::Log, &window, [this] { logs++; });
+        QObject::connect(dispatcher, &BatchDispatcher::execCmdTokenSig, &window,
+                         [this](int t) { token = t; });
+        QObject::connect(dispatcher, &BatchDispatcher::execCmdSig, &window,
+                         [this](const CmdLine &, bool) {
+                             BatchDispatcher *d = dispatcher;
+                             const int t = token;
+                             QMetaObject::invokeMethod(
+                                 d, [d, t] { d->finishBatchCmd(t, EX_save_data); },
+                                 Qt::QueuedConnection);
+                         });
+        thread.start();
+    }
+    ~Runner()
+    {
+        thread.quit();
+        thread.wait();
+        delete dispatcher;
+    }
+    // Runs the lines; returns when n log texts have reached the window.
+    void run(const QStringList &lines, int n)
+    {
+        logs = 0;
+        window.dispatchCmds(lines);
+        while (logs < n)
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    }
+
+    QThread thread;
+    BatchDispatcher *dispatcher;
+    BatchCtrl window;
+    int logs = 0;
+    int token = 0;
+};
+
+// Each iteration runs the lines with a new window and interpreter.
+void runLines(benchmark::State &state, const QString &line)
+{
+    const int n = int(state.range(0));
+    QStringList lines;
+    for (int i = 0; i < n; i++)
+        lines << line.arg(i);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto r = std::make_unique<Runner>();
+        state.ResumeTiming();
+        r->run(lines, n);
+        state.PauseTiming();
+        r.reset();
+        state.ResumeTiming();
+    }
+}
+
+void BM_EchoLines(benchmark::State &state)
+{
+    runLines(state, ":echo \"line %1 of the sample series\"");
+}
+BENCHMARK(BM_EchoLines)->Arg(1000)->Arg(2000)->Arg(4000)->Arg(8000)->Unit(benchmark::kMillisecond)
+    ->Iterations(1)->UseRealTime();
+
+void BM_CommandLines(benchmark::State &state) { runLines(state, "save_data line_%1.dat"); }
+BENCHMARK(BM_CommandLines)->Arg(1000)->Arg(8000)->Unit(benchmark::kMillisecond)->Iterations(1)
+    ->UseRealTime();
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    initGlobals();
+    initBatchCmdTables();
+    QApplication app(argc, argv);
+    BatchDispatcher::registerMetaTypes();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
