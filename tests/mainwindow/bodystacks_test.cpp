@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSemaphore>
 #include <QSlider>
 #include <QTest>
 #include <QThread>
@@ -124,19 +125,33 @@ TEST_F(BodyStacks, NewLoadDuringALoadKeepsOnlyTheNewFrames)
     const QStringList fresh = stack("new", {8950, 8960, 8970}, {7, 8, 9});
 
     // The new request follows the first old frame at once, while thousands
-    // of old files are still to be read.
+    // of old files are still to be read: the loader's thread waits in its
+    // first hand-over until the request is made, however fast the decodes.
     bool switched = false;
     bool busyAtSwitch = false;
+    QSemaphore asked;
+    std::atomic<bool> held(false);
     QObject::connect(body.i1LoadWorker(), &LoadTiff::loaded, &body, [&](TiffData *, int) {
         if (switched)
             return;
         switched = true;
         busyAtSwitch = body.i1LoadWorker()->isBusy();
         body.i1Panel()->emitFilesSelected(fresh);
+        asked.release();
     });
+    // Connected last: the frame's queued calls are on their way before it waits.
+    const auto hold = QObject::connect(
+        body.i1LoadWorker(), &LoadTiff::loaded, body.i1LoadWorker(),
+        [&](TiffData *, int) {
+            if (!held.exchange(true))
+                asked.tryAcquire(1, 10000);
+        },
+        Qt::DirectConnection);
     choose(body.i1Panel(), true);
     body.i1Panel()->emitFilesSelected(longList);
-    ASSERT_TRUE(waitFor([&] { return ids.count(4) >= 1; }));
+    const bool ended = waitFor([&] { return ids.count(4) >= 1; });
+    QObject::disconnect(hold);
+    ASSERT_TRUE(ended);
     QTest::qWait(300);
 
     EXPECT_TRUE(busyAtSwitch);
