@@ -274,6 +274,12 @@ TEST_P(BodyAreaEqual, MapsEqualTheSingleSpectrumPath)
         calib->setCalibByInnerProduct(c.kind == Kind::CalibInner);
     }
 
+    // Frames shifted by hand before the run, shifted again while it goes.
+    auto shiftAll = [&](bool during) {
+        for (int i = 0; i < N; i++)
+            body.applyImgShift(body.i1Stack()[i], during ? 6 : i % 3 - 1, during ? 0 : i % 2);
+    };
+    shiftAll(false);
     QSignalSpy done(&body, &Body::finishBatchExec);
     switch (c.kind) {
     case Kind::Elems: body.startElems2DAnalysis(); break;
@@ -282,7 +288,11 @@ TEST_P(BodyAreaEqual, MapsEqualTheSingleSpectrumPath)
     case Kind::CalibInner: body.execCalibration(); break;
     default: body.start2DAnalysis(); break;
     }
+    shiftAll(true);
     ASSERT_TRUE(waitFor([&] { return !body.isAnalyzing() && !body.isCalibrating(); }));
+    const Spectrum late = body.spectrumAtPoint(W - 1, H - 1, c.half, c.half);
+    shiftAll(false);
+    ASSERT_NE(body.spectrumAtPoint(W - 1, H - 1, c.half, c.half).points, late.points);
     if (c.kind != Kind::Residual)
         EXPECT_EQ(done.count(), 1);
     EXPECT_EQ(body.areaAnswersDropped(), 0);
