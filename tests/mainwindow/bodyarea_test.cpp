@@ -45,13 +45,9 @@ protected:
         qRegisterMetaType<ElemsAnswer>("ElemsAnswer");
         QVector<double> raw[2];
         for (int k = 0; k < 2; k++) {
-            XafsSpectrum measured;
-            ASSERT_TRUE(measured.load(sourceDataPath(k ? "spectra/feo_rt1.dat" : "spectra/fe2o3_rt1.dat")));
-            QString text;
-            for (int i = 0; i < N; i++) {
-                raw[k] << measured.y(E0 + i * DE);
-                text += QString("%1 %2\n").arg(E0 + i * DE, 0, 'f', 3).arg(raw[k][i], 0, 'g', 12);
-            }
+            const QString text =
+                resampledSpectrum(k ? "spectra/feo_rt1.dat" : "spectra/fe2o3_rt1.dat", E0, DE, N, raw[k]);
+            ASSERT_FALSE(text.isEmpty());
             an->setLCFStd(k, true, 0, files.writeText(QString("ref%1.dat").arg(k), text), "0");
         }
         const double ja = an->refs[0]->dMut, jb = an->refs[1]->dMut;
