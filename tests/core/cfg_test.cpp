@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "core/cfg.h"
-#include "support/hostilefiles.h"
 #include "support/testfiles.h"
 
 namespace {
@@ -251,21 +250,3 @@ TEST(CfgFile, NonAsciiFileName)
 }
 
 }  // namespace
-
-// An INCLUDE of an endless, special or overlong file adds nothing from it and
-// the including file is read on.
-TEST(CfgFile, EndlessAndSpecialIncludesAreSkipped)
-{
-    TestFiles files;
-    QString text = "batch first\n";
-    for (const QString &path : hostileTextFiles(files))
-        text += "INCLUDE \"" + path + "\"\n";
-    text += "batch last\n";
-    DebugCapture log;
-    Cfg c;
-    c.readFile(files.writeText("outer.cfg", text));
-    EXPECT_EQ(c.values("batch", c.historyKeys, c.historyValues), QStringList({"first", "last"}));
-    EXPECT_EQ(c.historyKeys.size(), 2);
-    EXPECT_EQ(log.count("Can't open config file : "), 3);
-    EXPECT_TRUE(log.contains("longer than"));
-}

@@ -447,17 +447,4 @@ TEST(Analyzed2DResTest, AreaStorageGivesTheSameResultsAsTheWholeMap)
     EXPECT_EQ(copy.storedRect(), QRect(0, 0, W, H));
     EXPECT_EQ(copy.value(0, 0), 3.0);
     EXPECT_EQ(copy.value(12, 7), part.value(12, 7));
-
-    // A run of a 4 x 4 area on a frame of 8192 x 8192 stores 16 cells.
-    Analyzed2DRes big("big");
-    AnalyzeCond b;
-    b.init(8192, 8192, 0, 0, QRectF(100, 200, 4, 4), -1, -1);
-    big.setArea(b);
-    do
-        big.setData(b.x, b.y, 0, 0, 1.0);
-    while (b.next());
-    EXPECT_EQ(big.storedRect(), QRect(100, 200, 4, 4));
-    EXPECT_EQ(big.processedValue(101, 201), 0.0);
-    big.deglitch();
-    EXPECT_EQ(big.processedValue(101, 201), 1.0);
 }

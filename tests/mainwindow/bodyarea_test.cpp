@@ -45,13 +45,9 @@ protected:
         qRegisterMetaType<ElemsAnswer>("ElemsAnswer");
         QVector<double> raw[2];
         for (int k = 0; k < 2; k++) {
-            XafsSpectrum measured;
-            ASSERT_TRUE(measured.load(sourceDataPath(k ? "spectra/feo_rt1.dat" : "spectra/fe2o3_rt1.dat")));
-            QString text;
-            for (int i = 0; i < N; i++) {
-                raw[k] << measured.y(E0 + i * DE);
-                text += QString("%1 %2\n").arg(E0 + i * DE, 0, 'f', 3).arg(raw[k][i], 0, 'g', 12);
-            }
+            const QString text =
+                resampledSpectrum(k ? "spectra/feo_rt1.dat" : "spectra/fe2o3_rt1.dat", E0, DE, N, raw[k]);
+            ASSERT_FALSE(text.isEmpty());
             an->setLCFStd(k, true, 0, files.writeText(QString("ref%1.dat").arg(k), text), "0");
         }
         const double ja = an->refs[0]->dMut, jb = an->refs[1]->dMut;
@@ -274,6 +270,12 @@ TEST_P(BodyAreaEqual, MapsEqualTheSingleSpectrumPath)
         calib->setCalibByInnerProduct(c.kind == Kind::CalibInner);
     }
 
+    // Frames shifted by hand before the run, shifted again while it goes.
+    auto shiftAll = [&](bool during) {
+        for (int i = 0; i < N; i++)
+            body.applyImgShift(body.i1Stack()[i], during ? 6 : i % 3 - 1, during ? 0 : i % 2);
+    };
+    shiftAll(false);
     QSignalSpy done(&body, &Body::finishBatchExec);
     switch (c.kind) {
     case Kind::Elems: body.startElems2DAnalysis(); break;
@@ -282,7 +284,11 @@ TEST_P(BodyAreaEqual, MapsEqualTheSingleSpectrumPath)
     case Kind::CalibInner: body.execCalibration(); break;
     default: body.start2DAnalysis(); break;
     }
+    shiftAll(true);
     ASSERT_TRUE(waitFor([&] { return !body.isAnalyzing() && !body.isCalibrating(); }));
+    const Spectrum late = body.spectrumAtPoint(W - 1, H - 1, c.half, c.half);
+    shiftAll(false);
+    ASSERT_NE(body.spectrumAtPoint(W - 1, H - 1, c.half, c.half).points, late.points);
     if (c.kind != Kind::Residual)
         EXPECT_EQ(done.count(), 1);
     EXPECT_EQ(body.areaAnswersDropped(), 0);

@@ -2,16 +2,12 @@
 // frames browsed back and forth keep the shift found for them, and only I1
 // frames are ever shifted.
 #include <QCheckBox>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
-#include <cmath>
 #include <gtest/gtest.h>
 
-#include "calibration/blockshift.h"
-#include "calibration/ui/calibctrl.h"
 #include "display/imgdispa.h"
 #include "imagedata/tiffdata.h"
 #include "imagedata/ui/imgproc.h"
@@ -19,7 +15,6 @@
 #include "mainwindow/body.h"
 #include "support/imagefixtures.h"
 #include "support/testfiles.h"
-#include "support/waitfor.h"
 
 namespace {
 
@@ -88,51 +83,4 @@ TEST(BodyImgProc, BrowsedFramesKeepTheirShiftsAndI0IsNeverShifted)
     for (const QVector<TiffData *> *stack : {&body.i1Stack(), &body.i0Stack()})
         for (const TiffData *g : *stack)
             EXPECT_EQ(shiftOf(g), QPoint());
-}
-
-// Frames shifted while a calibration walks them: the run keeps the shifts it
-// started with, block for block, and the pointer spectrum takes the new ones.
-TEST(BodyImgProc, ShiftsChangedDuringARunReachOnlyTheNextSpectra)
-{
-    const int W = 64, H = 64, N = 41;
-    auto mu = [](double e, int x) { return 0.8 + 0.5 * std::tanh((e - 9000 - 0.25 * x) / 4.0); };
-    Body body;
-    TestFiles files;
-    SelectDataFiles *p = body.i1Panel();
-    p->setEngByCalc(true);
-    p->setDispUnit(0);
-    p->setEvenInEng(true);
-    p->setEngCalcStart(8960);
-    p->setEngCalcDelta(2);
-    QString std;
-    for (int i = 0; i < N; i++) {
-        const double e = 8960 + 2 * i;
-        body.loadedI1(ImageFixtures::floatFrame(W, H, [&](int x, int) { return float(60000 * std::exp(-mu(e, x))); }), i);
-        std += QString("%1 %2\n").arg(e).arg(mu(e, 0), 0, 'g', 15);
-    }
-    body.finishedLoadI1Files();
-    CalibCtrl *calib = body.calibrationWindow();
-    calib->loadStd(files.writeText("std.dat", std));
-    calib->setCalibByInnerProduct(false);
-    body.findChild<QLineEdit *>("HWidth")->setText("0");
-    body.findChild<QLineEdit *>("VWidth")->setText("0");
-    body.imageView()->setSelectedArea(0, 0, W, H);
-
-    body.execCalibration();
-    for (TiffData *f : body.i1Stack())
-        body.applyImgShift(f, 6, 0);
-    const Spectrum shifted = body.spectrumAtPoint(20, 3, 0, 0);
-    ASSERT_TRUE(waitFor([&] { return !body.isCalibrating(); }));
-
-    body.clearAllShifts();
-    EXPECT_NE(body.spectrumAtPoint(20, 3, 0, 0).points, shifted.points);
-    BlockShift m;
-    m.innerProduct = false;
-    const SuggestElm suggest = body.getSuggestElm();
-    int differ = 0;
-    for (int y = 0; y < H; y++)
-        for (int x = 0; x < W; x++)
-            differ += body.energyShiftMap().value(x, y)
-                      != m.shiftOf(body.spectrumAtPoint(x, y, 0, 0), *calib->standard(), suggest);
-    EXPECT_EQ(differ, 0);
 }

@@ -1,8 +1,8 @@
 # Starts a program headless without "-b": it loads "batchFile.bat" of the
 # working directory, written with CR line ends only, and runs it with "-x".
 # The batch names /dev/zero and a FIFO as reference spectrum, standard and
-# energy reference file: each is refused with a debug line, the batch goes on
-# to its end and the program quits by itself. Then /dev/zero and a folder as
+# energy reference file, and the configuration INCLUDEs both: each is refused
+# with a debug line, the batch goes on to its end and the program quits by itself. Then /dev/zero and a folder as
 # the "-b" batch file: refused, the configuration's batch still quits.
 function(expect_in_log what)
   foreach(e ${ARGN})
@@ -30,7 +30,7 @@ set(lines ":echo \"first of the default batch\""
           "quit")
 string(REPLACE ";" "\r" text "${lines}")
 file(WRITE ${WORKDIR}/batchFile.bat "${text}\r")
-file(WRITE ${WORKDIR}/test.cfg "DataRoot ${WORKDIR}\n")
+file(WRITE ${WORKDIR}/test.cfg "DataRoot ${WORKDIR}\nINCLUDE /dev/zero\nINCLUDE ${WORKDIR}/fifo\n")
 execute_process(COMMAND ${PROGRAM} -config ${WORKDIR}/test.cfg -e -x
                 WORKING_DIRECTORY ${WORKDIR}
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err
@@ -39,7 +39,8 @@ set(log "${out}${err}")
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "exit code ${rc}\n${log}")
 endif()
-expect_in_log("default batch" "echo first of the default batch" "echo last of the default batch")
+expect_in_log("default batch" "echo first of the default batch" "echo last of the default batch"
+              "Can't open config file : /dev/zero" "Can't open config file : ${WORKDIR}/fifo")
 string(REGEX MATCHALL "not a regular file" refusals "${log}")
 list(LENGTH refusals n)
 if(n LESS 6)
