@@ -14,6 +14,7 @@
 #include "calibration/empfile.h"
 #include "calibration/empheader.h"
 #include "calibration/ui/calibctrl.h"
+#include "core/boundedlinereader.h"
 #include "core/cmdid.h"
 #include "core/globals.h"
 #include "display/colorbar.h"
@@ -273,9 +274,12 @@ void Body::loadMap(QString fileName, Analyzed2DRes &map, EMPHeader &header)
         emit finishBatchExec(EX_calib_load_map);
         return;
     }
+    QString notFile;
     QFile f(fileName);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qDebug() << "Can not open" << fileName;
+    // A FIFO or a device would block the window or never end.
+    if (!BoundedLineReader::isReadableFile(fileName, &notFile)
+        || !f.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        qDebug() << "Can not open" << fileName << notFile;
         emit finishBatchExec(EX_calib_load_map);
         return;
     }

@@ -1,7 +1,7 @@
 # Starts a program headless without "-b": it loads "batchFile.bat" of the
 # working directory, written with CR line ends only, and runs it with "-x".
 # The batch names /dev/zero and a FIFO as reference spectrum, standard and
-# energy reference file, and the configuration INCLUDEs both: each is refused
+# energy reference file (the FIFO also as energy-shift map), and the configuration INCLUDEs both: each is refused
 # with a debug line, the batch goes on to its end and the program quits by itself. Then /dev/zero and a folder as
 # the "-b" batch file: refused, the configuration's batch still quits.
 function(expect_in_log what)
@@ -26,6 +26,7 @@ set(lines ":echo \"first of the default batch\""
           "analyzer_set_LCF_std 1 1 0 ${WORKDIR}/fifo"
           "calib_load_std ${WORKDIR}/fifo"
           "eng_by_ref_i1 ${WORKDIR}/fifo"
+          "calib_load_map ${WORKDIR}/fifo"
           ":echo \"last of the default batch\""
           "quit")
 string(REPLACE ";" "\r" text "${lines}")
@@ -43,8 +44,8 @@ expect_in_log("default batch" "echo first of the default batch" "echo last of th
               "Can't open config file : /dev/zero" "Can't open config file : ${WORKDIR}/fifo")
 string(REGEX MATCHALL "not a regular file" refusals "${log}")
 list(LENGTH refusals n)
-if(n LESS 6)
-  message(FATAL_ERROR "${n} refusals of /dev/zero and the FIFO, not 6 or more:\n${log}")
+if(n LESS 7)
+  message(FATAL_ERROR "${n} refusals of /dev/zero and the FIFO, not 7 or more:\n${log}")
 endif()
 string(FIND "${log}" "Can't Open \"\"" pos)
 if(NOT pos LESS 0)
