@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "analysis/ui/analyzer.h"
+#include "benchframes.h"
 #include "app/startup.h"
 #include "batch/ui/batchctrl.h"
 #include "calibration/ui/calibctrl.h"
@@ -75,31 +76,6 @@ double movingEdge(int x, int, int side, double e)
     return 20000 * std::exp(-(0.3 + 0.8 * reference(0, e - 6.0 * x / side)));
 }
 
-quint16 clipped(double v)
-{
-    return quint16(qBound(0.0, v, 65535.0));
-}
-
-TiffData *memoryFrame(int side, double e, const Counts &counts, int i)
-{
-    auto *t = new TiffData;
-    t->fileName = QString("f_%1").arg(i);
-    t->width = side;
-    t->height = side;
-    t->pixelType = TiffData::PixelImg16;
-    t->exposureMs = 100;
-    t->displayImageOnLoad = false;
-    for (int y = 0; y < side; y++) {
-        auto *row = new quint16[side];
-        for (int x = 0; x < side; x++)
-            row[x] = clipped(counts(x, y, side, e));
-        t->rows.append(row);
-    }
-    t->min = 0;
-    t->max = 65535;
-    return t;
-}
-
 // A main window holding the stack, the two references in rows 0 and 1,
 // one-pixel blocks and the area selected.
 std::unique_ptr<Body> newBody(int side, int frames, double e0, double de, const Counts &counts,
@@ -115,7 +91,9 @@ std::unique_ptr<Body> newBody(int side, int frames, double e0, double de, const 
     p->setEngCalcStart(e0);
     p->setEngCalcDelta(de);
     for (int i = 0; i < frames; i++)
-        b->loadedI1(memoryFrame(side, e0 + de * i, counts, i), i);
+        b->loadedI1(memoryFrame(QString("f_%1").arg(i), side,
+                                [&](int x, int y) { return counts(x, y, side, e0 + de * i); }),
+                    i);
     b->finishedLoadI1Files();
     b->findChild<QLineEdit *>("HWidth")->setText("0");
     b->findChild<QLineEdit *>("VWidth")->setText("0");
@@ -228,7 +206,8 @@ QString writeStack(const QString &sub, int side, int frames, bool i0)
         const double e = 7000 + 2 * i;
         for (int y = 0; y < side; y++)
             for (int x = 0; x < side; x++)
-                px[size_t(y) * size_t(side) + size_t(x)] = clipped(i0 ? 20000 + x % 7 : mixture(x, y, side, e));
+                px[size_t(y) * size_t(side) + size_t(x)] =
+                    quint16(qBound(0.0, i0 ? 20000.0 + x % 7 : mixture(x, y, side, e), 65535.0));
         TiffWriter().writeTiff(dir + QString("/%1_0000.tif").arg(int(e)), side, side, px.data());
     }
     return dir + "/";

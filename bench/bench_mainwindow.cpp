@@ -32,6 +32,7 @@
 #include "imagedata/tiffwriter.h"
 #include "imagedata/ui/selectdatafiles.h"
 #include "mainwindow/body.h"
+#include "benchframes.h"
 
 namespace {
 
@@ -42,26 +43,6 @@ const int I0Count = 20;
 Body *body = nullptr;
 QTemporaryDir *folder = nullptr;
 
-// A frame held in memory as the ".img" reader holds it.
-TiffData *memoryFrame(const QString &name, const std::function<double(int, int)> &value)
-{
-    auto *t = new TiffData;
-    t->fileName = name;
-    t->width = Side;
-    t->height = Side;
-    t->pixelType = TiffData::PixelImg16;
-    t->exposureMs = 100;
-    t->displayImageOnLoad = false;
-    for (int y = 0; y < Side; y++) {
-        auto *row = new quint16[Side];
-        for (int x = 0; x < Side; x++)
-            row[x] = quint16(qBound(0.0, value(x, y), 65535.0));
-        t->rows.append(row);
-    }
-    t->min = 0;
-    t->max = 65535;
-    return t;
-}
 
 void useEnergies(SelectDataFiles *panel, double start, double delta)
 {
@@ -82,13 +63,13 @@ void setUp()
         const double e = 8880 + i;
         const double mu = 0.5 + 1.0 / (1.0 + std::exp(-(e - 8980) / 2.0)) - 1e-4 * (e - 8880);
         const double level = 20000 * std::exp(-mu);
-        body->loadedI1(memoryFrame(QString("i1_%1").arg(i),
+        body->loadedI1(memoryFrame(QString("i1_%1").arg(i), Side,
                                    [&](int x, int y) { return level + (x + y) % 50 + noise(rng); }),
                        i);
     }
     useEnergies(body->i0Panel(), 8870, 12.0);
     for (int i = 0; i < I0Count; i++)
-        body->loadedI0(memoryFrame(QString("i0_%1").arg(i),
+        body->loadedI0(memoryFrame(QString("i0_%1").arg(i), Side,
                                    [&](int x, int) { return 20000 + x % 30 + noise(rng); }),
                        i);
     body->finishedLoadI1Files();
@@ -281,25 +262,12 @@ Body *newLcfAreaBody()
     useEnergies(b->i1Panel(), 7000, 4.0);
     for (int i = 0; i < count; i++) {
         const double e = 7000 + 4 * i;
-        auto *t = new TiffData;
-        t->fileName = QString("area_%1").arg(i);
-        t->width = side;
-        t->height = side;
-        t->pixelType = TiffData::PixelImg16;
-        t->exposureMs = 100;
-        t->displayImageOnLoad = false;
-        for (int y = 0; y < side; y++) {
-            auto *row = new quint16[side];
-            for (int x = 0; x < side; x++) {
-                const double u = x / 255.0, v = y / 255.0;
-                const double mu = 0.3 + 0.8 * ((1 - u) * (1 - v) * ref(0, e) + u * (1 - v) * ref(1, e)
-                                               + (1 - u) * v * ref(2, e) + u * v * ref(3, e));
-                row[x] = quint16(20000 * std::exp(-mu));
-            }
-            t->rows.append(row);
-        }
-        t->min = 0;
-        t->max = 65535;
+        TiffData *t = memoryFrame(QString("area_%1").arg(i), side, [&](int x, int y) {
+            const double u = x / 255.0, v = y / 255.0;
+            const double mu = 0.3 + 0.8 * ((1 - u) * (1 - v) * ref(0, e) + u * (1 - v) * ref(1, e)
+                                           + (1 - u) * v * ref(2, e) + u * v * ref(3, e));
+            return 20000 * std::exp(-mu);
+        });
         b->loadedI1(t, i);
     }
     b->finishedLoadI1Files();

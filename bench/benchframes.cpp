@@ -4,6 +4,7 @@
 #include <random>
 #include <vector>
 
+#include "imagedata/tiffdata.h"
 #include "imagedata/tiffwriter.h"
 
 QStringList writeBenchFrames(const QString &folder, int count, int side)
@@ -25,4 +26,24 @@ QStringList writeBenchFrames(const QString &folder, int count, int side)
         names << name;
     }
     return names;
+}
+
+TiffData *memoryFrame(const QString &name, int side, const std::function<double(int, int)> &value)
+{
+    auto *t = new TiffData;
+    t->fileName = name;
+    t->width = side;
+    t->height = side;
+    t->pixelType = TiffData::PixelImg16;
+    t->exposureMs = 100;
+    t->displayImageOnLoad = false;
+    for (int y = 0; y < side; y++) {
+        auto *row = new quint16[side];
+        for (int x = 0; x < side; x++)
+            row[x] = quint16(qBound(0.0, value(x, y), 65535.0));
+        t->rows.append(row);
+    }
+    t->min = 0;
+    t->max = 65535;
+    return t;
 }
