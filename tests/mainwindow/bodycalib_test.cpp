@@ -276,34 +276,4 @@ namespace {
 
 // The run's chunks are recorded by calibNextPoint, one queued doCalibNextPoint
 // each; held back, the map stays empty and the run open until the slot runs.
-TEST_F(BodyCalib, TheRunAdvancesThroughItsQueuedSlot)
-{
-    const QMetaObject *m = body.metaObject();
-    EXPECT_LT(m->indexOfSignal("doCollectQInfo(AnalyzeCond)"), m->indexOfSignal("doCalibNextPoint()"));
-    EXPECT_LT(m->indexOfSignal("doCalibNextPoint()"), m->indexOfSignal("doFinishCalib()"));
-    EXPECT_LT(m->indexOfSlot("execCalibration()"), m->indexOfSlot("calibNextPoint()"));
-    EXPECT_LT(m->indexOfSlot("calibNextPoint()"), m->indexOfSlot("finishCalib()"));
-    EXPECT_LT(m->indexOfSlot("analyzeASpectrumFinished()"), m->indexOfSlot("recordResForAPoint()"));
-    EXPECT_LT(m->indexOfSlot("recordResForAPoint()"), m->indexOfSlot("generateResImages()"));
-    EXPECT_LT(m->indexOfSlot("analyzeElemsFinished()"), m->indexOfSlot("recordElemsResForAPoint()"));
-    EXPECT_LT(m->indexOfSlot("recordElemsResForAPoint()"), m->indexOfSlot("generateElemsResImages()"));
-
-    loadStackAndStandard();
-    int posted = 0;
-    QObject::connect(&body, &Body::doCalibNextPoint, &body, [&] { posted++; });
-    ASSERT_TRUE(QObject::disconnect(&body, &Body::doCalibNextPoint, &body, &Body::calibNextPoint));
-    start(0, 0);
-    ASSERT_TRUE(waitFor([&] { return posted >= H + 1; }));   // a chunk a row, then the end
-    QTest::qWait(20);
-    EXPECT_TRUE(body.isCalibrating());
-    EXPECT_EQ(mapAt(7, 3), 0.0);
-    EXPECT_TRUE(ids.isEmpty());
-
-    ASSERT_TRUE(QMetaObject::invokeMethod(&body, "calibNextPoint"));
-    EXPECT_FALSE(body.isCalibrating());
-    EXPECT_NEAR(mapAt(7, 3), Shift, 0.02);
-    EXPECT_EQ(progress, QVector<double>({0.0, 25.0, 50.0, 75.0, 100.0}));
-    EXPECT_EQ(ids, QVector<int>({EX_calib_exec}));
-}
-
 } // namespace
