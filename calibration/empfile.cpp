@@ -12,6 +12,7 @@
 #include "core/globals.h"
 #include "core/physconst.h"
 #include "core/stringutil.h"
+#include "core/wholefile.h"
 #include "imagedata/analyzed2dres.h"
 
 namespace {
@@ -115,12 +116,10 @@ bool EmpFile::write(const QString &fileName, const EMPHeader &h, const QString &
         qDebug() << "EMap: no map to write (size" << h.width << "x" << h.height << "):" << fileName;
         return false;
     }
-    QFile f(fileName);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
-        qDebug() << "Can not open" << fileName;
+    WholeFile f(fileName);
+    if (!f.open())
         return false;
-    }
-    QTextStream out(&f);
+    QTextStream &out = f.stream();
     out << Magic << '\n';
     out << key("Record Date") << QDateTime::currentDateTime().toString("yy/MM/dd hh:mm:ss.zzz")
         << '\n';
@@ -155,12 +154,7 @@ bool EmpFile::write(const QString &fileName, const EMPHeader &h, const QString &
     logDebug("EMap Write End   : ");
     if (noAngle > 0)
         qDebug() << "EMap:" << noAngle << "shifts have no Bragg angle and were written as 0";
-    out.flush();
-    if (out.status() != QTextStream::Ok || f.error() != QFileDevice::NoError) {
-        qDebug() << "EMap: writing failed:" << fileName << f.errorString();
-        return false;
-    }
-    return true;
+    return f.commit();
 }
 
 EMPHeader EmpFile::readHeader(QTextStream &in)

@@ -1,4 +1,5 @@
 #include "core/boundedlinereader.h"
+#include "core/wholefile.h"
 
 #include <QDebug>
 #include <QFileInfo>
@@ -17,17 +18,13 @@ BoundedLineReader::BoundedLineReader(const QString &fileName, int maxLineBytes)
 
 bool BoundedLineReader::isReadableFile(const QString &fileName, QString *why)
 {
-    QString reason;
     const QFileInfo fi(fileName);
+    QString reason = WholeFile::notRegularReason(fi);
     if (fileName.isEmpty())
         reason = QStringLiteral("no file name");
     else if (!fi.exists())
         reason = QStringLiteral("no such file");
-    else if (fi.isDir())
-        reason = QStringLiteral("a directory");
-    else if (!fi.isFile())
-        reason = QStringLiteral("not a regular file");
-    else if (!fi.isReadable())
+    else if (reason.isEmpty() && !fi.isReadable())
         reason = QStringLiteral("not readable");
     if (why)
         *why = reason;

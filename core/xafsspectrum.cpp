@@ -10,6 +10,7 @@
 #include "core/boundedlinereader.h"
 #include "core/globals.h"
 #include "core/physconst.h"
+#include "core/wholefile.h"
 
 namespace {
 
@@ -508,12 +509,10 @@ bool XafsSpectrum::loadAndNormalize(const QString &fileName)
 
 bool XafsSpectrum::save(const QString &fileName, bool withShift) const
 {
-    QFile f(fileName);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
-        qDebug() << "cannot write xafs spectrum file" << fileName << f.errorString();
+    WholeFile f(fileName);
+    if (!f.open())
         return false;
-    }
-    QTextStream out(&f);
+    QTextStream &out = f.stream();
     out << "###Vantoscope::XafsSpectrum\n";
     out << "# midx    : " << midx << "\n";
     out << "# dMut    : " << dMut << "\n";
@@ -529,11 +528,5 @@ bool XafsSpectrum::save(const QString &fileName, bool withShift) const
         out << e - xShift << '\t' << (i < dn.count() ? dn.points[i].y() : 0.0) << '\t'
             << points[i].y() << '\t' << pre.valueAt(e) << '\t' << post.valueAt(e) << "\n";
     }
-    out.flush();
-    f.close();
-    if (out.status() != QTextStream::Ok || f.error() != QFileDevice::NoError) {
-        qDebug() << "error writing xafs spectrum file" << fileName << f.errorString();
-        return false;
-    }
-    return true;
+    return f.commit();
 }

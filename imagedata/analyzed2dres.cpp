@@ -12,6 +12,7 @@
 #include <new>
 
 #include "core/globals.h"
+#include "core/wholefile.h"
 
 namespace {
 
@@ -646,12 +647,10 @@ void Analyzed2DRes::copyFrom(const Analyzed2DRes *source)
 bool Analyzed2DRes::saveAsText(QFileInfo file, bool areaOnly, bool commaSeparated, bool xyValues)
 {
     Q_UNUSED(areaOnly); // the text always lists the centres of the walk
-    QFile f(file.filePath());
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate)) {
-        qDebug() << "Can't open" << file.filePath();
+    WholeFile f(file.filePath());
+    if (!f.open())
         return false;
-    }
-    QTextStream out(&f);
+    QTextStream &out = f.stream();
     const QString sep = commaSeparated ? QStringLiteral(",") : QStringLiteral(" ");
     const QString xyFormat = commaSeparated ? QStringLiteral("%1,%2,%3\n")
                                             : QStringLiteral("%1 %2 %3\n");
@@ -679,6 +678,5 @@ bool Analyzed2DRes::saveAsText(QFileInfo file, bool areaOnly, bool commaSeparate
         flushRow();
         out << "\n";
     }
-    out.flush();
-    return f.error() == QFile::NoError;
+    return f.commit();
 }

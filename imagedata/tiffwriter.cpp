@@ -2,12 +2,17 @@
 
 #include <QDebug>
 #include <QFile>
-#include <QFileInfo>
 #include <QImage>
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <tiffio.h>
+#include <unistd.h>
 #include <vector>
+
+#include "core/wholefile.h"
 
 namespace {
 
@@ -50,32 +55,63 @@ bool writeStrips(TIFF *tif, qint64 rowBytes, int h, const uchar *bytes)
 
 namespace {
 
-// Opens, tags, writes and closes; removes what a failure left behind.
+// The first error the library reports while one file is written: the
+// system's reason when there is one, else the library's message.
+struct TiffErrors
+{
+    QString why;
+
+    static int handler(TIFF *, void *user, const char *module, const char *fmt, va_list ap)
+    {
+        const int err = errno;
+        TiffErrors *self = static_cast<TiffErrors *>(user);
+        if (self->why.isEmpty()) {
+            char text[512];
+            vsnprintf(text, sizeof text, fmt, ap);
+            self->why = err ? QString::fromLocal8Bit(strerror(err))
+                            : QString("%1: %2").arg(QString::fromLocal8Bit(module ? module : ""),
+                                                    QString::fromLocal8Bit(text));
+        }
+        return 1;   // said once, on the writer's own line
+    }
+};
+
+// Tags and strips into a temporary file beside the target, which replaces the
+// target once the library has written all; a failure leaves the target as it was.
 bool writeFile(const QString &fileName, int w, int h, bool rgb, qint64 rowBytes,
                const uchar *bytes)
 {
-    const QFileInfo before(fileName);
-    const bool existed = before.exists();
-    const qint64 sizeBefore = existed ? before.size() : 0;
-    const QByteArray path = QFile::encodeName(fileName);
-    TIFF *tif = TIFFOpen(path.constData(), "w");
+    WholeFile out(fileName);
+    if (!out.open(false))
+        return false;
+    TiffErrors errors;
+    TIFFOpenOptions *options = TIFFOpenOptionsAlloc();
+    TIFFOpenOptionsSetErrorHandlerExtR(options, &TiffErrors::handler, &errors);
+    // The library closes its own descriptor; the file's own is checked on commit.
+    const int fd = ::dup(out.handle());
+    errno = 0;
+    TIFF *tif = fd < 0 ? nullptr
+                       : TIFFFdOpenExt(fd, QFile::encodeName(fileName).constData(), "w", options);
+    TIFFOpenOptionsFree(options);
     if (!tif) {
-        qDebug() << "TiffWriter: can not open" << fileName;
-        // The library may have created or emptied the file before failing.
-        const QFileInfo after(fileName);
-        if (after.exists() && after.size() < 8 && (!existed || after.size() != sizeBefore))
-            QFile::remove(fileName);
+        const int err = errno;
+        if (fd >= 0)
+            ::close(fd);
+        out.fail(err ? QString::fromLocal8Bit(strerror(err))
+                     : QStringLiteral("the TIFF library can not open it"));
         return false;
     }
-    bool ok = setTags(tif, w, h, rgb) && writeStrips(tif, rowBytes, h, bytes);
-    // The directory is written on close; flush first to see whether it went out.
-    ok = ok && TIFFFlush(tif);
+    errno = 0;
+    // The directory is written on flush: its failure shows here, not on close.
+    const bool ok = setTags(tif, w, h, rgb) && writeStrips(tif, rowBytes, h, bytes)
+                    && TIFFFlush(tif);
     TIFFClose(tif);
     if (!ok) {
-        qDebug() << "TiffWriter: error writing" << fileName;
-        QFile::remove(fileName);
+        out.fail(!errors.why.isEmpty() ? errors.why
+                                       : QStringLiteral("the TIFF library refused the image"));
+        return false;
     }
-    return ok;
+    return out.commit();
 }
 
 } // namespace

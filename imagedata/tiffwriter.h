@@ -7,8 +7,8 @@
 class QImage;
 
 // Writes grey images of unsigned 16-bit samples, and pictures as 8-bit RGB,
-// as uncompressed TIFF files. Every writer returns false on failure and then
-// leaves no file behind.
+// as uncompressed TIFF files, whole or not at all. Every writer returns false
+// on failure, with a debug line, and then leaves an earlier file as it was.
 class TiffWriter
 {
 public:

@@ -2,7 +2,6 @@
 // pixel value and the pixels that read above a threshold in every frame,
 // compared with the program-wide bad-pixel list.
 #include <QDebug>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSet>
@@ -11,6 +10,7 @@
 
 #include "analysis/ui/analyzer2.h"
 #include "core/globals.h"
+#include "core/wholefile.h"
 #include "imagedata/errpoints.h"
 #include "imagedata/tiffdata.h"
 #include "mainwindow/body.h"
@@ -42,12 +42,6 @@ quint64 pointKey(int x, int y)
     return k ^ (k >> 31);
 }
 
-// A file of the working directory opened for writing as text, replacing an
-// old one; false when it cannot be opened (it is then left out).
-bool openForWriting(QFile &f)
-{
-    return f.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate);
-}
 
 } // namespace
 
@@ -115,10 +109,11 @@ bool Body::writeDarkHistogram(const QVector<TiffData *> &frames, double max, int
         }
     }
 
-    QFile file(QString::fromLatin1(HistogramFile));
-    if (!openForWriting(file))
+    // A file that can not be written is left out; the points are still looked for.
+    WholeFile file(QString::fromLatin1(HistogramFile));
+    if (!file.open())
         return true;
-    QTextStream out(&file);
+    QTextStream &out = file.stream();
     out << QString("# min, max = (%1, %2)  bins = %3\n")
                .arg(QString::number(min, 'g', 6), QString::number(max, 'g', 6))
                .arg(bins);
@@ -128,6 +123,7 @@ bool Body::writeDarkHistogram(const QVector<TiffData *> &frames, double max, int
         out << i << "\t" << lo << "\t" << counts[i] << "\n";
         lo += width;
     }
+    file.commit();
     return true;
 }
 
@@ -163,19 +159,22 @@ int Body::writeDarkPoints(const QVector<TiffData *> &frames, double th, const Er
     if (points.isEmpty())
         return 0;
 
-    QFile all(QString::fromLatin1(PointsFile));
-    if (openForWriting(all)) {
-        QTextStream out(&all);
+    // Each file whole or not at all; one that can not be written is left out.
+    WholeFile all(QString::fromLatin1(PointsFile));
+    if (all.open()) {
+        QTextStream &out = all.stream();
         out << "# Size " << w << "\t" << h << "\n";
         for (const DarkPoint &p : points)
             out << p.x << "\t" << p.y << "\t" << p.sum << "\n";
+        all.commit();
     }
 
-    QFile nums(QString::fromLatin1(CountsFile));
-    if (openForWriting(nums)) {
-        QTextStream out(&nums);
+    WholeFile nums(QString::fromLatin1(CountsFile));
+    if (nums.open()) {
+        QTextStream &out = nums.stream();
         for (int i = 0; i < counts.size(); i++)
             out << i << "\t" << counts[i] << "\n";
+        nums.commit();
     }
 
     // Membership by both coordinates, looked up in sets; the lists keep their order.
@@ -188,22 +187,24 @@ int Body::writeDarkPoints(const QVector<TiffData *> &frames, double th, const Er
     for (const DarkPoint &p : points)
         foundSet.insert(pointKey(p.x, p.y));
 
-    QFile onlyFound(QString::fromLatin1(OnlyInPointsFile));
-    if (openForWriting(onlyFound)) {
-        QTextStream out(&onlyFound);
+    WholeFile onlyFound(QString::fromLatin1(OnlyInPointsFile));
+    if (onlyFound.open()) {
+        QTextStream &out = onlyFound.stream();
         for (const DarkPoint &p : points) {
             if (!knownSet.contains(pointKey(p.x, p.y)))
                 out << p.x << "\t" << p.y << "\n";
         }
+        onlyFound.commit();
     }
 
-    QFile onlyKnown(QString::fromLatin1(OnlyInErrPointsFile));
-    if (openForWriting(onlyKnown)) {
-        QTextStream out(&onlyKnown);
+    WholeFile onlyKnown(QString::fromLatin1(OnlyInErrPointsFile));
+    if (onlyKnown.open()) {
+        QTextStream &out = onlyKnown.stream();
         for (const QPoint &p : known.points) {
             if (!foundSet.contains(pointKey(p.x(), p.y())))
                 out << p.x() << "\t" << p.y() << "\n";
         }
+        onlyKnown.commit();
     }
     return points.size();
 }

@@ -14,6 +14,7 @@
 #include "analysis/ui/analyzer.h"
 #include "analysis/ui/lcfreference.h"
 #include "core/globals.h"
+#include "core/wholefile.h"
 #include "display/_filedialog.h"
 #include "display/colorbar.h"
 #include "display/imgdispa.h"
@@ -28,14 +29,12 @@ const qint64 MaxGridSamples = qint64(1) << 30;
 
 // Saves the colour bar in the format of the name's suffix; TIFF through the
 // program's own writer, which needs no image plugin.
-void saveColorBar(const QPixmap &bar, const QString &fileName)
+bool saveColorBar(const QPixmap &bar, const QString &fileName)
 {
     const QString suffix = QFileInfo(fileName).suffix().toLower();
-    const bool ok = suffix == "tif" || suffix == "tiff"
-                        ? TiffWriter().writeRgb(fileName, bar.toImage())
-                        : bar.save(fileName);
-    if (!ok)
-        qDebug() << "Can't write the colour bar" << fileName;
+    return suffix == "tif" || suffix == "tiff"
+               ? TiffWriter().writeRgb(fileName, bar.toImage())
+               : WholeFile::saveImage(bar.toImage(), fileName);
 }
 
 // dir/base-index.suffix of a chosen name; the suffix typed is dropped.
@@ -90,8 +89,8 @@ void Body::saveImage(QString fileName)
     const QImage image = ui->dispA->viewWindowImage();
     if (image.isNull())
         qDebug() << "saveImage: no image is shown";
-    else if (!image.save(fileName))
-        qDebug() << "saveImage: can't write" << fileName;
+    else
+        WholeFile::saveImage(image, fileName);
     saveColorBar(ui->CBar->pixmap, insertTag(fileName, "cBar"));
 }
 
@@ -102,6 +101,16 @@ void Body::saveImageWNum(QString fileName, QString tag)
 
 void Body::saveAllImages(QString fileName)
 {
+    const QFileInfo target(fileName);
+    if (!target.absoluteDir().exists()) {
+        qDebug() << "saveAllImages: no image saved, no folder" << target.absolutePath();
+        return;
+    }
+    if (!WholeFile::hasImageFormat(fileName)) {
+        qDebug() << "saveAllImages: no image saved, no image format for the suffix of"
+                 << fileName;
+        return;
+    }
     for (int j = 0; j < analyzer->mapsPerRef; j++) {
         for (int k = 0; k < analyzer->refs.size(); k++) {
             const LCFReference *row = analyzer->refs[k];
@@ -109,7 +118,8 @@ void Body::saveAllImages(QString fileName)
                 continue;
             const Analyzed2DRes *map = row->maps[j];
             if (map && map->imageValid && map->image)
-                map->image->save(insertTag(fileName, QString("%1-%2").arg(k).arg(j)));
+                WholeFile::saveImage(*map->image,
+                                     insertTag(fileName, QString("%1-%2").arg(k).arg(j)));
         }
     }
 }

@@ -10,6 +10,7 @@
 
 #include "calibration/ui/calibctrl.h"
 #include "core/globals.h"
+#include "core/wholefile.h"
 #include "ui_body.h"
 
 namespace {
@@ -71,12 +72,10 @@ void Body::saveEachSpectra(const QString &fileName, int kind)
     if (!askAnalyzeCond(area))
         return;
     const QString path = addDefaultSuffix(fileName, "dat");
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate)) {
-        qDebug() << "Can't open" << path;
+    WholeFile file(path);
+    if (!file.open())
         return;
-    }
-    QTextStream out(&file);
+    QTextStream &out = file.stream();
     out << headerLine(kind) << "\n";
     out << "# X-Range (x0, x1), steps : " << area.x0 << " " << area.x1 << " "
         << gridCount(area.x0, area.x1, area.halfW, area.stepX) << "\n";
@@ -116,7 +115,5 @@ void Body::saveEachSpectra(const QString &fileName, int kind)
         }
         out << "\n";
     } while (area.next());
-    out.flush();
-    if (file.error() != QFile::NoError)
-        qDebug() << "Can't write" << path << file.errorString();
+    file.commit();
 }

@@ -4,6 +4,7 @@
 
 #include "analysis/ui/analyzer.h"
 #include "analysis/ui/sumupctrl.h"
+#include "core/wholefile.h"
 #include "display/colorbar.h"
 #include "display/imgdispa.h"
 #include "imagedata/tiffdata.h"
@@ -48,6 +49,6 @@ void Body::doSumUp()
     map.colorScale = ui->CBar->scale();
     map.genImg();
     if (map.image)
-        map.image->save(QStringLiteral("sumUpImg.png"));
+        WholeFile::saveImage(*map.image, QStringLiteral("sumUpImg.png"));
     ui->dispA->update();
 }

@@ -19,6 +19,7 @@
 #include <cstdio>
 
 #include "core/spectrum.h"
+#include "core/wholefile.h"
 #include "core/xafsspectrum.h"
 #include "imagedata/tiffwriter.h"
 
@@ -70,17 +71,16 @@ Spectrum resample(const Spectrum &s, const QVector<double> &energies)
 
 bool writeSpectrum(const QString &path, const Spectrum &s, const QString &comment)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+    WholeFile f(path);
+    if (!f.open()) {
         std::fprintf(stderr, "can't write %s\n", qPrintable(path));
         return false;
     }
-    QTextStream out(&f);
+    QTextStream &out = f.stream();
     out << "# " << comment << "\n# energy_eV mu\n";
     for (const QPointF &p : s.points)
         out << QString::number(p.x(), 'f', 4) << " " << QString::number(p.y(), 'g', 10) << "\n";
-    out.flush();
-    return f.error() == QFile::NoError;
+    return f.commit();
 }
 
 // The spectrum reader's debug lines are not for the user of this tool.

@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -13,6 +12,7 @@
 #include "batch/batchdispatcher.h"
 #include "core/boundedlinereader.h"
 #include "core/globals.h"
+#include "core/wholefile.h"
 #include "display/_filedialog.h"
 #include "ui_batchctrl.h"
 
@@ -94,16 +94,11 @@ void BatchCtrl::clearLog() { ui->BatchLogs->clear(); }
 void BatchCtrl::save(const QString &fileName)
 {
     // Written aside and renamed at the end: a failed save leaves the old file.
-    QSaveFile f(fileName);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        qDebug() << "Can not write batch file" << fileName << ":" << f.errorString();
+    WholeFile f(fileName);
+    if (!f.open())
         return;
-    }
-    QTextStream out(&f);
-    out << text();
-    out.flush();
-    if (out.status() != QTextStream::Ok || !f.commit())
-        qDebug() << "Can not write batch file" << fileName << ":" << f.errorString();
+    f.stream() << text();
+    f.commit();
 }
 
 void BatchCtrl::load(const QString &fileName)

@@ -171,7 +171,7 @@ TEST(EmpWrite, LayoutRoundTripAndRefusals)
     EXPECT_FALSE(QFile::exists(files.path("m.emp")));
     h.stdEdgeEnergy = 7112;
     EXPECT_FALSE(EmpFile::write(files.path("no/dir/m.emp"), h, "", map));
-    EXPECT_TRUE(log.contains("Can not open"));
+    EXPECT_TRUE(log.contains("Can not write"));
     ASSERT_TRUE(EmpFile::write(files.path("m.emp"), h, "std one.dat", map));
 
     const QStringList lines = QString::fromUtf8(files.read("m.emp")).split('\n');

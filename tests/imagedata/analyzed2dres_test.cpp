@@ -357,7 +357,7 @@ TEST(Analyzed2DResTest, TextExportInRowsAndXyLines)
 
     DebugCapture log;
     EXPECT_FALSE(m.saveAsText(QFileInfo(files.path("no/such/dir/x.dat")), false, true, true));
-    EXPECT_TRUE(log.contains("Can't open"));
+    EXPECT_TRUE(log.contains("Can not write"));
 }
 
 TEST(Analyzed2DResTest, TextExportPastTheMapListsOnlyItsCells)

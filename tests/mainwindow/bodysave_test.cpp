@@ -264,7 +264,7 @@ TEST_F(BodySave, SpectraOverTheSelectedArea)
     EXPECT_EQ(got[7].split(' ').size(), 9);
     DebugCapture log;
     body.saveEachSpectrum(files.path("missing/x.dat"));
-    EXPECT_TRUE(log.contains("Can't open"));
+    EXPECT_TRUE(log.contains("Can not write"));
 }
 
 } // namespace
