@@ -11,7 +11,7 @@ class QTextStream;
 
 // A file written whole or not at all: everything goes into a temporary file
 // beside the target, which replaces the target only when commit() finds every
-// write, the flush and the close done. A failure leaves the target as it was,
+// write, the flush and the sync to disk done. A failure leaves the target as it was,
 // removes the temporary file and gives one debug line naming the file and the
 // reason. A target that exists and is not a regular file (a FIFO, a device, a
 // folder) is refused before anything is opened.
@@ -33,7 +33,6 @@ public:
     bool commit();
     // Drops what was written, with the debug line giving why.
     void fail(const QString &why);
-    QString fileName() const { return name; }
 
     // Whether fileName may be written: it does not exist or is a regular
     // file; otherwise why not.
