@@ -1,5 +1,8 @@
 #include "display/widgethelpers.h"
 
+#include <QAbstractButton>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSettings>
 #include <QWidget>
 
@@ -33,4 +36,67 @@ void applyStyleSheet(QWidget *widget, const QString &styleSheet)
 {
     if (widget)
         widget->setStyleSheet(styleSheet);
+}
+
+void keepOnScreen(QWidget *window)
+{
+    if (!window || window->isMaximized() || window->isFullScreen())
+        return;
+    const QRect frame = window->frameGeometry();
+    QScreen *screen = QGuiApplication::screenAt(frame.center());
+    if (!screen)
+        screen = window->screen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    // The frame's border and title bar take what they take; the rest is the window's.
+    const int dw = frame.width() - window->width();
+    const int dh = frame.height() - window->height();
+    const QSize size(qMin(window->width(), qMax(1, area.width() - dw)),
+                     qMin(window->height(), qMax(1, area.height() - dh)));
+    if (size != window->size())
+        window->resize(size);  // no smaller than its minimum size
+    const int w = window->width() + dw, h = window->height() + dh;
+    const int x = qBound(area.left(), frame.left(), qMax(area.left(), area.right() + 1 - w));
+    const int y = qBound(area.top(), frame.top(), qMax(area.top(), area.bottom() + 1 - h));
+    if (QPoint(x, y) != frame.topLeft())
+        window->move(x, y);
+}
+
+void showInFront(QWidget *window)
+{
+    if (!window)
+        return;
+    // A window shown for the first time is placed by the window manager.
+    const bool shownBefore = window->windowHandle() != nullptr;
+    if (window->isMinimized())
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    if (shownBefore)
+        keepOnScreen(window);
+    window->raise();
+    window->activateWindow();
+}
+
+void showOnClick(QAbstractButton *button, QWidget *window)
+{
+    if (button && window)
+        QObject::connect(button, &QAbstractButton::clicked, window,
+                         [window] { showInFront(window); });
+}
+
+void placeBeside(QWidget *window, const QWidget *anchor)
+{
+    if (!window || !anchor || !anchor->screen())
+        return;
+    const QRect a = anchor->frameGeometry();
+    const QRect area = anchor->screen()->availableGeometry();
+    const int w = window->frameGeometry().width();
+    int x = a.right() + 1;
+    if (x + w > area.right() + 1)
+        x = a.left() - w;
+    if (x < area.left())
+        x = area.right() + 1 - w;
+    window->move(x, a.top());
+    keepOnScreen(window);
 }
