@@ -89,14 +89,18 @@ void placeBeside(QWidget *window, const QWidget *anchor)
 {
     if (!window || !anchor || !anchor->screen())
         return;
-    const QRect a = anchor->frameGeometry();
     const QRect area = anchor->screen()->availableGeometry();
     const int w = window->frameGeometry().width();
-    int x = a.right() + 1;
-    if (x + w > area.right() + 1)
-        x = a.left() - w;
-    if (x < area.left())
-        x = area.right() + 1 - w;
-    window->move(x, a.top());
+    int x = area.right() + 1 - w;
+    int y = area.top();
+    if (anchor->isVisible()) {
+        const QRect a = anchor->frameGeometry();
+        y = a.top();
+        if (a.right() + 1 + w <= area.right() + 1)
+            x = a.right() + 1;
+        else if (a.left() - w >= area.left())
+            x = a.left() - w;
+    }
+    window->move(x, y);
     keepOnScreen(window);
 }

@@ -21,7 +21,9 @@ void showInFront(QWidget *window);
 // Every click of the button shows the window in front.
 void showOnClick(QAbstractButton *button, QWidget *window);
 // Puts a window beside the anchor window, right of it or else left of it;
-// where neither has room, at the right edge of the anchor's screen.
+// where neither has room, or the anchor is not shown yet, at the right edge
+// of the anchor's screen. Best called before the window is first shown: the
+// window manager then puts its frame, title bar included, at that place.
 void placeBeside(QWidget *window, const QWidget *anchor);
 
 #endif

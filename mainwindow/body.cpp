@@ -367,14 +367,15 @@ void Body::setupXafsView()
 {
     spectrumView = new XafsView;
     spectrumView->setWindowTitle(tr("Spectrum at the position"));
+    // At the screen's right edge, and in front of the main window once that is up.
+    placeBeside(spectrumView, this);
     spectrumView->show();
     spectrumViews << spectrumView;
     showOnClick(ui->ShowXafsView, spectrumView);
-    // Once the main window is up: the view beside it and in front, not under it.
     QTimer::singleShot(0, spectrumView, [this] {
         if (!isVisible() || !spectrumView->isVisible())
             return;
-        placeBeside(spectrumView, this);
+        keepOnScreen(spectrumView);
         spectrumView->raise();
     });
 }
