@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
+#include <QTimer>
+#include <QPointer>
 #include <QWidget>
 
 static const char *SettingsOrganization = "Corvane Qeln";
@@ -103,4 +105,23 @@ void placeBeside(QWidget *window, const QWidget *anchor)
     }
     window->move(x, y);
     keepOnScreen(window);
+}
+
+static void showWhenFramed(QPointer<QWidget> window, QPointer<QWidget> anchor, int tries)
+{
+    if (!window || !anchor)
+        return;
+    if (anchor->frameGeometry() == anchor->geometry() && tries > 0) {
+        QTimer::singleShot(50, window, [window, anchor, tries] {
+            showWhenFramed(window, anchor, tries - 1);
+        });
+        return;
+    }
+    placeBeside(window, anchor);
+    showInFront(window);
+}
+
+void showBeside(QWidget *window, QWidget *anchor)
+{
+    showWhenFramed(window, anchor, 10);
 }

@@ -25,5 +25,8 @@ void showOnClick(QAbstractButton *button, QWidget *window);
 // of the anchor's screen. Best called before the window is first shown: the
 // window manager then puts its frame, title bar included, at that place.
 void placeBeside(QWidget *window, const QWidget *anchor);
+// Shows a window in front, placed beside an anchor window just shown: as soon
+// as the window manager has framed the anchor, or after half a second.
+void showBeside(QWidget *window, QWidget *anchor);
 
 #endif

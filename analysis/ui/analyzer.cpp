@@ -468,12 +468,13 @@ void Analyzer::dEdgeAnswered(quint64 id, double dEdge)
 
 void Analyzer::show()
 {
-    // The view's first showing puts it beside the window, not under it.
+    // The view's first showing puts it beside the window, not over or under it.
     const bool viewNew = !view->windowHandle();
     showInFront(this);
     if (viewNew)
-        placeBeside(view, this);
-    showInFront(view);
+        showBeside(view, this);
+    else
+        showInFront(view);
 }
 
 void Analyzer::setContAccess(bool f)
