@@ -167,6 +167,13 @@ const QImage *ImgDispA::shownImage() const
     return frameImage;
 }
 
+bool ImgDispA::showsImage() const
+{
+    if (showOverLayer)
+        return shownImage() != nullptr;
+    return frame ? frame->image != nullptr : frameImage != nullptr;
+}
+
 QImage ImgDispA::viewWindowImage()
 {
     syncFrameImage();

@@ -41,6 +41,8 @@ public:
     // setRealMousePos until the mouse moves, else the point under the pointer.
     double pointX() const;
     double pointY() const;
+    // Whether the view has an image (frame or overlay map) to show.
+    bool showsImage() const;
 
 signals:
     void mouseMoved(double x, double y);

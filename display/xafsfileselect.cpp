@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include "display/_filedialog.h"
+#include "display/widgethelpers.h"
 #include "ui_xafsfileselect.h"
 
 XafsFileSelect::XafsFileSelect(QWidget *parent)
@@ -20,7 +21,7 @@ XafsFileSelect::XafsFileSelect(QWidget *parent)
     dialog->setNameFilters(QStringList()
                            << tr("XAFS Data File (*.dat)") << tr("Any Files (* *.*)"));
 
-    connect(ui->Select, &QPushButton::clicked, dialog, &QFileDialog::show);
+    showOnClick(ui->Select, dialog);
     connect(dialog, &QFileDialog::fileSelected, this, &XafsFileSelect::fileSelected);
     connect(ui->Use, &QCheckBox::toggled, this, &XafsFileSelect::changedUse);
     connect(ui->Clear, &QPushButton::clicked, this, &XafsFileSelect::clear);

@@ -6,6 +6,7 @@
 #include "core/globals.h"
 #include "display/dispa.h"
 #include "display/_filedialog.h"
+#include "display/widgethelpers.h"
 #include "ui_xafsview.h"
 
 XafsView::XafsView(QWidget *parent)
@@ -30,7 +31,7 @@ XafsView::XafsView(QWidget *parent)
     saveDialog->setFileMode(QFileDialog::AnyFile);
     saveDialog->setAcceptMode(QFileDialog::AcceptSave);
     saveDialog->setNameFilters(QStringList() << tr("Data File (*.dat)") << tr("Any Files (* *.*)"));
-    connect(ui->Save, &QPushButton::clicked, saveDialog, &QFileDialog::show);
+    showOnClick(ui->Save, saveDialog);
     connect(saveDialog, &QFileDialog::fileSelected, this, &XafsView::saveData);
 
     plotMouse = &ui->Xafs->mouse;

@@ -82,6 +82,10 @@ void XafsView::draw(QPainter *p)
         return;
     const bool eCorrect = ui->ECorrect->isChecked();
     setPlotWindow();
+    // Curves and marker lines stay inside the frame, however far the range is zoomed.
+    const QRect inside(QPoint(ChCoord::toInt(mapper.winX0), ChCoord::toInt(mapper.winY1)),
+                       QPoint(ChCoord::toInt(mapper.winX1), ChCoord::toInt(mapper.winY0)));
+    p->setClipRect(inside);
 
     if (!ui->ShowRaw->isChecked()) {
         if (ui->Normalized->isChecked())
@@ -95,14 +99,17 @@ void XafsView::draw(QPainter *p)
     for (const EdgeMarker &m : markers)
         drawVerticalLine(p, plotPens().elementMarker, m.energy);
     drawVerticalLine(p, plotPens().midx, current.midx);
+    p->setClipping(false);
     drawFrameAndGrid(p);
     drawElementLabels(p);
 
     if (ui->ShowRaw->isChecked()) {
+        p->setClipRect(inside);
         if (ui->ShowFFT->isChecked())
             drawFourier(p);
         else
             drawRaw(p);
+        p->setClipping(false);
     }
     writeLegend();
 }

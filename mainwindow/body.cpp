@@ -5,6 +5,7 @@
 #include <QMetaType>
 #include <QPushButton>
 #include <QThread>
+#include <QTimer>
 #include <cmath>
 
 #include "analysis/analyzeproc.h"
@@ -21,6 +22,7 @@
 #include "display/_filedialog.h"
 #include "display/colorbar.h"
 #include "display/imgdispa.h"
+#include "display/widgethelpers.h"
 #include "imagedata/errpoints.h"
 #include "imagedata/loadtiff.h"
 #include "imagedata/tiffdata.h"
@@ -244,7 +246,7 @@ void Body::setupBatch()
     batchThread->start(QThread::InheritPriority);
     batchEditor = new BatchCtrl;
     batchEditor->setDispatcher(batchDispatcher);
-    connect(ui->BatchCtrlB, &QPushButton::clicked, batchEditor, &QWidget::show);
+    showOnClick(ui->BatchCtrlB, batchEditor);
     connect(batchDispatcher, &BatchDispatcher::execCmdTokenSig, this,
             [this](int token) { batchNextToken = token; });
     connect(batchDispatcher, &BatchDispatcher::execCmdSig, this, &Body::execCmdSlot);
@@ -286,7 +288,7 @@ void Body::setupDataLoaders()
     connect(ui->SelectI1Files, &SelectDataFiles::currentIndexChanged, this, &Body::showData);
 
     darkFrame = nullptr;
-    connect(ui->SelectDark, &QPushButton::clicked, &darkDialog, &QWidget::show);
+    showOnClick(ui->SelectDark, &darkDialog);
     connect(ui->ClearDark, &QPushButton::clicked, this, &Body::clearDark);
     connect(&darkDialog, &QFileDialog::fileSelected, this, &Body::selectedDark);
     connect(ui->DarkExpTime, &QLineEdit::editingFinished, this, [this] { darkExposureMs(); });
@@ -331,8 +333,15 @@ void Body::setupCalibCtrl()
 {
     calibrating = false;
     calibCtrl = new CalibCtrl;
-    connect(ui->OpenCalibCtrl, &QPushButton::clicked, calibCtrl, &QWidget::show);
+    showOnClick(ui->OpenCalibCtrl, calibCtrl);
     connect(calibCtrl, &CalibCtrl::newStdFileLoaded, this, &Body::newStdFile);
+    connect(calibCtrl, &CalibCtrl::stdCleared, this, [this] {
+        stdSpectrum = XafsSpectrum();
+        if (spectrumView) {
+            spectrumView->standard = XafsSpectrum();
+            spectrumView->update();
+        }
+    });
     connect(calibCtrl, &CalibCtrl::execCalibration, this, &Body::execCalibration,
             Qt::QueuedConnection);
     connect(this, &Body::doCalibNextPoint, this, &Body::calibNextPoint, Qt::QueuedConnection);
@@ -358,9 +367,17 @@ void Body::setupXafsView()
 {
     spectrumView = new XafsView;
     spectrumView->setWindowTitle(tr("Spectrum at the position"));
+    // At the screen's right edge, and in front of the main window once that is up.
+    placeBeside(spectrumView, this);
     spectrumView->show();
     spectrumViews << spectrumView;
-    connect(ui->ShowXafsView, &QPushButton::clicked, spectrumView, &QWidget::show);
+    showOnClick(ui->ShowXafsView, spectrumView);
+    QTimer::singleShot(0, spectrumView, [this] {
+        if (!isVisible() || !spectrumView->isVisible())
+            return;
+        keepOnScreen(spectrumView);
+        spectrumView->raise();
+    });
 }
 
 void Body::setupAnalyzer()
@@ -386,7 +403,7 @@ void Body::setupSaveDialogs()
     imageSaveDialog->setFileMode(QFileDialog::AnyFile);
     imageSaveDialog->setAcceptMode(QFileDialog::AcceptSave);
     imageSaveDialog->setNameFilters({"Image File (*.png)", "Any Files (* *.*)"});
-    connect(ui->SaveImage, &QPushButton::clicked, imageSaveDialog, &QWidget::show);
+    showOnClick(ui->SaveImage, imageSaveDialog);
     connect(imageSaveDialog, &QFileDialog::fileSelected, this, &Body::saveImage);
 
     dataSaveDialog = new _FileDialog;
@@ -394,7 +411,7 @@ void Body::setupSaveDialogs()
     dataSaveDialog->setAcceptMode(QFileDialog::AcceptSave);
 
     saveDataCfg = new SaveDataCfg;
-    connect(ui->SaveDataCfgB, &QPushButton::clicked, saveDataCfg, &QWidget::show);
+    showOnClick(ui->SaveDataCfgB, saveDataCfg);
     connect(ui->SaveData, &QPushButton::clicked, this, &Body::showSaveDataDialog);
     connect(dataSaveDialog, &QFileDialog::fileSelected, this, &Body::saveData);
     connect(ui->SaveFlatDark, &QPushButton::clicked, this, &Body::saveFlatDark);
@@ -406,7 +423,7 @@ void Body::setupSaveEachSpectrum()
     saveEachDialog->setFileMode(QFileDialog::AnyFile);
     saveEachDialog->setAcceptMode(QFileDialog::AcceptSave);
     saveEachDialog->setNameFilters({"XAFS Spectra (*.dat)", "Any Files (* *.*)"});
-    connect(ui->SaveEachSpectrum, &QPushButton::clicked, saveEachDialog, &QWidget::show);
+    showOnClick(ui->SaveEachSpectrum, saveEachDialog);
     connect(saveEachDialog, &QFileDialog::fileSelected, this, &Body::saveEachSpectrum);
 }
 
@@ -446,8 +463,8 @@ void Body::setupBackground()
     bgView.followXRange = true;
     bgView.setNormalize(false);
     bgValid = false;
-    connect(ui->SelectBG, &QPushButton::clicked, &bgFileSelect, &QWidget::show);
-    connect(ui->ShowBG, &QPushButton::clicked, &bgView, &QWidget::show);
+    showOnClick(ui->SelectBG, &bgFileSelect);
+    showOnClick(ui->ShowBG, &bgView);
     connect(&bgFileSelect, &XafsFileSelect::newFile, this, &Body::selectedBG);
     connect(&bgFileSelect, &XafsFileSelect::cleared, this, &Body::clearedBG);
 }

@@ -11,6 +11,7 @@
 #include "analysis/ui/analyzer2.h"
 #include "core/globals.h"
 #include "core/wholefile.h"
+#include "display/widgethelpers.h"
 #include "imagedata/errpoints.h"
 #include "imagedata/tiffdata.h"
 #include "mainwindow/body.h"
@@ -49,7 +50,7 @@ void Body::setupAnalyzer2()
 {
     analyzer2 = new Analyzer2;
     ui->ShowAnalyzer2->setVisible(showAnalyzer2Button);
-    connect(ui->ShowAnalyzer2, &QPushButton::clicked, analyzer2, &QWidget::show);
+    showOnClick(ui->ShowAnalyzer2, analyzer2);
     connect(analyzer2, &Analyzer2::startCollectQInfo, this, &Body::startCollectQInfo);
     connect(this, &Body::doCollectQInfo, analyzer2, &Analyzer2::doCollectQInfo);
     connect(analyzer2, &Analyzer2::askedDarkCheck, this, &Body::darkCheck);

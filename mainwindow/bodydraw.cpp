@@ -12,6 +12,7 @@
 #include "display/colorbar.h"
 #include "display/crosssview.h"
 #include "display/imgdispa.h"
+#include "display/widgethelpers.h"
 #include "imagedata/tiffdata.h"
 #include "imagedata/ui/selectdatafiles.h"
 #include "ui_body.h"
@@ -70,6 +71,9 @@ void Body::draw(QPainter *p)
     const ChCoord &c = d->coord;
     const qint64 hw = boxHalf(ui->HWidth->text(), imageWidth);
     const qint64 hh = boxHalf(ui->VWidth->text(), imageHeight);
+    // No image, no mapping onto it: nothing is marked over a blank view.
+    if (!d->showsImage())
+        return;
 
     p->setPen(QPen(QColor(255, 0, 0), 2));
     p->drawRect(screenRect(c, double(currentX - hw), double(currentY - hh), double(2 * hw + 1),
@@ -260,7 +264,7 @@ void Body::setupStats()
     statsRangeLo = 0;
     statsRangeHi = 1.0;
     connect(ui->ShowStatistics, &QPushButton::clicked, this, &Body::showStatistics);
-    connect(ui->ShowStatistics, &QPushButton::clicked, &stats, &QWidget::show);
+    showOnClick(ui->ShowStatistics, &stats);
     connect(&stats, &Stats::rangeSelected, this, &Body::selectedRangeInStats);
     connect(ui->dispA, &ImgDispA::mouseMoved, &stats, &Stats::pointedAt);
 }

@@ -3,13 +3,14 @@
 
 #include <QPushButton>
 
+#include "display/widgethelpers.h"
 #include "imagedata/tiffdata.h"
 #include "imagedata/ui/selectdatafiles.h"
 #include "ui_body.h"
 
 void Body::setupImgProc()
 {
-    connect(ui->ShowImgProc, &QPushButton::clicked, &imgProc, &QWidget::show);
+    showOnClick(ui->ShowImgProc, &imgProc);
     connect(&imgProc, &ImgProc::askGiveData, this, &Body::giveProcData);
     // The window names the frame a shift was found for; only I1 frames take it.
     connect(&imgProc, &ImgProc::imgShift, this, &Body::applyImgShift);

@@ -18,6 +18,7 @@
 #include "display/_filedialog.h"
 #include "display/colorbar.h"
 #include "display/imgdispa.h"
+#include "display/widgethelpers.h"
 #include "imagedata/tiffwriter.h"
 #include "mainwindow/savedatacfg.h"
 #include "ui_body.h"
@@ -130,7 +131,7 @@ void Body::showSaveDataDialog()
         dataSaveDialog->setNameFilters({tr("Tiff File (*.tif)"), tr("Any Files (* *.*)")});
     else
         dataSaveDialog->setNameFilters({tr("Data File (*.dat)"), tr("Any Files (* *.*)")});
-    dataSaveDialog->show();
+    showInFront(dataSaveDialog);
 }
 
 void Body::saveData(QString fileName)

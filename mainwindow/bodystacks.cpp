@@ -499,7 +499,12 @@ double Body::i0DarkMeanAt(int i)
 
 // -- Background and total I0
 
-void Body::clearedBG() { bgValid = false; }
+void Body::clearedBG()
+{
+    bgValid = false;
+    bgSpectrum = XafsSpectrum();
+    bgView.setXafsSpectrum(bgSpectrum);
+}
 
 void Body::selectedBG(QString fileName)
 {

@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QLineF>
 #include <QPainter>
 #include <QRectF>
@@ -30,8 +31,13 @@ static void moments(double s1, double s2, double count, double &mean, double &va
 
 namespace {
 
-// Bottom margin of the histogram, a fraction of its height.
+// Bottom margin of the histogram, a fraction of its height: at least
+// LabelMargin, more for long labels, at most MaxLabelMargin.
 const double LabelMargin = 0.25;
+const double MaxLabelMargin = 0.45;
+// Tick marks under the plot and the gap between them and the labels, pixels.
+const double TickLength = 10;
+const double LabelGap = 3;
 
 } // namespace
 
@@ -197,10 +203,23 @@ void Stats::drawVLine(QPainter *p, double x, double y0, double y1) const
 void Stats::draw(QPainter *p)
 {
     ChCoord &c = *plotCoord;
+    // The value labels read downwards under the ticks at the window's font:
+    // the bottom margin holds the longest of them when the plot is tall enough.
+    const int step = qMax(1, bins / 10);
+    const double w = binWidth > 0 ? binWidth : 1.0;
+    QStringList labels;
+    for (int i = 0; i <= bins; i += step)
+        labels << QString::number(i * w + min, 'g', 4);
+    const QFont font;
+    const QFontMetricsF metrics(font);
+    double longest = 0;
+    for (const QString &l : labels)
+        longest = qMax(longest, metrics.horizontalAdvance(l));
+    const double below = TickLength + LabelGap + longest + 2;
+    c.marginBottom = qBound(LabelMargin, below / qMax(1, ui->DA->height()), MaxLabelMargin);
     c.setScreenWindowByMargins();
     // An empty value range (a constant map, or before the first computation)
     // is laid out with bins of width 1; no counts get a y range of 1.
-    const double w = binWidth > 0 ? binWidth : 1.0;
     const double x1 = max > min ? max : min + bins * w;
     c.setRealRange(min, 0, x1, maxCount > 0 ? maxCount : 1);
 
@@ -212,26 +231,22 @@ void Stats::draw(QPainter *p)
     p->setPen(QPen(Qt::black, 1));
     DrawText text;
     const double y0 = std::trunc(c.winY0);
-    const double L = std::trunc((c.screenX1 - c.screenX0) * c.marginLeft);
-    const double labelH =
-        c.labelHeightDiv != 0
-            ? std::trunc(std::trunc((c.winY1 - c.winY0) / c.labelHeightDiv) * c.labelScale)
-            : 0;
-    // The labels start under the ticks and end inside the widget, their
-    // size fitted to the room there: none is cut by the edge.
-    const double labelTop = y0 + 12;
+    // Labels start under the ticks, end inside the widget and are no thicker
+    // than the room between two ticks; their size is the window's font at most.
+    const double labelTop = y0 + TickLength + LabelGap;
     const double labelLength =
-        qBound(0.0, double(ui->DA->height()) - 2 - labelTop, qMax(0.0, 2 * L));
-    const int step = qMax(1, bins / 10);
-    for (int i = 0; i <= bins; i += step) {
-        const double v = i * w + min;
-        const double x = c.realToScreenX(v);
+        qBound(0.0, double(ui->DA->height()) - 2 - labelTop, longest + 2);
+    const double spacing = std::fabs(c.realToScreenLengthX(step * w));
+    const double labelH = qMin(metrics.height(), 0.9 * spacing);
+    const double maxPoint = qMin(16.0, font.pointSizeF() > 0 ? font.pointSizeF() : 16.0);
+    for (int k = 0, i = 0; i <= bins; i += step, k++) {
+        const double x = c.realToScreenX(i * w + min);
         if (!std::isfinite(x) || x < c.screenX0 - 10 || x > c.screenX1 + 10)
             continue;
-        p->drawLine(QLineF(x, y0, x, y0 + 10));
+        p->drawLine(QLineF(x, y0, x, y0 + TickLength));
         // The box is given by its centre.
-        text.drawRotatedText(p, 90, QRectF(x, labelTop + labelLength / 2, labelLength, labelH), QFont(),
-                             Qt::AlignLeft | Qt::AlignVCenter, 1, QString::number(v, 'g', 4), 16);
+        text.drawRotatedText(p, 90, QRectF(x, labelTop + labelLength / 2, labelLength, labelH), font,
+                             Qt::AlignLeft | Qt::AlignVCenter, 1, labels[k], maxPoint);
     }
 
     p->setPen(QColor(255, 0, 0));

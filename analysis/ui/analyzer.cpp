@@ -11,6 +11,7 @@
 #include "analysis/ui/aelemsconds.h"
 #include "analysis/ui/lcfreference.h"
 #include "core/spectrum.h"
+#include "display/widgethelpers.h"
 #include "display/xafsfileselect.h"
 #include "display/xafsview.h"
 #include "ui_analyzer.h"
@@ -102,7 +103,7 @@ Analyzer::Analyzer(QWidget *parent)
     ui->ShowDMuT->setChecked(true);
 
     connect(ui->AddRef, &QPushButton::clicked, this, &Analyzer::addNewRef);
-    connect(ui->ShowView, &QPushButton::clicked, view, &XafsView::show);
+    showOnClick(ui->ShowView, view);
     connect(ui->AskAnalyze, &QPushButton::clicked, this, &Analyzer::askAnalyze);
     connect(ui->AskRAAnalyze, &QPushButton::clicked, this, &Analyzer::askRAAnalyze);
     connect(ui->AskSumUp, &QPushButton::clicked, this, &Analyzer::askSumUp);
@@ -127,6 +128,8 @@ Analyzer::Analyzer(QWidget *parent)
     connect(ui->DEdgeCompWith, &QRadioButton::toggled, this, &Analyzer::toggledDEdgeCompWith);
     connect(ui->DEdgeCWFileSelect, &XafsFileSelect::newFile, this,
             &Analyzer::selectedNewDEdgeCWFile);
+    connect(ui->DEdgeCWFileSelect, &XafsFileSelect::cleared, this,
+            [this] { dEdgeComp = XafsSpectrum(); });
 
     // Edge position: from the mid point or by comparison, with a comparison
     // spectrum from a file or a generated step.
@@ -376,6 +379,9 @@ void Analyzer::addNewRef()
     view->others.append(row);
     connect(row, &LCFReference::newFileSelected, view, &XafsView::update);
     connect(row, &LCFReference::newDeltaE, this, &Analyzer::reAnalyzeSpectrum);
+    // A cleared row leaves the fit at once.
+    connect(row, &LCFReference::referenceCleared, view, &XafsView::update);
+    connect(row, &LCFReference::referenceCleared, this, &Analyzer::reAnalyzeSpectrum);
 }
 
 void Analyzer::analyzeSpectrumFinished()
@@ -462,8 +468,13 @@ void Analyzer::dEdgeAnswered(quint64 id, double dEdge)
 
 void Analyzer::show()
 {
-    QFrame::show();
-    view->show();
+    // The view's first showing puts it beside the window, not over or under it.
+    const bool viewNew = !view->windowHandle();
+    showInFront(this);
+    if (viewNew)
+        showBeside(view, this);
+    else
+        showInFront(view);
 }
 
 void Analyzer::setContAccess(bool f)

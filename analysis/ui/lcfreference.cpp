@@ -8,7 +8,8 @@
 #include "ui_lcfreference.h"
 
 LCFReference::LCFReference(QWidget *parent)
-    : QFrame(parent), XafsSpectrum(), fraction(0.0), ui(new Ui::LCFReference)
+    : QFrame(parent), XafsSpectrum(), fraction(0.0), ui(new Ui::LCFReference),
+      untickedByClear(false)
 {
     ui->setupUi(this);
     maps.append(new Analyzed2DRes(QStringLiteral("LCF Ref 1")));
@@ -20,6 +21,7 @@ LCFReference::LCFReference(QWidget *parent)
 
     connect(ui->XFS, &XafsFileSelect::newFile, this, &LCFReference::newFile);
     connect(ui->XFS, &XafsFileSelect::changedUse, this, &LCFReference::changedUse);
+    connect(ui->XFS, &XafsFileSelect::cleared, this, &LCFReference::clearedFile);
     connect(ui->DeltaE, &QLineEdit::editingFinished, this, &LCFReference::editedDeltaE);
     connect(ui->IsVictreen, &QCheckBox::toggled, this, &LCFReference::toggledIsVictreen);
 }
@@ -98,6 +100,10 @@ QRadioButton *LCFReference::showButton() const
 
 void LCFReference::newFile(QString fname)
 {
+    // A file chosen after a Clear puts the row back in use.
+    if (untickedByClear)
+        ui->XFS->setUse(true);
+    untickedByClear = false;
     XafsSpectrum::load(fname);  // a file that cannot be read leaves no points
     normalizeAsChosen();
     ui->DMut->setText(QString::number(dMut, 'g', 6));
@@ -108,6 +114,23 @@ void LCFReference::newFile(QString fname)
 void LCFReference::changedUse(bool f)
 {
     Spectrum::inUse = f;
+    untickedByClear = false;
+}
+
+void LCFReference::clearedFile()
+{
+    const bool wasUsed = ui->XFS->use();
+    clearPoints();
+    normalizeAsChosen();
+    dMut = 0.0;
+    midx = 0.0;
+    fraction = 0.0;
+    for (QLineEdit *e : {ui->DMut, ui->MidE, ui->R, ui->T})
+        e->clear();
+    ui->XFS->setUse(false);
+    Spectrum::inUse = false;
+    untickedByClear = wasUsed;
+    emit referenceCleared();
 }
 
 void LCFReference::editedDeltaE()

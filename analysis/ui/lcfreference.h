@@ -58,6 +58,8 @@ public:
 signals:
     void newFileSelected();
     void newDeltaE();
+    // The chooser was cleared: the row holds no reference any more.
+    void referenceCleared();
 
 public slots:
     void newFile(QString fname);
@@ -65,6 +67,8 @@ public slots:
     void editedDeltaE();
     void toggledIsVictreen(bool f);
     void setStd(bool use, double dE, QString fname, QString isVic);
+    // Drops the loaded reference, its values and its use; the energy shift stays.
+    void clearedFile();
 
 private:
     // Normalises the loaded points with the background chosen in IsVictreen.
@@ -72,6 +76,7 @@ private:
     void setEnergyShift(double dE);
 
     Ui::LCFReference *ui;
+    bool untickedByClear;  // the use box was unticked by clearedFile
 };
 
 #endif

@@ -8,6 +8,7 @@
 
 #include "core/physconst.h"
 #include "display/eshiftmapdialog.h"
+#include "display/widgethelpers.h"
 #include "ui_calibctrl.h"
 
 namespace {
@@ -57,7 +58,7 @@ const Crystal crystals[] = {
 
 CalibCtrl::CalibCtrl(QWidget *parent)
     : QFrame(parent), ui(new Ui::CalibCtrl), methodGroup(nullptr), targetBGGroup(nullptr),
-      stdBGGroup(nullptr)
+      stdBGGroup(nullptr), failedLoad(false)
 {
     ui->setupUi(this);
 
@@ -89,11 +90,12 @@ CalibCtrl::CalibCtrl(QWidget *parent)
     else
         qDebug() << "CalibCtrl: the standard chooser has no Select button";
 
-    connect(ui->LoadMap, &QPushButton::clicked, loadDialog.get(), &QFileDialog::show);
+    showOnClick(ui->LoadMap, loadDialog.get());
     connect(loadDialog.get(), &QFileDialog::fileSelected, this, &CalibCtrl::loadEMap);
-    connect(ui->SaveMap, &QPushButton::clicked, saveDialog.get(), &QFileDialog::show);
+    showOnClick(ui->SaveMap, saveDialog.get());
     connect(saveDialog.get(), &QFileDialog::fileSelected, this, &CalibCtrl::saveEMap);
     connect(ui->SelectStd, &XafsFileSelect::newFile, this, &CalibCtrl::newFile);
+    connect(ui->SelectStd, &XafsFileSelect::cleared, this, &CalibCtrl::clearedStd);
     connect(ui->ExecCalib, &QPushButton::clicked, this, &CalibCtrl::execCalibration);
     connect(ui->StdBGVictreen, &QRadioButton::toggled, this, &CalibCtrl::stdBGToggled);
     connect(ui->ClearMap, &QPushButton::clicked, this, &CalibCtrl::clearMap);
@@ -197,7 +199,9 @@ void CalibCtrl::newFile(QString fileName)
     if (!loaded->load(fileName)) {
         qDebug() << "CalibCtrl: can not read the standard spectrum" << fileName
                  << ", the former standard is kept";
+        failedLoad = true;
         ui->SelectStd->clear();
+        failedLoad = false;
         return;
     }
     stdSpectrum = std::move(loaded);
@@ -205,6 +209,16 @@ void CalibCtrl::newFile(QString fileName)
     normalizeStd();
     ui->EdgeEeV->setText(QString::number(stdSpectrum->midx, 'g', 6));
     emit newStdFileLoaded();
+}
+
+// Clear drops the standard; the chooser emptied by a failed load keeps it.
+void CalibCtrl::clearedStd()
+{
+    if (failedLoad)
+        return;
+    stdSpectrum.reset();
+    stdFile.clear();
+    emit stdCleared();
 }
 
 // The main window keeps the copy it took at the last load.

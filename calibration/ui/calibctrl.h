@@ -64,6 +64,8 @@ public:
 
 signals:
     void newStdFileLoaded();
+    // The user cleared the standard's chooser: there is no standard any more.
+    void stdCleared();
     void execCalibration();
     void saveEMap(QString fileName);
     void loadEMap(QString fileName);
@@ -71,6 +73,7 @@ signals:
 
 public slots:
     void newFile(QString fileName);
+    void clearedStd();
     void stdBGToggled(bool);
     void loadStd(QString fileName);
     void setEdgeEV(QString text);
@@ -91,6 +94,7 @@ private:
     std::unique_ptr<EShiftMapDialog> saveDialog;
     std::unique_ptr<EShiftMapDialog> loadDialog;
     QString stdFile;
+    bool failedLoad;  // newFile empties the chooser after a file it could not read
     QButtonGroup *methodGroup;
     QButtonGroup *targetBGGroup;
     QButtonGroup *stdBGGroup;

@@ -560,6 +560,38 @@ TEST_F(XafsViewTest, OtherSpectraOnlyWhileInUse)
     EXPECT_FALSE(hasColour(img, QColor(250, 20, 10)));
 }
 
+// Zoomed in, every curve ends at the frame: nothing of them in the margins,
+// neither in mu-t mode nor a further spectrum taller than the current one.
+TEST_F(XafsViewTest, CurvesStayInsideTheFrameWhenZoomed)
+{
+    XafsSpectrum other = normalized(edgeSpectrum(7000, 7300, 2, 7150));
+    for (QPointF &p : other.normalized.points)
+        p.setY(p.y() * 4.0);
+    view.others = {&other};
+    view.pens = {QPen(QColor(10, 20, 250), 2)};
+    view.setXafsSpectrum(normalized(edgeSpectrum(7000, 7300, 2)));
+    plot();
+    const int mid = int(view.mapper.winX0 + (view.mapper.winX1 - view.mapper.winX0) / 2);
+    moveTo(mid);
+    for (int i = 0; i < 5; i++)
+        ev::wheel(ui.Xafs, QPointF(mid, 300), 120);
+    const QVector<QColor> curves{black, QColor(10, 20, 250), QColor(0, 192, 220),
+                                 QColor(0, 220, 192), QColor(255, 0, 0)};
+    for (bool norm : {false, true}) {
+        ui.Normalized->setChecked(norm);
+        const QImage img = plot();
+        const QRect frame(QPoint(int(view.mapper.winX0) - 1, int(view.mapper.winY1) - 1),
+                          QPoint(int(view.mapper.winX1) + 1, int(view.mapper.winY0) + 1));
+        int inside = 0, outside = 0;
+        for (int y = 0; y < img.height(); y++)
+            for (int x = 0; x < img.width(); x++)
+                if (curves.contains(img.pixelColor(x, y)))
+                    ++(frame.contains(x, y) ? inside : outside);
+        EXPECT_GT(inside, 100) << norm;
+        EXPECT_EQ(outside, 0) << norm;
+    }
+}
+
 // Renders the view with a measured spectrum, a standard, its lines and the
 // legend into $VANTOSCOPE_SCREENSHOT_DIR/xafsview-*.png.
 TEST(XafsViewScreenshot, MeasuredSpectrum)

@@ -3,15 +3,23 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include "analysis/ui/analyzer.h"
 #include "batch/ui/batchctrl.h"
+#include "calibration/ui/calibctrl.h"
 #include "core/physicaltables.h"
+#include "display/xafsfileselect.h"
+#include "display/xafsview.h"
 #include "imagedata/loadtiff.h"
+#include "imagedata/ui/imgproc.h"
 #include "mainwindow/body.h"
+#include "mainwindow/savedatacfg.h"
+#include "mainwindow/stats.h"
 #include "support/testfiles.h"
 #include "variant/variant.h"
 
@@ -131,4 +139,92 @@ TEST(BodyVariant, ImageTypeChangeLogsOnlyInTheClassicProgram)
     DebugCapture log;
     data->setChecked(true);
     EXPECT_EQ(log.count("disp img selected"), 2);
+}
+
+namespace {
+
+// A frame inside the area; one too large for it at least starts inside it.
+bool onScreen(const QRect &frame, const QRect &area)
+{
+    if (frame.width() <= area.width() && frame.height() <= area.height())
+        return area.contains(frame);
+    return area.contains(frame.topLeft());
+}
+
+void clickClear(XafsFileSelect *chooser)
+{
+    chooser->findChild<QPushButton *>("Clear")->click();
+}
+
+} // namespace
+
+// A Show button brings its window up in front and on the screen, also when
+// the window is open already but minimised or moved off the screen.
+TEST(BodyWindows, ShowButtonsBringTheirWindowsUpOnTheScreen)
+{
+    Body body;
+    body.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&body));
+    const QRect area = body.screen()->availableGeometry();
+    // The spectrum at the pointer opens beside the main window, on the screen.
+    QTest::qWait(10);
+    EXPECT_TRUE(onScreen(body.pointSpectrumView()->frameGeometry(), area));
+
+    const struct
+    {
+        const char *button;
+        QWidget *window;
+    } shows[] = {
+        {"ShowXafsView", body.pointSpectrumView()}, {"OpenCalibCtrl", body.calibrationWindow()},
+        {"ShowAnalyzer", body.analysisWindow()},    {"ShowImgProc", body.imageProcessor()},
+        {"ShowBG", body.backgroundView()},          {"SelectBG", body.backgroundChooser()},
+        {"SaveDataCfgB", body.saveOptions()},       {"BatchCtrlB", body.batchCtrl()},
+#if !VANTOSCOPE_CLASSIC
+        {"ShowStatistics", body.statistics()},
+#endif
+    };
+    for (const auto &s : shows) {
+        auto *button = body.findChild<QPushButton *>(s.button);
+        ASSERT_TRUE(button) << s.button;
+        button->click();
+        ASSERT_TRUE(s.window->isVisible()) << s.button;
+        s.window->showMinimized();
+        s.window->move(area.right() + 300, area.bottom() + 300);
+        button->click();
+        EXPECT_TRUE(s.window->isVisible()) << s.button;
+        EXPECT_FALSE(s.window->isMinimized()) << s.button;
+        EXPECT_TRUE(onScreen(s.window->frameGeometry(), area)) << s.button;
+    }
+    XafsView *analysing = body.analysisWindow()->spectrumView();
+    EXPECT_TRUE(QTest::qWaitFor([analysing] { return analysing->isVisible(); }, 2000));
+    EXPECT_TRUE(onScreen(analysing->frameGeometry(), area));
+}
+
+// Clear on a chooser drops what it had loaded: the calibration standard
+// (while a file that cannot be read keeps the former one) and the background.
+TEST(BodyWindows, ClearedChoosersDropTheirSpectra)
+{
+    Body body;
+    const QString fe2o3 = sourceDataPath("spectra/fe2o3_rt1.dat");
+    CalibCtrl *calib = body.calibrationWindow();
+    auto *stdChooser = calib->findChild<XafsFileSelect *>("SelectStd");
+    ASSERT_TRUE(stdChooser);
+    stdChooser->load(fe2o3);
+    ASSERT_GT(body.pointSpectrumView()->standard.count(), 0);
+    clickClear(stdChooser);
+    EXPECT_EQ(body.pointSpectrumView()->standard.count(), 0);
+    EXPECT_EQ(calib->standard(), nullptr);
+    EXPECT_TRUE(calib->stdFileName().isEmpty());
+
+    stdChooser->load(fe2o3);
+    stdChooser->load("/nonexistent/std.dat");
+    EXPECT_GT(body.pointSpectrumView()->standard.count(), 0);
+
+    body.backgroundChooser()->load(fe2o3);
+    ASSERT_TRUE(body.backgroundValid());
+    ASSERT_GT(body.backgroundView()->current.count(), 0);
+    clickClear(body.backgroundChooser());
+    EXPECT_FALSE(body.backgroundValid());
+    EXPECT_EQ(body.backgroundSpectrum().count(), 0);
+    EXPECT_EQ(body.backgroundView()->current.count(), 0);
 }

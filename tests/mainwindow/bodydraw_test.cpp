@@ -241,6 +241,31 @@ TEST_F(BodyDraw, LargeAreaOverlayRepaintsQuickly)
 }
 #endif
 
+// A view with no image (the shift map before one is made) gets no marks:
+// no pointer cross, no box, mirrored or not.
+TEST_F(BodyDraw, NoMarksOverAViewWithoutImage)
+{
+    showWindow(900, 700);
+    addFrame(40, 30, [](int x, int y) { return 1000 + 10 * x + y; });
+    setBox(3, 3);
+    ImgDispA *view = body.imageView();
+    ev::move(view, QPointF(view->width() / 3, view->height() / 3));
+    auto marks = [view] {
+        const QImage img = view->grab().toImage();
+        int n = 0;
+        for (int y = 0; y < img.height(); y++)
+            for (int x = 0; x < img.width(); x++) {
+                const QColor c = img.pixelColor(x, y);
+                n += c == QColor(255, 0, 0) || c == QColor(192, 192, 0);
+            }
+        return n;
+    };
+    ASSERT_GT(marks(), 0);
+    widget<QRadioButton>("ShowShiftMap")->setChecked(true);
+    ev::move(view, QPointF(view->width() / 2, view->height() / 2));
+    EXPECT_EQ(marks(), 0);
+}
+
 TEST_F(BodyDraw, ScreenshotOfALoadedStack)
 {
     QStringList names;

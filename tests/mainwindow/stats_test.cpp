@@ -1,4 +1,6 @@
 #include <QCheckBox>
+#include <QFontMetricsF>
+#include <QImage>
 #include <QLayout>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -169,4 +171,36 @@ TEST(StatsWindowLabels, AxisLabelsAreNotCutByTheEdge)
         EXPECT_GT(ink, 60) << size.width();
         EXPECT_EQ(edgeInk, 0) << size.width();
     }
+}
+
+// The value labels stand under the tick marks, at about the window's font
+// size: the band of the ticks holds nothing but the ticks, and the longest
+// label's ink is about as long as its text at the default font.
+TEST(StatsWindowLabels, LabelsUnderTheTicksAtTheWindowFont)
+{
+    Stats s;
+    Analyzed2DRes map;
+    s.calcStats(&map, fill(map, 40, 10, [](int x, int y) { return 12345.678 + 37.25 * x + y; }));
+    s.resize(640, 480);
+    s.layout()->activate();
+    DispA *da = s.findChild<DispA *>("DA");
+    const QImage img = da->grab().toImage();
+    const int y0 = int(da->coord.winY0);
+    auto dark = [&](int x, int y) { return qGray(img.pixel(x, y)) < 200; };
+    int ticks = 0;
+    for (int x = 0; x < img.width(); x++) {
+        int inBand = 0;
+        for (int y = y0 + 4; y <= y0 + 9; y++)
+            inBand += dark(x, y);
+        EXPECT_TRUE(inBand == 0 || inBand == 6) << x;
+        ticks += inBand == 6;
+    }
+    EXPECT_GE(ticks, 11);
+    int last = 0;
+    for (int y = y0 + 11; y < img.height(); y++)
+        for (int x = 0; x < img.width(); x++)
+            if (dark(x, y))
+                last = y;
+    const double longest = QFontMetricsF(QFont()).horizontalAdvance("1.235e+04");
+    EXPECT_GE(last - (y0 + 11), 0.8 * longest);
 }

@@ -233,6 +233,64 @@ TEST_F(AnalyzerWindow, ClosingWithRequestsQueuedEndsCleanly)
     EXPECT_EQ(finished.count(), 0);
 }
 
+// A row emptied with its chooser's Clear leaves the fit: the next fit is the
+// fit without it, and the row keeps no spectrum, values or use.
+TEST_F(AnalyzerWindow, ClearedReferenceLeavesTheFit)
+{
+    Analyzer a;
+    loadReferences(a);
+    QSignalSpy finished(&a, &Analyzer::finished);
+    auto fitDone = [&](int n) {
+        return QTest::qWaitFor([&] { return finished.count() >= n; }, 10000)
+               && a.lastFitAnswer().id == a.currentRequestId();
+    };
+    // FeO 5 eV higher: a third row holding FeO shifted so is its best match.
+    const XafsSpectrum feo = sample(FeO);
+    Spectrum moved;
+    for (const QPointF &p : feo.points)
+        moved.addPoint(p.x() + 5.0, p.y());
+    a.analyzeAndShowSpectrum(XafsSpectrum(moved, "moved"), SuggestElm());
+    ASSERT_TRUE(fitDone(1));
+    const QVector<double> withoutThird = a.lastFitAnswer().fractions;
+    ASSERT_EQ(withoutThird.size(), 2);
+
+    a.setLCFStd(2, true, -5.0, sourceDataPath(FeO), "0");
+    a.reAnalyzeSpectrum();
+    ASSERT_TRUE(fitDone(2));
+    ASSERT_EQ(a.lastFitAnswer().fractions.size(), 3);
+    LCFReference *third = a.refs[2];
+    ASSERT_GT(third->fraction, 0.5);
+
+    QTest::mouseClick(third->fileSelect()->findChild<QPushButton *>("Clear"), Qt::LeftButton);
+    a.reAnalyzeSpectrum();
+    ASSERT_TRUE(fitDone(3));
+    const QVector<double> after = a.lastFitAnswer().fractions;
+    ASSERT_EQ(after.size(), 2);
+    for (int k = 0; k < 2; ++k)
+        EXPECT_NEAR(after[k], withoutThird[k], 1e-9) << k;
+    EXPECT_FALSE(third->inUse());
+    EXPECT_FALSE(third->fileSelect()->use());
+    EXPECT_EQ(third->count(), 0);
+    EXPECT_EQ(third->fraction, 0.0);
+    for (QLineEdit *e : {third->dMutEdit(), third->midEEdit(), third->fractionEdit(),
+                         third->amountEdit()})
+        EXPECT_TRUE(e->text().isEmpty()) << e->objectName().toStdString();
+
+    // A file chosen again puts the row back into the fit.
+    third->fileSelect()->load(sourceDataPath(FeO));
+    EXPECT_TRUE(third->inUse());
+    a.reAnalyzeSpectrum();
+    ASSERT_TRUE(fitDone(4));
+    EXPECT_EQ(a.lastFitAnswer().fractions.size(), 3);
+
+    // The edge search's comparison spectrum goes with its chooser's Clear too.
+    auto *comparison = widget<XafsFileSelect>(a, "DEdgeCWFileSelect");
+    comparison->load(sourceDataPath(Fe2O3));
+    ASSERT_GT(a.dEdgeComp.count(), 0);
+    comparison->findChild<QPushButton *>("Clear")->click();
+    EXPECT_EQ(a.dEdgeComp.count(), 0);
+}
+
 TEST_F(AnalyzerWindow, StepComparisonSpectrum)
 {
     Analyzer a;
