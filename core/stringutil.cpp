@@ -57,13 +57,13 @@ QString takeComment(QString &line)
 
 bool isBlankLine(const QString &line) { return stripComment(line).simplified().isEmpty(); }
 
-QString splitItem(const QString &line, QString &item)
+int nextItem(const QString &line, int from, QString &item)
 {
     // Built in locals: item may be the same object as line.
-    const int start = firstNonBlank(line);
+    const int start = firstNonBlank(line, from);
     if (start < 0) {
         item.clear();
-        return QString();
+        return line.size();
     }
 
     if (line[start] == '"') {
@@ -71,13 +71,13 @@ QString splitItem(const QString &line, QString &item)
         if (close < 0) {
             qDebug().noquote()
                 << QString("In a line [%1] item is started from quote but not ended by quote")
-                       .arg(line);
+                       .arg(line.mid(from));
+            const int end = line.size();
             item = line.mid(start + 1);
-            return QString();
+            return end;
         }
-        const QString rest = line.mid(close + 1);
         item = line.mid(start + 1, close - start - 1);
-        return rest;
+        return close + 1;
     }
 
     int end = start;
@@ -87,10 +87,16 @@ QString splitItem(const QString &line, QString &item)
     if (found.endsWith('"'))
         qDebug().noquote()
             << QString("In a line [%1] item is started from not quote but ended by quote")
-                   .arg(line);
-    const QString rest = line.mid(end);
+                   .arg(line.mid(from));
     item = found;
-    return rest;
+    return end;
+}
+
+QString splitItem(const QString &line, QString &item)
+{
+    const QString text = line;  // item may be the same object as line
+    const int end = nextItem(text, 0, item);
+    return text.mid(end);
 }
 
 QStringList itemsAfter(const QString &line, const QString &prefix)
@@ -121,10 +127,9 @@ bool startsWith(const QString &line, const QString &prefix)
 QVector<QString> splitItems(const QString &line)
 {
     QVector<QString> items;
-    QString rest = line;
     QString item;
-    while (!rest.isEmpty()) {
-        rest = splitItem(rest, item);
+    for (int at = 0; at < line.size();) {
+        at = nextItem(line, at, item);
         if (!item.isEmpty())
             items << item;
     }
