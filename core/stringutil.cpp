@@ -57,6 +57,14 @@ QString takeComment(QString &line)
 
 bool isBlankLine(const QString &line) { return stripComment(line).simplified().isEmpty(); }
 
+// The text being split, as a debug line shows it: a long one is cut, so that the
+// lines about the items of one long line stay linear in its length.
+static QString shownRest(const QString &line, int from)
+{
+    const int shown = 200;
+    return line.size() - from > shown ? line.mid(from, shown) + "..." : line.mid(from);
+}
+
 int nextItem(const QString &line, int from, QString &item)
 {
     // Built in locals: item may be the same object as line.
@@ -71,7 +79,7 @@ int nextItem(const QString &line, int from, QString &item)
         if (close < 0) {
             qDebug().noquote()
                 << QString("In a line [%1] item is started from quote but not ended by quote")
-                       .arg(line.mid(from));
+                       .arg(shownRest(line, from));
             const int end = line.size();
             item = line.mid(start + 1);
             return end;
@@ -87,7 +95,7 @@ int nextItem(const QString &line, int from, QString &item)
     if (found.endsWith('"'))
         qDebug().noquote()
             << QString("In a line [%1] item is started from not quote but ended by quote")
-                   .arg(line.mid(from));
+                   .arg(shownRest(line, from));
     item = found;
     return end;
 }
