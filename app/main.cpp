@@ -9,6 +9,27 @@
 #include "mainwindow/body.h"
 #include "variant/variant.h"
 
+// Whether the program runs without a screen (the offscreen or minimal platform).
+static bool isHeadless()
+{
+    const QString platform = QGuiApplication::platformName();
+    return platform == "offscreen" || platform == "minimal";
+}
+
+// A headless "-x" run can be neither watched nor closed: once the interpreter
+// has no run left, the program ends with exit status 1 if the last run was
+// given up by its bounds or the batch file could not be read.
+static void exitWhenHeadlessRunFails(BatchCtrl *batch, bool fileRefused)
+{
+    QObject::connect(batch, &BatchCtrl::runsEnded, batch, [fileRefused](bool givenUp) {
+        if (!givenUp && !fileRefused)
+            return;
+        qDebug() << (givenUp ? "The batch run was given up" : "The batch file could not be read")
+                 << "and no screen can show it: the program ends";
+        QCoreApplication::exit(1);
+    });
+}
+
 int main(int argc, char **argv)
 {
 #if VANTOSCOPE_CLASSIC
@@ -37,10 +58,14 @@ int main(int argc, char **argv)
     Body *body = new Body();
     QObject::connect(body, SIGNAL(finishing()), app, SLOT(closeAllWindows()));
     body->show();
+    bool fileRefused = false;
     if (options.loadsBatchFile())
-        body->batchCtrl()->setBatchFile(options.batchFile);
-    if (options.execBatch)
+        fileRefused = !body->batchCtrl()->setBatchFile(options.batchFile);
+    if (options.execBatch) {
+        if (isHeadless())
+            exitWhenHeadlessRunFails(body->batchCtrl(), fileRefused);
         body->batchCtrl()->execBatchSlot();
+    }
 
     const int result = app->exec();
     delete body;

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "batch/batchcmdtables.h"
+#include "core/boundedlinereader.h"
 #include "core/globals.h"
 #include "core/stringutil.h"
 
@@ -13,10 +14,10 @@ namespace {
 // Statements run in one activation before the thread returns to its event loop,
 // where a Stop can arrive.
 const int statementsPerTurn = 500;
-// A run whose loops pass this often, or this long, without sending a command
-// is given up; past loggedIdlePasses such passes write no log line.
-const qint64 maxIdlePasses = 1000000;
-const qint64 maxIdleMs = 20000;
+// A run whose loops pass this often, or this long, without a command is given
+// up; past loggedIdlePasses such passes write no log line.
+const qint64 defaultMaxIdlePasses = 1000000;
+const qint64 defaultMaxIdleMs = 20000;
 const qint64 loggedIdlePasses = 100000;
 // Replacements within one argument.
 const int maxReplacements = 1000;
@@ -32,9 +33,13 @@ bool hasSpace(const QString &text)
 
 }  // namespace
 
+// The longest line the batch and configuration readers take.
+const int BatchDispatcher::MaxExpandedSize = BoundedLineReader::DefaultMaxLineBytes;
+
 BatchDispatcher::BatchDispatcher(QObject *parent)
     : QObject(parent), running(false), inComment(false), current(0), runSerial(0), awaitToken(0),
-      awaitId(EX_not_ex_cmd), awaitOwnId(EX_not_ex_cmd), tokenSerial(0), idlePasses(0)
+      awaitId(EX_not_ex_cmd), awaitOwnId(EX_not_ex_cmd), tokenSerial(0), idlePasses(0),
+      maxIdlePasses(defaultMaxIdlePasses), maxIdleMs(defaultMaxIdleMs), givenUp(false)
 {
     variables.add("$DataRoot$", dataRoot, QString(), QString());
     connect(this, &BatchDispatcher::execNextLineSig, this, &BatchDispatcher::execNextLineSlot,
@@ -45,6 +50,12 @@ void BatchDispatcher::registerMetaTypes()
 {
     qRegisterMetaType<CmdLine>("CmdLine");
     qRegisterMetaType<EX_CMD_ID>("EX_CMD_ID");
+}
+
+void BatchDispatcher::setIdleBounds(qint64 maxPasses, qint64 maxMs)
+{
+    maxIdlePasses = qMax<qint64>(1, maxPasses);
+    maxIdleMs = qMax<qint64>(1, maxMs);
 }
 
 void BatchDispatcher::doDispatchCmds(QStringList batchLines)
@@ -78,6 +89,7 @@ void BatchDispatcher::beginRun(const QStringList &batchLines)
     runSerial++;
     awaitToken = 0;
     idlePasses = 0;
+    givenUp = false;
     sinceCommand.start();
 }
 
@@ -107,6 +119,9 @@ void BatchDispatcher::finishBatchCmd(int token, int id)
 void BatchDispatcher::commandDone()
 {
     awaitToken = 0;
+    // The idle bounds count from here: a long command is no idle time.
+    idlePasses = 0;
+    sinceCommand.start();
     emit execNextLineSig();
 }
 
@@ -117,10 +132,13 @@ void BatchDispatcher::batchStopSlot()
     if (!queuedRuns.isEmpty())
         logDebug(QString("BatchDispatcher: %1 queued batches dropped").arg(queuedRuns.size()));
     queuedRuns.clear();
+    const bool wasRunning = running;
     running = false;
     inComment = false;
     // The command in progress runs on; nothing waits for its completion.
     awaitToken = 0;
+    if (wasRunning)
+        emit runsEnded(false);
 }
 
 void BatchDispatcher::execNextLineSlot()
@@ -132,8 +150,13 @@ void BatchDispatcher::execNextLineSlot()
         if (step == CommandSent)
             return;
         // A run that ended by itself hands over to the next queued batch.
-        if (step == RunEnded && !running && !queuedRuns.isEmpty())
+        if (step == RunEnded && !running) {
+            if (queuedRuns.isEmpty()) {
+                emit runsEnded(givenUp);
+                return;
+            }
             beginRun(queuedRuns.takeFirst());
+        }
     }
     continueLater();
 }
@@ -221,23 +244,29 @@ BatchDispatcher::Step BatchDispatcher::execStatement()
         if (!running)
             return RunEnded;
     } else if (ctl == CTL_echo) {
-        const QString echo = QString("echo %1").arg(expand(c.arg(0)));
-        qDebug().noquote() << echo;
-        emit Log(echo);
+        CmdLine first;
+        first.args << c.arg(0);
+        if (expandArgs(first)) {
+            const QString echo = QString("echo %1").arg(first.args.first());
+            qDebug().noquote() << echo;
+            emit Log(echo);
+        }
     } else if (ctl == CTL_let) {
         variables.add(QString("$%1$").arg(c.arg(0)), c.arg(1), QString(), QString());
     } else if (ex != EX_not_ex_cmd) {
-        for (QString &a : c.args)
-            a = expand(a);
-        emit Log(QString("%1 : %2\n").arg(c.cmd, c.args.join(' ')));
-        send = true;
+        send = expandArgs(c);
+        if (send)
+            emit Log(QString("%1 : %2\n").arg(c.cmd, c.args.join(' ')));
+        else
+            emit Log(tr("Err: arguments of %1 on line %2 grow past %3 characters when "
+                        "expanded; not run\n")
+                         .arg(c.cmd, QString::number(current + 1),
+                              QString::number(MaxExpandedSize)));
     }
 
     current++;
     if (!send)
         return NoCommand;
-    idlePasses = 0;
-    sinceCommand.start();
     await(ex, inComment);
     emit execCmdTokenSig(awaitToken);
     emit execCmdSig(c, inComment);
@@ -293,21 +322,45 @@ bool BatchDispatcher::idlePass(const QString &loop)
                       .arg(loop, QString::number(maxIdleMs / 1000));
     emit Log(msg);
     endRun(msg.trimmed());
+    givenUp = true;
     return false;
 }
 
-QString BatchDispatcher::expand(const QString &arg) const
+bool BatchDispatcher::expandArgs(CmdLine &c) const
+{
+    qint64 room = MaxExpandedSize;
+    for (QString &a : c.args)
+        room -= a.size();
+    for (QString &a : c.args) {
+        if (!expand(a, room)) {
+            logDebug(QString("BatchDispatcher: the arguments of [%1] on line %2 would grow past "
+                             "%3 characters when expanded; the statement is not run")
+                         .arg(c.cmd)
+                         .arg(current + 1)
+                         .arg(MaxExpandedSize));
+            return false;
+        }
+    }
+    return true;
+}
+
+// Replaces placeholders, then variables, in arg; room is what the statement may
+// still grow by, and arg is left unchanged when a replacement would overstep it.
+bool BatchDispatcher::expand(QString &arg, qint64 &room) const
 {
     QString out = arg;
     int budget = maxReplacements;
     bool bounded = false;
+    bool tooLarge = false;
 
-    // Replaces every occurrence of key, searching again from the start after each
-    // replacement; a value that holds its own key is not searched again.
+    // Replaces every occurrence of key, as if searching again from the start after
+    // each replacement: only the text from one key length before the replacement
+    // can hold a new occurrence. A value that holds its own key is not searched again.
     auto replaceKey = [&](const QString &key, const QString &value) {
-        if (key.isEmpty())
+        if (key.isEmpty() || tooLarge)
             return;
         const bool holdsKey = value.contains(key);
+        const qint64 growth = qint64(value.size()) - key.size();
         int from = 0;
         for (;;) {
             const int at = out.indexOf(key, from);
@@ -317,9 +370,14 @@ QString BatchDispatcher::expand(const QString &arg) const
                 bounded = true;
                 return;
             }
+            if (growth > 0 && growth > room) {
+                tooLarge = true;
+                return;
+            }
             budget--;
+            room -= growth;
             out.replace(at, key.size(), value);
-            from = holdsKey ? at + value.size() : 0;
+            from = holdsKey ? at + value.size() : qMax(0, at - key.size() + 1);
         }
     };
 
@@ -329,9 +387,12 @@ QString BatchDispatcher::expand(const QString &arg) const
     for (int i = 0; i < n; i++)
         replaceKey(variables.keys.at(i), variables.valueList.at(i));
 
+    if (tooLarge)
+        return false;
     if (bounded)
         logDebug(QString("BatchDispatcher: more than %1 replacements in argument [%2], the rest "
                          "left as written")
                      .arg(QString::number(maxReplacements), arg));
-    return out;
+    arg = out;
+    return true;
 }

@@ -27,12 +27,22 @@ public:
     // Registers the types that travel through the dispatcher's queued signals.
     static void registerMetaTypes();
 
+    // A run whose loops pass more than maxPasses times, or longer than maxMs since
+    // the last completion, without sending a command is given up. Call before the
+    // dispatcher's thread starts.
+    void setIdleBounds(qint64 maxPasses, qint64 maxMs);
+    // Largest size, in characters, of a statement's arguments after expansion.
+    static const int MaxExpandedSize;
+
 signals:
     void execNextLineSig();
     void execCmdSig(CmdLine line, bool skip);
     void Log(QString text);
     // Emitted just before execCmdSig: the token of the command it sends.
     void execCmdTokenSig(int token);
+    // No run is left in progress or queued; givenUp when the last one was given
+    // up by the bounds on passes without a command.
+    void runsEnded(bool givenUp);
 
 public slots:
     void doDispatchCmds(QStringList lines);
@@ -53,7 +63,10 @@ private:
     void endRun(const QString &why);
     void doFor(const CmdLine &c);
     void doNext(const CmdLine &c);
-    QString expand(const QString &arg) const;
+    // Expands the arguments in place; false, with a debug line, when they would
+    // grow past MaxExpandedSize.
+    bool expandArgs(CmdLine &c) const;
+    bool expand(QString &arg, qint64 &room) const;
     bool waitingForCommand() const { return awaitToken != 0; }
     void await(EX_CMD_ID id, bool skip);
     void commandDone();
@@ -76,8 +89,11 @@ private:
     int awaitId;
     int awaitOwnId;
     int tokenSerial;
-    qint64 idlePasses;         // loop passes since the last command sent
-    QElapsedTimer sinceCommand;  // since the run started or last sent a command
+    qint64 idlePasses;           // loop passes since the last completion
+    QElapsedTimer sinceCommand;  // since the run started or a command completed
+    qint64 maxIdlePasses;
+    qint64 maxIdleMs;
+    bool givenUp;                // the last run ended by the bounds above
 };
 
 #endif

@@ -25,13 +25,14 @@ void CmdLine::parse(const QString &text)
     if (line.isEmpty())
         return;
 
+    // Items are taken by index: the rest of a long line is never copied.
     QString item;
-    QString rest = splitItem(text, item);
+    int at = nextItem(text, 0, item);
     cmd = item;
     if (cmd.isEmpty())
         return;
-    while (!rest.isEmpty()) {
-        rest = splitItem(rest, item);
+    while (at < text.size()) {
+        at = nextItem(text, at, item);
         if (!item.isEmpty())
             args << item;
     }

@@ -5,6 +5,10 @@
 // BM_EchoLines/N: a batch of N consecutive ":echo" lines, from Exec. to the
 // last echo shown in the progress log. BM_CommandLines/N: the same with a
 // command that the benchmark answers at once, for comparison.
+// BM_LongCommandLine/N: one command line of N blank-separated words (1.4
+// million words make a 4 MB line), from Exec. to its log text.
+// BM_LargeExpansion/N: a variable of 40 KiB written N times in one argument
+// (900 times make 35 MiB, refused as too large).
 
 #include <QApplication>
 #include <QThread>
@@ -90,6 +94,41 @@ BENCHMARK(BM_EchoLines)->Arg(1000)->Arg(2000)->Arg(4000)->Arg(8000)->Unit(benchm
 void BM_CommandLines(benchmark::State &state) { runLines(state, "save_data line_%1.dat"); }
 BENCHMARK(BM_CommandLines)->Arg(1000)->Arg(8000)->Unit(benchmark::kMillisecond)->Iterations(1)
     ->UseRealTime();
+
+void BM_LongCommandLine(benchmark::State &state)
+{
+    const QString line = "set_i1_energy_pattern" + QString(" ab").repeated(int(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto r = std::make_unique<Runner>();
+        state.ResumeTiming();
+        r->run({line}, 1);
+        state.PauseTiming();
+        r.reset();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * line.size());
+}
+BENCHMARK(BM_LongCommandLine)->Arg(20000)->Arg(100000)->Arg(1400000)
+    ->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+void BM_LargeExpansion(benchmark::State &state)
+{
+    const QStringList lines = {":let v " + QString(40 * 1024, 'v'),
+                               "save_data " + QString("$v$").repeated(int(state.range(0))),
+                               ":echo done"};
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto r = std::make_unique<Runner>();
+        state.ResumeTiming();
+        r->run(lines, 2);
+        state.PauseTiming();
+        r.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_LargeExpansion)->Arg(100)->Arg(800)->Arg(900)->Unit(benchmark::kMillisecond)
+    ->Iterations(1)->UseRealTime();
 
 } // namespace
 

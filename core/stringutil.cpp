@@ -57,13 +57,21 @@ QString takeComment(QString &line)
 
 bool isBlankLine(const QString &line) { return stripComment(line).simplified().isEmpty(); }
 
-QString splitItem(const QString &line, QString &item)
+// The text being split, as a debug line shows it: a long one is cut, so that the
+// lines about the items of one long line stay linear in its length.
+static QString shownRest(const QString &line, int from)
+{
+    const int shown = 200;
+    return line.size() - from > shown ? line.mid(from, shown) + "..." : line.mid(from);
+}
+
+int nextItem(const QString &line, int from, QString &item)
 {
     // Built in locals: item may be the same object as line.
-    const int start = firstNonBlank(line);
+    const int start = firstNonBlank(line, from);
     if (start < 0) {
         item.clear();
-        return QString();
+        return line.size();
     }
 
     if (line[start] == '"') {
@@ -71,13 +79,13 @@ QString splitItem(const QString &line, QString &item)
         if (close < 0) {
             qDebug().noquote()
                 << QString("In a line [%1] item is started from quote but not ended by quote")
-                       .arg(line);
+                       .arg(shownRest(line, from));
+            const int end = line.size();
             item = line.mid(start + 1);
-            return QString();
+            return end;
         }
-        const QString rest = line.mid(close + 1);
         item = line.mid(start + 1, close - start - 1);
-        return rest;
+        return close + 1;
     }
 
     int end = start;
@@ -87,10 +95,16 @@ QString splitItem(const QString &line, QString &item)
     if (found.endsWith('"'))
         qDebug().noquote()
             << QString("In a line [%1] item is started from not quote but ended by quote")
-                   .arg(line);
-    const QString rest = line.mid(end);
+                   .arg(shownRest(line, from));
     item = found;
-    return rest;
+    return end;
+}
+
+QString splitItem(const QString &line, QString &item)
+{
+    const QString text = line;  // item may be the same object as line
+    const int end = nextItem(text, 0, item);
+    return text.mid(end);
 }
 
 QStringList itemsAfter(const QString &line, const QString &prefix)
@@ -121,10 +135,9 @@ bool startsWith(const QString &line, const QString &prefix)
 QVector<QString> splitItems(const QString &line)
 {
     QVector<QString> items;
-    QString rest = line;
     QString item;
-    while (!rest.isEmpty()) {
-        rest = splitItem(rest, item);
+    for (int at = 0; at < line.size();) {
+        at = nextItem(line, at, item);
         if (!item.isEmpty())
             items << item;
     }

@@ -15,6 +15,9 @@ QString stripComment(const QString &line);
 QString takeComment(QString &line);
 bool isBlankLine(const QString &line);
 QString splitItem(const QString &line, QString &item);
+// The item of line that starts at or after from, as splitItem takes it; returns
+// the index where the rest of the line starts.
+int nextItem(const QString &line, int from, QString &item);
 QStringList itemsAfter(const QString &line, const QString &prefix);
 bool matchKeyItems(const QString &line, QStringList &items, int minCount, const QString &key);
 bool startsWith(const QString &line, const QString &prefix);

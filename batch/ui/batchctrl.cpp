@@ -59,7 +59,8 @@ void BatchCtrl::setDispatcher(BatchDispatcher *d)
     links << connect(ui->Stop, &QPushButton::clicked, d, &BatchDispatcher::batchStopSlot)
           << connect(this, &BatchCtrl::doDispatchCmds, d, &BatchDispatcher::doDispatchCmds)
           << connect(d, &BatchDispatcher::Log, this, &BatchCtrl::Log)
-          << connect(this, &BatchCtrl::doQueueCmds, d, &BatchDispatcher::doQueueCmds);
+          << connect(this, &BatchCtrl::doQueueCmds, d, &BatchDispatcher::doQueueCmds)
+          << connect(d, &BatchDispatcher::runsEnded, this, &BatchCtrl::runsEnded);
 }
 
 void BatchCtrl::dispatchCmds(const QStringList &lines)
@@ -101,13 +102,13 @@ void BatchCtrl::save(const QString &fileName)
     f.commit();
 }
 
-void BatchCtrl::load(const QString &fileName)
+bool BatchCtrl::load(const QString &fileName)
 {
     // LF, CRLF and CR end lines alike; a refused file leaves the editor as it is.
     BoundedLineReader in(fileName);
     if (!in.open(QStringLiteral("BatchCtrl::load"))) {
         qDebug() << "Can not open batch file" << fileName << ":" << in.errorString();
-        return;
+        return false;
     }
     QString all;
     QString line;
@@ -115,12 +116,13 @@ void BatchCtrl::load(const QString &fileName)
         all += line + '\n';
     if (in.failed()) {
         qDebug() << "Can not read batch file" << fileName;
-        return;
+        return false;
     }
     setText(all);
+    return true;
 }
 
-void BatchCtrl::setBatchFile(const QString &fileName) { load(fileName); }
+bool BatchCtrl::setBatchFile(const QString &fileName) { return load(fileName); }
 
 void BatchCtrl::Log(const QString &text)
 {

@@ -54,6 +54,8 @@ signals:
     void batchStop();
     // Like doDispatchCmds, but a run in progress is let finish first.
     void doQueueCmds(const QStringList &lines);
+    // The interpreter has no run left; givenUp when its bounds stopped the last.
+    void runsEnded(bool givenUp);
 
 public slots:
     // Both run the editor's lines; execBatchSlot waits for a run in progress,
@@ -63,8 +65,9 @@ public slots:
     void clear();
     void clearLog();
     void save(const QString &fileName);
-    void load(const QString &fileName);
-    void setBatchFile(const QString &fileName);
+    // Both return false, leaving the editor as it is, for a file that cannot be read.
+    bool load(const QString &fileName);
+    bool setBatchFile(const QString &fileName);
     void Log(const QString &text);
     void showCmdErr(const CmdLine &line);
 

@@ -415,6 +415,12 @@
         <translation>バッチ停止: ループ %1 がコマンドなしで %2 秒間繰り返しました
 </translation>
     </message>
+    <message>
+        <source>Err: arguments of %1 on line %2 grow past %3 characters when expanded; not run
+</source>
+        <translation>Err: %2 行目の %1 の引数は展開すると %3 文字を超えるため実行しません
+</translation>
+    </message>
 </context>
 <context>
     <name>Body</name>

@@ -25,6 +25,8 @@ protected:
         d->moveToThread(&thread);
         x.attach(d);
         QObject::connect(d, &BatchDispatcher::Log, &x, [this](const QString &t) { x.log += t; });
+        QObject::connect(d, &BatchDispatcher::runsEnded, &x,
+                         [this](bool givenUp) { endings << givenUp; });
         thread.start();
     }
     void TearDown() override
@@ -36,21 +38,26 @@ protected:
 
     int ends() const { return capture.count("BatchDispatcher: run "); }
     // Waits for n runs to report their end.
-    bool ended(int before, int n = 1)
+    bool ended(int before, int n = 1, int timeoutMs = 20000)
     {
-        const bool ok = QTest::qWaitFor([&] { return ends() >= before + n; }, 20000);
+        const bool ok = QTest::qWaitFor([&] { return ends() >= before + n; }, timeoutMs);
         QCoreApplication::sendPostedEvents();
         return ok;
     }
     // Runs the lines to their end; returns the commands sent, joined by commas.
-    QString sends(const QStringList &lines)
+    QString sends(const QStringList &lines, int timeoutMs = 20000)
     {
         x.sent.clear();
         x.log.clear();
         const int before = ends();
         emit x.start(lines);
-        EXPECT_TRUE(ended(before)) << qPrintable(lines.join('|'));
+        EXPECT_TRUE(ended(before, 1, timeoutMs)) << qPrintable(lines.join('|').left(200));
         return x.sent.join(',');
+    }
+    void setIdleBounds(qint64 passes, qint64 ms)
+    {
+        QMetaObject::invokeMethod(
+            d, [=] { d->setIdleBounds(passes, ms); }, Qt::BlockingQueuedConnection);
     }
     bool sentCount(int n) { return x.sentCount(n); }
     // Lets the dispatcher take what was sent to it, and its answers arrive.
@@ -61,6 +68,7 @@ protected:
     }
 
     DebugCapture capture;
+    QVector<bool> endings;  // runsEnded, in order
     QThread thread;
     BatchDispatcher *d = nullptr;
     FakeExecutor x;
@@ -131,13 +139,58 @@ TEST_F(BatchRun, LongStretchesRunInBoundedStackAndEndlessLoopsStop)
 // up with one line; its passes past the first hundred thousand are not logged.
 TEST_F(BatchRun, PassesWithoutACommandAreBoundedInLogLines)
 {
-    EXPECT_EQ(sends({":for i N 1 2000000000", ":let v N", ":next i", "save_data after"}), "");
+    // The bound on passes ends it, however slow the build: not the time bound.
+    setIdleBounds(150000, 3600 * 1000);
+    EXPECT_EQ(sends({":for i N 1 2000000000", ":let v N", ":next i", "save_data after"}, 240000),
+              "");
     EXPECT_EQ(x.log.count("next i : N ="), 100000);
     EXPECT_EQ(x.log.count("further passes are not logged"), 1);
     EXPECT_EQ(x.log.count("Batch stopped: loop i ran"), 1);
-    EXPECT_TRUE(x.log.endsWith("without a command\n"));
+    EXPECT_TRUE(x.log.endsWith("ran 150000 passes without a command\n"));
     // The next run is not hindered.
     EXPECT_EQ(sends({"save_data next"}), "save_data next");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return endings == QVector<bool>({true, false}); }));
+}
+
+// The time without a command counts from the last completion: a loop after a
+// command that ran longer than the bound runs to its end.
+TEST_F(BatchRun, IdleTimeCountsFromTheLastCompletion)
+{
+    setIdleBounds(100000000, 1000);
+    x.autoAnswer = false;
+    const int before = ends();
+    emit x.start({"save_image slow", ":for i N 1 3000", ":let v N", ":next i", "save_data after"});
+    ASSERT_TRUE(sentCount(1));
+    QTest::qWait(1300);
+    x.answer();
+    ASSERT_TRUE(sentCount(2));
+    EXPECT_EQ(x.sent.last(), "save_data after");
+    x.answer();
+    EXPECT_TRUE(ended(before));
+    EXPECT_EQ(x.log.count("next i : N ="), 3000);
+    EXPECT_FALSE(x.log.contains("Batch stopped"));
+
+    // The bound itself still holds.
+    x.autoAnswer = true;
+    EXPECT_EQ(sends({"save_image a", ":for i N 1 2000000000", ":next i", "save_data after"}),
+              "save_image a");
+    EXPECT_TRUE(x.log.endsWith("Batch stopped: loop i ran 1 s without a command\n"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return endings == QVector<bool>({false, true}); }));
+}
+
+// A statement whose arguments would grow past the longest line the readers take
+// is refused before it is built; the batch goes on.
+TEST_F(BatchRun, ExpansionIsBoundedInSize)
+{
+    const QString big = "$big$", mib(1 << 20, 'b');
+    const QString half = big.repeated(17);  // 17 MiB: two of them are too much
+    EXPECT_EQ(sends({":let big " + mib, "save_data " + half + " " + half, ":echo " + half + half,
+                     "save_data " + half + " x", "seek_image 2"}),
+              "save_data " + mib.repeated(17) + " x,seek_image 2");
+    EXPECT_EQ(capture.count("would grow past 33554432 characters"), 2);
+    EXPECT_TRUE(x.log.startsWith("Err: arguments of save_data on line 2 grow past 33554432 "
+                                 "characters when expanded; not run\n"));
+    EXPECT_FALSE(x.log.contains("echo"));
 }
 
 TEST_F(BatchRun, CompletionsOwnedByNoCommandAreIgnored)
@@ -245,7 +298,7 @@ TEST(BatchDispatcherMeta, SignalsSlotsAndTypes)
     for (int i = m.methodOffset(); i < m.methodCount(); i++)
         methods << m.method(i).methodSignature();
     EXPECT_EQ(methods.join(' '), "execNextLineSig() execCmdSig(CmdLine,bool) Log(QString) "
-                                 "execCmdTokenSig(int) "
+                                 "execCmdTokenSig(int) runsEnded(bool) "
                                  "doDispatchCmds(QStringList) finishBatchExec(int) "
                                  "batchStopSlot() execNextLineSlot() doQueueCmds(QStringList) "
                                  "finishBatchCmd(int,int)");

@@ -175,6 +175,12 @@ TEST(BatchCommandLine, UnclosedQuoteTakesTheRest)
     const CmdLine e = parsed("cmd name\" x");
     EXPECT_EQ(e.args, QStringList({"name\"", "x"}));
     EXPECT_EQ(log.count("item is started from not quote but ended by quote"), 1);
+
+    // The text a debug line shows is cut, so a long line of such items stays linear.
+    const CmdLine f = parsed("cmd" + QString(" ab\"").repeated(10000));
+    EXPECT_EQ(f.args.size(), 10000);
+    EXPECT_EQ(log.count("item is started from not quote but ended by quote"), 10001);
+    EXPECT_EQ(log.count(QString(" ab\"").repeated(50) + "...]"), 10000 - 50);
 }
 
 TEST(BatchCommandLine, ClearReuseAndCopies)

@@ -4,14 +4,7 @@
 # energy reference file (the FIFO also as energy-shift map), and the configuration INCLUDEs both: each is refused
 # with a debug line, the batch goes on to its end and the program quits by itself. Then /dev/zero and a folder as
 # the "-b" batch file: refused, the configuration's batch still quits.
-function(expect_in_log what)
-  foreach(e ${ARGN})
-    string(FIND "${log}" "${e}" pos)
-    if(pos LESS 0)
-      message(FATAL_ERROR "${what}: missing \"${e}\":\n${log}")
-    endif()
-  endforeach()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/expectinlog.cmake)
 
 file(REMOVE_RECURSE ${WORKDIR})
 file(MAKE_DIRECTORY ${WORKDIR})
