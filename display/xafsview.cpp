@@ -6,6 +6,7 @@
 #include "core/globals.h"
 #include "display/dispa.h"
 #include "display/_filedialog.h"
+#include "display/screenfit.h"
 #include "ui_xafsview.h"
 
 XafsView::XafsView(QWidget *parent)
@@ -19,6 +20,8 @@ XafsView::XafsView(QWidget *parent)
       saveDialog(nullptr)
 {
     ui->setupUi(this);
+    widenForTexts(ui->XVal, WidestText::energy());
+    widenForTexts(ui->YVal, WidestText::number());
 
     ui->Xafs->zoomEnabled = false;
     ui->Xafs->panEnabled = false;
