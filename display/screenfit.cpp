@@ -1,8 +1,10 @@
 #include "display/screenfit.h"
 
 #include <QFontMetrics>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QScreen>
 #include <QScrollArea>
@@ -10,6 +12,7 @@
 #include <QStyle>
 #include <QStringList>
 #include <QStyleOptionFrame>
+#include <QTimer>
 #include <QWidget>
 
 // Frame and title bar of a window not yet shown, at the usual sizes.
@@ -33,8 +36,11 @@ QSize fittingSize(QWidget *window)
     QSize want = window->sizeHint();
     auto *area = window->findChild<QScrollArea *>();
     if (area != nullptr && area->widget() != nullptr && area->window() == window) {
-        const QSize around = window->sizeHint() - area->sizeHint();
-        want = area->widget()->sizeHint() + around.expandedTo(QSize(0, 0))
+        // What the window holds around its scroll area, as it is laid out now.
+        if (window->layout() != nullptr)
+            window->layout()->activate();
+        const QSize around = (window->size() - area->size()).expandedTo(QSize(0, 0));
+        want = area->widget()->sizeHint().expandedTo(area->widget()->minimumSizeHint()) + around
                + QSize(2 * area->frameWidth(), 2 * area->frameWidth());
     }
     want = want.expandedTo(window->minimumSizeHint()).expandedTo(window->minimumSize());
@@ -50,13 +56,73 @@ QSize fittingSize(QWidget *window)
     return want.boundedTo(room);
 }
 
+namespace {
+
+// Fits its window when the window is first shown: only then do all the
+// widgets inside it count in its layout's size.
+class FitOnShow : public QObject
+{
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && watched == parent()) {
+            watched->removeEventFilter(this);
+            auto *window = static_cast<QWidget *>(watched);
+            fitNow(window);
+            // Some widgets settle their sizes only once shown: once more then.
+            QTimer::singleShot(0, window, [window] {
+                fitNow(window);
+                keepInside(window);
+            });
+            deleteLater();
+        }
+        return false;
+    }
+    static void fitNow(QWidget *window);
+    static void keepInside(QWidget *window);
+};
+
+} // namespace
+
 void fitToScreen(QWidget *window)
+{
+    if (window->isVisible()) {
+        FitOnShow::fitNow(window);
+        return;
+    }
+    window->installEventFilter(new FitOnShow(window));
+}
+
+void FitOnShow::fitNow(QWidget *window)
 {
     auto *area = window->findChild<QScrollArea *>();
     if (area != nullptr && area->window() == window)
         window->resize(fittingSize(window));
     else
         window->resize(window->size().boundedTo(screenRoom(window)).expandedTo(window->minimumSizeHint()));
+}
+
+void growToFit(QWidget *window)
+{
+    QTimer::singleShot(0, window, [window] {
+        window->resize(fittingSize(window).expandedTo(window->size()).boundedTo(screenRoom(window)));
+        FitOnShow::keepInside(window);
+    });
+}
+
+// Moves the window, frame and all, into its screen's available area.
+void FitOnShow::keepInside(QWidget *window)
+{
+    QScreen *screen = window->screen();
+    if (screen == nullptr)
+        return;
+    const QRect room = screen->availableGeometry();
+    const QRect frame = window->frameGeometry();
+    const int x = qMax(room.left(), qMin(frame.left(), room.right() + 1 - frame.width()));
+    const int y = qMax(room.top(), qMin(frame.top(), room.bottom() + 1 - frame.height()));
+    if (x != frame.left() || y != frame.top())
+        window->move(x, y);
 }
 
 namespace WidestText {

@@ -15,8 +15,14 @@ QSize screenRoom(const QWidget *window);
 QSize fittingSize(QWidget *window);
 
 // Resizes a window with a scroll area to fittingSize; any other keeps its
-// size as far as the room allows.
+// size as far as the room allows. A window not yet shown is fitted when it
+// is first shown, when everything inside it counts in its size.
 void fitToScreen(QWidget *window);
+
+// Once the widgets just added to a shown window are in its layout, lets the
+// window grow to what its contents ask for, within screenRoom, and keeps it
+// on the screen. It never shrinks the window.
+void growToFit(QWidget *window);
 
 class QStringList;
 
