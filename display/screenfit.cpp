@@ -59,28 +59,37 @@ QSize fittingSize(QWidget *window)
 namespace {
 
 // Fits its window when the window is first shown: only then do all the
-// widgets inside it count in its layout's size.
+// widgets inside it count in its layout's size. Where the window manager
+// then puts the window, it is kept inside the screen's available area.
 class FitOnShow : public QObject
 {
 public:
     using QObject::QObject;
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Show && watched == parent()) {
-            watched->removeEventFilter(this);
-            auto *window = static_cast<QWidget *>(watched);
+        if (watched != parent())
+            return false;
+        auto *window = static_cast<QWidget *>(watched);
+        if (event->type() == QEvent::Show && !shown) {
+            shown = true;
             fitNow(window);
             // Some widgets settle their sizes only once shown: once more then.
             QTimer::singleShot(0, window, [window] {
                 fitNow(window);
                 keepInside(window);
             });
-            deleteLater();
+            // The window manager places the window soon after it is shown.
+            QTimer::singleShot(2000, this, &QObject::deleteLater);
+        } else if (event->type() == QEvent::Move && shown) {
+            keepInside(window);
         }
         return false;
     }
     static void fitNow(QWidget *window);
     static void keepInside(QWidget *window);
+
+private:
+    bool shown = false;
 };
 
 } // namespace
