@@ -1,14 +1,14 @@
 #include "display/screenfit.h"
 
-#include <QFontMetrics>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QScreen>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QStyle>
 #include <QStringList>
 #include <QStyleOptionFrame>
@@ -31,11 +31,23 @@ QSize screenRoom(const QWidget *window)
     return (screen->availableGeometry().size() - frame).expandedTo(QSize(1, 1));
 }
 
+// The scroll area that holds the whole content of a form, if it has one.
+static QScrollArea *contentArea(QWidget *window)
+{
+    QWidget *holder = window;
+    if (auto *main = qobject_cast<QMainWindow *>(window))
+        holder = main->centralWidget();
+    if (holder == nullptr)
+        return nullptr;
+    auto *area = holder->findChild<QScrollArea *>(QString(), Qt::FindDirectChildrenOnly);
+    return area != nullptr && area->widget() != nullptr ? area : nullptr;
+}
+
 QSize fittingSize(QWidget *window)
 {
     QSize want = window->sizeHint();
-    auto *area = window->findChild<QScrollArea *>();
-    if (area != nullptr && area->widget() != nullptr && area->window() == window) {
+    QScrollArea *area = contentArea(window);
+    if (area != nullptr) {
         // What the window holds around its scroll area, as it is laid out now.
         if (window->layout() != nullptr)
             window->layout()->activate();
@@ -105,8 +117,7 @@ void fitToScreen(QWidget *window)
 
 void FitOnShow::fitNow(QWidget *window)
 {
-    auto *area = window->findChild<QScrollArea *>();
-    if (area != nullptr && area->window() == window)
+    if (contentArea(window) != nullptr)
         window->resize(fittingSize(window));
     else
         window->resize(window->size().boundedTo(screenRoom(window)).expandedTo(window->minimumSizeHint()));

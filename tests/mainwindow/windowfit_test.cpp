@@ -19,9 +19,9 @@ namespace {
 using Fields = QList<QPair<QString, QStringList>>;
 
 // The widest texts the formats allow for the kinds of value shown.
-const QStringList smallNumber{"-1.23457e-05", "4.8969e-07", "1.37417"};  // 'g', 6
-const QStringList energy{"7123.34", "115606", "-12345.7"};              // eV, 'g', 6
-const QStringList shift{"-123.457", "0.123457"};                        // eV, 'g', 6
+const QStringList smallNumber{"-1.23457e-05", "-0.000123457", "4.8969e-07", "1.37417"}; // 'g', 6
+const QStringList energy{"7123.34", "115606", "-12345.7"};                            // eV, 'g', 6
+const QStringList shift{"-123.457", "-0.123457"};                                     // eV, 'g', 6
 const QStringList ratio{"-0.0123457", "123.457"};
 
 // Runs with the interface in English (false) and in Japanese (true).
@@ -47,18 +47,10 @@ TEST_P(WindowFit, EveryWindowFitsALaptopScreen)
 {
     Body body;
     EXPECT_TRUE(windowsTooLarge().isEmpty()) << list(windowsTooLarge()).toStdString();
-
     // Element rows make the analysis window no larger than the screen.
     body.analysisWindow()->setTargetElements("Fe, Cu Pb-L3 Mn Zn Ni Co Cr Ti V");
     QApplication::processEvents();
     EXPECT_TRUE(windowsTooLarge().isEmpty()) << list(windowsTooLarge()).toStdString();
-
-    // Each window opens inside the room it has.
-    const QSize room = laptopClientArea();
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (w->isVisible() && w->windowType() != Qt::ToolTip)
-            EXPECT_TRUE(w->width() <= room.width() && w->height() <= room.height())
-                << w->windowTitle().toStdString() << " opens at " << w->width() << " x " << w->height();
 }
 
 TEST_P(WindowFit, NumbersAreShownWhole)
