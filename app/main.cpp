@@ -50,10 +50,8 @@ int main(int argc, char **argv)
     applyStartupSettings(cfg);
 
     const StartupOptions options = startupOptions(cfg);
-    if (!options.noTranslation) {
-        if (translator->load(":Vantoscope_ja_JP", QCoreApplication::applicationDirPath()))
-            app->installTranslator(translator);
-    }
+    if (!options.noTranslation)
+        installTranslation(translator);
 
     Body *body = new Body();
     QObject::connect(body, SIGNAL(finishing()), app, SLOT(closeAllWindows()));

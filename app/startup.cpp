@@ -1,7 +1,10 @@
 #include "app/startup.h"
 
 #include <QDebug>
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include "core/cfg.h"
 #include "analysis/analysisrequest.h"
@@ -62,6 +65,19 @@ bool StartupOptions::loadsBatchFile() const
     if (batchFile.isEmpty())
         return false;
     return batchFileNamed || QFileInfo::exists(batchFile);
+}
+
+bool installTranslation(QTranslator *own)
+{
+    if (!own->load(":Vantoscope_ja_JP", QCoreApplication::applicationDirPath()))
+        return false;
+    QCoreApplication::installTranslator(own);
+    auto *qt = new QTranslator(QCoreApplication::instance());
+    if (qt->load("qtbase_ja", QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qt);
+    else
+        delete qt;
+    return true;
 }
 
 static void registerAppResources()

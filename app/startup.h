@@ -28,6 +28,13 @@ struct StartupOptions
 };
 StartupOptions startupOptions(const Cfg &store);
 
+class QTranslator;
+
+// Loads the Japanese catalogue into own and installs it; when that worked,
+// Qt's own Japanese catalogue (its dialogs' texts) is installed beside it and
+// lives as long as the application. Returns whether own was installed.
+bool installTranslation(QTranslator *own);
+
 // The one place the program's globals are set up: core tables and roots,
 // resources, the batch tables, the Victoreen table and every meta type that
 // travels in queued signals. Later calls change nothing.

@@ -6,6 +6,7 @@
 #include "core/globals.h"
 #include "display/dispa.h"
 #include "display/_filedialog.h"
+#include "display/screenfit.h"
 #include "display/widgethelpers.h"
 #include "ui_xafsview.h"
 
@@ -20,6 +21,8 @@ XafsView::XafsView(QWidget *parent)
       saveDialog(nullptr)
 {
     ui->setupUi(this);
+    widenForTexts(ui->XVal, WidestText::energy());
+    widenForTexts(ui->YVal, WidestText::number());
 
     ui->Xafs->zoomEnabled = false;
     ui->Xafs->panEnabled = false;

@@ -22,6 +22,7 @@
 #include "display/_filedialog.h"
 #include "display/colorbar.h"
 #include "display/imgdispa.h"
+#include "display/screenfit.h"
 #include "display/widgethelpers.h"
 #include "imagedata/errpoints.h"
 #include "imagedata/loadtiff.h"
@@ -147,7 +148,29 @@ Body::Body(QWidget *parent)
 
     connect(ui->CheckVals, &QPushButton::clicked, this, &Body::showAnalyzedVals);
     setupBackground();
+    fitWindowsToScreen();
     runConfigBatch();
+}
+
+// Number fields hold their widest values; every window opens no larger than
+// the screen it is on.
+void Body::fitWindowsToScreen()
+{
+    widenForTexts(ui->Position, {QString::asprintf("(% 4d, % 4d)", 8888, 8888)});
+    widenForTexts(ui->Value, {"-8.888e+88", "-0.0008888"});
+    widenForTexts(ui->DarkValue, WidestText::number() << "-88,888.8");
+    widenForTexts(ui->EShiftOnTbl, {"-888.888"});
+    widenForTexts(ui->EShiftFromStd, {"-888.88"});
+    widenForTexts(ui->ImgNo, {"8888"});
+    widenForTexts(ui->SuggestingEeV, WidestText::energy());
+    fitToScreen(this);
+    QList<QWidget *> tools{calibCtrl, spectrumView, saveDataCfg, batchEditor, &imgProc,
+                           &bgFileSelect, &bgView};
+#if !VANTOSCOPE_CLASSIC
+    tools << &stats;
+#endif
+    for (QWidget *w : tools)
+        fitToScreen(w);
 }
 
 Body::~Body()

@@ -312,6 +312,7 @@ private:
     void setupStats();
 #endif
     void setupBackground();
+    void fitWindowsToScreen();
     void runConfigBatch();
     void suggestEdgeEnergy();
 

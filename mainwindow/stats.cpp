@@ -13,6 +13,7 @@
 
 #include "display/chcoord.h"
 #include "display/dispa.h"
+#include "display/screenfit.h"
 #include "display/drawtext.h"
 #include "display/mousec.h"
 #include "imagedata/analyzed2dres.h"
@@ -48,6 +49,11 @@ Stats::Stats(QWidget *parent)
       selLo(0), selHi(0), selMean(0), selVar(0), selSigma(0)
 {
     ui->setupUi(this);
+    for (QLineEdit *e : {ui->X, ui->Mean, ui->Sigma, ui->SelMean, ui->SelSigma})
+        widenForTexts(e, WidestText::number());
+    widenForTexts(ui->Num, {"888888888"});
+    widenForTexts(ui->Val, WidestText::ratio());
+
     plotCoord = &ui->DA->coord;
     plotMouse = &ui->DA->mouse;
     // Room under the bars for the value labels, which read downwards.

@@ -14,7 +14,7 @@ build="${VANTOSCOPE_BUILD_DIR:-$here/build}"
 mode="${1:-build}"
 
 packages=(build-essential cmake ninja-build pkg-config
-          qtbase5-dev qttools5-dev qttools5-dev-tools
+          qtbase5-dev qttools5-dev qttools5-dev-tools qttranslations5-l10n
           libfftw3-dev libtiff-dev libgtest-dev libbenchmark-dev)
 
 missing=()

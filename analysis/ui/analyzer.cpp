@@ -11,6 +11,7 @@
 #include "analysis/ui/aelemsconds.h"
 #include "analysis/ui/lcfreference.h"
 #include "core/spectrum.h"
+#include "display/screenfit.h"
 #include "display/widgethelpers.h"
 #include "display/xafsfileselect.h"
 #include "display/xafsview.h"
@@ -160,6 +161,11 @@ Analyzer::Analyzer(QWidget *parent)
     setupElems();
     setupScales();
     setupMaps();
+    widenForTexts(ui->DispZansa, WidestText::number());
+    widenForTexts(ui->DispDEdge, WidestText::energy());
+    widenForTexts(ui->ElemsCorrelation, WidestText::ratio());
+    fitToScreen(this);
+    fitToScreen(view);
 }
 
 Analyzer::~Analyzer()
@@ -373,7 +379,7 @@ void Analyzer::addNewRef()
     row->fileSelect()->setUse(n < 3);
     row->changedUse(n < 3);
     ui->RefBaseLayout->addWidget(row, n - 1, 0);
-    resize(width(), height() + 22);
+    resize((size() + QSize(0, 22)).boundedTo(screenRoom(this)));
     fdGroup.addDialog(row->fileSelect()->fileDialog());
     refGroup->addButton(row->showButton(), n - 1);
     view->others.append(row);

@@ -15,6 +15,7 @@
 #include "analysis/ui/aelemsconds.h"
 #include "analysis/ui/elemctrl.h"
 #include "core/physicaltables.h"
+#include "display/screenfit.h"
 #include "display/xafsview.h"
 #include "ui_analyzer.h"
 
@@ -276,6 +277,8 @@ void Analyzer::newElems()
         elems[0]->showButton()->setChecked(true);
     }
     refreshEdgeMarkers();
+    if (isVisible())
+        growToFit(this);
     // A map of the old rows may be the one shown.
     emit changedSelection();
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/physicaltables.h"
+#include "display/screenfit.h"
 #include "ui_elemctrl.h"
 
 namespace {
@@ -34,6 +35,16 @@ ElemCtrl::ElemCtrl(QWidget *parent)
       ui(new Ui::ElemCtrl)
 {
     ui->setupUi(this);
+    // Every field holds the widest value it shows.
+    widenForTexts(ui->Name, {"Mo-LIII"});
+    widenForTexts(ui->No, {"888"});
+    for (QLineEdit *e : {ui->Eng, ui->PrePostDE, ui->DE, ui->ROIs, ui->ROIe, ui->ThDMut})
+        widenForTexts(e, WidestText::energy());
+    widenForTexts(ui->DMuT, WidestText::number());
+    widenForTexts(ui->Ratio, WidestText::ratio());
+    widenForTexts(ui->StdRatio, WidestText::ratio());
+    widenForTexts(ui->ROI, {"88888"});
+    widenForTexts(ui->NROI, {"88888"});
     connect(ui->StdRatio, &QLineEdit::editingFinished, this, &ElemCtrl::newStdRatio);
     connect(ui->Eng, &QLineEdit::editingFinished, this, &ElemCtrl::edgeMarkerChanged);
 }

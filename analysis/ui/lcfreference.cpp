@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <cmath>
 
+#include "display/screenfit.h"
 #include "display/xafsfileselect.h"
 #include "imagedata/analyzed2dres.h"
 #include "ui_lcfreference.h"
@@ -12,6 +13,12 @@ LCFReference::LCFReference(QWidget *parent)
       untickedByClear(false)
 {
     ui->setupUi(this);
+    widenForTexts(ui->DeltaE, WidestText::energy());
+    widenForTexts(ui->DMut, WidestText::number());
+    widenForTexts(ui->MidE, WidestText::energy());
+    widenForTexts(ui->R, {"-888.88"});
+    widenForTexts(ui->T, WidestText::number());
+
     maps.append(new Analyzed2DRes(QStringLiteral("LCF Ref 1")));
     maps.append(new Analyzed2DRes(QStringLiteral("LCF Ref 2")));
     ui->XFS->showUse(true);

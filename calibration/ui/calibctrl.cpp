@@ -8,6 +8,7 @@
 
 #include "core/physconst.h"
 #include "display/eshiftmapdialog.h"
+#include "display/screenfit.h"
 #include "display/widgethelpers.h"
 #include "ui_calibctrl.h"
 
@@ -61,6 +62,12 @@ CalibCtrl::CalibCtrl(QWidget *parent)
       stdBGGroup(nullptr), failedLoad(false)
 {
     ui->setupUi(this);
+    for (QLineEdit *e : {ui->EdgeEeV, ui->DEMax, ui->DEMin, ui->DEAvr})
+        widenForTexts(e, WidestText::energy());
+    widenForTexts(ui->DESigma, WidestText::number());
+    for (QLineEdit *e : {ui->XOffset, ui->YOffset, ui->Width, ui->Height})
+        widenForTexts(e, {"-88888"});
+    widenForTexts(ui->Progress, {"100.0"});
 
     for (const Crystal &c : crystals)
         ui->SelCrystal->addItem(QString::fromLatin1(c.name), QVariant(c.spacing));

@@ -654,7 +654,7 @@
     </message>
     <message>
         <source>Show Cali. Ctrl.</source>
-        <translation>校正ウィンドウ表示</translation>
+        <translation>較正ウィンドウ表示</translation>
     </message>
     <message>
         <source>Show Img. Proc.</source>
@@ -701,7 +701,7 @@
     <name>CalibCtrl</name>
     <message>
         <source>Calibration</source>
-        <translation>キャリブレーション</translation>
+        <translation>較正</translation>
     </message>
     <message>
         <source>dMidx</source>
@@ -753,7 +753,7 @@
     </message>
     <message>
         <source>Victreen</source>
-        <translation>Victreen</translation>
+        <translation>ビクトリーン</translation>
     </message>
     <message>
         <source>Statistic &amp; Properties</source>

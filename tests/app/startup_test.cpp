@@ -1,3 +1,4 @@
+#include <QCoreApplication>
 #include <QTranslator>
 #include <gtest/gtest.h>
 
@@ -94,6 +95,20 @@ TEST(Translation, EmbeddedCatalogueLoadsAndTranslates)
     QTranslator t;
     ASSERT_TRUE(t.load(":Vantoscope_ja_JP", "/nonexistent"));
     EXPECT_FALSE(t.isEmpty());
+}
+
+// Translated, Qt's own dialogs speak the interface's language as well.
+TEST(Translation, QtCatalogueGoesBesideTheProgramOne)
+{
+    const QString lookIn = QCoreApplication::translate("QFileDialog", "Look in:");
+    {
+        QTranslator own;
+        ASSERT_TRUE(installTranslation(&own));
+        EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), lookIn);
+        EXPECT_NE(QCoreApplication::translate("CalibCtrl", "Calibration"), "Calibration");
+        qDeleteAll(qApp->findChildren<QTranslator *>(QString(), Qt::FindDirectChildrenOnly));
+    }
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), lookIn);
 }
 
 } // namespace
