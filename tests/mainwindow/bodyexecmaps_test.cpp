@@ -79,16 +79,6 @@ protected:
             return {QString("%1 files named %2").arg(found.size()).arg(name)};
         return QString(files.read(found[0])).split('\n').filter(QRegExp("^(?!Record Date)"));
     }
-    // The cells of a map file that hold 0.
-    static int zeros(const QStringList &lines)
-    {
-        int n = 0;
-        for (const QString &l : lines) {
-            for (const QString &v : l.split(' ', Qt::SkipEmptyParts))
-                n += v == "0";
-        }
-        return n;
-    }
 
     Body body;
     TestFiles files;
@@ -101,7 +91,6 @@ TEST_P(ExecAfterForeignRun, CompletesWithTheWholeMap)
     ASSERT_TRUE(batch.runs({kind().exec, save("whole")}));
     const QStringList whole = saved("whole");
     ASSERT_GT(whole.size(), H);
-    ASSERT_LT(zeros(whole), W * H / 100);
 
     if (byHand()) {
         QWidget *window = QString(kind().name) == "Calib" ? static_cast<QWidget *>(body.calibrationWindow())
@@ -118,11 +107,10 @@ TEST_P(ExecAfterForeignRun, CompletesWithTheWholeMap)
 
     ASSERT_TRUE(batch.runs({kind().exec, save("after")})) << batch.log().toStdString();
     EXPECT_FALSE(busy());
-    const QStringList after = saved("after");
-    EXPECT_TRUE(after == whole) << zeros(after) << " cells are 0, in the whole map "
-                                << zeros(whole);
+    EXPECT_TRUE(saved("after") == whole) << "the map saved differs from the whole map";
     // The run that was replaced says how far it came; nothing waits for it.
-    EXPECT_EQ(log.count("unfinished"), 1);
+    EXPECT_EQ(log.count(QString("unfinished, ")), 1);
+    EXPECT_TRUE(log.contains(QString("of %1 blocks done").arg(W * H)));
     EXPECT_FALSE(log.contains("which no run waits for"));
 }
 
