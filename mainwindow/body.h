@@ -464,8 +464,9 @@ private:
     };
     ShiftTable shiftTable() const;
     // A start slot's common part: the walker, the flags and the maps; false,
-    // with the completion of kind, when no run starts.
-    bool beginAreaRun(AreaRun kind);
+    // with the completion of kind, when no run starts. token: the batch
+    // command the run reports its end to (0: none).
+    bool beginAreaRun(AreaRun kind, int token);
     AnalyzeCond &areaWalker() { return areaRun == AreaRun::Elems ? elemsArea : lcfArea; }
     static int completionOf(AreaRun kind);
     // Gives the map the run's area and no data.
@@ -478,7 +479,7 @@ private:
     void showLastElemsBlock();
     // Stops the engine, clears the flags and sends the run's completion;
     // images, repaint and the closing progress only when the walk is
-    // complete, "2da 4:" with stopLog.
+    // complete, "2da 4:" with stopLog; a stopped run logs how far it came.
     void endAreaRun(bool completed, bool stopLog = false);
     void skipAreaBlock(int x, int y, const QString &why);
     void dropAreaAnswer(int x, int y, const QString &why);
@@ -494,6 +495,9 @@ private:
     int areaSkipped = 0;
     int areaDropped = 0;
     int areaNotes = 0;
+    int areaBlocksDone = 0;    // blocks of the run recorded or passed over
+    int areaBlocksTotal = 0;   // blocks of its walk
+    int areaRunToken = 0;      // the batch command it reports to; 0: started by hand
     // (end of area)
 
     // -- calib (bodycalib.cpp)
@@ -516,6 +520,10 @@ private:
     bool calibWalkDone = false;              // every chunk of the run has arrived
     double calibSigma = 0;          // standard deviation of the last run
     double lastMapEdgeEnergy = 0;   // Std Edge Energy of the last map read
+    int calibBlocksDone = 0;        // blocks of the run recorded
+    int calibRunToken = 0;          // the batch command it reports to; 0: started by hand
+    // Ends the run in progress before its last block; the map keeps what it has.
+    void stopCalibration();
     // (end of calib)
 
     // -- batch executor (bodyexec.cpp, bodyexeccalib.cpp)
@@ -534,6 +542,13 @@ private:
     // newer command replaced, go nowhere. A load's completion counts only when
     // the loader had received the command's request before it ran dry.
     void relayCompletion(int id);
+    // Reports the end of a run started for the batch command with token (0:
+    // none): the completion reaches the interpreter only when that command is
+    // the one in progress, never for a run started by hand or by an earlier,
+    // stopped batch.
+    void reportRunEnd(int id, int token);
+    // The token a start slot gives the run it starts: the executor's, once.
+    int takeRunToken();
     // Connects a stack's load requests to its loader, each acknowledged back
     // in the order received.
     void connectLoadRequests(LoadTiff *loader, bool i1);
@@ -544,6 +559,8 @@ private:
     quint64 batchLoadNeeds = 0;  // load requests its loader must have received
     quint64 i1LoadsAsked = 0, i1LoadsReceived = 0;
     quint64 i0LoadsAsked = 0, i0LoadsReceived = 0;
+    int nextRunToken = 0;        // for the run the executor starts next
+    bool relayMuted = false;     // a run's end that no command in progress owes
     // (end of batch executor)
 
     bool takeLoadedFrame(TiffData *frame, int index, bool current, SelectDataFiles *panel,

@@ -59,21 +59,24 @@ int Body::completionOf(AreaRun kind)
     return kind == AreaRun::Elems ? EX_analyzer_exec_elems : EX_analyzer_exec_LCF;
 }
 
-bool Body::beginAreaRun(AreaRun kind)
+bool Body::beginAreaRun(AreaRun kind, int token)
 {
     AnalyzeCond &walker = kind == AreaRun::Elems ? elemsArea : lcfArea;
     if (i1Frames.isEmpty()) {
         logDebug("2da: no I1 image is loaded; nothing to analyse");
-        emit finishBatchExec(completionOf(kind));
+        reportRunEnd(completionOf(kind), token);
         return false;
     }
     if (!askAnalyzeCond(walker)) {
         logDebug("2da: no analysis area");
-        emit finishBatchExec(completionOf(kind));
+        reportRunEnd(completionOf(kind), token);
         return false;
     }
     analyzing = true;
     areaRun = kind;
+    areaRunToken = token;
+    areaBlocksDone = 0;
+    areaBlocksTotal = walker.centreCount();
     areaSkipped = 0;
     areaDropped = 0;
     areaNotes = 0;
@@ -132,10 +135,17 @@ void Body::endAreaRun(bool completed, bool stopLog)
             analyzer->setProgress(100.0);
             logDebug("2da 3:");
         }
-    } else if (stopLog) {
-        logDebug("2da 4:");
+    } else {
+        if (stopLog)
+            logDebug("2da 4:");
+        logDebug(QString("2da: stopped; the %1 maps are unfinished, %2 of %3 blocks done")
+                     .arg(kind == AreaRun::Elems ? "element" : "reference-fit")
+                     .arg(areaBlocksDone)
+                     .arg(areaBlocksTotal));
     }
-    emit finishBatchExec(completionOf(kind));
+    const int token = areaRunToken;
+    areaRunToken = 0;
+    reportRunEnd(completionOf(kind), token);
 }
 
 void Body::skipAreaBlock(int x, int y, const QString &why)
@@ -228,6 +238,7 @@ void Body::recordAreaChunk(const AreaEngine::Chunk &c)
         else
             analyzer->setProgress(perCent);
     }
+    areaBlocksDone += c.xs.size();
     for (int k = 0; k < c.xs.size(); k++) {
         const int x = c.xs[k];
         if (!w.inside(x, c.y) || x >= imageWidth || c.y >= imageHeight) {
@@ -258,11 +269,12 @@ void Body::areaEngineFinished()
 
 void Body::start2DAnalysis()
 {
+    const int token = takeRunToken();
     if (analyzing) {
         stop2DAnalysis();
         return;
     }
-    if (!beginAreaRun(AreaRun::Fit))
+    if (!beginAreaRun(AreaRun::Fit, token))
         return;
 #if !VANTOSCOPE_CLASSIC
     analyzer->initAnalyzeSpectrum();
@@ -396,11 +408,12 @@ void Body::generateResImages()
 
 void Body::startElems2DAnalysis()
 {
+    const int token = takeRunToken();
     if (analyzing) {
         stopElems2DAnalysis();
         return;
     }
-    if (!beginAreaRun(AreaRun::Elems))
+    if (!beginAreaRun(AreaRun::Elems, token))
         return;
     elemsResMaps = analyzer->elemsRunMaps();
     for (int i = 0; i < elemsResMaps.size(); i++)

@@ -52,26 +52,25 @@ double rowProgress(const AnalyzeCond &a)
 
 void Body::execCalibration()
 {
+    const int token = takeRunToken();
     if (calibrating) {
-        calibEngine.stop();
-        calibChunks.clear();
-        calibWalkDone = false;
-        calibrating = false;
-        qDebug() << "Calibration stopped";
-        emit finishBatchExec(EX_calib_exec);
+        stopCalibration();
         return;
     }
     if (i1Frames.isEmpty()) {
-        emit finishBatchExec(EX_calib_exec);
+        qDebug() << "Calibration: no I1 image is loaded; nothing is calibrated";
+        reportRunEnd(EX_calib_exec, token);
         return;
     }
     const QRectF area = analysisArea();
     if (area.isEmpty()) {
         qDebug() << "Calibration: the area lies outside the image";
-        emit finishBatchExec(EX_calib_exec);
+        reportRunEnd(EX_calib_exec, token);
         return;
     }
     calibrating = true;
+    calibRunToken = token;
+    calibBlocksDone = 0;
     logDebug("Start Calibration");
     if (stdSpectrum.isEmpty())
         qDebug() << "Calibration: no standard spectrum, shifts are taken against 0 eV";
@@ -109,6 +108,20 @@ void Body::execCalibration()
                       });
 }
 
+void Body::stopCalibration()
+{
+    calibEngine.stop();
+    calibChunks.clear();
+    calibWalkDone = false;
+    calibrating = false;
+    logDebug(QString("Calibration stopped; the energy-shift map is unfinished, %1 of %2 blocks done")
+                 .arg(calibBlocksDone)
+                 .arg(calibCond.centreCount()));
+    const int token = calibRunToken;
+    calibRunToken = 0;
+    reportRunEnd(EX_calib_exec, token);
+}
+
 // Records the chunks that have arrived, in walk order; after the last one of
 // the walk, doFinishCalib().
 void Body::calibNextPoint()
@@ -128,6 +141,7 @@ void Body::recordCalibChunk(const AreaEngine::Chunk &c)
         at.y = c.y;
         emit calibProgress(rowProgress(at));
     }
+    calibBlocksDone += c.xs.size();
     for (int k = 0; k < c.xs.size(); k++) {
         const int x = c.xs[k];
         if (!calibCond.inside(x, c.y))
@@ -178,7 +192,9 @@ void Body::finishCalib()
     eShiftMap.genImg();
     ui->dispA->update();
     logDebug("End Calibration   ");
-    emit finishBatchExec(EX_calib_exec);
+    const int token = calibRunToken;
+    calibRunToken = 0;
+    reportRunEnd(EX_calib_exec, token);
 }
 
 // -- The map

@@ -67,9 +67,23 @@ int Body::completionIdOf(EX_CMD_ID id)
     return id;
 }
 
+void Body::reportRunEnd(int id, int token)
+{
+    relayMuted = token == 0 || token != batchToken;
+    emit finishBatchExec(id);
+    relayMuted = false;
+}
+
+int Body::takeRunToken()
+{
+    const int token = nextRunToken;
+    nextRunToken = 0;
+    return token;
+}
+
 void Body::relayCompletion(int id)
 {
-    if (batchOwedId < 0 || (id != batchOwedId && id != batchOwedOwnId))
+    if (relayMuted || batchOwedId < 0 || (id != batchOwedId && id != batchOwedOwnId))
         return;
     // A loader that ran dry before it had the command's request reports
     // earlier work; the command's own load reports later.

@@ -19,16 +19,28 @@ bool Body::execAnalyzerCmd(EX_CMD_ID id, const CmdLine &cmd)
     const auto integer = [&cmd](int i) { return batchInt(argOrEmpty(cmd, i)); };
     const auto flag = [&cmd](int i) { return batchFlag(argOrEmpty(cmd, i)); };
 
-    // A run that starts, or cannot start, completes with 62 / 94 itself.
-    // One in progress (started by hand) is stopped instead; its end reports
-    // the kind of that run, so the command completes with its own id here.
+    // The command completes when its own run ends (or cannot start). A run
+    // in progress is not this command's: one started by hand or left over
+    // from a stopped batch. It is stopped, its end reports to nobody, and
+    // this command starts its own.
     if (id == EX_analyzer_exec_LCF || id == EX_analyzer_exec_elems) {
-        const bool stops = analyzing;
-        if (id == EX_analyzer_exec_LCF)
+        const bool fit = id == EX_analyzer_exec_LCF;
+        if (analyzing) {
+            logDebug(QString("%1: an area run this command did not start is in progress; it is "
+                             "stopped and a new run started")
+                         .arg(exCmdName(id)));
+            if (fit)
+                stop2DAnalysis();
+            else
+                stopElems2DAnalysis();
+        }
+        nextRunToken = batchToken;
+        if (fit)
             start2DAnalysis();
         else
             startElems2DAnalysis();
-        return !stops;
+        nextRunToken = 0;
+        return true;
     }
     if (!analyzer) {
         logDebug(QString("%1: there is no analysis window").arg(exCmdName(id)));

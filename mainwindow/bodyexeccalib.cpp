@@ -6,6 +6,7 @@
 #include "batch/batchcmdtables.h"
 #include "calibration/empheader.h"
 #include "calibration/ui/calibctrl.h"
+#include "core/globals.h"
 #include "mainwindow/batchargs.h"
 #include "mainwindow/savedatacfg.h"
 
@@ -23,8 +24,17 @@ bool Body::execCalibSaveCmd(EX_CMD_ID id, const CmdLine &cmd)
         calibCtrl->setEdgeEV(a0);
         break;
     case EX_calib_exec:
-        // Every path of the run reports 98: a stop, nothing to do, or its end.
+        // The command completes when its own run ends (or cannot start); a
+        // run in progress, started by hand or left over from a stopped
+        // batch, is stopped first and reports to nobody.
+        if (calibrating) {
+            logDebug("calib_exec: a calibration this command did not start is in progress; it is "
+                     "stopped and a new one started");
+            stopCalibration();
+        }
+        nextRunToken = batchToken;
         execCalibration();
+        nextRunToken = 0;
         return true;
     case EX_calib_load_map: {
         EMPHeader header;

@@ -29,8 +29,10 @@ double numberIn(const QLineEdit *edit)
 
 void Body::startRA2DAnalysis()
 {
-    if (i1Frames.isEmpty() || !analyzer)
+    if (i1Frames.isEmpty() || !analyzer) {
+        qDebug() << "Residual absorption: no I1 image is loaded; no maps are made";
         return;
+    }
     if (!askAnalyzeCond(raArea))
         return;
     raFactor = numberIn(analyzer->raFactorEdit());

@@ -239,8 +239,12 @@ void Analyzer::newElems()
             edgeText = token.mid(dash + 1);
         }
         const int z = symbolToZ(symbol);
-        if (z <= 0)
+        if (z <= 0) {
+            if (!token.isEmpty())
+                qDebug() << "Analyzer: no element" << symbol << "is known; no row is made for"
+                         << token;
             continue;
+        }
         if (elems.size() == MaxElemRows) {
             qDebug() << "Analyzer: more than" << MaxElemRows << "element rows asked for; the rest"
                      << "from" << token << "on are left out";

@@ -15,7 +15,9 @@
 #include "imagedata/tiffdata.h"
 #include "mainwindow/body.h"
 #include "mainwindow/savedatacfg.h"
+#include "support/batchwindow.h"
 #include "support/imagefixtures.h"
+#include "support/ironmix.h"
 #include "support/testfiles.h"
 #include "support/waitfor.h"
 
@@ -66,32 +68,19 @@ protected:
         const QString name = command().name;
         // A calibration walks its blocks faster than a fit: a larger image.
         const int w = name == "Calibration" || name == "MapRead" ? 96 : 32, h = w / 2;
-        QVector<double> raw[2];
-        QStringList setUp = {"eng_by_calc_i1 1", "eng_calc_even_in_eng_i1 1", "set_band_w 0",
-                             "set_band_h 0", QString("eng_calc_base_i1 %1").arg(E0),
-                             QString("eng_calc_delta_i1 %1").arg(DE)};
-        for (int k = 0; k < 2; k++) {
-            const QString text = resampledSpectrum(
-                k ? "spectra/feo_rt1.dat" : "spectra/fe2o3_rt1.dat", E0, DE, N, raw[k]);
-            const QString ref = files.writeText(QString("ref%1.dat").arg(k), text);
-            setUp << QString("analyzer_set_LCF_std %1 1 0 %2 0").arg(k).arg(ref);
-        }
-        setUp << "calib_load_std " + files.path("ref0.dat");
+        const IronMix mix(files, N, E0, DE);
+        ASSERT_TRUE(mix.ok());
+        QStringList setUp = mix.setUpLines();
         if (name == "ElemRun")
             setUp << "analyzer_select_analysis_mode 2" << "analyzer_target_elements \"Fe Cu\"";
-        ASSERT_TRUE(runs(setUp));
-        for (int i = 0; i < N; i++) {
-            TiffData *t = ImageFixtures::floatFrame(w, h, [&](int x, int y) {
-                const double f = (x + y) / double(w + h - 2);
-                return float(std::exp(-(0.2 + 0.8 * (f * raw[0][i] + (1 - f) * raw[1][i]))));
-            });
-            t->fileName = QString("f%1").arg(i);
-            body.loadedI1(t, i);
-        }
+        ASSERT_TRUE(batch.runs(setUp));
+        const QVector<TiffData *> frames = mix.frames(w, h);
+        for (int i = 0; i < frames.size(); i++)
+            body.loadedI1(frames[i], i);
         body.finishedLoadI1Files();
         body.imageView()->setSelectedArea(0, 0, w, h);
         if (name == "MapRead") {
-            ASSERT_TRUE(runs({"calib_exec", "calib_save_map " + files.path("shift")}));
+            ASSERT_TRUE(batch.runs({"calib_exec", "calib_save_map " + files.path("shift")}));
             ASSERT_TRUE(QFile::exists(files.path("shift.emp")));
         }
     }
@@ -107,33 +96,18 @@ protected:
         return line(*command().second ? command().second : command().first);
     }
 
-    void click(const char *name) { body.batchCtrl()->findChild<QPushButton *>(name)->click(); }
-    bool logHas(const QString &text) const { return body.batchCtrl()->logText().contains(text); }
-    void exec(const QStringList &lines)
-    {
-        body.batchCtrl()->setText(lines.join('\n'));
-        click("Exec");
-    }
-    // Runs the lines and a last echo to their end.
-    bool runs(QStringList lines)
-    {
-        const QString end = QString("end-%1").arg(++batches);
-        exec(lines << ":echo " + end);
-        return waitFor([&] { return logHas(end); }, 60000);
-    }
-
     Body body;
     TestFiles files;
-    int batches = 0;
+    BatchWindow batch{body.batchCtrl()};
 };
 
 TEST_P(StopDuringCommand, TheNextBatchWithTheSameCommandRunsToItsEnd)
 {
-    exec({line(command().first), ":echo first"});
+    batch.exec({line(command().first), ":echo first"});
     QTest::qWait(std::get<1>(GetParam()));
-    click("Stop");
+    batch.click("Stop");
 
-    ASSERT_TRUE(runs({secondLine()})) << body.batchCtrl()->logText().toStdString();
+    ASSERT_TRUE(batch.runs({secondLine()})) << batch.log().toStdString();
     // The run went on only when the command's own work had ended.
     EXPECT_FALSE(body.isAnalyzing());
     EXPECT_FALSE(body.isCalibrating());
@@ -143,7 +117,7 @@ TEST_P(StopDuringCommand, TheNextBatchWithTheSameCommandRunsToItsEnd)
     // Whatever the stopped command still reports goes nowhere: a later batch
     // with a command of the same kind waits for its own completion.
     QTest::qWait(300);
-    ASSERT_TRUE(runs({secondLine(), "saveDataCfg_tiff_scale_max 77"}));
+    ASSERT_TRUE(batch.runs({secondLine(), "saveDataCfg_tiff_scale_max 77"}));
     EXPECT_FALSE(body.isAnalyzing());
     EXPECT_FALSE(body.isCalibrating());
     EXPECT_EQ(body.saveOptions()->findChild<QLineEdit *>("TiffScaleMax")->text(), "77");
