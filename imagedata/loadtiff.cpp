@@ -56,7 +56,8 @@ const int RunAhead = 3;
 } // namespace
 
 LoadTiff::LoadTiff(QObject *parent)
-    : QObject(parent), generation(0), busy(false), index(0), decodeThreads(1), launchIndex(-1)
+    : QObject(parent), generation(0), pending(0), busy(false), index(0), decodeThreads(1),
+      launchIndex(-1)
 {
     // A core each is left to the GUI thread and this one: with every core
     // decoding, the decodes of new frames mostly wait for one another's page
@@ -154,6 +155,7 @@ void LoadTiff::loadTiffs(QStringList files, bool skipLive, int step, int start, 
         }
     }
     queue.append(job);
+    pending = queue.size();
     if (!busy) {
         busy = true;
         beginJob();
@@ -221,6 +223,7 @@ void LoadTiff::finishJob()
 {
     const EX_CMD_ID cmd = queue.first().cmd;
     queue.removeFirst();
+    pending = queue.size();
     if (queue.isEmpty()) {
         // One completion when the queue runs dry, also after a job that had
         // nothing to load.

@@ -60,7 +60,7 @@ public:
 
     // Read from any thread.
     bool isBusy() const { return busy.load(); }
-    int pendingJobs() const { return queue.size(); }
+    int pendingJobs() const { return pending.load(); }
 
 signals:
     void loadStart();
@@ -99,6 +99,7 @@ private:
     QVector<LoadJob> queue;
     ColorScale colorScale;
     quint64 generation;
+    std::atomic<int> pending; // queue.size(), for other threads
     std::atomic<bool> busy;
     int index;
     int decodeThreads;
