@@ -125,7 +125,7 @@ public:
 #endif
 
     // The analysis area in image pixels: the selected area when one is
-    // selected, else the view window, intersected with the image
+    // selected, else the view window, not clipped to the image
     // (0 .. imageWidth, 0 .. imageHeight). Empty without an image or when
     // nothing of the area lies on it. The overlay, the statistics, the area
     // runs and the area saves all walk this.

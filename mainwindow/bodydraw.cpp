@@ -75,7 +75,10 @@ QRectF Body::analysisArea() const
     if (!std::isfinite(area.x()) || !std::isfinite(area.y()) || !std::isfinite(area.width())
         || !std::isfinite(area.height()))
         return QRectF();
-    return area.intersected(QRectF(0, 0, imageWidth, imageHeight));
+    // Walked as it is: the grid starts at the area's corner, on the image or not.
+    if (!area.intersects(QRectF(0, 0, imageWidth, imageHeight)))
+        return QRectF();
+    return area;
 }
 
 // -- Overlay

@@ -92,7 +92,7 @@ protected:
 
 } // namespace
 
-TEST_F(BodyDraw, AnalysisAreaIsTheSelectionOrViewWithinTheImage)
+TEST_F(BodyDraw, AnalysisAreaIsTheSelectionOrViewReachingTheImage)
 {
     AnalyzeCond c;
     EXPECT_TRUE(body.analysisArea().isEmpty());
@@ -106,18 +106,18 @@ TEST_F(BodyDraw, AnalysisAreaIsTheSelectionOrViewWithinTheImage)
     view->viewY = -3;
     view->viewW = 20;
     view->viewH = 5;
-    EXPECT_EQ(body.analysisArea(), QRectF(5, 0, 5, 2));
+    EXPECT_EQ(body.analysisArea(), QRectF(5, -3, 20, 5));
 
-    // A selection wins over the view window and is clipped to the image too.
+    // A selection wins over the view window and is not clipped to the image either.
     view->setSelectedArea(4, 20, -5, 2);
-    EXPECT_EQ(body.analysisArea(), QRectF(0, 2, 4, 6));
+    EXPECT_EQ(body.analysisArea(), QRectF(-5, 2, 9, 18));
     setBox(1, 0);
     ASSERT_TRUE(body.askAnalyzeCond(c));
     EXPECT_EQ(c.width, 10);
     EXPECT_EQ(c.height, 8);
     EXPECT_EQ(c.halfW, 1);
     EXPECT_EQ(c.halfH, 0);
-    EXPECT_EQ(c.x0, 0);
+    EXPECT_EQ(c.x0, -5);
     EXPECT_EQ(c.y0, 2);
     EXPECT_EQ(c.stepX, 3);   // boxes side by side
 
