@@ -204,27 +204,21 @@ EMPHeader EmpFile::readHeader(QTextStream &in)
     }
     h.valid = ended && seen[Width] && seen[Height] && seen[StdEdgeEnergy] && seen[Spacing];
     if (h.valid)
-        clipArea(h);
+        orderArea(h);
     return h;
 }
 
-void EmpFile::clipArea(EMPHeader &h)
+void EmpFile::orderArea(EMPHeader &h)
 {
-    // A selection dragged past the image edge, or from right to left.
-    const int x0 = qBound(0, qMin(h.areaX0, h.areaX1), qMax(h.width, 0));
-    const int x1 = qBound(0, qMax(h.areaX0, h.areaX1), qMax(h.width, 0));
-    const int y0 = qBound(0, qMin(h.areaY0, h.areaY1), qMax(h.height, 0));
-    const int y1 = qBound(0, qMax(h.areaY0, h.areaY1), qMax(h.height, 0));
-    if (x0 == h.areaX0 && x1 == h.areaX1 && y0 == h.areaY0 && y1 == h.areaY1)
+    // A selection dragged from right to left.
+    if (h.areaX0 <= h.areaX1 && h.areaY0 <= h.areaY1)
         return;
-    qDebug().noquote() << QString("EMap: area (%1, %2)-(%3, %4) clipped to (%5, %6)-(%7, %8) "
-                                  "of the %9 x %10 map")
-                              .arg(h.areaX0).arg(h.areaY0).arg(h.areaX1).arg(h.areaY1)
-                              .arg(x0).arg(y0).arg(x1).arg(y1).arg(h.width).arg(h.height);
-    h.areaX0 = x0;
-    h.areaX1 = x1;
-    h.areaY0 = y0;
-    h.areaY1 = y1;
+    qDebug().noquote() << QString("EMap: area (%1, %2)-(%3, %4) turned round")
+                              .arg(h.areaX0).arg(h.areaY0).arg(h.areaX1).arg(h.areaY1);
+    if (h.areaX0 > h.areaX1)
+        qSwap(h.areaX0, h.areaX1);
+    if (h.areaY0 > h.areaY1)
+        qSwap(h.areaY0, h.areaY1);
 }
 
 bool EmpFile::checkGeometry(const EMPHeader &h, QString *why)
@@ -234,8 +228,8 @@ bool EmpFile::checkGeometry(const EMPHeader &h, QString *why)
         reason = QString("map size %1 x %2 is not positive").arg(h.width).arg(h.height);
     else if (qint64(h.width) * h.height > MaxCells)
         reason = QString("map size %1 x %2 is too large").arg(h.width).arg(h.height);
-    else if (h.areaX0 < 0 || h.areaY0 < 0 || h.areaX0 > h.areaX1 || h.areaY0 > h.areaY1
-             || h.areaX1 > h.width || h.areaY1 > h.height)
+    else if (h.areaX0 > h.areaX1 || h.areaY0 > h.areaY1 || h.areaX1 < 0 || h.areaY1 < 0
+             || h.areaX0 > h.width || h.areaY0 > h.height)
         reason = QString("area (%1, %2)-(%3, %4) lies outside the %5 x %6 map")
                      .arg(h.areaX0).arg(h.areaY0).arg(h.areaX1).arg(h.areaY1)
                      .arg(h.width).arg(h.height);

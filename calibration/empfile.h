@@ -49,14 +49,15 @@ public:
 
     // Reads the header lines, leaving in after the end line. Valid when the
     // end line and the Width, Height, Std Edge Energy and Spacing lines were
-    // there; without any area line the area is the whole map. The area of a
-    // valid header is clipped to the map (clipArea).
+    // there; without any area line the area is the whole map. The corners of
+    // a valid header's area are put in order (orderArea).
     static EMPHeader readHeader(QTextStream &in);
-    // Orders the area's corners and clips them to 0 .. Width, 0 .. Height,
-    // with a debug line when that changes them.
-    static void clipArea(EMPHeader &header);
+    // Orders the area's corners, with a debug line when that changes them.
+    // The area is kept as the calibration walked it, also where it reaches
+    // beyond the map.
+    static void orderArea(EMPHeader &header);
     // Whether the header's map can be read: a positive size of at most
-    // MaxCells and an area inside the map; why gets the reason when not.
+    // MaxCells and an area that reaches the map; why gets the reason when not.
     static bool checkGeometry(const EMPHeader &header, QString *why);
     // The block walker of the header's calibration over its area.
     static AnalyzeCond areaOf(const EMPHeader &header);

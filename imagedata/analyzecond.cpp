@@ -34,13 +34,35 @@ int halfSize(int half)
     return half < 0 ? (half < -HalfLimit ? HalfLimit : -half) : qMin(half, HalfLimit);
 }
 
-// Number of positions first, first + step, ... below end; the first always counts.
-int positions(int first, int end, int step)
+
+// The first of c, c + step, ... whose box of half size half reaches cell 0.
+qint64 reachingFrom(qint64 c, int half, int step)
 {
-    if (first >= end)
-        return 1;
-    const qint64 span = qint64(end) - first;
-    return int((span + step - 1) / step);
+    const qint64 lo = -qint64(half);
+    return c >= lo ? c : c + (lo - c + step - 1) / step * step;
+}
+
+// End (exclusive) of the centres of a line whose box reaches a line of n
+// cells, and at most end.
+qint64 reachEnd(qint64 end, int half, int n)
+{
+    return qMin(end, qint64(n) + half);
+}
+
+// The first centre of a line from first towards end that reaches the n
+// cells; first itself when none does.
+int firstReaching(int first, int end, int half, int n, int step)
+{
+    const qint64 c = reachingFrom(first, half, step);
+    return c < reachEnd(end, half, n) ? int(c) : first;
+}
+
+// Number of centres a walk visits on a line from first towards end; the
+// first always counts.
+qint64 lineCentres(int first, int end, int half, int n, int step)
+{
+    const qint64 c = reachingFrom(first, half, step), e = reachEnd(end, half, n);
+    return c < e ? (e - c + step - 1) / step : 1;
 }
 
 } // namespace
@@ -74,25 +96,33 @@ void AnalyzeCond::init(int width, int height, int halfW, int halfH, const QRectF
 
 void AnalyzeCond::reset()
 {
-    x = x0 + halfW;
-    y = y0 + halfH;
+    x = firstReaching(x0 + halfW, x1, halfW, width, walkStep(stepX));
+    y = firstReaching(y0 + halfH, y1, halfH, height, walkStep(stepY));
     rowStart = true;
 }
 
 bool AnalyzeCond::next()
 {
-    // In 64 bits: a step as large as an int must not wrap round.
-    const qint64 nx = qint64(x) + walkStep(stepX);
+    // In 64 bits: a step as large as an int must not wrap round. Centres
+    // whose box lies wholly outside the image are stepped over at once.
+    const int sx = walkStep(stepX), sy = walkStep(stepY);
+    const qint64 nx = reachingFrom(qint64(x) + sx, halfW, sx);
     rowStart = false;
-    if (nx < x1) {
+    if (nx < reachEnd(x1, halfW, width)) {
         x = int(nx);
         return true;
     }
     rowStart = true;
-    x = x0 + halfW;
-    const qint64 ny = qint64(y) + walkStep(stepY);
+    x = firstReaching(x0 + halfW, x1, halfW, width, sx);
+    const qint64 ny = reachingFrom(qint64(y) + sy, halfH, sy);
     y = int(qMin<qint64>(ny, INT_MAX));
-    return ny < y1;
+    return ny < reachEnd(y1, halfH, height);
+}
+
+bool AnalyzeCond::reaches(int cx, int cy) const
+{
+    const qint64 a = halfW, b = halfH;
+    return cx + a >= 0 && cx - a < width && cy + b >= 0 && cy - b < height;
 }
 
 bool AnalyzeCond::clippedBox(int *c0, int *c1, int *r0, int *r1) const
@@ -123,9 +153,18 @@ void AnalyzeCond::fillBlock(double *map, double v) const
     }
 }
 
+qint64 AnalyzeCond::areaCentreCount() const
+{
+    const int sx = walkStep(stepX), sy = walkStep(stepY);
+    auto line = [](qint64 first, qint64 end, int step) {
+        return first >= end ? qint64(1) : (end - first + step - 1) / step;
+    };
+    return line(qint64(x0) + halfW, x1, sx) * line(qint64(y0) + halfH, y1, sy);
+}
+
 int AnalyzeCond::centreCount() const
 {
-    const qint64 n = qint64(positions(x0 + halfW, x1, walkStep(stepX)))
-                     * positions(y0 + halfH, y1, walkStep(stepY));
+    const qint64 n = lineCentres(x0 + halfW, x1, halfW, width, walkStep(stepX))
+                     * lineCentres(y0 + halfH, y1, halfH, height, walkStep(stepY));
     return n > INT_MAX ? INT_MAX : int(n);
 }

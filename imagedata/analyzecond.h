@@ -10,6 +10,11 @@
 //
 // Usage: init() (or reset() on a copy), handle the current centre (x, y),
 // call next(), stop when it returns false. The first centre is always handled.
+//
+// The area is not clipped to the image: the grid starts at its corner
+// wherever that lies. Centres whose box lies wholly outside the image are
+// stepped over without being visited (only the first centre of a row, when
+// no box of the row reaches the image), so that any area ends at once.
 class AnalyzeCond
 {
 public:
@@ -29,8 +34,12 @@ public:
     // map of width x height cells.
     void fillBlock(double *map, double v) const;
 
+    // True when some cell of the box centred at (cx, cy) lies on the image.
+    bool reaches(int cx, int cy) const;
     // Number of centres a walk from the first one visits.
     int centreCount() const;
+    // Number of centres of the area's grid, those stepped over included.
+    qint64 areaCentreCount() const;
     // The current box clipped to the image: false when nothing of it lies inside.
     bool clippedBox(int *c0, int *c1, int *r0, int *r1) const;
     // True when (cx, cy) is a cell of a width x height image.

@@ -71,13 +71,32 @@ void AreaEngine::finish()
     if (!running)
         return;
     const quint64 me = run;
-    Chunk c;
-    while (nextChunk(c))
-        submit(c);
-    pool.waitForDone();
-    // Called from a chunk's receiver, the delivery under way hands the rest on.
-    if (!delivering && !deliver() && running && run == me)
-        end(true);
+    if (delivering) {
+        // Called from a chunk's receiver: the delivery under way hands the
+        // rest on when it returns.
+        Chunk c;
+        while (nextChunk(c))
+            submit(c);
+        pool.waitForDone();
+        return;
+    }
+    // As many chunks in flight as in a running walk; each is handed on as
+    // soon as it and those before it are done.
+    for (;;) {
+        submitMore();
+        if (delivered == made && !walkLeft) {
+            end(true);
+            return;
+        }
+        {
+            QMutexLocker hold(&shared->lock);
+            while (!shared->done.contains(delivered))
+                shared->ready.wait(&shared->lock);
+        }
+        // A receiver stopped the run or started another one.
+        if (deliver() || !running || run != me)
+            return;
+    }
 }
 
 bool AreaEngine::nextChunk(Chunk &c)
@@ -130,6 +149,7 @@ void AreaEngine::submit(Chunk c)
             QMutexLocker hold(&sh->lock);
             sh->done.insert(c.index, std::move(c));
         }
+        sh->ready.wakeAll();
         if (sh->stopping)
             return;
         AreaEngine *e = self.data();

@@ -3,6 +3,7 @@
 
 #include <QMap>
 #include <QMutex>
+#include <QWaitCondition>
 #include <QObject>
 #include <QString>
 #include <QThreadPool>
@@ -63,7 +64,8 @@ public:
     bool runToEnd(const AnalyzeCond &walk, const SpectrumSource &source, int valuesPerBlock,
                   Work work);
     // Computes the rest of the run before returning: every chunk is
-    // delivered, then finished().
+    // delivered, in walk order as it is done, then finished(). No more
+    // chunks are in flight at once than while the run goes on by itself.
     void finish();
     // Ends the run at once: tasks still working give up, the pool is waited
     // for and nothing more is delivered. No finished().
@@ -80,6 +82,7 @@ private:
     {
         QMutex lock;
         QMap<int, Chunk> done;
+        QWaitCondition ready;   // a chunk was put into done
         std::atomic<bool> stopping{false};
     };
     bool begin(const AnalyzeCond &walk, const SpectrumSource &source, int valuesPerBlock,

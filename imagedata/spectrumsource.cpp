@@ -118,7 +118,9 @@ void SpectrumSource::rowSpectra(const int *xs, int count, int y, int hw, int hh,
     darkFrame.boxSums(xs, count, y, hw, hh, darkSums.data());
     for (int k = 0; k < count; k++) {
         out[k] = Spectrum();
-        on[size_t(k)] = xs[k] >= 0 && y >= 0 && xs[k] < width && y < height;
+        // A box reaching the image takes the pixels inside it.
+        const qint64 a = qAbs(qint64(hw)), b = qAbs(qint64(hh));
+        on[size_t(k)] = xs[k] + a >= 0 && y + b >= 0 && xs[k] - a < width && y - b < height;
         if (on[size_t(k)])
             out[k].points.reserve(frames);
     }

@@ -16,7 +16,7 @@ class TiffData;
 class SpectrumSource
 {
 public:
-    // Image size: boxes centred off it have no spectrum.
+    // Image size: boxes wholly off it have no spectrum.
     int width = 0;
     int height = 0;
     QVector<const TiffData *> i1;           // null entries give no point
@@ -38,7 +38,7 @@ public:
     void prepare();
 
     // mu-t (or I1 / I0) per I1 frame of the box of half sizes hw, hh around
-    // (x, y); empty off the image.
+    // (x, y), pixels off the image counting 0; empty for a box wholly off it.
     Spectrum spectrum(int x, int y, int hw, int hh) const;
     // The spectra of the boxes (xs[k], y), k < count, frame by frame, so that
     // each frame's rows are read once in memory order. out[k] is the same as

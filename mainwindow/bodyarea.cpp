@@ -241,8 +241,8 @@ void Body::recordAreaChunk(const AreaEngine::Chunk &c)
     areaBlocksDone += c.xs.size();
     for (int k = 0; k < c.xs.size(); k++) {
         const int x = c.xs[k];
-        if (!w.inside(x, c.y) || x >= imageWidth || c.y >= imageHeight) {
-            skipAreaBlock(x, c.y, QStringLiteral("its centre lies off the image"));
+        if (!w.reaches(x, c.y)) {
+            skipAreaBlock(x, c.y, QStringLiteral("its box lies off the image"));
             continue;
         }
         if (!c.notes[k].isEmpty())

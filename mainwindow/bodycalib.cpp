@@ -89,7 +89,7 @@ void Body::execCalibration()
     calibCount = 0;
     calibChunks.clear();
     calibWalkDone = false;
-    // Per block the shift; blocks whose centre lies off the image are passed over.
+    // Per block the shift; blocks wholly off the image are passed over.
     const BlockShift method = shiftMethod(calibCtrl);
     const XafsSpectrum standard = stdSpectrum;
     const SuggestElm suggest = getSuggestElm();
@@ -100,7 +100,7 @@ void Body::execCalibration()
                                                         const QVector<Spectrum> &raw,
                                                         const std::atomic<bool> &stopping) {
                           for (int k = 0; k < c.xs.size() && !stopping; k++) {
-                              if (!walk.inside(c.xs[k], c.y) || raw[k].isEmpty())
+                              if (!walk.reaches(c.xs[k], c.y) || raw[k].isEmpty())
                                   continue;
                               c.values[k] = method.shiftOf(raw[k], standard, suggest);
                               c.ok[k] = 1;
@@ -144,7 +144,7 @@ void Body::recordCalibChunk(const AreaEngine::Chunk &c)
     calibBlocksDone += c.xs.size();
     for (int k = 0; k < c.xs.size(); k++) {
         const int x = c.xs[k];
-        if (!calibCond.inside(x, c.y))
+        if (!calibCond.reaches(x, c.y))
             continue;
         const double dE = c.values[k];
         if (c.ok[k] && std::isfinite(dE)) {
@@ -180,8 +180,9 @@ void Body::finishCalib()
     AnalyzeCond walk = calibCond;
     walk.reset();
     do {
-        if (walk.inside(walk.x, walk.y)) {
-            const double d = eShiftMap.value(walk.x, walk.y) - mean;
+        int c0, c1, r0, r1;
+        if (walk.clippedBox(&c0, &c1, &r0, &r1)) {
+            const double d = eShiftMap.value(c0, r0) - mean;
             squares += d * d;
         }
     } while (walk.next());

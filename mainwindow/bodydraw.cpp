@@ -36,14 +36,30 @@ qint64 boxHalf(const QString &text, int n)
     return qMin(h, qint64(qMax(n, 1)));
 }
 
-// The rectangle of image pixels (x, y, w, h) on the display's screen.
+// A screen coordinate truncated toward zero in 64 bits; NaN gives 0.
+qint64 screenInt(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    return qint64(qBound(-4.0e18, v, 4.0e18));
+}
+
+// The rectangle of image pixels (x, y, w, h) on the display's screen,
+// computed in 64 bits and clipped to a margin around the display: its edges
+// outside the display are not seen, and no coordinate nears the ends of int.
 QRect screenRect(const ChCoord &c, double x, double y, double w, double h)
 {
-    const int X = toInt(c.realToScreenX(x));
-    const int Y = toInt(c.realToScreenY(y));
-    const int W = toInt(c.realToScreenLengthX(w));
-    const int H = toInt(c.realToScreenLengthY(h));
-    return QRect(X, Y, W, H);
+    const qint64 margin = 8;   // beyond the widest pen
+    auto clip = [margin](qint64 v, double a, double b) {
+        const qint64 lo = screenInt(qMin(a, b)) - margin, hi = screenInt(qMax(a, b)) + margin;
+        return qBound(lo, v, hi);
+    };
+    const qint64 X = screenInt(c.realToScreenX(x)), Y = screenInt(c.realToScreenY(y));
+    const qint64 X1 = X + screenInt(c.realToScreenLengthX(w));
+    const qint64 Y1 = Y + screenInt(c.realToScreenLengthY(h));
+    const qint64 cx = clip(X, c.screenX0, c.screenX1), cy = clip(Y, c.screenY0, c.screenY1);
+    return QRect(int(cx), int(cy), int(clip(X1, c.screenX0, c.screenX1) - cx),
+                 int(clip(Y1, c.screenY0, c.screenY1) - cy));
 }
 
 } // namespace
@@ -60,7 +76,10 @@ QRectF Body::analysisArea() const
     if (!std::isfinite(area.x()) || !std::isfinite(area.y()) || !std::isfinite(area.width())
         || !std::isfinite(area.height()))
         return QRectF();
-    return area.intersected(QRectF(0, 0, imageWidth, imageHeight));
+    // Walked as it is: the grid starts at the area's corner, on the image or not.
+    if (!area.intersects(QRectF(0, 0, imageWidth, imageHeight)))
+        return QRectF();
+    return area;
 }
 
 // -- Overlay

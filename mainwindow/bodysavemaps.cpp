@@ -70,14 +70,15 @@ std::unique_ptr<quint16[]> gridSamples(const AnalyzeCond &area, const quint16 *c
         qDebug() << "saveDataAsTiff: can't allocate" << total << "samples";
         return nullptr;
     }
+    // Each centre at its place in the grid: those the walk steps over stay 0.
     AnalyzeCond walk = area;
     walk.reset();
-    for (qint64 k = 0; k < total; k++) {
-        if (walk.inside(walk.x, walk.y))
-            out[size_t(k)] = cells[qint64(walk.y) * area.width + walk.x];
-        if (!walk.next())
-            break;
-    }
+    do {
+        const qint64 c = (qint64(walk.x) - area.x0 - area.halfW) / qMax(area.stepX, 1);
+        const qint64 r = (qint64(walk.y) - area.y0 - area.halfH) / qMax(area.stepY, 1);
+        if (walk.inside(walk.x, walk.y) && c < gw && r < gh)
+            out[size_t(r * gw + c)] = cells[qint64(walk.y) * area.width + walk.x];
+    } while (walk.next());
     *w = int(gw);
     *h = int(gh);
     return out;

@@ -86,7 +86,8 @@ void Stats::calcStats(Analyzed2DRes *result, AnalyzeCond walker)
         return;
     }
     // n is an int: a walk whose centres can not be counted in one is refused.
-    if (walker.centreCount() == INT_MAX) {
+    const qint64 all = walker.areaCentreCount();
+    if (all >= INT_MAX) {
         qDebug() << "Stats: too many centres in the area";
         return;
     }
@@ -108,6 +109,14 @@ void Stats::calcStats(Analyzed2DRes *result, AnalyzeCond walker)
         if (!std::isfinite(v))
             nonFinite++;
     } while (a.next());
+    // The walk steps over the centres whose box lies off the image: they lie
+    // off the map too and count 0.
+    const int offMap = int(qMax<qint64>(all - count, 0));
+    if (offMap > 0) {
+        count += offMap;
+        lo = qMin(lo, 0.0);
+        hi = qMax(hi, 0.0);
+    }
     if (nonFinite > 0)
         qDebug() << "Stats:" << nonFinite << "values are not finite";
 
@@ -130,6 +139,7 @@ void Stats::calcStats(Analyzed2DRes *result, AnalyzeCond walker)
     do {
         histogram[binOf(map->value(a.x, a.y), binWidth)]++;
     } while (a.next());
+    histogram[binOf(0.0, binWidth)] += offMap;
     maxCount = 0;
     for (int c : qAsConst(histogram))
         maxCount = qMax(maxCount, c);

@@ -193,9 +193,10 @@ TEST(EmpWrite, LayoutRoundTripAndRefusals)
         EXPECT_NEAR(back.shifts[i], map.value(i % 5, i / 5), 1e-4) << i;
 }
 
-// A selection dragged past the image edge, or backwards, is clipped to the map;
+// A selection reaching past the image edge is kept as it was walked, one
+// dragged backwards is turned round;
 // a body shorter than the map, down to none at all, reads as 0 with one line.
-TEST(EmpRead, AreasClippedAndShortBodiesZeroFilled)
+TEST(EmpRead, AreasKeptAsWalkedAndShortBodiesZeroFilled)
 {
     DebugCapture log;
     Read beyond = readAll(file(without(headerLines(), "Area")
@@ -203,9 +204,9 @@ TEST(EmpRead, AreasClippedAndShortBodiesZeroFilled)
                                << "Area Y0                 : -4" << "Area Y1                 : 1"));
     ASSERT_TRUE(beyond.h.valid && beyond.ok) << beyond.why.toStdString();
     EXPECT_EQ(QVector<int>({beyond.h.areaX0, beyond.h.areaX1, beyond.h.areaY0, beyond.h.areaY1}),
-              QVector<int>({2, 3, 0, 1}));
+              QVector<int>({2, 9, -4, 1}));
     EXPECT_NEAR(beyond.shifts[5], At7112[5], 1e-7);
-    EXPECT_EQ(log.count("clipped"), 1);
+    EXPECT_EQ(log.count("turned round"), 0);
     EXPECT_EQ(EmpFile::areaOf(beyond.h).centreCount(), 1);
 
     Read reversed = readAll(file(without(headerLines(), "Area")
@@ -215,6 +216,7 @@ TEST(EmpRead, AreasClippedAndShortBodiesZeroFilled)
     EXPECT_EQ(QVector<int>({reversed.h.areaX0, reversed.h.areaX1, reversed.h.areaY0,
                             reversed.h.areaY1}),
               QVector<int>({0, 3, 0, 2}));
+    EXPECT_EQ(log.count("turned round"), 1);
     EXPECT_EQ(EmpFile::areaOf(reversed.h).centreCount(), 6);
 
     // Header only, as the writer leaves it without images: all 0.

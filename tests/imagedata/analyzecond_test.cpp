@@ -138,3 +138,29 @@ TEST(AnalyzeCondTest, FillBlockStaysInsideTheMap)
     c.fillBlock(map.data(), 1.0);
     EXPECT_EQ(map, expected);
 }
+
+// The grid starts at the area's corner, also left of and above the image;
+// centres whose box lies wholly off the image are stepped over, so an area of
+// extreme bounds walks only the boxes that reach the image.
+TEST(AnalyzeCondTest, AreaIsWalkedAsSelectedAndOnlyWhereItsBoxesReachTheImage)
+{
+    AnalyzeCond c;
+    c.init(22, 16, 1, 1, QRectF(-1, -1, 22, 18), -1, -1);
+    EXPECT_EQ(c.x0, -1);
+    EXPECT_EQ(c.y1, 17);
+    QVector<QPoint> grid;
+    for (int y = 0; y <= 15; y += 3)
+        for (int x = 0; x <= 18; x += 3)
+            grid << QPoint(x, y);
+    EXPECT_EQ(walk(c), grid);
+    EXPECT_EQ(c.centreCount(), 42);
+
+    const double far = 2147483647.0;
+    c.init(22, 16, 1, 1, QRectF(-far - 1, -far - 1, 2 * far, 2 * far), -1, -1);
+    const QVector<QPoint> centres = walk(c, 1000);
+    ASSERT_LT(centres.size(), 1000);
+    EXPECT_EQ(centres.size(), c.centreCount());
+    for (const QPoint &p : centres)
+        EXPECT_TRUE(c.reaches(p.x(), p.y())) << p.x() << "," << p.y();
+    EXPECT_EQ(centres.size(), 8 * 6);
+}

@@ -167,11 +167,12 @@ TEST_F(BodyCalib, StoppingAndNothingToDoReportOnceEach)
     EXPECT_EQ(body.calibrationArea().x1, W);
     EXPECT_NEAR(number("DESigma"), Shift / 2, 0.02);
 
-    // Centres off the image are passed over; an area off it is nothing to do.
+    // A block centred off the image takes its pixels on it (columns 6 and 7
+    // for the centre 8); an area off the image is nothing to do.
     calibrate(2, 0, QRect(6, 0, 2, H));
-    EXPECT_EQ(mapAt(7, 1), 0.0);
-    EXPECT_EQ(number("DEAvr"), 0.0);
-    EXPECT_TRUE(log.contains("no block of the area gave a shift"));
+    EXPECT_NEAR(mapAt(7, 1), Shift, 0.05);
+    EXPECT_EQ(mapAt(5, 1), 0.0);
+    EXPECT_NEAR(number("DEAvr"), Shift, 0.05);
     ids.clear();
     start(0, 0, QRect(20, 20, 5, 5));
     EXPECT_FALSE(body.isCalibrating());
@@ -277,3 +278,45 @@ namespace {
 // The run's chunks are recorded by calibNextPoint, one queued doCalibNextPoint
 // each; held back, the map stays empty and the run open until the slot runs.
 } // namespace
+
+// An area from above and left of the image is walked as selected: 3 x 3
+// blocks at x = 0 (columns 0 and 1 on the image), 3 (2 to 4, both halves)
+// and 6 (5 to 7), rows 0 (0 and 1) and 3 (2 and 3); the map file's header
+// gives the area as selected, and reading it back walks the same grid.
+TEST_F(BodyCalib, AreaCrossingTheTopLeftCornerIsWalkedAsSelected)
+{
+    loadStackAndStandard();
+    calibrate(1, 1, QRect(-1, -1, W + 1, H + 1));
+    auto blockOf = [](int c) { return (c + 1) / 3; };
+    for (int y = 0; y < H; y++) {
+        for (int x = 0; x < W; x++) {
+            SCOPED_TRACE(QString("%1,%2").arg(x).arg(y).toStdString());
+            const int bx = blockOf(x);
+            // Every cell holds the value of its block's top-left cell on the image.
+            EXPECT_EQ(mapAt(x, y), mapAt(qMax(3 * bx - 1, 0), qMax(3 * blockOf(y) - 1, 0)));
+            if (bx == 0)
+                EXPECT_NEAR(mapAt(x, y), 0.0, 0.05);
+            else if (bx == 2)
+                EXPECT_NEAR(mapAt(x, y), Shift, 0.05);
+            else
+                EXPECT_TRUE(mapAt(x, y) > 0.5 && mapAt(x, y) < Shift - 0.5) << mapAt(x, y);
+        }
+    }
+    body.saveEMap(files.path("corner"));
+    QFile f(files.path("corner.emp"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString header = QString::fromLatin1(f.readAll());
+    for (const char *line : {"Area X0                 : -1\n", "Area X1                 : 8\n",
+                             "Area Y0                 : -1\n", "Area Y1                 : 4\n"})
+        EXPECT_TRUE(header.contains(line)) << line;
+    f.close();
+
+    const double mixed = mapAt(2, 2);
+    body.clearShiftMap();
+    body.loadEMap(files.path("corner.emp"));
+    EXPECT_EQ(body.calibrationArea().x0, -1);
+    EXPECT_EQ(body.calibrationArea().y0, -1);
+    EXPECT_NEAR(mapAt(2, 2), mixed, 1e-4);
+    EXPECT_NEAR(mapAt(1, 1), 0.0, 0.05);
+    EXPECT_NEAR(mapAt(5, 3), Shift, 0.05);
+}

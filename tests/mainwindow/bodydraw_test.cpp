@@ -7,6 +7,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <climits>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -91,7 +92,7 @@ protected:
 
 } // namespace
 
-TEST_F(BodyDraw, AnalysisAreaIsTheSelectionOrViewWithinTheImage)
+TEST_F(BodyDraw, AnalysisAreaIsTheSelectionOrViewReachingTheImage)
 {
     AnalyzeCond c;
     EXPECT_TRUE(body.analysisArea().isEmpty());
@@ -105,18 +106,18 @@ TEST_F(BodyDraw, AnalysisAreaIsTheSelectionOrViewWithinTheImage)
     view->viewY = -3;
     view->viewW = 20;
     view->viewH = 5;
-    EXPECT_EQ(body.analysisArea(), QRectF(5, 0, 5, 2));
+    EXPECT_EQ(body.analysisArea(), QRectF(5, -3, 20, 5));
 
-    // A selection wins over the view window and is clipped to the image too.
+    // A selection wins over the view window and is not clipped to the image either.
     view->setSelectedArea(4, 20, -5, 2);
-    EXPECT_EQ(body.analysisArea(), QRectF(0, 2, 4, 6));
+    EXPECT_EQ(body.analysisArea(), QRectF(-5, 2, 9, 18));
     setBox(1, 0);
     ASSERT_TRUE(body.askAnalyzeCond(c));
     EXPECT_EQ(c.width, 10);
     EXPECT_EQ(c.height, 8);
     EXPECT_EQ(c.halfW, 1);
     EXPECT_EQ(c.halfH, 0);
-    EXPECT_EQ(c.x0, 0);
+    EXPECT_EQ(c.x0, -5);
     EXPECT_EQ(c.y0, 2);
     EXPECT_EQ(c.stepX, 3);   // boxes side by side
 
@@ -286,4 +287,36 @@ TEST_F(BodyDraw, ScreenshotOfALoadedStack)
     if (!screenshotDir().isEmpty()) {
         EXPECT_TRUE(QFileInfo::exists(path));
     }
+}
+
+// Corners at the ends of int are drawn as far as they lie on the view: the
+// selection's sides run from its bottom edge to the top of the view, and a
+// pointer box far right of the image leaves the view free of its colour.
+TEST_F(BodyDraw, RectanglesWithExtremeCornersAreDrawnWhereTheyLieOnTheView)
+{
+    setBox(1, 1);
+    addFrame(40, 30, [](int, int) { return 100; });
+    showWindow(900, 700);
+    ImgDispA *view = body.imageView();
+    const QColor area(192, 192, 255), pointer(255, 0, 0);
+    auto count = [](const QImage &shot, const QColor &colour, int x0, int x1, int y0, int y1) {
+        int n = 0;
+        for (int y = qMax(y0, 0); y <= qMin(y1, shot.height() - 1); y++)
+            for (int x = qMax(x0, 0); x <= qMin(x1, shot.width() - 1); x++)
+                n += QColor(shot.pixel(x, y)) == colour;
+        return n;
+    };
+    view->setSelectedArea(14, 20, 26, INT_MIN);
+    QImage shot = view->grab().toImage();
+    const int left = int(view->coord.realToScreenX(14));
+    const int right = int(view->coord.realToScreenX(26));
+    const int bottom = int(view->coord.realToScreenY(20));
+    const int top = int(view->coord.realToScreenY(0));
+    EXPECT_GT(count(shot, area, left - 1, left + 1, top, bottom - 2), (bottom - top) / 2);
+    EXPECT_GT(count(shot, area, right - 1, right + 1, top, bottom - 2), (bottom - top) / 2);
+    EXPECT_GT(count(shot, area, left + 2, right - 2, bottom - 1, bottom + 1), (right - left) / 2);
+
+    view->setRealMousePos(2147483647.0, 0);
+    shot = view->grab().toImage();
+    EXPECT_EQ(count(shot, pointer, 0, shot.width(), 0, shot.height()), 0);
 }
