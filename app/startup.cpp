@@ -17,6 +17,7 @@
 #include "core/xafsspectrum.h"
 #include "imagedata/analyzecond.h"
 #include "imagedata/errpoints.h"
+#include "imagedata/errpointssnapshot.h"
 #include "imagedata/tiffdata.h"
 
 QString chooseConfigFile(const Cfg &store, const QString &appDir)
@@ -79,6 +80,7 @@ void registerMetaTypes()
     qRegisterMetaType<TiffData *>("TiffData*");
     qRegisterMetaType<ErrPoints *>("ErrPoints*");
     qRegisterMetaType<ErrPoints *>("ErrPoints");
+    qRegisterMetaType<ErrPointsSnapshot>("ErrPointsSnapshot");
     qRegisterMetaType<AnalyzeCond>("AnalyzeCond");
     qRegisterMetaType<XafsSpectrum *>("XafsSpectrum*");
     qRegisterMetaType<QVector<double> *>("QVector<double>*");

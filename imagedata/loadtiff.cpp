@@ -13,7 +13,7 @@
 // One file decoded on the loader's pool. The task reads only its own copies.
 struct FrameDecode : public QRunnable
 {
-    FrameDecode(int index, const QString &file, const QSharedPointer<const ErrPoints> &list,
+    FrameDecode(int index, const QString &file, const ErrPointsSnapshot &list,
                 const ColorScale &scale)
         : index(index), file(file), list(list), scale(scale)
     {
@@ -23,7 +23,7 @@ struct FrameDecode : public QRunnable
     {
         frame = new TiffData;
         frame->colorScale = scale;
-        if (!frame->load(file, list.data())) {
+        if (!frame->load(file, list.list())) {
             delete frame;
             frame = nullptr;
         }
@@ -40,7 +40,7 @@ struct FrameDecode : public QRunnable
 
     const int index;
     const QString file;
-    const QSharedPointer<const ErrPoints> list;
+    const ErrPointsSnapshot list;
     const ColorScale scale;
     TiffData *frame = nullptr;
     QSemaphore done;
@@ -118,20 +118,19 @@ void LoadTiff::treatParallel()
     decodes.pop_front();
     // The next files decode while this one is handed over.
     launchDecodes(job);
-    ErrPoints *holder = job.holderList;
+    ErrPoints *holder = job.errPoints.holder();
     TiffData *frame = d->take();
     // The next step ends the job when nothing is left; a receiver in this
     // thread may queue another job meanwhile.
     emit loadNext();
     if (frame != nullptr) {
-        if (holder != nullptr)
-            frame->errPoints = holder;
+        frame->errPoints = holder;
         emit loaded(frame, d->index);
     }
 }
 
 void LoadTiff::loadTiffs(QStringList files, bool skipLive, int step, int start, int tail,
-                         ErrPoints *errPoints, EX_CMD_ID cmd)
+                         ErrPointsSnapshot errPoints, EX_CMD_ID cmd)
 {
     LoadJob job;
     job.files = files;
@@ -139,11 +138,7 @@ void LoadTiff::loadTiffs(QStringList files, bool skipLive, int step, int start, 
     job.step = step < 1 ? 1 : step;
     job.start = start < 0 ? 0 : start;
     job.tail = tail < 0 ? 0 : tail;
-    // Without a list of its own the job reads the program-wide one as it is
-    // now: its in-use flag may be switched while the job runs.
-    ErrPoints *holder = errPoints != nullptr ? errPoints : &globalErrPoints;
-    job.errPoints = QSharedPointer<const ErrPoints>(new ErrPoints(*holder));
-    job.holderList = holder;
+    job.errPoints = errPoints;
     job.cmd = cmd;
     job.colorScale = colorScale;
     job.generation = generation;
@@ -200,10 +195,9 @@ void LoadTiff::treatQues()
         } else {
             TiffData *frame = new TiffData;
             frame->colorScale = job.colorScale;
-            if (frame->load(file, job.errPoints.data())) {
+            if (frame->load(file, job.errPoints.list())) {
                 // The job's copy goes with the job; the frame refers to its holder's list.
-                if (job.holderList != nullptr)
-                    frame->errPoints = job.holderList;
+                frame->errPoints = job.errPoints.holder();
                 emit loaded(frame, index);
             } else {
                 delete frame;

@@ -12,6 +12,7 @@
 
 #include "core/cmdid.h"
 #include "core/colorscale.h"
+#include "imagedata/errpointssnapshot.h"
 
 class ErrPoints;
 class TiffData;
@@ -25,11 +26,9 @@ struct LoadJob
     int step = 1;        // distance between two handled files, at least 1
     int start = 0;       // index of the first file handled
     int tail = 0;        // files at the end of the list that are not handled
-    // The job's own copy of the bad-pixel list, taken when the job arrives, so
-    // that the holder may reload its list while the job runs. Null: the frames
-    // keep the program-wide list.
-    QSharedPointer<const ErrPoints> errPoints;
-    ErrPoints *holderList = nullptr; // the holder's list, given to the frames after reading
+    // The bad-pixel list as it was when the load was asked for, read while
+    // decoding; its holder is given to the frames after reading.
+    ErrPointsSnapshot errPoints;
     EX_CMD_ID cmd = EX_not_ex_cmd; // carried back unchanged
     ColorScale colorScale;  // the frames' display images are coloured with this snapshot
     quint64 generation = 0; // the holder's stack generation when the job was asked for
@@ -72,8 +71,9 @@ signals:
     void jobStarted(quint64 generation);
 
 public slots:
+    // errPoints is copied where the request is made, in the list's thread.
     void loadTiffs(QStringList files, bool skipLive, int step, int start, int tail,
-                   ErrPoints *errPoints, EX_CMD_ID cmd);
+                   ErrPointsSnapshot errPoints, EX_CMD_ID cmd);
     void treatQues();
     // Snapshot of the colour scale for the jobs that arrive after it.
     void setColorScale(ColorScale scale);

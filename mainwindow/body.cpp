@@ -425,6 +425,7 @@ void Body::setupErrPoints()
 {
     qRegisterMetaType<ErrPoints *>("ErrPoints");
     qRegisterMetaType<ErrPoints *>("ErrPoints*");
+    qRegisterMetaType<ErrPointsSnapshot>("ErrPointsSnapshot");
     connect(analyzer2, &Analyzer2::useErrPMaskToggled, this, &Body::useErrPMaskToggled);
     if (!cfg.upperKeys.contains(QStringLiteral("ERRPOINTS")))
         return;

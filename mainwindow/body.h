@@ -23,6 +23,7 @@
 #include "analysis/fitjob.h"
 #include "imagedata/analyzed2dres.h"
 #include "imagedata/areaengine.h"
+#include "imagedata/errpointssnapshot.h"
 #include "imagedata/spectrumsource.h"
 #include "imagedata/ui/imgproc.h"
 #if !VANTOSCOPE_CLASSIC
@@ -172,9 +173,9 @@ signals:
     void findNextDEdgeAtAPoint();
     void noMorePointsToFindDEdge();
     void loadI1Files(QStringList files, bool skipLive, int step, int start, int tail,
-                     ErrPoints *errPoints, EX_CMD_ID cmd);
+                     ErrPointsSnapshot errPoints, EX_CMD_ID cmd);
     void loadI0Files(QStringList files, bool skipLive, int step, int start, int tail,
-                     ErrPoints *errPoints, EX_CMD_ID cmd);
+                     ErrPointsSnapshot errPoints, EX_CMD_ID cmd);
     void finishing();
     void finishBatchExec(int id);
     void doCollectQInfo(AnalyzeCond cond);
@@ -322,8 +323,8 @@ private:
     SelectDataFiles *shownPanel() const;
     // The frame at the shown panel's current index, or null.
     TiffData *shownFrame() const;
-    // Asks a loader for files with the panel's rules, a snapshot of the
-    // colour bar and the stack's generation.
+    // Asks a loader for files with the panel's rules, snapshots of the
+    // colour bar and of the panel's bad-pixel list, and the stack's generation.
     void requestLoad(bool i1, const QStringList &files, bool clearFirst);
     // A loader began a job of generation g; frames of an older generation
     // than the stack's are dropped on arrival.

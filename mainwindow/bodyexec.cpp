@@ -92,7 +92,7 @@ void Body::connectLoadRequests(LoadTiff *loader, bool i1)
     // Counted in the loader thread only.
     auto received = std::make_shared<quint64>(0);
     auto forward = [this, loader, received, i1](QStringList files, bool skipLive, int step,
-                                                int start, int tail, ErrPoints *errPoints,
+                                                int start, int tail, ErrPointsSnapshot errPoints,
                                                 EX_CMD_ID cmd) {
         loader->loadTiffs(files, skipLive, step, start, tail, errPoints, cmd);
         // Queued behind nothing the loader emits for this request: its

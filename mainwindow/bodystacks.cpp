@@ -105,12 +105,12 @@ void Body::requestLoad(bool i1, const QStringList &files, bool clearFirst)
     const int tail = panel->loadTail();
     const int start = panel->loadStart();
     const int step = panel->loadStep();
+    // Copied here: the panel may reload its list while the loader reads.
+    const ErrPointsSnapshot list(panel->errPoints());
     if (i1)
-        emit loadI1Files(files, panel->skipLive(), step, start, tail, panel->errPoints(),
-                         EX_load_I1_files);
+        emit loadI1Files(files, panel->skipLive(), step, start, tail, list, EX_load_I1_files);
     else
-        emit loadI0Files(files, panel->skipLive(), step, start, tail, panel->errPoints(),
-                         EX_load_I0_files);
+        emit loadI0Files(files, panel->skipLive(), step, start, tail, list, EX_load_I0_files);
 }
 
 void Body::i1JobStarted(quint64 g) { i1ArrivingGeneration = g; }

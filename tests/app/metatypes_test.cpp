@@ -13,6 +13,7 @@
 #include "core/xafsspectrum.h"
 #include "imagedata/analyzecond.h"
 #include "imagedata/errpoints.h"
+#include "imagedata/errpointssnapshot.h"
 #include "imagedata/tiffdata.h"
 
 namespace {
@@ -34,6 +35,7 @@ TEST(MetaTypes, EveryThreadCrossingTypeUnderEveryName)
         {"TiffData*", qMetaTypeId<TiffData *>()},
         {"ErrPoints*", qMetaTypeId<ErrPoints *>()},
         {"ErrPoints", qMetaTypeId<ErrPoints *>()},
+        {"ErrPointsSnapshot", qMetaTypeId<ErrPointsSnapshot>()},
         {"AnalyzeCond", qMetaTypeId<AnalyzeCond>()},
         {"XafsSpectrum*", qMetaTypeId<XafsSpectrum *>()},
         {"QVector<double>*", qMetaTypeId<QVector<double> *>()},

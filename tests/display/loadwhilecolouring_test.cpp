@@ -49,7 +49,8 @@ TEST(LoadWhileColouring, FramesUseTheirJobsSnapshotWhileTheBarMoves)
     QMetaObject::invokeMethod(loader, "loadTiffs", Qt::QueuedConnection,
                               Q_ARG(QStringList, names.mid(0, 20)), Q_ARG(bool, false),
                               Q_ARG(int, 1), Q_ARG(int, 0), Q_ARG(int, 0),
-                              Q_ARG(ErrPoints *, nullptr), Q_ARG(EX_CMD_ID, EX_load_I1_files));
+                              Q_ARG(ErrPointsSnapshot, ErrPointsSnapshot(nullptr)),
+                              Q_ARG(EX_CMD_ID, EX_load_I1_files));
     bar.lowerLimit = 0.3;
     bar.upperLimit = 0.6;
     const ColorScale second = bar.scale();
@@ -58,7 +59,8 @@ TEST(LoadWhileColouring, FramesUseTheirJobsSnapshotWhileTheBarMoves)
     QMetaObject::invokeMethod(loader, "loadTiffs", Qt::QueuedConnection,
                               Q_ARG(QStringList, names.mid(20)), Q_ARG(bool, false),
                               Q_ARG(int, 1), Q_ARG(int, 0), Q_ARG(int, 0),
-                              Q_ARG(ErrPoints *, nullptr), Q_ARG(EX_CMD_ID, EX_load_I1_files));
+                              Q_ARG(ErrPointsSnapshot, ErrPointsSnapshot(nullptr)),
+                              Q_ARG(EX_CMD_ID, EX_load_I1_files));
 
     // Keep dragging while the frames arrive.
     QElapsedTimer t;

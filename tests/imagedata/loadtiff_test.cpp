@@ -93,7 +93,7 @@ protected:
         ASSERT_TRUE(QMetaObject::invokeMethod(
             loader, "loadTiffs", Qt::QueuedConnection, Q_ARG(QStringList, names),
             Q_ARG(bool, skipLive), Q_ARG(int, step), Q_ARG(int, start), Q_ARG(int, tail),
-            Q_ARG(ErrPoints *, list), Q_ARG(EX_CMD_ID, cmd)));
+            Q_ARG(ErrPointsSnapshot, ErrPointsSnapshot(list)), Q_ARG(EX_CMD_ID, cmd)));
     }
 
     int finishes() const

@@ -184,7 +184,8 @@ TEST_F(BodyDarkCheck, MaskSwitchedDuringALoadKeepsTheJobConsistent)
     QMetaObject::invokeMethod(&loader, "loadTiffs", Qt::QueuedConnection,
                               Q_ARG(QStringList, QVector<QString>(1500, file).toList()),
                               Q_ARG(bool, false), Q_ARG(int, 1), Q_ARG(int, 0), Q_ARG(int, 0),
-                              Q_ARG(ErrPoints *, nullptr), Q_ARG(EX_CMD_ID, EX_load_I1_files));
+                              Q_ARG(ErrPointsSnapshot, ErrPointsSnapshot(nullptr)),
+                              Q_ARG(EX_CMD_ID, EX_load_I1_files));
     ASSERT_TRUE(waitFor([&] { return !hot.isEmpty(); }));
     QCheckBox *use = body.analyzer2Panel()->useErrPMaskBox();
     for (int i = 0; i < 20 && !finished; i++) {

@@ -393,3 +393,41 @@ TEST_F(BodyStacks, FramesArrivingAtOnceAreShownOnce)
             EXPECT_EQ(body.imageView()->frame, body.i1Stack().last());
     }
 }
+
+// The panel reloads its bad-pixel list while a load it asked for is read:
+// the frames are repaired with the list as it was when the load was asked
+// for. The first round holds the loader until the reload is done; the others
+// let the two run at once.
+TEST_F(BodyStacks, LoadUsesTheBadPixelListOfItsRequest)
+{
+    QVector<quint16> px(6 * 5, 10);
+    px[1 + 6 * 1] = 1000;
+    px[3 + 6 * 3] = 3000;
+    const QStringList names = QVector<QString>(
+        40, files.write("hot_8950_0000.tif", ImageFixtures::tiff(6, 5, px))).toList();
+    const QString lists[2] = {files.writeText("a.txt", "1 1\n"), files.writeText("b.txt", "3 3\n")};
+    SelectDataFilesAdditionalSetup *setup = body.i1Panel()->additionalSetup();
+    setup->errPsDefSelected(lists[0]);
+    ASSERT_TRUE(setup->errPoints()->valid);
+    QSemaphore gate;
+    for (int round = 0; round < 6; round++) {
+        SCOPED_TRACE(round);
+        const int asked = round % 2;
+        setup->errPsDefSelected(lists[asked]);
+        if (round == 0)
+            QMetaObject::invokeMethod(body.i1LoadWorker(), [&gate] { gate.acquire(); },
+                                      Qt::QueuedConnection);
+        const int before = ids.count(4);
+        choose(body.i1Panel(), true);
+        body.i1Panel()->emitFilesSelected(names);
+        setup->errPsDefSelected(lists[1 - asked]);
+        if (round == 0)
+            gate.release();
+        ASSERT_TRUE(waitFor([&] { return ids.count(4) > before; }));
+        ASSERT_EQ(body.i1Stack().size(), names.size());
+        for (const TiffData *f : body.i1Stack()) {
+            ASSERT_EQ(f->pixelValue(1, 1) == 1000, asked == 1);
+            ASSERT_EQ(f->pixelValue(3, 3) == 3000, asked == 0);
+        }
+    }
+}
