@@ -4,7 +4,7 @@
 // Time bounds in tests are multiplied by this: ThreadSanitizer runs the
 // programs several times slower.
 #if defined(__SANITIZE_THREAD__)
-constexpr int SlowBuild = 10;
+constexpr int SlowBuild = 20;
 #else
 constexpr int SlowBuild = 1;
 #endif
