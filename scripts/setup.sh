@@ -3,8 +3,9 @@
 #   scripts/setup.sh build   install and build
 #   scripts/setup.sh run     install, build and start the program
 #   scripts/setup.sh test    install, build and run the whole test suite (with
-#                            CI=true also under the sanitizers, and each fuzz
-#                            target for 25 s)
+#                            CI=true also under AddressSanitizer and
+#                            UndefinedBehaviorSanitizer, the threaded tests under
+#                            ThreadSanitizer, and each fuzz target for 25 s)
 #   scripts/setup.sh fuzz [SECONDS]   build the fuzz targets (clang) in <build>-fuzz
 #                            and run each for SECONDS (default 60)
 set -euo pipefail
@@ -93,6 +94,20 @@ run_sanitized_tests() {
   echo "sanitizer tests passed"
 }
 
+# The programs that start threads once more, built with ThreadSanitizer in
+# <build>/tsan (Qt as the distribution ships it; tools/tsan/qtsync.cpp and
+# tests/tsan.supp come with that build). A report ends the test program and
+# fails its test.
+run_tsan_tests() {
+  local tsan="${build}/tsan"
+  cmake -S "$here" -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOSCOPE_TSAN=ON \
+        -DVANTOSCOPE_BENCH=OFF > /dev/null
+  cmake --build "$tsan" --parallel "$(nproc)" --target threaded_tests
+  ( cd "$tsan" && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1 exitcode=66" \
+      ctest -L threads --output-on-failure --parallel "$(nproc)" --timeout 600 )
+  echo "thread sanitizer tests passed"
+}
+
 if [ "$mode" = fuzz ]; then
   run_fuzz "${2:-60}"
   exit
@@ -135,6 +150,7 @@ case "$mode" in
     # briefly; developers' runs stay fast.
     if [ "${CI:-}" = true ]; then
       run_sanitized_tests
+      run_tsan_tests
       run_fuzz 25
     fi
     ;;

@@ -20,6 +20,7 @@
 #include "mainwindow/savedatacfg.h"
 #include "support/imagefixtures.h"
 #include "support/testfiles.h"
+#include "support/timing.h"
 #include "support/waitfor.h"
 
 namespace {
@@ -96,8 +97,9 @@ TEST_F(BodyExec, EveryCommandCompletesOnceWithItsOwnIdentifier)
             continue;
         ids.clear();
         exec(exCmdName(id));
-        QTest::qWait(id == EX_load_I1_files_of_pattern || id == EX_load_I0_files_of_pattern ? 100
-                                                                                           : 0);
+        QTest::qWait(id == EX_load_I1_files_of_pattern || id == EX_load_I0_files_of_pattern
+                         ? 100 * SlowBuild
+                         : 0);
         QCoreApplication::processEvents();
         const int expected = id == EX_load_I1_files_of_pattern   ? EX_load_I1_files
                              : id == EX_load_I0_files_of_pattern ? EX_load_I0_files
