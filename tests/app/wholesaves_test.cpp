@@ -72,13 +72,13 @@ const char *const Saves =
     "saveDataCfg_save_as_text\nsave_data out/map.dat\n"
     "saveDataCfg_save_as_tiff\nsave_data out/map.tif\n"
     "save_image out/img.png\nsave_all_images out/all.png\n"
-    "move_position 16 12\nsave_spectra out/spec.dat\ncalib_save_map out/shift.emp\n"
+    "move_position 16 12\nsave_spectra out/point.dat\ncalib_save_map out/shift.emp\n"
     "save_all_images nowhere/all.png\nsave_all_images out/all.nosuchformat\n"
     ":echo \"saves done\"\nquit\n";
 
 const QStringList Targets = {"all-0-0.png", "all-0-1.png",     "all-1-0.png",  "all-1-1.png",
                              "img-cBar.png", "img.png",        "map-0--cBar.tif", "map-0.dat",
-                             "map-0.tif",    "shift.emp",      "spec-T.dat",   "spec-std.dat"};
+                             "map-0.tif",    "point-T.dat",    "point-std.dat", "shift.emp"};
 
 bool savedToTheEnd(const QString &log)
 {
