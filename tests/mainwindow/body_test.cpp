@@ -33,7 +33,7 @@ TEST(BodyStartup, TitleAndQuitFromBatchFile)
     body.batchCtrl()->setBatchFile(bat);
     EXPECT_EQ(body.batchCtrl()->text(), "# comment\n\nclear_I1_files\nunknown_word 1\nquit\n");
     body.batchCtrl()->execBatchSlot();
-    EXPECT_TRUE(finishing.wait(2000));
+    EXPECT_TRUE(finishing.wait(20000));
     EXPECT_EQ(finishing.count(), 1);
 }
 
