@@ -120,7 +120,7 @@ Handed *hand(QRunnable *task, QThreadPool *pool)
 // the suppressions file. TSAN_OPTIONS set in the environment come after these.
 extern "C" const char *__tsan_default_options()
 {
-    return "ignore_noninstrumented_modules=1 second_deadlock_stack=1 history_size=4 suppressions=" QTSYNC_SUPPRESSIONS;
+    return "ignore_noninstrumented_modules=1 second_deadlock_stack=1 history_size=7 suppressions=" QTSYNC_SUPPRESSIONS;
 }
 
 #define HOOK(ret, cname, mangled) extern "C" ret cname __asm__(mangled); extern "C" ret cname
