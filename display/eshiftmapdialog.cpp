@@ -4,8 +4,7 @@
 
 EShiftMapDialog::EShiftMapDialog(QString title, QWidget *parent) : _FileDialog(title, parent)
 {
-    setNameFilters(QStringList() << QStringLiteral("Energy Shift Map File (*.emp)")
-                                 << QStringLiteral("Any Files (* *.*)"));
+    setNameFilters(QStringList() << tr("Energy Shift Map File (*.emp)") << tr("Any Files (* *.*)"));
     setFileMode(QFileDialog::ExistingFile);
     setAcceptMode(QFileDialog::AcceptOpen);
 }

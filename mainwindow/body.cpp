@@ -101,8 +101,8 @@ Body::Body(QWidget *parent)
     darkDialog.setDirectory(dataRoot);
     darkDialog.setFileMode(QFileDialog::ExistingFile);
     darkDialog.setAcceptMode(QFileDialog::AcceptOpen);
-    darkDialog.setNameFilters({"RVKT Files, IMG Files, Tiff Files (*.dat *.img *.tif *.tiff)",
-                               "Any Files (* *.*)"});
+    darkDialog.setNameFilters({tr("RVKT Files, IMG Files, Tiff Files (*.dat *.img *.tif *.tiff)"),
+                               tr("Any Files (* *.*)")});
 
     loadVictoreenTable();
 
@@ -425,7 +425,7 @@ void Body::setupSaveDialogs()
     imageSaveDialog = new _FileDialog;
     imageSaveDialog->setFileMode(QFileDialog::AnyFile);
     imageSaveDialog->setAcceptMode(QFileDialog::AcceptSave);
-    imageSaveDialog->setNameFilters({"Image File (*.png)", "Any Files (* *.*)"});
+    imageSaveDialog->setNameFilters({tr("Image File (*.png)"), tr("Any Files (* *.*)")});
     showOnClick(ui->SaveImage, imageSaveDialog);
     connect(imageSaveDialog, &QFileDialog::fileSelected, this, &Body::saveImage);
 
@@ -445,7 +445,7 @@ void Body::setupSaveEachSpectrum()
     saveEachDialog = new _FileDialog;
     saveEachDialog->setFileMode(QFileDialog::AnyFile);
     saveEachDialog->setAcceptMode(QFileDialog::AcceptSave);
-    saveEachDialog->setNameFilters({"XAFS Spectra (*.dat)", "Any Files (* *.*)"});
+    saveEachDialog->setNameFilters({tr("XAFS Spectra (*.dat)"), tr("Any Files (* *.*)")});
     showOnClick(ui->SaveEachSpectrum, saveEachDialog);
     connect(saveEachDialog, &QFileDialog::fileSelected, this, &Body::saveEachSpectrum);
 }

@@ -12,6 +12,7 @@
 
 #include "calibration/empheader.h"
 #include "display/colorbar.h"
+#include "display/widgethelpers.h"
 #include "ui_analyzer.h"
 
 namespace {
@@ -74,8 +75,8 @@ void Analyzer::setupMaps()
         dialog->setFileMode(QFileDialog::ExistingFile);
         dialog->setAcceptMode(QFileDialog::AcceptOpen);
     }
-    connect(ui->SelMap1, &QPushButton::clicked, &map1Dialog, &QWidget::show);
-    connect(ui->SelMap2, &QPushButton::clicked, &map2Dialog, &QWidget::show);
+    showOnClick(ui->SelMap1, &map1Dialog);
+    showOnClick(ui->SelMap2, &map2Dialog);
     connect(&map1Dialog, &QFileDialog::fileSelected, this, &Analyzer::loadMap1);
     connect(&map2Dialog, &QFileDialog::fileSelected, this, &Analyzer::loadMap2);
     connect(ui->CaptureAsMap1, &QPushButton::clicked, this, &Analyzer::captureAsMap1);

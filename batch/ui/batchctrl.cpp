@@ -14,6 +14,7 @@
 #include "core/globals.h"
 #include "core/wholefile.h"
 #include "display/_filedialog.h"
+#include "display/widgethelpers.h"
 #include "ui_batchctrl.h"
 
 BatchCtrl::BatchCtrl(QWidget *parent)
@@ -36,9 +37,9 @@ BatchCtrl::BatchCtrl(QWidget *parent)
 
     connect(ui->Clear, &QPushButton::clicked, this, &BatchCtrl::clear);
     connect(ui->ClearLog, &QPushButton::clicked, this, &BatchCtrl::clearLog);
-    connect(ui->Save, &QPushButton::clicked, saveDialog.get(), &QWidget::show);
+    showOnClick(ui->Save, saveDialog.get());
     connect(saveDialog.get(), &QFileDialog::fileSelected, this, &BatchCtrl::save);
-    connect(ui->Load, &QPushButton::clicked, openDialog.get(), &QWidget::show);
+    showOnClick(ui->Load, openDialog.get());
     connect(openDialog.get(), &QFileDialog::fileSelected, this, &BatchCtrl::load);
     connect(ui->Exec, &QPushButton::clicked, this, &BatchCtrl::execCmdsSlot);
 }

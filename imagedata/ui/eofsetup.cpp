@@ -6,6 +6,7 @@
 
 #include "core/physconst.h"
 #include "display/_filedialog.h"
+#include "display/widgethelpers.h"
 #include "ui_eofsetup.h"
 
 namespace {
@@ -78,7 +79,7 @@ EOFSetup::EOFSetup(QWidget *parent)
     connect(ui->NumOfPoints, &QLineEdit::editingFinished, this, &EOFSetup::newNumOfPoints);
     connect(ui->Pattern, &QLineEdit::editingFinished, this, &EOFSetup::newPattern);
     connect(ui->PatternList, &QComboBox::currentTextChanged, this, &EOFSetup::newPatternSelected);
-    connect(ui->SelRefFile, &QPushButton::clicked, refDialog.get(), &QWidget::show);
+    showOnClick(ui->SelRefFile, refDialog.get());
     connect(refDialog.get(), &QFileDialog::fileSelected, this, &EOFSetup::refFileSelected);
 
     // The marks on the range fields follow the unit and the spacing rule.

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "display/selectimgdialog.h"
+#include "display/widgethelpers.h"
 #include "imagedata/ui/eofsetup.h"
 #include "imagedata/ui/selectdatafilesadditionalsetup.h"
 #include "ui_selectdatafiles.h"
@@ -37,12 +38,12 @@ SelectDataFiles::SelectDataFiles(QWidget *parent)
 
     connect(ui->Selected, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &SelectDataFiles::newImageSelected);
-    connect(ui->Select, &QPushButton::clicked, imageDialog.get(), &QWidget::show);
+    showOnClick(ui->Select, imageDialog.get());
     connect(imageDialog.get(), &QFileDialog::filesSelected, this,
             &SelectDataFiles::emitFilesSelected);
     connect(ui->Clear, &QPushButton::clicked, this, &SelectDataFiles::clear);
-    connect(ui->EngOfFilesSetup, &QPushButton::clicked, energyWindow.get(), &QWidget::show);
-    connect(ui->AdditionalSetup, &QPushButton::clicked, moreSetup.get(), &QWidget::show);
+    showOnClick(ui->EngOfFilesSetup, energyWindow.get());
+    showOnClick(ui->AdditionalSetup, moreSetup.get());
     connect(moreSetup.get(), &SelectDataFilesAdditionalSetup::setDarkArea, this,
             &SelectDataFiles::setDarkArea);
     connect(moreSetup.get(), &SelectDataFilesAdditionalSetup::updateDarkArea, this,

@@ -5,6 +5,7 @@
 
 #include "core/cfg.h"
 #include "display/_filedialog.h"
+#include "display/widgethelpers.h"
 #include "ui_selectdatafilesadditionalsetup.h"
 
 SelectDataFilesAdditionalSetup::SelectDataFilesAdditionalSetup(QWidget *parent)
@@ -25,7 +26,7 @@ SelectDataFilesAdditionalSetup::SelectDataFilesAdditionalSetup(QWidget *parent)
     if (!configured.isEmpty())
         errPsDefSelected(configured);
 
-    connect(ui->SelectErrPsDef, &QPushButton::clicked, errPsDialog.get(), &QWidget::show);
+    showOnClick(ui->SelectErrPsDef, errPsDialog.get());
     connect(errPsDialog.get(), &QFileDialog::fileSelected, this,
             &SelectDataFilesAdditionalSetup::errPsDefSelected);
     connect(ui->UseErrPs, &QCheckBox::toggled, this,

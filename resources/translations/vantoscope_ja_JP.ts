@@ -696,6 +696,18 @@
         <source>Any Files (* *.*)</source>
         <translation>すべてのファイル (* *.*)</translation>
     </message>
+    <message>
+        <source>RVKT Files, IMG Files, Tiff Files (*.dat *.img *.tif *.tiff)</source>
+        <translation>RVKT ファイル、IMG ファイル、Tiff ファイル (*.dat *.img *.tif *.tiff)</translation>
+    </message>
+    <message>
+        <source>Image File (*.png)</source>
+        <translation>画像ファイル (*.png)</translation>
+    </message>
+    <message>
+        <source>XAFS Spectra (*.dat)</source>
+        <translation>XAFS スペクトル (*.dat)</translation>
+    </message>
 </context>
 <context>
     <name>CalibCtrl</name>
@@ -821,6 +833,17 @@
     <message>
         <source>XAFS Data File (*.dat)</source>
         <translation>XAFS データファイル (*.dat)</translation>
+    </message>
+    <message>
+        <source>Any Files (* *.*)</source>
+        <translation>すべてのファイル (* *.*)</translation>
+    </message>
+</context>
+<context>
+    <name>EShiftMapDialog</name>
+    <message>
+        <source>Energy Shift Map File (*.emp)</source>
+        <translation>エネルギーシフトマップファイル (*.emp)</translation>
     </message>
     <message>
         <source>Any Files (* *.*)</source>
