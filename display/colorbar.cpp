@@ -1,9 +1,25 @@
 #include "display/colorbar.h"
 
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <cmath>
 
 #include "core/globals.h"
+
+namespace {
+
+const QColor limitLineColor(0, 192, 255);
+const QColor labelColor(0, 255, 192);
+// Darkens the scale under a widget label so it reads on white and yellow too.
+const QColor labelBacking(0, 0, 0, 200);
+const double minLabelPoints = 9.0;
+const double labelMargin = 2.0;   // between a label's backing and the bar's end
+const double labelPadding = 2.0;  // backing beyond the text at each end
+
+QString labelText(double v) { return QString::number(v, 'g', 6); }
+
+} // namespace
 
 ColorBar::ColorBar(QWidget *parent)
     : DispA(parent),
@@ -38,36 +54,38 @@ QColor ColorBar::colorOfH(int y)
     return colorOf(qBound(0.0, barFraction(y), 1.0));
 }
 
+void ColorBar::paintScale(QPainter *painter, int w, int h)
+{
+    const int H = height();
+    for (int y = h - 1; y >= 0; y--) {
+        painter->setPen(colorOfH(int(qint64(h - 1 - y) * H / h)));
+        painter->drawLine(0, y, w, y);
+    }
+    painter->setPen(limitLineColor);
+    for (double limit : {upperLimit, lowerLimit}) {
+        const int row = ChCoord::toInt((1 - limit) * h);
+        painter->drawLine(0, row, w, row);
+    }
+}
+
 void ColorBar::paintCBar()
 {
     const int pw = pixmap.width();
     const int ph = pixmap.height();
-    const int H = height();
     QPainter p(&pixmap);
-    for (int y = ph - 1; y >= 0; y--) {
-        p.setPen(colorOfH(int(qint64(ph - 1 - y) * H / ph)));
-        p.drawLine(0, y, pw, y);
-    }
-    p.setPen(QColor(0, 192, 255));
-    for (double limit : {upperLimit, lowerLimit}) {
-        const int row = ChCoord::toInt((1 - limit) * ph);
-        p.drawLine(0, row, pw, row);
-    }
+    paintScale(&p, pw, ph);
 
-    p.setPen(QColor(0, 255, 192));
+    p.setPen(labelColor);
     const QFont font;
     const double cx = pw / 2;
     textDrawer.drawRotatedText(&p, 90, QRectF(cx, 50, 95, pw), font,
-                               Qt::AlignLeft | Qt::AlignVCenter, 1,
-                               QString::number(valueMax, 'g', 6), 10);
+                               Qt::AlignLeft | Qt::AlignVCenter, 1, labelText(valueMax), 10);
     textDrawer.drawRotatedText(&p, 90, QRectF(cx, ph - 50, 95, pw), font,
-                               Qt::AlignRight | Qt::AlignVCenter, 1,
-                               QString::number(valueMin, 'g', 6), 10);
+                               Qt::AlignRight | Qt::AlignVCenter, 1, labelText(valueMin), 10);
     if (dragging) {
         const double v = valueMin + (valueMax - valueMin) * *draggedLimit;
         textDrawer.drawRotatedText(&p, 90, QRectF(cx, ph / 2, 95, pw), font,
-                                   Qt::AlignRight | Qt::AlignVCenter, 1,
-                                   QString::number(v, 'g', 6), 10);
+                                   Qt::AlignRight | Qt::AlignVCenter, 1, labelText(v), 10);
     }
     p.end();
     update();
@@ -75,7 +93,37 @@ void ColorBar::paintCBar()
 
 void ColorBar::draw1(QPainter *painter)
 {
-    painter->drawPixmap(QRect(0, 0, width(), height()), pixmap);
+    if (width() <= 0 || height() <= 0)
+        return;
+    painter->save();
+    paintScale(painter, width(), height());
+    drawLabels(painter);
+    painter->restore();
+}
+
+void ColorBar::drawLabels(QPainter *painter)
+{
+    QFont font = this->font();
+    font.setPointSizeF(qMax(QFontInfo(font).pointSizeF(), minLabelPoints));
+    const QFontMetricsF metrics(font, painter->device());
+    const auto length = [&](const QString &text) {
+        return metrics.horizontalAdvance(text) + 2 * labelPadding;
+    };
+    // Along the bar, reading top to bottom, centred on row centreY.
+    const auto draw = [&](const QString &text, double centreY) {
+        painter->setPen(labelColor);
+        textDrawer.drawRotatedText(painter, 90,
+                                   QRectF(width() / 2.0, centreY, length(text), metrics.height()),
+                                   font, Qt::AlignCenter, 0, text, 0, true, labelBacking);
+    };
+    // Maximum from the top, minimum up to the bottom; the dragged value in the
+    // middle of the space between them, drawn last so that it stays whole.
+    const QString top = labelText(valueMax), bottom = labelText(valueMin);
+    draw(top, labelMargin + length(top) / 2);
+    draw(bottom, height() - labelMargin - length(bottom) / 2);
+    if (dragging)
+        draw(labelText(valueMin + (valueMax - valueMin) * *draggedLimit),
+             (height() + length(top) - length(bottom)) / 2);
 }
 
 double ColorBar::mouseFraction() const
@@ -115,4 +163,5 @@ void ColorBar::onMouseReleased()
 {
     emit cBarUpdated();
     dragging = false;
+    update();   // the widget drops its dragged-value label
 }

@@ -11,6 +11,8 @@
 // Vertical colour scale with two draggable limits that stretch the colour
 // map over part of the value range; labels show the value range. The widget
 // around a ColorScale value: scale() is the snapshot images are coloured with.
+// pixmap is the picture saved beside maps and images; the widget draws the
+// same scale at its own size, labels at a readable size.
 class ColorBar : public DispA, public ColorScale
 {
     Q_OBJECT
@@ -19,7 +21,7 @@ public:
     explicit ColorBar(QWidget *parent = nullptr);
 
     DrawText textDrawer;
-    QPixmap pixmap;          // 20 x 600, stretched over the widget
+    QPixmap pixmap;          // 20 x 600 with its labels, the saved picture
     bool dragging;
     double *draggedLimit;    // &lowerLimit or &upperLimit
 
@@ -43,6 +45,10 @@ public slots:
 
 private:
     double barFraction(int y) const;
+    // Colour rows and limit lines over a w x h surface.
+    void paintScale(QPainter *painter, int w, int h);
+    // The widget's labels: its font, at least 9 pt, on a dark backing.
+    void drawLabels(QPainter *painter);
     double mouseFraction() const;
 };
 
