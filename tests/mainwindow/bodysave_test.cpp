@@ -16,6 +16,7 @@
 
 #include "analysis/ui/analyzer.h"
 #include "analysis/ui/lcfreference.h"
+#include "batch/cmdline.h"
 #include "display/imgdispa.h"
 #include "display/xafsfileselect.h"
 #include "imagedata/tiffdata.h"
@@ -195,6 +196,59 @@ TEST_F(BodySave, MapAsText)
     cfg->setSaveTextAsValValVal();
     body.saveData(files.path("rows"));
     EXPECT_EQ(files.read("rows-0.dat"), "\n1.5 2.5\n11.5 12.5\n");
+}
+
+// A map that holds no data, saved as text in each format by the window's
+// save and by batch, leaves an earlier file byte for byte and says why in
+// one line; once it holds data again it is saved.
+TEST_F(BodySave, EmptyMapLeavesAnEarlierTextFile)
+{
+    SaveDataCfg *cfg = body.saveOptions();
+    cfg->setSaveAsText();
+    const auto fill = [this] {
+        return fillMap(3, 2, 0, QRectF(0, 0, 3, 2), [](int x, int y) { return 0.5 + x - 7.0 * y; });
+    };
+    const auto batch = [this](const QString &statement) {
+        CmdLine line;
+        line.parse(statement);
+        QSignalSpy done(&body, &Body::finishBatchExec);
+        body.execCmdSlot(line, false);
+        EXPECT_EQ(done.count(), 1) << qPrintable(statement);
+    };
+    for (int format = 0; format < 4; format++) {
+        SCOPED_TRACE(format);
+        if (format & 1)
+            cfg->setSaveTextAsCSV();
+        else
+            cfg->setSaveTextAsSSV();
+        if (format & 2)
+            cfg->setSaveTextAsXYVal();
+        else
+            cfg->setSaveTextAsValValVal();
+        Analyzed2DRes *map = fill();
+        body.saveData(files.path("good.dat"));
+        const QByteArray good = files.read("good-0.dat");
+        ASSERT_TRUE(good.contains("-6.5"));
+
+        map->clear();
+        for (bool byBatch : {false, true}) {
+            DebugCapture log;
+            if (byBatch)
+                batch(QString("save_data \"%1\"").arg(files.path("good.dat")));
+            else
+                body.saveData(files.path("good.dat"));
+            EXPECT_EQ(files.read("good-0.dat"), good) << byBatch;
+            EXPECT_EQ(log.count("the map holds no data"), 1) << byBatch;
+        }
+        // Nothing is left beside the file either.
+        EXPECT_EQ(QDir(files.dir()).entryList(QDir::Files).size(), 1);
+
+        // With data again the batch save writes the file anew.
+        fill()->setData(2, 1, 0, 0, 42.0);
+        batch(QString("save_data \"%1\"").arg(files.path("good.dat")));
+        EXPECT_TRUE(files.read("good-0.dat").contains("42"));
+        QFile::remove(files.path("good-0.dat"));
+    }
 }
 
 TEST_F(BodySave, FlatAndDarkFramesAtTheImageSize)
