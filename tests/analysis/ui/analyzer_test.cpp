@@ -1,19 +1,13 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
-#include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
-#include <QDir>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollArea>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
-#include <QTranslator>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -22,11 +16,8 @@
 #include "analysis/ui/analyzer.h"
 #include "analysis/ui/elemctrl.h"
 #include "analysis/ui/lcfreference.h"
-#include "analysis/ui/sumupctrl.h"
-#include "app/startup.h"
 #include "display/xafsfileselect.h"
 #include "display/xafsview.h"
-#include "support/screenshot.h"
 #include "support/testfiles.h"
 
 namespace {
@@ -340,64 +331,5 @@ TEST_F(AnalyzerWindow, StepComparisonSpectrum)
     EXPECT_TRUE(a.makeDEdgeStepSpectrum());
     EXPECT_EQ(a.dEdgeComp.count(), 0);
 }
-
-// The window as it opens, in English (false) and in Japanese (true).
-class AnalyzerLayout : public ::testing::TestWithParam<bool>
-{
-protected:
-    void SetUp() override
-    {
-        registerAnalyzerMetaTypes();
-        QApplication::setStyle("Fusion");
-        if (GetParam()) {
-            ASSERT_TRUE(installTranslation(&own));
-        }
-    }
-    void TearDown() override
-    {
-        QCoreApplication::removeTranslator(&own);
-        qDeleteAll(qApp->findChildren<QTranslator *>(QString(), Qt::FindDirectChildrenOnly));
-    }
-    static int left(QWidget *w) { return w->mapTo(w->window(), QPoint(0, 0)).x(); }
-    // Pixels between the end of a label's text and the field after it.
-    static int gap(QLabel *label, QWidget *field)
-    {
-        const int textEnd = label->alignment() & Qt::AlignRight
-                                ? left(label) + label->width()
-                                : left(label) + label->sizeHint().width();
-        return left(field) - textEnd;
-    }
-    QTranslator own;
-};
-
-// At the window's own width each sum-up label stands by its field.
-TEST_P(AnalyzerLayout, SumUpLabelsStandByTheirFields)
-{
-    Analyzer a;
-    a.show();
-    QApplication::processEvents();
-    // The picture of the whole form at the window's width.
-    if (!screenshotDir().isEmpty()) {
-        QWidget *content = a.findChild<QScrollArea *>("AnalyzerScroll")->widget();
-        content->grab().save(QDir(screenshotDir()).filePath(
-            QString("analyzer-%1.png").arg(GetParam() ? "ja" : "en")));
-    }
-    SumUpCtrl *s = a.sumUpCtrl();
-    QWidget *from = s->fromEdit(), *to = s->toEdit();
-    QLabel *fromLabel = s->findChild<QLabel *>("LabelSumUpFrom");
-    QLabel *toLabel = s->findChild<QLabel *>("LabelSumUpTo");
-    ASSERT_TRUE(fromLabel && toLabel);
-    const int near = 3 * s->fontMetrics().averageCharWidth();
-    EXPECT_LE(gap(fromLabel, from), near);
-    EXPECT_LE(gap(toLabel, to), near);
-    // Both labels show their whole text.
-    EXPECT_GE(toLabel->width(), toLabel->sizeHint().width());
-    EXPECT_GE(fromLabel->width(), fromLabel->sizeHint().width());
-}
-
-INSTANTIATE_TEST_SUITE_P(Languages, AnalyzerLayout, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool> &i) {
-                             return std::string(i.param ? "Japanese" : "English");
-                         });
 
 } // namespace
