@@ -656,6 +656,7 @@ bool Analyzed2DRes::saveAsText(QFileInfo file, bool areaOnly, bool commaSeparate
                                             : QStringLiteral("%1 %2 %3\n");
     QStringList row;
     int rowY = area.y0 + area.halfH;
+    qint64 written = 0;
     auto flushRow = [&]() {
         if (!row.isEmpty())
             out << "\n" << row.join(sep);
@@ -663,6 +664,7 @@ bool Analyzed2DRes::saveAsText(QFileInfo file, bool areaOnly, bool commaSeparate
     };
     if (cellCount() > 0) {
         walkInside(area, nullptr, [&](const AnalyzeCond &a) {
+            ++written;
             const QString v = QString::number(value(a.x, a.y), 'g', 6);
             if (xyValues) {
                 out << xyFormat.arg(a.x).arg(a.y).arg(v);
@@ -673,6 +675,11 @@ bool Analyzed2DRes::saveAsText(QFileInfo file, bool areaOnly, bool commaSeparate
             rowY = a.y;
             row << v;
         });
+    }
+    // Nothing of the walk lies on the map: an earlier file stays as it is.
+    if (written == 0) {
+        f.fail(QStringLiteral("the map holds no data"));
+        return false;
     }
     if (!xyValues) {
         flushRow();

@@ -33,7 +33,8 @@ public:
     // Makes this map a copy of source; a null source or the map itself does nothing.
     void copyFrom(const Analyzed2DRes *source);
     // Writes the values at the walk's centres as text, a line per row of centres
-    // or (xyValues) a line "x y value" per centre. areaOnly has no effect.
+    // or (xyValues) a line "x y value" per centre. areaOnly has no effect. A
+    // map with no centre on it writes nothing and leaves the file as it was.
     bool saveAsText(QFileInfo file, bool areaOnly, bool commaSeparated, bool xyValues);
 
     // The display scale: the fixed one, else the processed copy's range when it

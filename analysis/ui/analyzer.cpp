@@ -108,7 +108,15 @@ Analyzer::Analyzer(QWidget *parent)
     connect(ui->AskAnalyze, &QPushButton::clicked, this, &Analyzer::askAnalyze);
     connect(ui->AskRAAnalyze, &QPushButton::clicked, this, &Analyzer::askRAAnalyze);
     connect(ui->AskSumUp, &QPushButton::clicked, this, &Analyzer::askSumUp);
-    connect(ui->AskAnalyzeElems, &QPushButton::clicked, this, &Analyzer::askAnalyzeElems);
+    connect(ui->AskAnalyzeElems, &QPushButton::clicked, this, [this] {
+        // Without "Element Analysis" a run analyses no block: the window says
+        // why where the run's progress would be (a press that stops a run
+        // needs no word).
+        const bool stops = areaRunActive;
+        emit askAnalyzeElems();
+        if (!stops && !ui->SelElemA->isChecked())
+            ui->ElemsProgress->setText(tr("Element Analysis is not chosen"));
+    });
     // Requests: the snapshot goes first, then the requests it serves; all
     // queued to the worker's thread, so they arrive in this order.
     connect(this, &Analyzer::sendRequest, worker, &AnalyzeProc::setRequest);
@@ -240,6 +248,11 @@ void Analyzer::selectRaImageType(int t)
         ui->SelRatio->setChecked(true);
     else if (t == 1)
         ui->SelDMut->setChecked(true);
+    else
+        qDebug() << qPrintable(
+            QString("Analyzer::selectRaImageType: there is no image type %1 (0 or 1); the type "
+                    "stays")
+                .arg(t));
 }
 
 void Analyzer::selectAnalysisMode(int mode)
@@ -264,6 +277,10 @@ void Analyzer::selectAnalysisMode(int mode)
         ui->SelDEdgeAnal->setChecked(true);
         break;
     default:
+        qDebug() << qPrintable(
+            QString("Analyzer::selectAnalysisMode: there is no analysis mode %1 (0 to 5); the "
+                    "modes stay")
+                .arg(mode));
         break;
     }
 }
@@ -582,8 +599,13 @@ void Analyzer::setElemsProgress(double perCent)
 
 void Analyzer::setLCFStd(int no, bool use, double dE, QString fname, QString isVic)
 {
-    if (no < 0 || no >= refs.size())
+    if (no < 0 || no >= refs.size()) {
+        qDebug() << qPrintable(QString("Analyzer::setLCFStd: there is no reference row %1 "
+                                       "(rows 0 to %2); nothing is changed")
+                                   .arg(no)
+                                   .arg(refs.size() - 1));
         return;
+    }
     refs[no]->setStd(use, dE, fname, isVic);
 }
 
@@ -591,6 +613,9 @@ void Analyzer::selectImage(int id)
 {
     if (QAbstractButton *b = refGroup->button(id))
         b->setChecked(true);
+    else
+        qDebug() << qPrintable(
+            QString("Analyzer::selectImage: no image has the number %1; the choice stays").arg(id));
     emit changedSelection();
 }
 

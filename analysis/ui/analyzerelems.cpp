@@ -26,6 +26,44 @@ QString realText(double v)
     return QString::number(v, 'g', 6);
 }
 
+// The debug line of a batch member that finds no element row to act on.
+void noElemRow(const char *member, const QString &name, int rows, bool byIndex)
+{
+    const QString which = byIndex ? QStringLiteral("named or numbered") : QStringLiteral("named");
+    const QString among = rows == 0 ? QStringLiteral("there are no element rows")
+                                    : QString("rows 0 to %1").arg(rows - 1);
+    qDebug() << qPrintable(QString("Analyzer::%1: no element row is %2 \"%3\" (%4); nothing "
+                                   "is changed")
+                               .arg(member, which, name, among));
+}
+
+// Calls f for every row named name; the debug line when there is none.
+template <typename F>
+void eachRowNamed(const QVector<ElemCtrl *> &rows, const QString &name, const char *member, F f)
+{
+    int found = 0;
+    for (ElemCtrl *row : rows) {
+        if (row->name() == name) {
+            f(row);
+            ++found;
+        }
+    }
+    if (found == 0)
+        noElemRow(member, name, rows.size(), false);
+}
+
+// The debug line of a batch member whose name is no row's and no number, so
+// that it falls back to the first row.
+void firstRowTaken(const char *member, const QString &name, const ElemCtrl *row)
+{
+    bool number = false;
+    name.toInt(&number);
+    if (row->name() != name && !number)
+        qDebug() << qPrintable(QString("Analyzer::%1: no element row is named \"%2\"; row 0 (%3) "
+                                       "is taken, as the name reads as 0")
+                                   .arg(member, name, row->name()));
+}
+
 } // namespace
 
 void Analyzer::setupElems()
@@ -118,6 +156,10 @@ void Analyzer::selectElemsDispMode(int mode)
                                          ui->ShowElemsNROI};
     if (mode >= 0 && mode < radios.size())
         radios[mode]->setChecked(true);
+    else
+        qDebug() << qPrintable(QString("Analyzer::selectElemsDispMode: there is no display mode "
+                                       "%1 (0 to 8); the mode stays")
+                                   .arg(mode));
     emit changedSelection();
 }
 
@@ -128,53 +170,56 @@ void Analyzer::setElemsSortByAN(bool f)
 
 void Analyzer::setElemsDEs(double v)
 {
+    if (elems.isEmpty())
+        qDebug() << "Analyzer::setElemsDEs: there are no element rows; nothing is changed";
     for (ElemCtrl *row : qAsConst(elems))
         row->setPrePostDE(v);
 }
 
 void Analyzer::setElemNoNeg(QString name, bool f)
 {
-    for (ElemCtrl *row : qAsConst(elems)) {
-        if (row->name() == name)
-            row->setNoNeg(f);
-    }
+    eachRowNamed(elems, name, "setElemNoNeg", [f](ElemCtrl *row) { row->setNoNeg(f); });
 }
 
 void Analyzer::setElemThDMut(QString name, double v)
 {
-    for (ElemCtrl *row : qAsConst(elems)) {
-        if (row->name() == name)
-            row->setThDMut(v);
-    }
+    eachRowNamed(elems, name, "setElemThDMut", [v](ElemCtrl *row) { row->setThDMut(v); });
 }
 
 void Analyzer::setElemROI(QString name, double s, double e)
 {
-    for (ElemCtrl *row : qAsConst(elems)) {
-        if (row->name() == name)
-            row->setROI(s, e);
-    }
+    eachRowNamed(elems, name, "setElemROI", [&](ElemCtrl *row) { row->setROI(s, e); });
 }
 
 void Analyzer::setElemUse(QString name, bool f)
 {
-    if (ElemCtrl *row = elemRow(name))
+    if (ElemCtrl *row = elemRow(name)) {
+        firstRowTaken("setElemUse", name, row);
         row->setUse(f);
+    } else {
+        noElemRow("setElemUse", name, elems.size(), true);
+    }
 }
 
 void Analyzer::selectElemShow(QString name)
 {
     if (ElemCtrl *row = elemRow(name)) {
+        firstRowTaken("selectElemShow", name, row);
         row->showButton()->setChecked(true);
         emit changedSelection();
+    } else {
+        noElemRow("selectElemShow", name, elems.size(), true);
     }
 }
 
 void Analyzer::selectElemTarget(QString name)
 {
     if (ElemCtrl *row = elemRow(name)) {
+        firstRowTaken("selectElemTarget", name, row);
         row->mainTargetButton()->setChecked(true);
         emit changedSelection();
+    } else {
+        noElemRow("selectElemTarget", name, elems.size(), true);
     }
 }
 
@@ -431,8 +476,10 @@ void Analyzer::recalcCorMap()
     }
     r.resize(s.size());
     const double rows = w.y1 - w.y0;
+    // Before the first element run there is no area: the progress stays.
+    const bool walked = w.width > 0 && w.height > 0;
     do {
-        if (w.rowStart)
+        if (w.rowStart && walked)
             setElemsProgress(rows != 0.0 ? (w.y - w.y0) / rows * 100.0 : 0.0);
         if (elems.isEmpty())
             continue;
@@ -447,7 +494,8 @@ void Analyzer::recalcCorMap()
         elemsCorMap.setData(w.x, w.y, w.halfW, w.halfH, c);
         elemsCorThMap.setData(w.x, w.y, w.halfW, w.halfH, c >= corTh ? c : 0.0);
     } while (w.next());
-    setElemsProgress(100.0);
+    if (walked)
+        setElemsProgress(100.0);
     elemsCorMap.genImg();
     elemsCorThMap.genImg();
     emit changedSelection();

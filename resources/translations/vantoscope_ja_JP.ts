@@ -306,6 +306,10 @@
         <source>Process</source>
         <translation>処理</translation>
     </message>
+    <message>
+        <source>Element Analysis is not chosen</source>
+        <translation>元素解析が選ばれていません</translation>
+    </message>
 </context>
 <context>
     <name>Analyzer2</name>
