@@ -334,6 +334,11 @@ private:
     // than the stack's are dropped on arrival.
     void i1JobStarted(quint64 g);
     void i0JobStarted(quint64 g);
+    // Bytes the frames of both stacks and the dark frame hold.
+    qint64 stackMemoryBytes() const;
+    // Bytes of the frames received from each loader, for its memory count.
+    qint64 i1ReceivedBytes = 0;
+    qint64 i0ReceivedBytes = 0;
     // Image size, origin and slider range from I1 frame 0.
     void takeI1Geometry();
     void finishedLoad(bool i1);
