@@ -39,12 +39,14 @@ const std::vector<double> &RefValueCache::values(const Spectrum &source, double 
     Entry &entry = entries.back();
     const double off = offsetOf(source);
     std::vector<double> x(energy.size());
+    bool nan = false;
     for (size_t i = 0; i < energy.size(); i++) {
         const double e = energy[i] + add;
-        if (nanLine && want[i] && std::isnan(e))
-            qDebug() << "nan EeV in XafsSpectrum::doubleNormalizedPreBase";
+        nan = nan || (want[i] && std::isnan(e));
         x[i] = e + off;
     }
+    if (nanLine && nan)
+        qDebug() << "nan EeV in XafsSpectrum::doubleNormalizedPreBase";
     valuesAt(source, x, want, entry.values);
     return entry.values;
 }

@@ -18,9 +18,9 @@ public:
     // energies are dropped.
     void begin(const std::vector<double> &energy);
     // Spectrum::y of source at (energy[i] + add) plus the source's own offset
-    // for every i with want[i], 0 elsewhere. With nanLine a NaN energy + add
-    // writes the debug line of the reference lookups. The reference stays
-    // valid until the next begin.
+    // for every i with want[i], 0 elsewhere. With nanLine, wanted NaN
+    // energies + add write the debug line of the reference lookups once per
+    // call, not once per energy. The reference stays valid until the next begin.
     const std::vector<double> &values(const Spectrum &source, double add,
                                       const std::vector<char> &want, bool nanLine);
     int entryCount() const { return int(entries.size()); }

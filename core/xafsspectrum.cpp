@@ -6,6 +6,7 @@
 #include <QTextStream>
 
 #include <cmath>
+#include <limits>
 
 #include "core/boundedlinereader.h"
 #include "core/globals.h"
@@ -306,24 +307,15 @@ double XafsSpectrum::score(double shift, const XafsSpectrum &ref, ShiftScratch &
     t.q.resize(size_t(n));
     t.want.resize(size_t(n));
     t.b.resize(size_t(n));
-    bool nan = false;
     for (int i = 0; i < n; i++) {
         const double e = points[i].x() - shift;
-        t.want[size_t(i)] = !(e < ref.xMin || e > ref.xMax);
+        // A NaN energy lies in no range: it is not looked up.
+        t.want[size_t(i)] = e >= ref.xMin && e <= ref.xMax;
         t.q[size_t(i)] = d.useOffset ? e + d.offset : e;
-        nan = nan || std::isnan(e);
     }
-    // A NaN energy takes the lookup that says so.
-    if (nan) {
-        for (int i = 0; i < n; i++) {
-            if (t.want[size_t(i)])
-                t.b[size_t(i)] = ref.doubleNormalizedPreBaseAt(points[i].x() - shift);
-        }
-    } else {
-        if (t.refAscending < 0)
-            t.refAscending = d.ascending() ? 1 : 0;
-        d.valuesAt(t.q.data(), t.want.data(), n, t.b.data(), t.refAscending == 1);
-    }
+    if (t.refAscending < 0)
+        t.refAscending = d.ascending() ? 1 : 0;
+    d.valuesAt(t.q.data(), t.want.data(), n, t.b.data(), t.refAscending == 1);
     double saa = 0.0, sbb = 0.0, sab = 0.0;
     for (int i = 0; i < n; i++) {
         if (!t.want[size_t(i)])
@@ -351,6 +343,9 @@ double XafsSpectrum::bestShift(const XafsSpectrum &ref, double range, double ste
         return 0.0;
     }
     const double centre = midx - ref.midx;
+    // Without both edge positions there is nothing to search around.
+    if (!std::isfinite(centre))
+        return std::numeric_limits<double>::quiet_NaN();
     double best = -1e300;
     double result = 0.0;
     qint64 trials = 0;

@@ -7,15 +7,20 @@
 #include <QSemaphore>
 #include <QThread>
 
+#include <limits>
+
 #include "imagedata/errpoints.h"
 #include "imagedata/tiffdata.h"
+#include "imagedata/tiffdatabudget.h"
+#include "imagedata/tiffdatalimits.h"
 
 // One file decoded on the loader's pool. The task reads only its own copies.
 struct FrameDecode : public QRunnable
 {
     FrameDecode(int index, const QString &file, const ErrPointsSnapshot &list,
-                const ColorScale &scale)
-        : index(index), file(file), list(list), scale(scale)
+                const ColorScale &scale, const std::shared_ptr<TiffDataBudget> &budget)
+        : index(index), file(file), list(list), scale(scale), budget(budget),
+          turn(budget->nextTurn())
     {
         setAutoDelete(false);
     }
@@ -23,7 +28,7 @@ struct FrameDecode : public QRunnable
     {
         frame = new TiffData;
         frame->colorScale = scale;
-        if (!frame->load(file, list.list())) {
+        if (!frame->load(file, list.list(), budget.get(), turn)) {
             delete frame;
             frame = nullptr;
         }
@@ -42,6 +47,8 @@ struct FrameDecode : public QRunnable
     const QString file;
     const ErrPointsSnapshot list;
     const ColorScale scale;
+    const std::shared_ptr<TiffDataBudget> budget;
+    const int turn;
     TiffData *frame = nullptr;
     QSemaphore done;
 };
@@ -100,7 +107,8 @@ void LoadTiff::launchDecodes(const LoadJob &job)
     while (launchIndex >= 0 && int(decodes.size()) < RunAhead * decodeThreads) {
         const QString file = job.files.at(launchIndex);
         if (!(job.skipLive && isLive(file))) {
-            decodes.emplace_back(new FrameDecode(launchIndex, file, job.errPoints, job.colorScale));
+            decodes.emplace_back(
+                new FrameDecode(launchIndex, file, job.errPoints, job.colorScale, budget));
             pool.start(decodes.back().get());
         }
         launchIndex = nextIndex(job, launchIndex);
@@ -126,8 +134,14 @@ void LoadTiff::treatParallel()
     emit loadNext();
     if (frame != nullptr) {
         frame->errPoints = holder;
-        emit loaded(frame, d->index);
+        handOver(frame, d->index);
     }
+}
+
+void LoadTiff::handOver(TiffData *frame, int i)
+{
+    emittedBytes += frame->memoryBytes();
+    emit loaded(frame, i);
 }
 
 void LoadTiff::loadTiffs(QStringList files, bool skipLive, int step, int start, int tail,
@@ -143,6 +157,10 @@ void LoadTiff::loadTiffs(QStringList files, bool skipLive, int step, int start, 
     job.cmd = cmd;
     job.colorScale = colorScale;
     job.generation = generation;
+    // Without a snapshot the job counts only the frames handed over from now on.
+    job.heldBytes = stackMemoryKnown ? heldBytes : 0;
+    job.receivedBytes = stackMemoryKnown ? receivedBytes : emittedBytes;
+    stackMemoryKnown = false;
     if (job.start > files.size())
         qDebug() << "LoadTiff: start" << start << "lies past the" << files.size()
                  << "files; nothing to load";
@@ -169,6 +187,13 @@ void LoadTiff::loadTiffs(QStringList files, bool skipLive, int step, int start, 
 void LoadTiff::beginJob()
 {
     discardDecodes();
+    // The frames handed over that the holder had not yet received count
+    // beside the stacks.
+    const LoadJob &job = queue.first();
+    const qint64 limit = memoryLimit > 0 ? memoryLimit : TiffDataLimits::machineMemory();
+    budget = std::make_shared<TiffDataBudget>(
+        limit > 0 ? limit : std::numeric_limits<qint64>::max(),
+        job.heldBytes + qMax<qint64>(emittedBytes - job.receivedBytes, 0));
     index = queue.first().start;
     launchIndex = index < queue.first().files.size() ? index : -1;
     emit jobStarted(queue.first().generation);
@@ -197,10 +222,11 @@ void LoadTiff::treatQues()
         } else {
             TiffData *frame = new TiffData;
             frame->colorScale = job.colorScale;
-            if (frame->load(file, job.errPoints.list())) {
+            TiffDataBudget *b = budget.get();
+            if (frame->load(file, job.errPoints.list(), b, b ? b->nextTurn() : -1)) {
                 // The job's copy goes with the job; the frame refers to its holder's list.
                 frame->errPoints = job.errPoints.holder();
-                emit loaded(frame, index);
+                handOver(frame, index);
             } else {
                 delete frame;
             }
@@ -218,6 +244,15 @@ void LoadTiff::treatQues()
 void LoadTiff::setColorScale(ColorScale scale) { colorScale = scale; }
 
 void LoadTiff::setGeneration(quint64 g) { generation = g; }
+
+void LoadTiff::setStackMemory(qint64 held, qint64 received)
+{
+    heldBytes = held;
+    receivedBytes = received;
+    stackMemoryKnown = true;
+}
+
+void LoadTiff::setMemoryLimit(qint64 bytes) { memoryLimit = qMax<qint64>(bytes, 0); }
 
 void LoadTiff::finishJob()
 {

@@ -16,6 +16,7 @@
 
 class ErrPoints;
 class TiffData;
+class TiffDataBudget;
 struct FrameDecode;
 
 // One load request of LoadTiff.
@@ -32,6 +33,10 @@ struct LoadJob
     EX_CMD_ID cmd = EX_not_ex_cmd; // carried back unchanged
     ColorScale colorScale;  // the frames' display images are coloured with this snapshot
     quint64 generation = 0; // the holder's stack generation when the job was asked for
+    // What the holder's stacks held when the job was asked for, and how much
+    // of what this loader had handed over it had received by then.
+    qint64 heldBytes = 0;
+    qint64 receivedBytes = 0;
 };
 
 // Reads the files of an image stack in a worker thread, one file per step.
@@ -43,6 +48,13 @@ struct LoadJob
 // loader's own, several files ahead of the one handed over next; they are
 // still handed over one per step and in file order. With one decode thread
 // each file is read inside its step, in the loader's thread.
+//
+// Memory: the frames of the holder's stacks may take the machine's memory (or
+// the limit set), counting what the stacks held when the job was asked for
+// (setStackMemory), the frames handed over that the holder had not received
+// then and those of the job. A frame that would go
+// past it is refused from its header, before its pixels are allocated, with
+// one debug line; the job goes on with the next file.
 //
 // Generations: a holder that starts its stack anew raises the generation
 // (setGeneration) before asking for the new files. A job of a newer
@@ -82,6 +94,12 @@ public slots:
     // Number of frames decoded at once (at least 1); two less than the number
     // of cores at first.
     void setDecodeThreads(int n);
+    // What the holder's stacks hold, and the bytes of this loader's frames it
+    // has received, for the job that arrives next. A job asked for without
+    // this counts only its own frames and those handed over after it came.
+    void setStackMemory(qint64 heldBytes, qint64 receivedBytes);
+    // What the frames of the stacks may take (0: the machine's memory).
+    void setMemoryLimit(qint64 bytes);
 
 private:
     void finishJob();
@@ -96,9 +114,19 @@ private:
     // Index of the file after i in the job's walk, -1 past its end.
     static int nextIndex(const LoadJob &job, int i);
 
+    // Hands a frame over, counting its bytes.
+    void handOver(TiffData *frame, int i);
+
     QVector<LoadJob> queue;
     ColorScale colorScale;
     quint64 generation;
+    qint64 heldBytes = 0;       // snapshot for the next job
+    qint64 receivedBytes = 0;
+    bool stackMemoryKnown = false;
+    qint64 memoryLimit = 0;
+    qint64 emittedBytes = 0;    // of every frame handed over
+    // The running job's; the decodes keep it while they run.
+    std::shared_ptr<TiffDataBudget> budget;
     std::atomic<int> pending; // queue.size(), for other threads
     std::atomic<bool> busy;
     int index;

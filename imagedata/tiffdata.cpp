@@ -24,6 +24,7 @@
 #include "core/globals.h"
 #include "core/stringutil.h"
 #include "imagedata/errpoints.h"
+#include "imagedata/tiffdatabudget.h"
 #include "imagedata/tiffdatalimits.h"
 
 using namespace TiffDataLimits;
@@ -43,16 +44,22 @@ bool sizeAcceptable(qint64 w, qint64 h, const QString &fileName)
     return true;
 }
 
-bool memoryAcceptable(qint64 w, qint64 h, int pixelBytes, const QString &fileName)
+qint64 machineMemory()
 {
-    // Pixel rows and a display image of up to 4 bytes a pixel.
-    const double need = double(w) * double(h) * (pixelBytes + 4);
     double have = double(sysconf(_SC_PHYS_PAGES)) * double(sysconf(_SC_PAGESIZE));
     for (int resource : {RLIMIT_DATA, RLIMIT_AS}) {
         struct rlimit lim;
         if (getrlimit(resource, &lim) == 0 && lim.rlim_cur != RLIM_INFINITY)
             have = have > 0 ? qMin(have, double(lim.rlim_cur)) : double(lim.rlim_cur);
     }
+    return have > 0 && have < 9e18 ? qint64(have) : 0;
+}
+
+bool memoryAcceptable(qint64 w, qint64 h, int pixelBytes, const QString &fileName)
+{
+    // Pixel rows and a display image of up to 4 bytes a pixel.
+    const double need = double(w) * double(h) * (pixelBytes + 4);
+    const double have = double(machineMemory());
     if (have > 0 && need > have) {
         qDebug() << "Image too large for the memory:" << w << "x" << h << "needs"
                  << qint64(need / 1048576) << "MB of" << qint64(have / 1048576) << "MB" << fileName;
@@ -116,7 +123,7 @@ TiffData::TiffData()
       errOriginY(0), errPoints(&globalErrPoints), scanlineSize(0), min(RangeStartMin),
       max(RangeStartMax), energy(0), imageBuffer(nullptr), image(nullptr),
       exposureMs(DefaultExposureMs), shiftX(0), shiftY(0), pixelType(PixelNone), displayImageOnLoad(true),
-      pixelBlock(nullptr)
+      budget(nullptr), budgetTurn(-1), pixelBlock(nullptr)
 {
 }
 
@@ -136,6 +143,36 @@ void TiffData::clear()
     image = nullptr;
     delete[] imageBuffer;
     imageBuffer = nullptr;
+}
+
+qint64 TiffData::memoryBytes() const
+{
+    qint64 rowBytes = 0;
+    switch (pixelType) {
+    case PixelTiff16: rowBytes = scanlineSize; break;
+    case PixelImg16: rowBytes = qint64(width) * 2; break;
+    case PixelImg32:
+    case PixelFloat: rowBytes = qint64(width) * 4; break;
+    default: break;
+    }
+    qint64 bytes = 0;
+    for (const void *row : rows) {
+        if (row)
+            bytes += rowBytes;
+    }
+    if (imageBuffer)
+        bytes += qint64(rowStride(imageFormat, int(width))) * height;
+    return bytes;
+}
+
+bool TiffData::admit(qint64 rowBytes, qint64 h)
+{
+    TiffDataBudget *b = budget;
+    if (!b)
+        return true;
+    budget = nullptr;
+    const qint64 display = displayImageOnLoad ? qint64(rowStride(imageFormat, int(width))) * h : 0;
+    return b->reserve(budgetTurn, rowBytes * h + display, fileName);
 }
 
 void TiffData::resetRange()

@@ -10,6 +10,7 @@
 #include "core/colorscale.h"
 
 class ErrPoints;
+class TiffDataBudget;
 
 // One detector frame: pixel rows in the type the file stored them, the range
 // of the values, energy, exposure, the bad-pixel list applied, an alignment
@@ -38,8 +39,11 @@ public:
 
     // Reads a TIFF, ".img" or text image, chosen by the first bytes. A non-null
     // list becomes errPoints. False (with a debug line) on any failure; a failed
-    // load leaves no pixel rows.
-    bool load(const QString &fileName, const ErrPoints *list);
+    // load leaves no pixel rows. With a budget the frame takes the given turn
+    // of it: the bytes it will hold are reserved from its header, before its
+    // pixels are allocated, and a frame past the budget is refused.
+    bool load(const QString &fileName, const ErrPoints *list, TiffDataBudget *budget = nullptr,
+              int turn = -1);
     bool readTiff(const QString &fileName);
     bool readImg(const QString &fileName);
     bool readText(const QString &fileName);
@@ -72,6 +76,8 @@ public:
     double storedValue(int col, int row) const;
     // Number of stored pixel rows (height after a successful read).
     int rowCount() const { return rows.size(); }
+    // Bytes the pixel rows and the display image hold.
+    qint64 memoryBytes() const;
 
     int imageFormat;            // 24 grey, 13 RGB
     QString fileName;
@@ -98,6 +104,14 @@ public:
     bool displayImageOnLoad;
 
 private:
+    // Reserves what a frame of w x h pixels whose stored rows take rowBytes
+    // each will hold, display image included, from the budget of the load;
+    // true without one. Only the first call of a load asks the budget.
+    bool admit(qint64 rowBytes, qint64 h);
+    bool loadChosen(const QString &fileName, const ErrPoints *list);
+    TiffDataBudget *budget;   // of the load in progress, until it asked once
+    int budgetTurn;
+
     // TIFF frames: all rows in one block, rows pointing into it.
     bool allocPixelBlock(size_t bytes);
     void freePixelBlock();

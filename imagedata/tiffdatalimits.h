@@ -20,6 +20,9 @@ constexpr qint64 MaxFramePixels = qint64(1) << 28;
 
 // False (with a debug line) for sizes no frame may have.
 bool sizeAcceptable(qint64 w, qint64 h, const QString &fileName);
+// The memory of the machine, or the process's data or address-space limit
+// when lower; 0 when unknown.
+qint64 machineMemory();
 // False (with a debug line) when a decoded frame of w x h pixels of
 // pixelBytes each, with its display image, can not fit the memory of the
 // machine (or the process's data limit).

@@ -22,6 +22,7 @@
 #include "core/globals.h"
 #include "core/stringutil.h"
 #include "imagedata/errpoints.h"
+#include "imagedata/tiffdatabudget.h"
 #include "imagedata/tiffdatalimits.h"
 
 // The three readers of detector frames: TIFF, ".img" and text images.
@@ -138,7 +139,20 @@ void TiffData::freePixelBlock()
     pixelBlock = nullptr;
 }
 
-bool TiffData::load(const QString &fileName, const ErrPoints *list)
+bool TiffData::load(const QString &fileName, const ErrPoints *list, TiffDataBudget *budget,
+                    int turn)
+{
+    this->budget = budget;
+    budgetTurn = turn;
+    const bool ok = loadChosen(fileName, list);
+    // A file not read as far as its size passes its turn on.
+    if (this->budget)
+        this->budget->pass(turn);
+    this->budget = nullptr;
+    return ok;
+}
+
+bool TiffData::loadChosen(const QString &fileName, const ErrPoints *list)
 {
     if (list)
         errPoints = list;
@@ -241,6 +255,10 @@ bool TiffData::readTiff(const QString &fileName)
     scanlineSize = qint64(TIFFScanlineSize64(tif.get()));
     if (scanlineSize < qint64(w) * 2) {
         qDebug() << "Invalid TIFF scanline size" << scanlineSize << "for width" << w << fileName;
+        failRead();
+        return false;
+    }
+    if (!admit(scanlineSize, h)) {
         failRead();
         return false;
     }
@@ -370,6 +388,10 @@ bool TiffData::readImg(const QString &fileName)
     // Checked before anything is allocated: a header may claim more than the file holds.
     if (f.size() - offset < rowBytes * height || !f.seek(offset))
         return truncated();
+    if (!admit(rowBytes, height)) {
+        failRead();
+        return false;
+    }
 
     pixelType = wide ? PixelImg32 : PixelImg16;
     rows.reserve(int(height));
@@ -462,6 +484,11 @@ bool TiffData::readText(const QString &fileName)
     }
     this->fileName = fileName;
     resetRange();
+    // The header alone decides what the frame holds: a short body reads as zeros.
+    if (!memoryAcceptable(width, height, 4, fileName) || !admit(qint64(width) * 4, height)) {
+        failRead();
+        return false;
+    }
     BoundedLineReader f(fileName);
     if (!f.open(QStringLiteral("TiffData::readText"))) {
         qDebug() << "Can not open (2)" << fileName;
@@ -474,10 +501,15 @@ bool TiffData::readText(const QString &fileName)
 
     bool reportedBadValue = false;
     bool more = !f.failed();
-    qint64 missing = 0;
+    qint64 missing = more ? 0 : qint64(width) * height;
     pixelType = PixelFloat;
     rows.reserve(int(height));
     for (unsigned int r = 0; r < height; r++) {
+        if (!more) {
+            // Past the body: a row of zeros, which no memory holds.
+            rows.append(nullptr);
+            continue;
+        }
         // Zeroed: the pixels after the last line of the body stay 0.
         float *row = new (std::nothrow) float[width]();
         if (!row) {
@@ -486,11 +518,6 @@ bool TiffData::readText(const QString &fileName)
             return false;
         }
         rows.append(row);
-        if (!more) {
-            // A row of zeros only: its range is that of one pixel.
-            foldRange(row, 1, min, max);
-            continue;
-        }
         for (unsigned int c = 0; more && c < width; c++) {
             if (!f.readLine(line)) {
                 if (f.failed()) {
@@ -518,9 +545,12 @@ bool TiffData::readText(const QString &fileName)
         foldRange(row, width, min, max);
     }
     f.close();
-    if (missing > 0)
+    if (missing > 0) {
+        const float zero = 0;
+        foldRange(&zero, 1, min, max);
         qDebug() << "Text image" << fileName << ":" << missing << "of" << qint64(width) * height
                  << "pixels missing, read as 0";
+    }
     return finishRead(false);   // text images get no bad-pixel replacement
 }
 

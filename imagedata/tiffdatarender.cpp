@@ -1,5 +1,7 @@
 #include "imagedata/tiffdata.h"
 
+#include <algorithm>
+
 #include <QDebug>
 #include <QFile>
 #include <QSet>
@@ -165,6 +167,8 @@ void TiffData::makeImage()
     const Normaliser norm(min, max);
     uchar zeroPixel[3] = {0, 0, 0};
     painter.paint(norm(0.0), zeroPixel);
+    // The buffer comes zeroed: rows of zeros need no writing when 0 shows as zero bytes.
+    const bool zeroIsBlank = std::all_of(zeroPixel, zeroPixel + bpp, [](uchar b) { return b == 0; });
 
     // 16-bit frames colour through a table of every value in their range.
     std::vector<uchar> lut;
@@ -191,7 +195,8 @@ void TiffData::makeImage()
         const qint64 row = qint64(y) - shiftY;
         const void *src = row >= 0 && row < rows.size() ? rows[int(row)] : nullptr;
         if (!src || xa >= xb) {
-            fillPixels(out, w, zeroPixel, bpp);
+            if (!zeroIsBlank)
+                fillPixels(out, w, zeroPixel, bpp);
             continue;
         }
         const int offset = xa - shiftX;   // first stored column shown

@@ -132,6 +132,9 @@ public:
     QRectF analysisArea() const;
     // The element suggestion as the form shows it now.
     SuggestElm getSuggestElm() const;
+    // Why a run can not be steered by the suggestion: a number of it that is
+    // not finite while it is in use. Empty when it can.
+    static QString suggestionProblem(const SuggestElm &s);
 
     // Dark level per pixel of frame i from the stack's dark area: 0 while the
     // area is off; means missing for new frames are measured first; past the
@@ -331,6 +334,11 @@ private:
     // than the stack's are dropped on arrival.
     void i1JobStarted(quint64 g);
     void i0JobStarted(quint64 g);
+    // Bytes the frames of both stacks and the dark frame hold.
+    qint64 stackMemoryBytes() const;
+    // Bytes of the frames received from each loader, for its memory count.
+    qint64 i1ReceivedBytes = 0;
+    qint64 i0ReceivedBytes = 0;
     // Image size, origin and slider range from I1 frame 0.
     void takeI1Geometry();
     void finishedLoad(bool i1);
@@ -465,9 +473,10 @@ private:
     };
     ShiftTable shiftTable() const;
     // A start slot's common part: the walker, the flags and the maps; false,
-    // with the completion of kind, when no run starts. token: the batch
-    // command the run reports its end to (0: none).
-    bool beginAreaRun(AreaRun kind, int token);
+    // with the completion of kind, when no run starts (also for a problem
+    // found in its numbers, logged in one line). token: the batch command the
+    // run reports its end to (0: none).
+    bool beginAreaRun(AreaRun kind, int token, const QString &problem = QString());
     AnalyzeCond &areaWalker() { return areaRun == AreaRun::Elems ? elemsArea : lcfArea; }
     static int completionOf(AreaRun kind);
     // Gives the map the run's area and no data.
@@ -522,6 +531,7 @@ private:
     double calibSigma = 0;          // standard deviation of the last run
     double lastMapEdgeEnergy = 0;   // Std Edge Energy of the last map read
     int calibBlocksDone = 0;        // blocks of the run recorded
+    int calibNoShift = 0;           // blocks of the run that gave no shift
     int calibRunToken = 0;          // the batch command it reports to; 0: started by hand
     // Ends the run in progress before its last block; the map keeps what it has.
     void stopCalibration();

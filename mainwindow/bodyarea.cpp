@@ -4,6 +4,8 @@
 // the analysis window's maps here, in walk order.
 #include "mainwindow/body.h"
 
+#include <cmath>
+
 #include "analysis/elemanalysis.h"
 #include "analysis/refvaluecache.h"
 #include "analysis/spectrumfit.h"
@@ -23,7 +25,43 @@ namespace {
 // run; the rest are counted and summed up at its end.
 const int LoggedPerRun = 3;
 
+// Why the fit run's numbers can not give a result in any block; empty when they can.
+QString fitRunProblem(const FitJob &job, const SuggestElm &s)
+{
+    if (job.fit && (!std::isfinite(job.sE0) || !std::isfinite(job.eE0)))
+        return QString("the fit range %1 .. %2 eV is not finite").arg(job.sE0).arg(job.eE0);
+    if (job.edge && job.midPoint && !std::isfinite(s.edgeEV))
+        return QString("the edge position is taken against the suggested edge energy %1 eV")
+            .arg(s.edgeEV);
+    if (job.edge && !job.midPoint
+        && (!std::isfinite(job.rangeEV) || !std::isfinite(job.initDEeV) || !(job.initDEeV > 0)
+            || !std::isfinite(job.minDEeV) || !(job.minDEeV > 0)))
+        return QString("the edge search needs a finite range and positive steps "
+                       "(range %1, step %2, min. step %3 eV)")
+            .arg(job.rangeEV).arg(job.initDEeV).arg(job.minDEeV);
+    return QString();
+}
+
 } // namespace
+
+QString Body::suggestionProblem(const SuggestElm &s)
+{
+    if (!s.use)
+        return QString();
+    const struct
+    {
+        const char *what;
+        double v;
+    } numbers[] = {{"edge energy", s.edgeEV},
+                   {"pre-edge end", s.dPreE},
+                   {"post-edge start", s.dPostS},
+                   {"jump threshold", s.thJumpSigma}};
+    for (const auto &n : numbers) {
+        if (!std::isfinite(n.v))
+            return QString("the suggested %1 is %2, not a finite number").arg(n.what).arg(n.v);
+    }
+    return QString();
+}
 
 // -- The energy shifts of the blocks
 
@@ -59,11 +97,16 @@ int Body::completionOf(AreaRun kind)
     return kind == AreaRun::Elems ? EX_analyzer_exec_elems : EX_analyzer_exec_LCF;
 }
 
-bool Body::beginAreaRun(AreaRun kind, int token)
+bool Body::beginAreaRun(AreaRun kind, int token, const QString &problem)
 {
     AnalyzeCond &walker = kind == AreaRun::Elems ? elemsArea : lcfArea;
     if (i1Frames.isEmpty()) {
         logDebug("2da: no I1 image is loaded; nothing to analyse");
+        reportRunEnd(completionOf(kind), token);
+        return false;
+    }
+    if (!problem.isEmpty()) {
+        logDebug("2da: " + problem + "; nothing is analysed");
         reportRunEnd(completionOf(kind), token);
         return false;
     }
@@ -274,11 +317,15 @@ void Body::start2DAnalysis()
         stop2DAnalysis();
         return;
     }
-    if (!beginAreaRun(AreaRun::Fit, token))
-        return;
 #if !VANTOSCOPE_CLASSIC
     analyzer->initAnalyzeSpectrum();
 #endif
+    const SuggestElm suggest = getSuggestElm();
+    QString problem = suggestionProblem(suggest);
+    if (problem.isEmpty())
+        problem = fitRunProblem(analyzer->fitJob(), suggest);
+    if (!beginAreaRun(AreaRun::Fit, token, problem))
+        return;
     logDebug("2da 1:");
     const int n = analyzer->refs.size();
     lcfResMaps.clear();
@@ -315,7 +362,6 @@ void Body::start2DAnalysis()
     const int per = 2 * used + 2;
     const ShiftTable shifts = shiftTable();
     const int mode = calibCtrl && calibCtrl->targetBGVictoreen() ? 0 : 1;
-    const SuggestElm suggest = getSuggestElm();
     runAreaEngine(skipAll, per, [job, used, per, shifts, mode, suggest](
                                     AreaEngine::Chunk &c, const QVector<Spectrum> &raw,
                                     const std::atomic<bool> &stopping) {

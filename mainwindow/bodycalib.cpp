@@ -25,6 +25,23 @@ namespace {
 
 const double Huge = 1e300;
 
+// "no shift" lines written in one run; the rest are counted at its end.
+const int NoShiftLogged = 3;
+
+// Why the method's numbers can not give a shift; empty when they can.
+QString methodProblem(const BlockShift &m, const XafsSpectrum &standard)
+{
+    if (!std::isfinite(standard.midx))
+        return QString("the standard's edge position is %1").arg(standard.midx);
+    if (m.innerProduct
+        && (!std::isfinite(m.range) || !(m.step > 0) || !std::isfinite(m.step) || !(m.minStep > 0)
+            || !std::isfinite(m.minStep)))
+        return QString("the inner-product search needs a finite range and positive steps "
+                       "(range %1, step %2, min. step %3)")
+            .arg(m.range).arg(m.step).arg(m.minStep);
+    return QString();
+}
+
 // The method and its search parameters as the calibration window shows them.
 BlockShift shiftMethod(const CalibCtrl *c)
 {
@@ -68,9 +85,21 @@ void Body::execCalibration()
         reportRunEnd(EX_calib_exec, token);
         return;
     }
+    // Numbers no block could use end the run before it starts, in one line.
+    const BlockShift method = shiftMethod(calibCtrl);
+    const SuggestElm suggest = getSuggestElm();
+    QString problem = suggestionProblem(suggest);
+    if (problem.isEmpty())
+        problem = methodProblem(method, stdSpectrum);
+    if (!problem.isEmpty()) {
+        logDebug("Calibration: " + problem + "; nothing is calibrated");
+        reportRunEnd(EX_calib_exec, token);
+        return;
+    }
     calibrating = true;
     calibRunToken = token;
     calibBlocksDone = 0;
+    calibNoShift = 0;
     logDebug("Start Calibration");
     if (stdSpectrum.isEmpty())
         qDebug() << "Calibration: no standard spectrum, shifts are taken against 0 eV";
@@ -90,9 +119,7 @@ void Body::execCalibration()
     calibChunks.clear();
     calibWalkDone = false;
     // Per block the shift; blocks wholly off the image are passed over.
-    const BlockShift method = shiftMethod(calibCtrl);
     const XafsSpectrum standard = stdSpectrum;
-    const SuggestElm suggest = getSuggestElm();
     const AnalyzeCond walk = calibCond;
     // Reported when the run ends (finishCalib or a stop), not here.
     calibEngine.start(calibCond, spectrumSource(), 1,
@@ -155,7 +182,7 @@ void Body::recordCalibChunk(const AreaEngine::Chunk &c)
                 calibMax = dE;
             calibSum += dE;
             calibCount++;
-        } else {
+        } else if (++calibNoShift <= NoShiftLogged) {
             qDebug() << "Calibration: no shift at" << x << c.y;
         }
     }
@@ -167,6 +194,8 @@ void Body::finishCalib()
         return;   // stopped meanwhile: the stop has reported the end
     calibrating = false;
     emit calibProgress(100.0);
+    if (calibNoShift > NoShiftLogged)
+        qDebug() << "Calibration:" << calibNoShift << "blocks gave no shift";
     if (calibCount == 0) {
         qDebug() << "Calibration: no block of the area gave a shift";
         calibMin = calibMax = 0;

@@ -105,12 +105,28 @@ void Body::requestLoad(bool i1, const QStringList &files, bool clearFirst)
     const int tail = panel->loadTail();
     const int start = panel->loadStart();
     const int step = panel->loadStep();
+    // What the stacks hold now: the loader counts its frames on top.
+    const qint64 held = stackMemoryBytes();
+    const qint64 received = i1 ? i1ReceivedBytes : i0ReceivedBytes;
+    QMetaObject::invokeMethod(
+        loader, [loader, held, received] { loader->setStackMemory(held, received); },
+        Qt::QueuedConnection);
     // Copied here: the panel may reload its list while the loader reads.
     const ErrPointsSnapshot list(panel->errPoints());
     if (i1)
         emit loadI1Files(files, panel->skipLive(), step, start, tail, list, EX_load_I1_files);
     else
         emit loadI0Files(files, panel->skipLive(), step, start, tail, list, EX_load_I0_files);
+}
+
+qint64 Body::stackMemoryBytes() const
+{
+    qint64 bytes = darkFrame ? darkFrame->memoryBytes() : 0;
+    for (const QVector<TiffData *> *frames : {&i1Frames, &i0Frames}) {
+        for (const TiffData *f : *frames)
+            bytes += f->memoryBytes();
+    }
+    return bytes;
 }
 
 void Body::i1JobStarted(quint64 g) { i1ArrivingGeneration = g; }
@@ -135,6 +151,8 @@ bool Body::takeLoadedFrame(TiffData *frame, int index, bool current, SelectDataF
 
 void Body::loadedI1(TiffData *frame, int index)
 {
+    if (frame && sender() == i1Loader)
+        i1ReceivedBytes += frame->memoryBytes();
     SelectDataFiles *panel = ui->SelectI1Files;
     if (!takeLoadedFrame(frame, index, i1ArrivingGeneration == i1Generation, panel, i1Frames))
         return;
@@ -160,6 +178,8 @@ void Body::loadedI1(TiffData *frame, int index)
 
 void Body::loadedI0(TiffData *frame, int index)
 {
+    if (frame && sender() == i0Loader)
+        i0ReceivedBytes += frame->memoryBytes();
     SelectDataFiles *panel = ui->SelectI0Files;
     if (!takeLoadedFrame(frame, index, i0ArrivingGeneration == i0Generation, panel, i0Frames))
         return;

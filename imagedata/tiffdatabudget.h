@@ -1,0 +1,48 @@
+#ifndef TIFFDATABUDGET_H
+#define TIFFDATABUDGET_H
+
+#include <QString>
+#include <QtGlobal>
+#include <condition_variable>
+#include <mutex>
+
+// The memory the frames of one load may take, shared by the threads that
+// decode them. A frame asks for its bytes once its header has given its size,
+// before its pixels are allocated, and is refused, with one debug line, when
+// it would take the stacks past the limit. The frames take their turns in
+// file order, so the frames past the limit are the last ones, whichever
+// thread reads which file.
+class TiffDataBudget
+{
+public:
+    // limit: what the frames of the stacks may take in all; held: what they
+    // hold already.
+    TiffDataBudget(qint64 limit, qint64 held);
+    TiffDataBudget(const TiffDataBudget &) = delete;
+    TiffDataBudget &operator=(const TiffDataBudget &) = delete;
+
+    // The turn of the next file, handed out in file order. Every turn must
+    // be taken once, by reserve or pass.
+    int nextTurn();
+    // Waits for the turn, then adds bytes when the total stays within the
+    // limit; false, with a debug line naming the file, otherwise.
+    bool reserve(int turn, qint64 bytes, const QString &fileName);
+    // Waits for the turn and passes it on without bytes (a file that was not
+    // read as far as its size).
+    void pass(int turn);
+    // What the stacks hold with the frames reserved so far.
+    qint64 total() const;
+    qint64 limitBytes() const { return limit; }
+
+private:
+    void waitForTurn(std::unique_lock<std::mutex> &lock, int turn);
+
+    const qint64 limit;
+    mutable std::mutex mutex;
+    std::condition_variable turned;
+    qint64 used;
+    int issued = 0;
+    int current = 0;   // the turn that may reserve now
+};
+
+#endif
