@@ -7,6 +7,7 @@
 #include "calibration/empheader.h"
 #include "calibration/ui/calibctrl.h"
 #include "core/globals.h"
+#include "display/widgethelpers.h"
 #include "mainwindow/batchargs.h"
 #include "mainwindow/savedatacfg.h"
 
@@ -15,7 +16,7 @@ bool Body::execCalibSaveCmd(EX_CMD_ID id, const CmdLine &cmd)
     const QString a0 = argOrEmpty(cmd, 0);
     switch (id) {
     case EX_calib_show_window:
-        calibCtrl->show();
+        showInFront(calibCtrl);
         break;
     case EX_calib_load_std:
         calibCtrl->loadStd(a0);
@@ -51,7 +52,7 @@ bool Body::execCalibSaveCmd(EX_CMD_ID id, const CmdLine &cmd)
         calibCtrl->setCalibByInnerProduct(batchFlag(a0));
         break;
     case EX_saveDataCfg_show_window:
-        saveDataCfg->show();
+        showInFront(saveDataCfg);
         break;
     case EX_saveDataCfg_save_as_tiff:
         qDebug() << "setting save as tiff";

@@ -14,7 +14,13 @@
 #include "imagedata/ui/eofsetup.h"
 #include "imagedata/ui/selectdatafiles.h"
 #include "imagedata/ui/selectdatafilesadditionalsetup.h"
+#include "batch/cmdline.h"
+#include "imagedata/ui/imgproc.h"
 #include "mainwindow/body.h"
+#include "mainwindow/savedatacfg.h"
+#if !VANTOSCOPE_CLASSIC
+#include "mainwindow/stats.h"
+#endif
 
 namespace {
 
@@ -102,6 +108,52 @@ TEST(ShowButtons, EveryDialogAndSubWindowComesBackWhenItsButtonIsPressed)
         EXPECT_TRUE(window->isVisible());
         EXPECT_FALSE(window->isMinimized());
         EXPECT_TRUE(area.contains(window->frameGeometry()));
+    }
+}
+
+// The main window's tool windows and the batch commands that show a window
+// bring it back from minimised as well.
+TEST(ShowButtons, ToolWindowsAndShowCommandsBringTheirWindowBack)
+{
+    Body body;
+    body.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&body));
+    const struct
+    {
+        QWidget *window;
+        QString press;  // a button of the main window, or a batch command
+    } presses[] = {
+        {body.analysisWindow(), "ShowAnalyzer"},
+        {body.calibrationWindow(), "OpenCalibCtrl"},
+        {body.imageProcessor(), "ShowImgProc"},
+        {body.pointSpectrumView(), "ShowXafsView"},
+#if !VANTOSCOPE_CLASSIC
+        {body.statistics(), "ShowStatistics"},
+#endif
+        {body.batchCtrl(), "BatchCtrlB"},
+        {body.saveOptions(), "SaveDataCfgB"},
+        {body.analysisWindow(), "analyzer_show_window"},
+        {body.calibrationWindow(), "calib_show_window"},
+        {body.saveOptions(), "saveDataCfg_show_window"},
+    };
+    for (const auto &p : presses) {
+        SCOPED_TRACE(p.press.toStdString());
+        auto press = [&] {
+            if (p.press.contains('_')) {
+                CmdLine c;
+                c.parse(p.press);
+                body.execCmdSlot(c, false);
+            } else {
+                body.findChild<QAbstractButton *>(p.press)->click();
+            }
+        };
+        ASSERT_TRUE(p.press.contains('_') || body.findChild<QAbstractButton *>(p.press));
+        press();
+        ASSERT_TRUE(p.window->isVisible());
+        p.window->showMinimized();
+        press();
+        EXPECT_TRUE(p.window->isVisible());
+        EXPECT_FALSE(p.window->isMinimized());
     }
 }
 
