@@ -177,6 +177,8 @@ void BatchDispatcher::execNextLineSlot()
 
 void BatchDispatcher::setLogPaced(bool on)
 {
+    if (on == logPaced)
+        return;
     flushLog();
     logPaced = on;
     updatesInFlight = 0;
@@ -326,9 +328,8 @@ BatchDispatcher::Step BatchDispatcher::execStatement()
             log(QString("%1 : %2\n").arg(c.cmd, c.args.join(' ')));
         else
             log(tr("Err: arguments of %1 on line %2 grow past %3 characters when "
-                        "expanded; not run\n")
-                         .arg(c.cmd, QString::number(current + 1),
-                              QString::number(MaxExpandedSize)));
+                   "expanded; not run\n")
+                    .arg(c.cmd, QString::number(current + 1), QString::number(MaxExpandedSize)));
     }
 
     current++;
@@ -378,8 +379,8 @@ bool BatchDispatcher::idlePass(const QString &loop)
     ++idlePasses;
     if (idlePasses == loggedIdlePasses + 1)
         log(tr("Loop %1 has run %2 passes without a command; further passes are not "
-                    "logged\n")
-                     .arg(loop, QString::number(loggedIdlePasses)));
+               "logged\n")
+                .arg(loop, QString::number(loggedIdlePasses)));
     // The clock is read at every pass: one pass may take long (a large echo).
     const bool tooMany = idlePasses > maxIdlePasses;
     if (!tooMany && sinceCommand.elapsed() < maxIdleMs)

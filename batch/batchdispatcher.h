@@ -20,7 +20,8 @@
 // Stop forgets the command the run waits for: its late completion is ignored.
 // A log that paces the dispatcher acknowledges each text or folded update it
 // has shown; while one is unacknowledged, later texts are folded into one
-// update, of which no more is kept than the log itself keeps.
+// update that keeps only the newest of them. Every log text is cut past
+// MaxLogText characters.
 class BatchDispatcher : public QObject
 {
     Q_OBJECT
@@ -92,7 +93,8 @@ private:
     void continueLater();
     // Counts a loop pass without a command; false when the run was given up.
     bool idlePass(const QString &loop);
-    // Sends a text to the log, or folds it while the log is behind.
+    // Sends a text to the log, or folds it while the log is behind; logCut
+    // takes a text already cut.
     void log(const QString &text);
     void logCut(const QString &cut);
     // Sends what is folded at once: before a command and when no run is left.

@@ -45,6 +45,7 @@ BatchCtrl::BatchCtrl(QWidget *parent)
 
 BatchCtrl::~BatchCtrl()
 {
+    setDispatcher(nullptr);
     delete ui;
 }
 

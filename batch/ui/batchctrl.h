@@ -38,7 +38,8 @@ public:
     ~BatchCtrl() override;
 
     // Stores the interpreter (not owned) and connects Stop, the start requests
-    // and its log to it.
+    // and its log to it; its log texts are then paced by this window. A
+    // dispatcher set before is no longer paced.
     void setDispatcher(BatchDispatcher *d);
     // Asks the interpreter to run the lines; the list is not kept.
     void dispatchCmds(const QStringList &lines);
