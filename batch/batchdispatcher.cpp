@@ -11,9 +11,10 @@
 
 namespace {
 
-// Statements run in one activation before the thread returns to its event loop,
-// where a Stop can arrive.
+// Statements run in one activation, and its time, before the thread returns
+// to its event loop, where a Stop or the log's acknowledgement can arrive.
 const int statementsPerTurn = 500;
+const qint64 turnMs = 20;
 // A run whose loops pass this often, or this long, without a command is given
 // up; past loggedIdlePasses such passes write no log line.
 const qint64 defaultMaxIdlePasses = 1000000;
@@ -39,7 +40,8 @@ const int BatchDispatcher::MaxExpandedSize = BoundedLineReader::DefaultMaxLineBy
 BatchDispatcher::BatchDispatcher(QObject *parent)
     : QObject(parent), running(false), inComment(false), current(0), runSerial(0), awaitToken(0),
       awaitId(EX_not_ex_cmd), awaitOwnId(EX_not_ex_cmd), tokenSerial(0), idlePasses(0),
-      maxIdlePasses(defaultMaxIdlePasses), maxIdleMs(defaultMaxIdleMs), givenUp(false)
+      maxIdlePasses(defaultMaxIdlePasses), maxIdleMs(defaultMaxIdleMs), givenUp(false),
+      logPaced(false), updatesInFlight(0), foldedChars(0), foldedLines(0), leftOut(0)
 {
     variables.add("$DataRoot$", dataRoot, QString(), QString());
     connect(this, &BatchDispatcher::execNextLineSig, this, &BatchDispatcher::execNextLineSlot,
@@ -50,6 +52,14 @@ void BatchDispatcher::registerMetaTypes()
 {
     qRegisterMetaType<CmdLine>("CmdLine");
     qRegisterMetaType<EX_CMD_ID>("EX_CMD_ID");
+}
+
+QString BatchDispatcher::cutLogText(const QString &text)
+{
+    if (text.size() <= MaxLogText)
+        return text;
+    return text.left(MaxLogText) + tr(" [%1 more characters of this text are not shown]\n")
+                                       .arg(text.size() - MaxLogText);
 }
 
 void BatchDispatcher::setIdleBounds(qint64 maxPasses, qint64 maxMs)
@@ -137,13 +147,16 @@ void BatchDispatcher::batchStopSlot()
     inComment = false;
     // The command in progress runs on; nothing waits for its completion.
     awaitToken = 0;
+    flushLog();
     if (wasRunning)
         emit runsEnded(false);
 }
 
 void BatchDispatcher::execNextLineSlot()
 {
-    for (int n = 0; n < statementsPerTurn; n++) {
+    QElapsedTimer turn;
+    turn.start();
+    for (int n = 0; n < statementsPerTurn && (n == 0 || turn.elapsed() < turnMs); n++) {
         if (!running || waitingForCommand())
             return;
         const Step step = execStatement();
@@ -152,6 +165,7 @@ void BatchDispatcher::execNextLineSlot()
         // A run that ended by itself hands over to the next queued batch.
         if (step == RunEnded && !running) {
             if (queuedRuns.isEmpty()) {
+                flushLog();
                 emit runsEnded(givenUp);
                 return;
             }
@@ -159,6 +173,60 @@ void BatchDispatcher::execNextLineSlot()
         }
     }
     continueLater();
+}
+
+void BatchDispatcher::setLogPaced(bool on)
+{
+    if (on == logPaced)
+        return;
+    flushLog();
+    logPaced = on;
+    updatesInFlight = 0;
+}
+
+void BatchDispatcher::logShown()
+{
+    if (updatesInFlight > 0)
+        updatesInFlight--;
+    if (updatesInFlight == 0)
+        flushLog();
+}
+
+void BatchDispatcher::log(const QString &text) { logCut(cutLogText(text)); }
+
+void BatchDispatcher::logCut(const QString &cut)
+{
+    if (!logPaced || (updatesInFlight == 0 && folded.isEmpty())) {
+        if (logPaced)
+            updatesInFlight++;
+        emit Log(cut);
+        return;
+    }
+    // The log is behind: the text waits, and the oldest waiting texts beyond
+    // what the log would keep are dropped.
+    folded << cut;
+    foldedChars += cut.size();
+    foldedLines += cut.count('\n');
+    while (folded.size() > 1 && (foldedChars > MaxFoldedChars || foldedLines > MaxFoldedLines)) {
+        const QString &first = folded.first();
+        foldedChars -= first.size();
+        foldedLines -= first.count('\n');
+        folded.removeFirst();
+        leftOut++;
+    }
+}
+
+void BatchDispatcher::flushLog()
+{
+    if (folded.isEmpty() && leftOut == 0)
+        return;
+    if (logPaced)
+        updatesInFlight++;
+    emit foldedLog(folded, leftOut);
+    folded.clear();
+    foldedChars = 0;
+    foldedLines = 0;
+    leftOut = 0;
 }
 
 void BatchDispatcher::continueLater()
@@ -247,26 +315,27 @@ BatchDispatcher::Step BatchDispatcher::execStatement()
         CmdLine first;
         first.args << c.arg(0);
         if (expandArgs(first)) {
-            const QString echo = QString("echo %1").arg(first.args.first());
-            qDebug().noquote() << echo;
-            emit Log(echo);
+            // The debug line is cut as the log cuts it.
+            const QString echo = cutLogText(QStringLiteral("echo ") + first.args.first());
+            qDebug().noquote() << (echo.endsWith('\n') ? echo.chopped(1) : echo);
+            logCut(echo);
         }
     } else if (ctl == CTL_let) {
         variables.add(QString("$%1$").arg(c.arg(0)), c.arg(1), QString(), QString());
     } else if (ex != EX_not_ex_cmd) {
         send = expandArgs(c);
         if (send)
-            emit Log(QString("%1 : %2\n").arg(c.cmd, c.args.join(' ')));
+            log(QString("%1 : %2\n").arg(c.cmd, c.args.join(' ')));
         else
-            emit Log(tr("Err: arguments of %1 on line %2 grow past %3 characters when "
-                        "expanded; not run\n")
-                         .arg(c.cmd, QString::number(current + 1),
-                              QString::number(MaxExpandedSize)));
+            log(tr("Err: arguments of %1 on line %2 grow past %3 characters when "
+                   "expanded; not run\n")
+                    .arg(c.cmd, QString::number(current + 1), QString::number(MaxExpandedSize)));
     }
 
     current++;
     if (!send)
         return NoCommand;
+    flushLog();
     await(ex, inComment);
     emit execCmdTokenSig(awaitToken);
     emit execCmdSig(c, inComment);
@@ -283,7 +352,7 @@ void BatchDispatcher::doFor(const CmdLine &c)
             loops.remove(i);
     }
     loops.append(loop);
-    emit Log(QString("for %1 : %2 = %3\n").arg(loop.name, loop.placeholder, loop.start));
+    log(QString("for %1 : %2 = %3\n").arg(loop.name, loop.placeholder, loop.start));
 }
 
 void BatchDispatcher::doNext(const CmdLine &c)
@@ -299,28 +368,29 @@ void BatchDispatcher::doNext(const CmdLine &c)
             if (idlePasses > loggedIdlePasses)
                 return;
         }
-        emit Log(QString("next %1 : %2 = %3\n").arg(loop.name, loop.placeholder, loop.current));
+        log(QString("next %1 : %2 = %3\n").arg(loop.name, loop.placeholder, loop.current));
         return;
     }
-    emit Log(QString("next %1 : %2 = %3\n").arg(QString(), QString(), QString()));
+    log(QString("next %1 : %2 = %3\n").arg(QString(), QString(), QString()));
 }
 
 bool BatchDispatcher::idlePass(const QString &loop)
 {
     ++idlePasses;
     if (idlePasses == loggedIdlePasses + 1)
-        emit Log(tr("Loop %1 has run %2 passes without a command; further passes are not "
-                    "logged\n")
-                     .arg(loop, QString::number(loggedIdlePasses)));
+        log(tr("Loop %1 has run %2 passes without a command; further passes are not "
+               "logged\n")
+                .arg(loop, QString::number(loggedIdlePasses)));
+    // The clock is read at every pass: one pass may take long (a large echo).
     const bool tooMany = idlePasses > maxIdlePasses;
-    if (!tooMany && (idlePasses % 1024 != 0 || sinceCommand.elapsed() < maxIdleMs))
+    if (!tooMany && sinceCommand.elapsed() < maxIdleMs)
         return true;
     const QString msg =
         tooMany ? tr("Batch stopped: loop %1 ran %2 passes without a command\n")
                       .arg(loop, QString::number(maxIdlePasses))
                 : tr("Batch stopped: loop %1 ran %2 s without a command\n")
                       .arg(loop, QString::number(maxIdleMs / 1000));
-    emit Log(msg);
+    log(msg);
     endRun(msg.trimmed());
     givenUp = true;
     return false;

@@ -18,6 +18,10 @@
 // command's completion comes back through finishBatchCmd with the token (or,
 // from an executor that keeps no tokens, through finishBatchExec with its id).
 // Stop forgets the command the run waits for: its late completion is ignored.
+// A log that paces the dispatcher acknowledges each text or folded update it
+// has shown; while one is unacknowledged, later texts are folded into one
+// update that keeps only the newest of them. Every log text is cut past
+// MaxLogText characters.
 class BatchDispatcher : public QObject
 {
     Q_OBJECT
@@ -33,11 +37,22 @@ public:
     void setIdleBounds(qint64 maxPasses, qint64 maxMs);
     // Largest size, in characters, of a statement's arguments after expansion.
     static const int MaxExpandedSize;
+    // A log text longer than this is cut, with a note of what is not shown.
+    static const int MaxLogText = 100000;
+    // A folded update keeps the newest texts within these bounds, half those
+    // of the log window, so that the log shows an update whole; older texts
+    // are counted as left out.
+    static const int MaxFoldedChars = 1000000;
+    static const int MaxFoldedLines = 10000;
+    static QString cutLogText(const QString &text);
 
 signals:
     void execNextLineSig();
     void execCmdSig(CmdLine line, bool skip);
     void Log(QString text);
+    // Texts folded while the log was behind, in order; leftOut older texts were
+    // dropped before them.
+    void foldedLog(QStringList texts, int leftOut);
     // Emitted just before execCmdSig: the token of the command it sends.
     void execCmdTokenSig(int token);
     // No run is left in progress or queued; givenUp when the last one was given
@@ -54,6 +69,11 @@ public slots:
     void doQueueCmds(QStringList lines);
     // The command sent with this token has completed with the identifier id.
     void finishBatchCmd(int token, int id);
+    // Whether the log acknowledges, with logShown, every text and update it is
+    // sent; only then are texts folded while it is behind.
+    void setLogPaced(bool on);
+    // The log has shown the oldest text or update not yet acknowledged.
+    void logShown();
 
 private:
     enum Step { NoCommand, CommandSent, RunEnded };
@@ -73,6 +93,12 @@ private:
     void continueLater();
     // Counts a loop pass without a command; false when the run was given up.
     bool idlePass(const QString &loop);
+    // Sends a text to the log, or folds it while the log is behind; logCut
+    // takes a text already cut.
+    void log(const QString &text);
+    void logCut(const QString &cut);
+    // Sends what is folded at once: before a command and when no run is left.
+    void flushLog();
 
     bool running;
     bool inComment;
@@ -94,6 +120,13 @@ private:
     qint64 maxIdlePasses;
     qint64 maxIdleMs;
     bool givenUp;                // the last run ended by the bounds above
+
+    bool logPaced;
+    int updatesInFlight;         // sent to the log, not yet acknowledged
+    QStringList folded;          // texts waiting for the log
+    qint64 foldedChars;
+    qint64 foldedLines;
+    int leftOut;                 // texts dropped from folded
 };
 
 #endif

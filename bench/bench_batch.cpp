@@ -9,6 +9,9 @@
 // million words make a 4 MB line), from Exec. to its log text.
 // BM_LargeExpansion/N: a variable of 40 KiB written N times in one argument
 // (900 times make 35 MiB, refused as too large).
+// BM_EchoLoopGivenUp/N/P: an endless loop echoing a text of N characters,
+// given up after P passes, from Exec. to the window hearing that no run is
+// left; the log texts left out meanwhile are counted. Debug lines are dropped.
 
 #include <QApplication>
 #include <QThread>
@@ -32,6 +35,12 @@ struct Runner
         dispatcher->moveToThread(&thread);
         window.setDispatcher(dispatcher);
         QObject::connect(dispatcher, &BatchDispatcher::Log, &window, [this] { logs++; });
+        QObject::connect(dispatcher, &BatchDispatcher::foldedLog, &window,
+                         [this](const QStringList &texts, int leftOut) {
+                             logs += texts.size() + leftOut;
+                             dropped += leftOut;
+                         });
+        QObject::connect(&window, &BatchCtrl::runsEnded, &window, [this] { ended = true; });
         QObject::connect(dispatcher, &BatchDispatcher::execCmdTokenSig, &window,
                          [this](int t) { token = t; });
         QObject::connect(dispatcher, &BatchDispatcher::execCmdSig, &window,
@@ -58,11 +67,21 @@ struct Runner
         while (logs < n)
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
     }
+    // Runs the lines until the window hears that no run is left.
+    void runToEnd(const QStringList &lines)
+    {
+        ended = false;
+        window.dispatchCmds(lines);
+        while (!ended)
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    }
 
     QThread thread;
     BatchDispatcher *dispatcher;
     BatchCtrl window;
     int logs = 0;
+    qint64 dropped = 0;
+    bool ended = false;
     int token = 0;
 };
 
@@ -129,6 +148,34 @@ void BM_LargeExpansion(benchmark::State &state)
 }
 BENCHMARK(BM_LargeExpansion)->Arg(100)->Arg(800)->Arg(900)->Unit(benchmark::kMillisecond)
     ->Iterations(1)->UseRealTime();
+
+void BM_EchoLoopGivenUp(benchmark::State &state)
+{
+    const QStringList lines = {":let v " + QString(int(state.range(0)), 'v'),
+                               ":for i ##N## 1 2000000000", ":echo \"##N## $v$\"", ":next i"};
+    qint64 dropped = 0;
+    // The echoes' debug lines are not what is measured.
+    const QtMessageHandler outer = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &, const QString &) {});
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto r = std::make_unique<Runner>();
+        BatchDispatcher *d = r->dispatcher;
+        QMetaObject::invokeMethod(
+            d, [d, passes = state.range(1)] { d->setIdleBounds(passes, 3600 * 1000); },
+            Qt::BlockingQueuedConnection);
+        state.ResumeTiming();
+        r->runToEnd(lines);
+        state.PauseTiming();
+        dropped += r->dropped;
+        r.reset();
+        state.ResumeTiming();
+    }
+    qInstallMessageHandler(outer);
+    state.counters["left_out"] = double(dropped) / state.iterations();
+}
+BENCHMARK(BM_EchoLoopGivenUp)->Args({10, 200000})->Args({1000, 200000})->Args({200000, 2000})
+    ->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 } // namespace
 

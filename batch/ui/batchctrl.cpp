@@ -46,6 +46,7 @@ BatchCtrl::BatchCtrl(QWidget *parent)
 
 BatchCtrl::~BatchCtrl()
 {
+    setDispatcher(nullptr);
     delete ui;
 }
 
@@ -54,14 +55,20 @@ void BatchCtrl::setDispatcher(BatchDispatcher *d)
     for (const QMetaObject::Connection &c : links)
         disconnect(c);
     links.clear();
+    // A dispatcher no longer shown here is no longer paced by this log.
+    if (BatchDispatcher *old = dispatcher; old && old != d)
+        QMetaObject::invokeMethod(old, [old] { old->setLogPaced(false); }, Qt::QueuedConnection);
     dispatcher = d;
     if (!d)
         return;
     links << connect(ui->Stop, &QPushButton::clicked, d, &BatchDispatcher::batchStopSlot)
           << connect(this, &BatchCtrl::doDispatchCmds, d, &BatchDispatcher::doDispatchCmds)
-          << connect(d, &BatchDispatcher::Log, this, &BatchCtrl::Log)
+          << connect(d, &BatchDispatcher::Log, this, &BatchCtrl::showDispatcherLog)
+          << connect(d, &BatchDispatcher::foldedLog, this, &BatchCtrl::showFoldedLog)
+          << connect(this, &BatchCtrl::logShown, d, &BatchDispatcher::logShown)
           << connect(this, &BatchCtrl::doQueueCmds, d, &BatchDispatcher::doQueueCmds)
           << connect(d, &BatchDispatcher::runsEnded, this, &BatchCtrl::runsEnded);
+    QMetaObject::invokeMethod(d, [d] { d->setLogPaced(true); }, Qt::QueuedConnection);
 }
 
 void BatchCtrl::dispatchCmds(const QStringList &lines)
@@ -128,39 +135,61 @@ bool BatchCtrl::setBatchFile(const QString &fileName) { return load(fileName); }
 void BatchCtrl::Log(const QString &text)
 {
     // A text too long to show is cut, with a note of what was left out.
-    QString shown = text;
-    if (shown.size() > MaxLogText) {
-        const int left = shown.size() - MaxLogText;
-        shown.truncate(MaxLogText);
-        shown += tr(" [%1 more characters of this text are not shown]\n").arg(left);
-    }
-    // Appended at the end whatever the user has clicked or selected in the log.
-    // A line is laid out anew at every insertion, so no line grows past
-    // MaxLogLine: a text that would make it longer starts a new line, and
-    // one longer than that goes on over several.
+    appendLog({BatchDispatcher::cutLogText(text)}, 0);
+}
+
+void BatchCtrl::showDispatcherLog(const QString &text)
+{
+    appendLog({text}, 0);
+    emit logShown();
+}
+
+void BatchCtrl::showFoldedLog(const QStringList &texts, int leftOut)
+{
+    appendLog(texts, leftOut);
+    emit logShown();
+}
+
+void BatchCtrl::appendLog(const QStringList &texts, int leftOut)
+{
+    // Appended at the end whatever the user has clicked or selected in the log,
+    // in one insertion. No line grows past MaxLogLine: a text that would make
+    // it longer starts a new line, and one longer than that goes on over several.
     QPlainTextEdit *log = ui->BatchLogs;
     QTextCursor end(log->document());
     end.movePosition(QTextCursor::End);
     int lineLength = end.block().length() - 1;
-    int at = 0;
-    while (at < shown.size()) {
-        if (lineLength >= MaxLogLine && shown.at(at) != '\n') {
-            end.insertText(QString('\n'));
-            lineLength = 0;
-        }
-        const int lineEnd = shown.indexOf('\n', at);
-        const int pieceEnd = lineEnd < 0 ? shown.size() : lineEnd + 1;
-        // A piece that fits on a line of its own is not split.
-        const int pieceLength = pieceEnd - at - (lineEnd < 0 ? 0 : 1);
-        if (lineLength > 0 && lineLength + pieceLength > MaxLogLine && pieceLength <= MaxLogLine) {
-            end.insertText(QString('\n'));
-            lineLength = 0;
-        }
-        const int n = qMin(pieceEnd - at, qMax(1, MaxLogLine - lineLength));
-        end.insertText(shown.mid(at, n));
-        lineLength = at + n == pieceEnd && lineEnd >= 0 ? 0 : lineLength + n;
-        at += n;
+    QString out;
+    if (leftOut > 0) {
+        if (lineLength > 0)
+            out += '\n';
+        out += tr("[%1 texts of the batch run are left out here: the log could not keep up]\n")
+                   .arg(leftOut);
+        lineLength = 0;
     }
+    for (const QString &shown : texts) {
+        int at = 0;
+        while (at < shown.size()) {
+            if (lineLength >= MaxLogLine && shown.at(at) != '\n') {
+                out += '\n';
+                lineLength = 0;
+            }
+            const int lineEnd = shown.indexOf('\n', at);
+            const int pieceEnd = lineEnd < 0 ? shown.size() : lineEnd + 1;
+            // A piece that fits on a line of its own is not split.
+            const int pieceLength = pieceEnd - at - (lineEnd < 0 ? 0 : 1);
+            if (lineLength > 0 && lineLength + pieceLength > MaxLogLine &&
+                pieceLength <= MaxLogLine) {
+                out += '\n';
+                lineLength = 0;
+            }
+            const int n = qMin(pieceEnd - at, qMax(1, MaxLogLine - lineLength));
+            out += shown.midRef(at, n);
+            lineLength = at + n == pieceEnd && lineEnd >= 0 ? 0 : lineLength + n;
+            at += n;
+        }
+    }
+    end.insertText(out);
     if (log->document()->blockCount() > MaxLogLines ||
         log->document()->characterCount() > MaxLogChars)
         dropOldLogLines();

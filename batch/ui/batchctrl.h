@@ -3,14 +3,15 @@
 
 #include <QMainWindow>
 #include <QMetaObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QVector>
 #include <memory>
 
+#include "batch/batchdispatcher.h"
 #include "batch/cmdline.h"
 
-class BatchDispatcher;
 class _FileDialog;
 
 namespace Ui {
@@ -19,7 +20,8 @@ class BatchCtrl;
 
 // The batch editor and progress log: loads, saves and edits a batch text, starts
 // and stops runs of the interpreter, which lives in its own thread and is reached
-// only through queued signals, and shows the log texts it sends back.
+// only through queued signals, and shows the log texts it sends back,
+// acknowledging each so that the interpreter never runs far ahead of the log.
 class BatchCtrl : public QMainWindow
 {
     Q_OBJECT
@@ -30,13 +32,14 @@ public:
     static constexpr int MaxLogLines = 20000;
     static constexpr int MaxLogChars = 2000000;
     static constexpr int MaxLogLine = 1000;
-    static constexpr int MaxLogText = 100000;
+    static constexpr int MaxLogText = BatchDispatcher::MaxLogText;
 
     explicit BatchCtrl(QWidget *parent = nullptr);
     ~BatchCtrl() override;
 
     // Stores the interpreter (not owned) and connects Stop, the start requests
-    // and its log to it.
+    // and its log to it; its log texts are then paced by this window. A
+    // dispatcher set before is no longer paced.
     void setDispatcher(BatchDispatcher *d);
     // Asks the interpreter to run the lines; the list is not kept.
     void dispatchCmds(const QStringList &lines);
@@ -56,6 +59,8 @@ signals:
     void doQueueCmds(const QStringList &lines);
     // The interpreter has no run left; givenUp when its bounds stopped the last.
     void runsEnded(bool givenUp);
+    // A text or folded update of the interpreter has been shown.
+    void logShown();
 
 public slots:
     // Both run the editor's lines; execBatchSlot waits for a run in progress,
@@ -71,13 +76,21 @@ public slots:
     void Log(const QString &text);
     void showCmdErr(const CmdLine &line);
 
+private slots:
+    // Texts of the interpreter, already cut; each call is acknowledged.
+    void showDispatcherLog(const QString &text);
+    void showFoldedLog(const QStringList &texts, int leftOut);
+
 private:
     void dispatchEditor(bool queued);
+    // Appends the texts, laid out in lines of at most MaxLogLine characters,
+    // after a note of leftOut texts left out when there are any.
+    void appendLog(const QStringList &texts, int leftOut);
     // Drops the oldest lines of the log, leaving a note in their place.
     void dropOldLogLines();
 
     Ui::BatchCtrl *ui;
-    BatchDispatcher *dispatcher;
+    QPointer<BatchDispatcher> dispatcher;
     QStringList cmds;
     std::unique_ptr<_FileDialog> saveDialog;
     std::unique_ptr<_FileDialog> openDialog;

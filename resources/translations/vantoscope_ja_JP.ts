@@ -398,6 +398,12 @@
         <source>[older lines of the log were dropped]</source>
         <translation>[古いログ行は削除されました]</translation>
     </message>
+    <message>
+        <source>[%1 texts of the batch run are left out here: the log could not keep up]
+</source>
+        <translation>[ログの表示が追いつかなかったため、バッチ実行のテキスト %1 件をここで省略しました]
+</translation>
+    </message>
 </context>
 <context>
     <name>BatchDispatcher</name>
@@ -423,6 +429,12 @@
         <source>Err: arguments of %1 on line %2 grow past %3 characters when expanded; not run
 </source>
         <translation>Err: %2 行目の %1 の引数は展開すると %3 文字を超えるため実行しません
+</translation>
+    </message>
+    <message>
+        <source> [%1 more characters of this text are not shown]
+</source>
+        <translation> [このテキストの残り %1 文字は表示されません]
 </translation>
     </message>
 </context>
