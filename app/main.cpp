@@ -18,8 +18,9 @@ static bool isHeadless()
 
 // A headless "-x" run can be neither watched nor closed: once the interpreter
 // has no run left, the program ends with exit status 1 if the last run was
-// given up by its bounds or the batch file could not be read.
-static void exitWhenHeadlessRunFails(BatchCtrl *batch, bool fileRefused)
+// given up by its bounds or the batch file could not be read, and with 0 once
+// the batch file's run has ended without quitting.
+static void exitWhenHeadlessRunEnds(BatchCtrl *batch, bool fileRefused)
 {
     QObject::connect(batch, &BatchCtrl::runsEnded, batch, [fileRefused](bool givenUp) {
         if (!givenUp && !fileRefused)
@@ -27,6 +28,12 @@ static void exitWhenHeadlessRunFails(BatchCtrl *batch, bool fileRefused)
         qDebug() << (givenUp ? "The batch run was given up" : "The batch file could not be read")
                  << "and no screen can show it: the program ends";
         QCoreApplication::exit(1);
+    });
+    QObject::connect(batch, &BatchCtrl::editorRunsEnded, batch, [](bool givenUp) {
+        if (givenUp)
+            return;
+        qDebug() << "The batch run has ended and no screen can show the program: it ends";
+        QCoreApplication::exit(0);
     });
 }
 
@@ -61,7 +68,7 @@ int main(int argc, char **argv)
         fileRefused = !body->batchCtrl()->setBatchFile(options.batchFile);
     if (options.execBatch) {
         if (isHeadless())
-            exitWhenHeadlessRunFails(body->batchCtrl(), fileRefused);
+            exitWhenHeadlessRunEnds(body->batchCtrl(), fileRefused);
         body->batchCtrl()->execBatchSlot();
     }
 

@@ -192,6 +192,8 @@ void BatchDispatcher::logShown()
         flushLog();
 }
 
+void BatchDispatcher::mark(int m) { emit marked(m); }
+
 void BatchDispatcher::log(const QString &text) { logCut(cutLogText(text)); }
 
 void BatchDispatcher::logCut(const QString &cut)

@@ -58,6 +58,9 @@ signals:
     // No run is left in progress or queued; givenUp when the last one was given
     // up by the bounds on passes without a command.
     void runsEnded(bool givenUp);
+    // The answer to mark: every runsEnded sent before it concerns runs asked for
+    // before the mark.
+    void marked(int mark);
 
 public slots:
     void doDispatchCmds(QStringList lines);
@@ -74,6 +77,8 @@ public slots:
     void setLogPaced(bool on);
     // The log has shown the oldest text or update not yet acknowledged.
     void logShown();
+    // Answers with marked(mark) in the order of the requests.
+    void mark(int mark);
 
 private:
     enum Step { NoCommand, CommandSent, RunEnded };

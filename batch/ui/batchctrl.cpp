@@ -67,7 +67,9 @@ void BatchCtrl::setDispatcher(BatchDispatcher *d)
           << connect(d, &BatchDispatcher::foldedLog, this, &BatchCtrl::showFoldedLog)
           << connect(this, &BatchCtrl::logShown, d, &BatchDispatcher::logShown)
           << connect(this, &BatchCtrl::doQueueCmds, d, &BatchDispatcher::doQueueCmds)
-          << connect(d, &BatchDispatcher::runsEnded, this, &BatchCtrl::runsEnded);
+          << connect(d, &BatchDispatcher::runsEnded, this, &BatchCtrl::interpreterRunsEnded)
+          << connect(this, &BatchCtrl::markRuns, d, &BatchDispatcher::mark)
+          << connect(d, &BatchDispatcher::marked, this, &BatchCtrl::runsMarked);
     QMetaObject::invokeMethod(d, [d] { d->setLogPaced(true); }, Qt::QueuedConnection);
 }
 
@@ -86,6 +88,9 @@ void BatchCtrl::dispatchEditor(bool queued)
 {
     // Empty parts are kept, so list indices are the editor's line numbers.
     cmds = text().split('\n');
+    // Runs that end before the interpreter takes the mark are earlier ones.
+    editorMarkTaken = false;
+    emit markRuns(++editorMark);
     if (queued)
         emit doQueueCmds(cmds);
     else
@@ -95,6 +100,21 @@ void BatchCtrl::dispatchEditor(bool queued)
 void BatchCtrl::execCmdsSlot() { dispatchEditor(false); }
 
 void BatchCtrl::execBatchSlot() { dispatchEditor(true); }
+
+void BatchCtrl::runsMarked(int mark)
+{
+    if (mark == editorMark)
+        editorMarkTaken = true;
+}
+
+void BatchCtrl::interpreterRunsEnded(bool givenUp)
+{
+    emit runsEnded(givenUp);
+    if (editorMarkTaken) {
+        editorMarkTaken = false;
+        emit editorRunsEnded(givenUp);
+    }
+}
 
 void BatchCtrl::clear() { ui->BatchCmds->clear(); }
 

@@ -61,6 +61,11 @@ signals:
     void runsEnded(bool givenUp);
     // A text or folded update of the interpreter has been shown.
     void logShown();
+    // The interpreter has no run left after running the editor's lines last
+    // dispatched; givenUp as for runsEnded.
+    void editorRunsEnded(bool givenUp);
+    // Asks the interpreter for a mark ahead of the editor's lines.
+    void markRuns(int mark);
 
 public slots:
     // Both run the editor's lines; execBatchSlot waits for a run in progress,
@@ -80,6 +85,8 @@ private slots:
     // Texts of the interpreter, already cut; each call is acknowledged.
     void showDispatcherLog(const QString &text);
     void showFoldedLog(const QStringList &texts, int leftOut);
+    void runsMarked(int mark);
+    void interpreterRunsEnded(bool givenUp);
 
 private:
     void dispatchEditor(bool queued);
@@ -95,6 +102,10 @@ private:
     std::unique_ptr<_FileDialog> saveDialog;
     std::unique_ptr<_FileDialog> openDialog;
     QVector<QMetaObject::Connection> links;  // to the dispatcher
+    // The mark sent ahead of the editor's lines last dispatched, and whether
+    // the interpreter has taken it: the runs that end after it include them.
+    int editorMark = 0;
+    bool editorMarkTaken = false;
 };
 
 #endif

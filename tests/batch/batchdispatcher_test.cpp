@@ -298,10 +298,10 @@ TEST(BatchDispatcherMeta, SignalsSlotsAndTypes)
     for (int i = m.methodOffset(); i < m.methodCount(); i++)
         methods << m.method(i).methodSignature();
     EXPECT_EQ(methods.join(' '), "execNextLineSig() execCmdSig(CmdLine,bool) Log(QString) "
-                                 "foldedLog(QStringList,int) execCmdTokenSig(int) runsEnded(bool) "
+                                 "foldedLog(QStringList,int) execCmdTokenSig(int) runsEnded(bool) marked(int) "
                                  "doDispatchCmds(QStringList) finishBatchExec(int) "
                                  "batchStopSlot() execNextLineSlot() doQueueCmds(QStringList) "
-                                 "finishBatchCmd(int,int) setLogPaced(bool) logShown()");
+                                 "finishBatchCmd(int,int) setLogPaced(bool) logShown() mark(int)");
 }
 
 }  // namespace
