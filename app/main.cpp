@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QDebug>
 #include <QTranslator>
+#include <memory>
 
 #include "batch/ui/batchctrl.h"
 #include "core/cfg.h"
@@ -20,18 +21,22 @@ static bool isHeadless()
 // has no run left, the program ends with exit status 1 if the last run was
 // given up by its bounds or the batch file could not be read, and with 0 once
 // the batch file's run has ended without quitting.
+// The first end decides the exit status.
 static void exitWhenHeadlessRunEnds(BatchCtrl *batch, bool fileRefused)
 {
-    QObject::connect(batch, &BatchCtrl::runsEnded, batch, [fileRefused](bool givenUp) {
-        if (!givenUp && !fileRefused)
+    auto ending = std::make_shared<bool>(false);
+    QObject::connect(batch, &BatchCtrl::runsEnded, batch, [fileRefused, ending](bool givenUp) {
+        if ((!givenUp && !fileRefused) || *ending)
             return;
+        *ending = true;
         qDebug() << (givenUp ? "The batch run was given up" : "The batch file could not be read")
                  << "and no screen can show it: the program ends";
         QCoreApplication::exit(1);
     });
-    QObject::connect(batch, &BatchCtrl::editorRunsEnded, batch, [](bool givenUp) {
-        if (givenUp)
+    QObject::connect(batch, &BatchCtrl::editorRunsEnded, batch, [ending](bool givenUp) {
+        if (givenUp || *ending)
             return;
+        *ending = true;
         qDebug() << "The batch run has ended and no screen can show the program: it ends";
         QCoreApplication::exit(0);
     });
