@@ -299,10 +299,5 @@ bool EmpFile::readShifts(QTextStream &in, const EMPHeader &h, double e0,
 void EmpFile::fillMap(Analyzed2DRes &map, const AnalyzeCond &area, const double *shifts)
 {
     map.setArea(area);
-    if (shifts == nullptr)
-        return;
-    const int w = area.width;
-    for (int y = 0; y < area.height; y++)
-        for (int x = 0; x < w; x++)
-            map.setData(x, y, 0, 0, shifts[qint64(y) * w + x]);
+    map.setCells(shifts);
 }

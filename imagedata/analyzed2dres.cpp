@@ -349,6 +349,35 @@ void Analyzed2DRes::setData(int x, int y, int halfW, int halfH, double v)
     fillBox(data, x, y, halfW, halfH, v);
 }
 
+bool Analyzed2DRes::setCells(const double *values)
+{
+    const int w = area.width, h = area.height;
+    if (values == nullptr || w <= 0 || h <= 0)
+        return true;
+    if (!store(QRect(0, 0, w, h))) {
+        qDebug() << "Analyzed2DRes:" << name << "can't store" << w << "x" << h << "cells";
+        return false;
+    }
+    for (int y = 0; y < h; y++) {
+        const double *from = values + qint64(y) * w;
+        for (int x = 0; x < w; x++) {
+            const double v = from[x];
+            if (v > max) {
+                max = v;
+                maxX = x;
+                maxY = y;
+            }
+            if (v < min) {
+                min = v;
+                minX = x;
+                minY = y;
+            }
+        }
+        std::memcpy(data + qint64(y) * w, from, size_t(w) * sizeof(double));
+    }
+    return true;
+}
+
 void Analyzed2DRes::genImg()
 {
     delete image;

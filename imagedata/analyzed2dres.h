@@ -82,6 +82,10 @@ public slots:
     void clear();
     void setNo(int n);
     void setData(int x, int y, int halfW, int halfH, double v);
+    // Every cell of the map from values (width x height, row by row), as
+    // setData of each cell with a box of one pixel would, in one pass; false
+    // when the cells cannot be held.
+    bool setCells(const double *values);
     void genImg();
     QImage *img();
     // A new array of width x height 16-bit values (the caller delete[]s it), null
