@@ -327,7 +327,7 @@ void Analyzed2DRes::setNo(int n)
     no = n;
 }
 
-void Analyzed2DRes::setData(int x, int y, int halfW, int halfH, double v)
+void Analyzed2DRes::noteValue(int x, int y, double v)
 {
     if (v > max) {
         max = v;
@@ -339,6 +339,11 @@ void Analyzed2DRes::setData(int x, int y, int halfW, int halfH, double v)
         minX = x;
         minY = y;
     }
+}
+
+void Analyzed2DRes::setData(int x, int y, int halfW, int halfH, double v)
+{
+    noteValue(x, y, v);
     const QRect box = boxInMap(x, y, halfW, halfH, area.width, area.height);
     if (box.isEmpty())
         return;
@@ -360,19 +365,8 @@ bool Analyzed2DRes::setCells(const double *values)
     }
     for (int y = 0; y < h; y++) {
         const double *from = values + qint64(y) * w;
-        for (int x = 0; x < w; x++) {
-            const double v = from[x];
-            if (v > max) {
-                max = v;
-                maxX = x;
-                maxY = y;
-            }
-            if (v < min) {
-                min = v;
-                minX = x;
-                minY = y;
-            }
-        }
+        for (int x = 0; x < w; x++)
+            noteValue(x, y, from[x]);
         std::memcpy(data + qint64(y) * w, from, size_t(w) * sizeof(double));
     }
     return true;

@@ -108,6 +108,8 @@ private:
     // Makes the storage hold the cells of need (clipped to the map); false
     // when it can not be allocated.
     bool store(const QRect &need);
+    // Counts v, at cell (x, y), in the map's range.
+    void noteValue(int x, int y, double v);
     bool storeProcessed();
     const double *source() const;
     double cellOf(const double *cells, int x, int y) const;
