@@ -44,9 +44,3 @@ void TiffDataBudget::pass(int turn)
     lock.unlock();
     turned.notify_all();
 }
-
-qint64 TiffDataBudget::total() const
-{
-    std::lock_guard<std::mutex> lock(mutex);
-    return used;
-}

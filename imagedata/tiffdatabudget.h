@@ -30,15 +30,12 @@ public:
     // Waits for the turn and passes it on without bytes (a file that was not
     // read as far as its size).
     void pass(int turn);
-    // What the stacks hold with the frames reserved so far.
-    qint64 total() const;
-    qint64 limitBytes() const { return limit; }
 
 private:
     void waitForTurn(std::unique_lock<std::mutex> &lock, int turn);
 
     const qint64 limit;
-    mutable std::mutex mutex;
+    std::mutex mutex;
     std::condition_variable turned;
     qint64 used;
     int issued = 0;

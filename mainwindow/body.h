@@ -132,10 +132,6 @@ public:
     QRectF analysisArea() const;
     // The element suggestion as the form shows it now.
     SuggestElm getSuggestElm() const;
-    // Why a run can not be steered by the suggestion: a number of it that is
-    // not finite while it is in use. Empty when it can.
-    static QString suggestionProblem(const SuggestElm &s);
-
     // Dark level per pixel of frame i from the stack's dark area: 0 while the
     // area is off; means missing for new frames are measured first; past the
     // end of the list (an I1 index on a shorter I0 stack) the first mean.
@@ -479,6 +475,14 @@ private:
     bool beginAreaRun(AreaRun kind, int token, const QString &problem = QString());
     AnalyzeCond &areaWalker() { return areaRun == AreaRun::Elems ? elemsArea : lcfArea; }
     static int completionOf(AreaRun kind);
+    // Why a run can not be steered by the suggestion: a number of it that is
+    // not finite while it is in use. Empty when it can.
+    static QString suggestionProblem(const SuggestElm &s);
+    // Why a shift search (what names it) can not run: a range that is not
+    // finite or steps that are not positive and finite. Empty when it can.
+    static QString searchProblem(const char *what, double range, double step, double minStep);
+    // Why the fit run's numbers can not give a result in any block; empty when they can.
+    static QString fitRunProblem(const FitJob &job, const SuggestElm &s);
     // Gives the map the run's area and no data.
     static void prepareAreaMap(Analyzed2DRes *map, const AnalyzeCond &area, int no);
     // Hands the run's walk to the engine, or passes every block over (the

@@ -25,23 +25,6 @@ namespace {
 // run; the rest are counted and summed up at its end.
 const int LoggedPerRun = 3;
 
-// Why the fit run's numbers can not give a result in any block; empty when they can.
-QString fitRunProblem(const FitJob &job, const SuggestElm &s)
-{
-    if (job.fit && (!std::isfinite(job.sE0) || !std::isfinite(job.eE0)))
-        return QString("the fit range %1 .. %2 eV is not finite").arg(job.sE0).arg(job.eE0);
-    if (job.edge && job.midPoint && !std::isfinite(s.edgeEV))
-        return QString("the edge position is taken against the suggested edge energy %1 eV")
-            .arg(s.edgeEV);
-    if (job.edge && !job.midPoint
-        && (!std::isfinite(job.rangeEV) || !std::isfinite(job.initDEeV) || !(job.initDEeV > 0)
-            || !std::isfinite(job.minDEeV) || !(job.minDEeV > 0)))
-        return QString("the edge search needs a finite range and positive steps "
-                       "(range %1, step %2, min. step %3 eV)")
-            .arg(job.rangeEV).arg(job.initDEeV).arg(job.minDEeV);
-    return QString();
-}
-
 } // namespace
 
 QString Body::suggestionProblem(const SuggestElm &s)
@@ -60,6 +43,28 @@ QString Body::suggestionProblem(const SuggestElm &s)
         if (!std::isfinite(n.v))
             return QString("the suggested %1 is %2, not a finite number").arg(n.what).arg(n.v);
     }
+    return QString();
+}
+
+QString Body::searchProblem(const char *what, double range, double step, double minStep)
+{
+    const auto positive = [](double v) { return std::isfinite(v) && v > 0; };
+    if (std::isfinite(range) && positive(step) && positive(minStep))
+        return QString();
+    return QString("the %1 needs a finite range and positive steps (range %2, step %3, "
+                   "min. step %4)")
+        .arg(what).arg(range).arg(step).arg(minStep);
+}
+
+QString Body::fitRunProblem(const FitJob &job, const SuggestElm &s)
+{
+    if (job.fit && (!std::isfinite(job.sE0) || !std::isfinite(job.eE0)))
+        return QString("the fit range %1 .. %2 eV is not finite").arg(job.sE0).arg(job.eE0);
+    if (job.edge && job.midPoint && !std::isfinite(s.edgeEV))
+        return QString("the edge position is taken against the suggested edge energy %1 eV")
+            .arg(s.edgeEV);
+    if (job.edge && !job.midPoint)
+        return searchProblem("edge search", job.rangeEV, job.initDEeV, job.minDEeV);
     return QString();
 }
 

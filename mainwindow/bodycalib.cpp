@@ -28,20 +28,6 @@ const double Huge = 1e300;
 // "no shift" lines written in one run; the rest are counted at its end.
 const int NoShiftLogged = 3;
 
-// Why the method's numbers can not give a shift; empty when they can.
-QString methodProblem(const BlockShift &m, const XafsSpectrum &standard)
-{
-    if (!std::isfinite(standard.midx))
-        return QString("the standard's edge position is %1").arg(standard.midx);
-    if (m.innerProduct
-        && (!std::isfinite(m.range) || !(m.step > 0) || !std::isfinite(m.step) || !(m.minStep > 0)
-            || !std::isfinite(m.minStep)))
-        return QString("the inner-product search needs a finite range and positive steps "
-                       "(range %1, step %2, min. step %3)")
-            .arg(m.range).arg(m.step).arg(m.minStep);
-    return QString();
-}
-
 // The method and its search parameters as the calibration window shows them.
 BlockShift shiftMethod(const CalibCtrl *c)
 {
@@ -89,8 +75,10 @@ void Body::execCalibration()
     const BlockShift method = shiftMethod(calibCtrl);
     const SuggestElm suggest = getSuggestElm();
     QString problem = suggestionProblem(suggest);
-    if (problem.isEmpty())
-        problem = methodProblem(method, stdSpectrum);
+    if (problem.isEmpty() && !std::isfinite(stdSpectrum.midx))
+        problem = QString("the standard's edge position is %1").arg(stdSpectrum.midx);
+    if (problem.isEmpty() && method.innerProduct)
+        problem = searchProblem("inner-product search", method.range, method.step, method.minStep);
     if (!problem.isEmpty()) {
         logDebug("Calibration: " + problem + "; nothing is calibrated");
         reportRunEnd(EX_calib_exec, token);
