@@ -20,7 +20,6 @@
 #include "imagedata/errpoints.h"
 #include "imagedata/loadtiff.h"
 #include "imagedata/tiffdata.h"
-#include "support/datalimit.h"
 #include "support/waitfor.h"
 #include "support/imagefixtures.h"
 #include "support/testfiles.h"
@@ -439,48 +438,4 @@ TEST_F(LoadTiffTest, StripLayoutsAndCompressionsGiveTheSamePixels)
             EXPECT_EQ(*f.image, *frames[0]->image);
         }
     }
-}
-
-// Text images whose headers claim 16384 x 16384 pixels (a typo for 164) with a
-// body of one line: under a 3 GB data limit the stacks take two of them, the
-// rest are refused from their headers, before anything is allocated, each
-// with one line naming the file; the job ends once. Under 1 GB, where one
-// alone does not fit, the reader refuses it. The pixels past the body read
-// as 0 and hold no memory.
-TEST_F(LoadTiffTest, TextImagesClaimingMoreThanTheMemoryAreRefusedFromTheirHeaders)
-{
-    QStringList names;
-    for (int i = 0; i < 5; i++)
-        names << files.write(QString("t%1.txt").arg(i),
-                             ImageFixtures::textImage(0, 16384, 0, 16384, {1.0 + i}, 1));
-    ASSERT_LT(QFile(names[0]).size(), 100);
-
-    DataLimit limit(qint64(3) << 30);
-    if (!limit.skipReason().isEmpty())
-        GTEST_SKIP() << limit.skipReason().toStdString();
-    DebugCapture log;
-    load(names, false, 1, 0, 0, EX_load_I1_files);
-    const bool ended = waitForFinishes(1);
-    limit.restore();
-    ASSERT_TRUE(ended);
-
-    EXPECT_EQ(events, QVector<Event>({frame(0, 500), frame(1, 1000), finish(EX_load_I1_files)}));
-    EXPECT_EQ(log.count("Image refused"), 3);
-    for (int i = 2; i < 5; i++)
-        EXPECT_EQ(log.count(names[i]), 1) << i;
-    EXPECT_FALSE(log.contains("Out of memory"));
-
-    DataLimit lower(qint64(1) << 30);
-    TiffData refused;
-    EXPECT_FALSE(refused.load(names[0], nullptr));
-    lower.restore();
-    EXPECT_EQ(refused.rowCount(), 0);
-    EXPECT_EQ(log.count("Image too large for the memory"), 1);
-
-    // One row of pixels and the display image.
-    TiffData t;
-    ASSERT_TRUE(t.load(names[4], nullptr));
-    EXPECT_EQ(t.memoryBytes(), qint64(16384) * 4 + qint64(16384) * 16384);
-    EXPECT_EQ(t.pixelValue(0, 0), 2500);
-    EXPECT_EQ(t.pixelValue(1, 0) + t.pixelValue(16383, 16383), 0);
 }

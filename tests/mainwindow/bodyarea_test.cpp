@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <cmath>
@@ -189,43 +188,6 @@ TEST_F(BodyArea, RunsThatCannotAnalyseEndWithOneCompletion)
     empty.start2DAnalysis();
     empty.startElems2DAnalysis();
     EXPECT_EQ(done.count(), 2);
-}
-
-// A fit run whose numbers no block could use (the suggested edge energy not
-// a number, or an edge search without a positive step) ends at once in one
-// line with its completion: the maps of the run before stay as they were,
-// and nothing is logged per block or energy.
-TEST_F(BodyArea, FitRunWithNumbersThatCannotWorkEndsAtOnce)
-{
-    an->findChild<QCheckBox *>("SelDEdgeAnal")->setChecked(true);
-    EXPECT_EQ(run(&Body::start2DAnalysis, 0, 0, W, H), QList<int>{EX_analyzer_exec_LCF});
-    const double share = rowMap(0, 1)->value(W - 1, 0);
-    const double position = an->dEdgeMap.value(W - 1, 0);
-    ASSERT_NEAR(share, 1.0, 0.02);
-
-    auto *use = body.findChild<QCheckBox *>("UseSuggestElm");
-    auto *edge = body.findChild<QLineEdit *>("SuggestingEeV");
-    use->setChecked(true);
-    edge->setText("nan");
-    EXPECT_EQ(run(&Body::start2DAnalysis, 0, 0, W, H), QList<int>{EX_analyzer_exec_LCF});
-    EXPECT_EQ(log.count("the suggested edge energy is nan"), 1);
-    // Unused, the suggestion still gives the mid-point edge position its edge.
-    use->setChecked(false);
-    EXPECT_EQ(run(&Body::start2DAnalysis, 0, 0, W, H), QList<int>{EX_analyzer_exec_LCF});
-    EXPECT_EQ(log.count("taken against the suggested edge energy nan eV"), 1);
-    edge->setText("7112");
-    an->findChild<QRadioButton *>("DEdgeCompWith")->setChecked(true);
-    an->findChild<QLineEdit *>("DEdgeCWInitDEeV")->setText("0");
-    EXPECT_EQ(run(&Body::start2DAnalysis, 0, 0, W, H), QList<int>{EX_analyzer_exec_LCF});
-    EXPECT_EQ(log.count("the edge search needs a finite range and positive steps"), 1);
-
-    EXPECT_EQ(log.count("nothing is analysed"), 3);
-    EXPECT_EQ(log.count("2da 1:"), 1);
-    EXPECT_EQ(log.count("nan EeV") + log.count("edge position not finite") +
-                  log.count("must be positive"),
-              0);
-    EXPECT_EQ(rowMap(0, 1)->value(W - 1, 0), share);
-    EXPECT_EQ(an->dEdgeMap.value(W - 1, 0), position);
 }
 
 TEST_F(BodyArea, ElementRunRecordsEachRowsResults)

@@ -1,9 +1,7 @@
 // The batch commands of the analysis window, sent to the main window's
 // executor as parsed statements; each must complete exactly once.
 #include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -53,27 +51,6 @@ protected:
     }
     QString text(const char *name) { return an->findChild<QLineEdit *>(name)->text(); }
     bool checked(const char *name) { return an->findChild<QAbstractButton *>(name)->isChecked(); }
-    // 60 frames of 16 x 16 from 7000 eV in steps of 5 eV, with a step after
-    // the 30th; the whole image selected.
-    void loadFrames()
-    {
-        const int n = 60;
-        SelectDataFiles *p = body.i1Panel();
-        p->setEngByCalc(true);
-        p->setDispUnit(0);
-        p->setEvenInEng(true);
-        p->setEngCalcStart(7000);
-        p->setEngCalcDelta(5);
-        for (int i = 0; i < n; i++) {
-            TiffData *t = ImageFixtures::floatFrame(16, 16, [i](int x, int y) {
-                return float(0.3 + 0.001 * (x + y) + (i > n / 2 ? 0.4 : 0.0));
-            });
-            t->fileName = QString("f%1").arg(i);
-            body.loadedI1(t, i);
-        }
-        body.finishedLoadI1Files();
-        body.imageView()->setSelectedArea(0, 0, 16, 16);
-    }
     ElemCtrl *row(const QString &name)
     {
         for (ElemCtrl *r : qAsConst(an->elems))
@@ -120,77 +97,6 @@ TEST_F(BodyExecAnalyzer, ReferenceRowsLoadTheSpectraWithUseShiftAndBackground)
     EXPECT_EQ(a->deltaEEdit()->text(), "1.5");
 }
 
-// A command that finds nothing to act on changes nothing, says why in one
-// debug line and completes once; one that finds its target says nothing.
-TEST_F(BodyExecAnalyzer, CommandsThatFindNothingSayWhy)
-{
-    // Each statement completes once with one debug line holding the text.
-    const auto check = [this](const QList<QPair<QString, QString>> &cases) {
-        for (const auto &c : cases) {
-            const int before = log.messages().size();
-            EXPECT_EQ(exec(c.first).size(), 1) << qPrintable(c.first);
-            EXPECT_EQ(log.messages().mid(before).filter(c.second).size(), 1) << qPrintable(c.first);
-        }
-    };
-    check({{"analyzer_elems_select_target 0", "no element row is named or numbered \"0\" (there "
-                                               "are no element rows)"},
-           {"analyzer_elems_set_deVs 15", "there are no element rows"}});
-
-    run("analyzer_target_elements \"Fe Cu\"", EX_analyzer_target_elements);
-    ElemCtrl *fe = row("Fe-K"), *cu = row("Cu-K");
-    ASSERT_TRUE(fe && cu);
-    const int before = log.messages().size();
-    run("analyzer_elems_select_target Cu-K", EX_analyzer_elems_select_target);
-    run("analyzer_elems_roi Fe-K 7100 7120", EX_analyzer_elems_roi);
-    EXPECT_TRUE(log.messages().mid(before).filter("Analyzer::").isEmpty());
-    check({{"analyzer_elems_select_target 2", "no element row is named or numbered \"2\" (rows 0 "
-                                               "to 1)"},
-           {"analyzer_elems_select_show -1", "no element row is named or numbered \"-1\""},
-           {"analyzer_elems_set_use 7 0", "nothing is changed"},
-           {"analyzer_elems_roi Zn-K 7100 7110", "no element row is named \"Zn-K\" (rows 0 to 1)"},
-           {"analyzer_elems_thdmut fe-K 0.3", "nothing is changed"},
-           {"analyzer_elems_no_neg Zn-K 0", "nothing is changed"},
-           {"analyzer_select_analysis_mode 6", "there is no analysis mode 6"},
-           {"analyzer_elems_select_disp_mode 9", "there is no display mode 9"},
-           {"analyzer_select_image 99", "no image has the number 99"},
-           {"analyzer_select_image_type 2", "there is no image type 2"},
-           {"analyzer_set_LCF_std 4 1 0 x.dat", "there is no reference row 4 (rows 0 to 3)"}});
-    EXPECT_TRUE(cu->mainTargetButton()->isChecked());
-    EXPECT_TRUE(fe->inUse() && fe->noNegBox()->isChecked());
-    EXPECT_EQ(fe->roiStartEdit()->text(), "7100");
-    EXPECT_FALSE(checked("SelElemA") || checked("SelRAA") || checked("SelDEdgeAnal"));
-
-    // A name that is no row's and no number means the first row, and says so.
-    check({{"analyzer_elems_select_target Zn-K", "no element row is named \"Zn-K\"; row 0 (Fe-K) "
-                                                  "is taken"}});
-    EXPECT_TRUE(fe->mainTargetButton()->isChecked());
-}
-
-// The element Analyze button without "Element Analysis" chosen analyses no
-// block and says why in the window; with it chosen the run fills the maps.
-TEST_F(BodyExecAnalyzer, ElementAnalyzeButtonSaysWhyItAnalysedNothing)
-{
-    loadFrames();
-    auto *progress = an->findChild<QLabel *>("ElemsProgress");
-    auto *analyze = an->findChild<QPushButton *>("AskAnalyzeElems");
-    ASSERT_TRUE(progress && analyze);
-    EXPECT_EQ(progress->text(), "0%");
-    EXPECT_EQ(an->findChild<QLabel *>("Progress")->text(), "0%");
-    run("analyzer_target_elements Fe", EX_analyzer_target_elements);
-    ASSERT_TRUE(row("Fe-K"));
-
-    analyze->click();
-    ASSERT_TRUE(waitFor([&] { return !body.isAnalyzing(); }));
-    EXPECT_EQ(progress->text(), Analyzer::tr("Element Analysis is not chosen"));
-    EXPECT_FALSE(row("Fe-K")->map(ElemCtrl::JumpMap)->hasData());
-
-    run("analyzer_select_analysis_mode 2", EX_analyzer_select_analysis_mode);
-    analyze->click();
-    ASSERT_TRUE(waitFor([&] { return !body.isAnalyzing(); }));
-    EXPECT_EQ(progress->text(), "100.00");
-    EXPECT_TRUE(row("Fe-K")->map(ElemCtrl::JumpMap)->hasData());
-}
-
 TEST_F(BodyExecAnalyzer, RunsWithoutFramesCompleteOnce)
 {
     EXPECT_EQ(exec("analyzer_exec_LCF"), QList<int>{EX_analyzer_exec_LCF});
@@ -208,7 +114,22 @@ TEST_F(BodyExecAnalyzer, ExecCommandsStopARunStartedByHand)
 {
     run(QString("analyzer_set_LCF_std 0 1 0 \"%1\"").arg(fe2o3), EX_analyzer_set_LCF_std);
     run(QString("analyzer_set_LCF_std 1 1 0 \"%1\"").arg(feo), EX_analyzer_set_LCF_std);
-    loadFrames();
+    const int n = 60;
+    SelectDataFiles *p = body.i1Panel();
+    p->setEngByCalc(true);
+    p->setDispUnit(0);
+    p->setEvenInEng(true);
+    p->setEngCalcStart(7000);
+    p->setEngCalcDelta(5);
+    for (int i = 0; i < n; i++) {
+        TiffData *t = ImageFixtures::floatFrame(16, 16, [i](int x, int y) {
+            return float(0.3 + 0.001 * (x + y) + (i > n / 2 ? 0.4 : 0.0));
+        });
+        t->fileName = QString("f%1").arg(i);
+        body.loadedI1(t, i);
+    }
+    body.finishedLoadI1Files();
+    body.imageView()->setSelectedArea(0, 0, 16, 16);
 
     const QList<QPair<QString, int>> cmds{{"analyzer_exec_elems", EX_analyzer_exec_elems},
                                           {"analyzer_exec_LCF", EX_analyzer_exec_LCF}};

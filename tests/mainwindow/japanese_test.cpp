@@ -1,11 +1,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
-#include <QGroupBox>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTabWidget>
-#include <QToolBox>
 #include <QTranslator>
 #include <gtest/gtest.h>
 
@@ -15,97 +12,55 @@
 
 namespace {
 
-// Words a Japanese user reads as they are: names, units and the
-// abbreviations of the trade (short buttons whose tool tip says the rest).
-const QStringList keptWords{"Vantoscope", "Analyzer2", "eV",  "keV", "deg", "ms",  "I0",
-                            "I1",         "LCF",       "MLCF", "DMut", "dMidx", "Mut", "dE",
-                            "ROI",        "NROI",      "FFT",  "NES", "S.R."};
-
-// A text is left in English when it holds a Latin word that is not kept
-// and no Japanese at all. A file filter is judged without its patterns.
-bool untranslated(QString text, bool filter)
+// A text is left in English when it has no Japanese and holds a Latin word
+// other than the names, units and abbreviations a Japanese user reads as they
+// are. A file filter is judged without its patterns.
+bool untranslated(QString text)
 {
-    text.remove('&');
-    if (filter)
-        text.remove(QRegularExpression("\\([^()]*\\)\\s*$"));
-    for (const QChar c : text)
-        if (c.unicode() > 0x7f)
-            return false;
+    static const QStringList kept{"Vantoscope", "Analyzer2", "eV", "keV", "deg", "ms", "I0", "I1",
+                                  "LCF", "MLCF", "DMut", "dMidx", "Mut", "dE", "ROI", "NROI",
+                                  "FFT", "NES", "S.R"};
+    text.remove('&').remove(QRegularExpression("\\([^()]*\\)\\s*$"));
+    if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0x7f; }))
+        return false;
     static const QRegularExpression word("[A-Za-z][A-Za-z0-9.]*[A-Za-z0-9]|[A-Za-z]");
-    auto it = word.globalMatch(text);
-    while (it.hasNext()) {
-        const QString w = it.next().captured();
-        if (!keptWords.contains(w) && !keptWords.contains(w + "."))
+    for (auto it = word.globalMatch(text); it.hasNext();)
+        if (!kept.contains(it.next().captured()))
             return true;
-    }
     return false;
 }
 
-QString who(const QWidget *w)
+// With the catalogue installed as start-up installs it, the titles, buttons
+// and file filters of every window the main window makes.
+TEST(Japanese, NoWindowButtonOrFilterLeftInEnglish)
 {
-    const QWidget *window = w->window();
-    return QString("%1 [%2 %3]").arg(window->metaObject()->className(), w->metaObject()->className(),
-                                     w->objectName());
-}
-
-// Window titles, button, tab, page and group texts and file filters of every
-// top-level window but those of earlier, that the program wrote in English.
-// Qt's own widgets inside a file dialog are Qt's to translate.
-QStringList englishLeft(const QWidgetList &earlier)
-{
-    QStringList left;
-    auto check = [&left](const QWidget *w, const QString &text, bool filter = false) {
-        if (untranslated(text, filter))
-            left << who(w) + ": \"" + text + "\"";
-    };
-    for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (earlier.contains(window))
-            continue;
-        check(window, window->windowTitle());
-        if (auto *dialog = qobject_cast<QFileDialog *>(window)) {
-            for (const QString &f : dialog->nameFilters())
-                check(window, f, true);
-            continue;
-        }
-        for (QAbstractButton *b : window->findChildren<QAbstractButton *>()) {
-            if (!qobject_cast<QFileDialog *>(b->window()))
-                check(b, b->text());
-        }
-        for (QTabWidget *t : window->findChildren<QTabWidget *>())
-            for (int i = 0; i < t->count(); ++i)
-                check(t, t->tabText(i));
-        for (QToolBox *t : window->findChildren<QToolBox *>())
-            for (int i = 0; i < t->count(); ++i)
-                check(t, t->itemText(i));
-        for (QGroupBox *g : window->findChildren<QGroupBox *>())
-            check(g, g->title());
-    }
-    left.removeDuplicates();
-    return left;
-}
-
-class Japanese : public ::testing::Test
-{
-protected:
-    void SetUp() override { ASSERT_TRUE(installTranslation(&own)); }
-    void TearDown() override
-    {
-        QCoreApplication::removeTranslator(&own);
-        qDeleteAll(qApp->findChildren<QTranslator *>(QString(), Qt::FindDirectChildrenOnly));
-    }
     QTranslator own;
-};
-
-TEST_F(Japanese, NoWindowButtonOrFilterLeftInEnglish)
-{
+    ASSERT_TRUE(installTranslation(&own));
     const QWidgetList earlier = QApplication::topLevelWidgets();
-    Body body;
-    // Windows made on demand: element rows, the data save dialog's filters.
-    body.analysisWindow()->setTargetElements("Fe Cu");
-    body.findChild<QPushButton *>("SaveData")->click();
-    const QStringList left = englishLeft(earlier);
-    EXPECT_TRUE(left.isEmpty()) << left.size() << " left in English:\n"
-                                << left.join("\n").toStdString();
+    QStringList left;
+    {
+        Body body;
+        // Made on demand: element rows, the data save dialog's filters.
+        body.analysisWindow()->setTargetElements("Fe Cu");
+        body.findChild<QPushButton *>("SaveData")->click();
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (earlier.contains(window))
+                continue;
+            QStringList texts{window->windowTitle()};
+            if (auto *dialog = qobject_cast<QFileDialog *>(window))
+                texts << dialog->nameFilters();   // Qt's own widgets are Qt's to translate
+            else
+                for (QAbstractButton *b : window->findChildren<QAbstractButton *>())
+                    texts << b->text();
+            for (const QString &t : texts)
+                if (untranslated(t))
+                    left << QString("%1: \"%2\"").arg(window->metaObject()->className(), t);
+        }
+    }
+    QCoreApplication::removeTranslator(&own);
+    qDeleteAll(qApp->findChildren<QTranslator *>(QString(), Qt::FindDirectChildrenOnly));
+    left.removeDuplicates();
+    EXPECT_TRUE(left.isEmpty()) << left.join("\n").toStdString();
 }
 
 } // namespace
