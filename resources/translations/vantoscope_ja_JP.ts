@@ -389,12 +389,6 @@
         <translation>すべてのファイル (* *.*)</translation>
     </message>
     <message>
-        <source> [%1 more characters of this text are not shown]
-</source>
-        <translation> [このテキストの残り %1 文字は表示されません]
-</translation>
-    </message>
-    <message>
         <source>[older lines of the log were dropped]</source>
         <translation>[古いログ行は削除されました]</translation>
     </message>
