@@ -196,7 +196,7 @@ TEST(BodyWindows, ShowButtonsBringTheirWindowsUpOnTheScreen)
         EXPECT_TRUE(onScreen(s.window->frameGeometry(), area)) << s.button;
     }
     XafsView *analysing = body.analysisWindow()->spectrumView();
-    EXPECT_TRUE(QTest::qWaitFor([analysing] { return analysing->isVisible(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([analysing] { return analysing->isVisible(); }, 10000));
     EXPECT_TRUE(onScreen(analysing->frameGeometry(), area));
 }
 
