@@ -331,6 +331,12 @@ double XafsSpectrum::score(double shift, const XafsSpectrum &ref, ShiftScratch &
     return 0.0;
 }
 
+bool XafsSpectrum::shiftSearchUsable(double range, double step, double minStep)
+{
+    const auto positive = [](double v) { return std::isfinite(v) && v > 0; };
+    return std::isfinite(range) && positive(step) && positive(minStep);
+}
+
 // Every pass scans around the same centre, midx - ref's midx, ten times finer
 // than the one before, until the step falls below minStep.
 double XafsSpectrum::bestShift(const XafsSpectrum &ref, double range, double step,
@@ -338,8 +344,10 @@ double XafsSpectrum::bestShift(const XafsSpectrum &ref, double range, double ste
 {
     if (step < minStep)
         return 0.0;
-    if (!(step > 0.0) || !(minStep > 0.0) || !std::isfinite(range)) {
-        qDebug() << "XafsSpectrum::bestShift: step and minStep must be positive" << step << minStep;
+    if (!shiftSearchUsable(range, step, minStep)) {
+        qDebug() << "XafsSpectrum::bestShift: step and minStep must be positive and finite, range "
+                    "finite"
+                 << range << step << minStep;
         return 0.0;
     }
     const double centre = midx - ref.midx;

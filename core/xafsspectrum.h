@@ -48,6 +48,9 @@ public:
     // would take more is cut with a debug line.
     static constexpr int MaxShiftTrialsPerPass = 20000;
     static constexpr qint64 MaxShiftTrials = 200000;
+    // Whether a search over range with these steps can run: a finite range,
+    // positive finite steps.
+    static bool shiftSearchUsable(double range, double step, double minStep);
     double bestShift(const XafsSpectrum &ref, double range, double step, double minStep) const;
 
     double doubleNormalizedPreBaseAt(double e) const;

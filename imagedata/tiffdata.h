@@ -90,7 +90,8 @@ public:
     qint64 scanlineSize;        // TIFF frames only
     double min;
     double max;
-    QVector<void *> rows;       // one pointer per row, `width` elements of the pixel type
+    // One pointer per row, `width` elements of the pixel type; null for a row of zeros.
+    QVector<void *> rows;
     double energy;              // eV
     ColorScale colorScale;      // snapshot the display image is coloured with
     uchar *imageBuffer;         // owned

@@ -132,6 +132,7 @@ public:
     QRectF analysisArea() const;
     // The element suggestion as the form shows it now.
     SuggestElm getSuggestElm() const;
+
     // Dark level per pixel of frame i from the stack's dark area: 0 while the
     // area is off; means missing for new frames are measured first; past the
     // end of the list (an I1 index on a shorter I0 stack) the first mean.

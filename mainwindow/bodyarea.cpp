@@ -15,6 +15,7 @@
 #include "analysis/ui/lcfreference.h"
 #include "calibration/ui/calibctrl.h"
 #include "core/globals.h"
+#include "core/xafsspectrum.h"
 #include "display/colorbar.h"
 #include "display/imgdispa.h"
 #include "ui_body.h"
@@ -48,8 +49,7 @@ QString Body::suggestionProblem(const SuggestElm &s)
 
 QString Body::searchProblem(const char *what, double range, double step, double minStep)
 {
-    const auto positive = [](double v) { return std::isfinite(v) && v > 0; };
-    if (std::isfinite(range) && positive(step) && positive(minStep))
+    if (XafsSpectrum::shiftSearchUsable(range, step, minStep))
         return QString();
     return QString("the %1 needs a finite range and positive steps (range %2, step %3, "
                    "min. step %4)")
