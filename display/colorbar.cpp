@@ -39,6 +39,15 @@ void ColorBar::setValueRange(double min, double max)
 {
     valueMin = min;
     valueMax = max;
+    valuesShown = true;
+    paintCBar();
+}
+
+void ColorBar::clearValueRange()
+{
+    if (!valuesShown)
+        return;
+    valuesShown = false;
     paintCBar();
 }
 
@@ -75,17 +84,19 @@ void ColorBar::paintCBar()
     QPainter p(&pixmap);
     paintScale(&p, pw, ph);
 
-    p.setPen(labelColor);
-    const QFont font;
-    const double cx = pw / 2;
-    textDrawer.drawRotatedText(&p, 90, QRectF(cx, 50, 95, pw), font,
-                               Qt::AlignLeft | Qt::AlignVCenter, 1, labelText(valueMax), 10);
-    textDrawer.drawRotatedText(&p, 90, QRectF(cx, ph - 50, 95, pw), font,
-                               Qt::AlignRight | Qt::AlignVCenter, 1, labelText(valueMin), 10);
-    if (dragging) {
-        const double v = valueMin + (valueMax - valueMin) * *draggedLimit;
-        textDrawer.drawRotatedText(&p, 90, QRectF(cx, ph / 2, 95, pw), font,
-                                   Qt::AlignRight | Qt::AlignVCenter, 1, labelText(v), 10);
+    if (valuesShown) {
+        p.setPen(labelColor);
+        const QFont font;
+        const double cx = pw / 2;
+        textDrawer.drawRotatedText(&p, 90, QRectF(cx, 50, 95, pw), font,
+                                   Qt::AlignLeft | Qt::AlignVCenter, 1, labelText(valueMax), 10);
+        textDrawer.drawRotatedText(&p, 90, QRectF(cx, ph - 50, 95, pw), font,
+                                   Qt::AlignRight | Qt::AlignVCenter, 1, labelText(valueMin), 10);
+        if (dragging) {
+            const double v = valueMin + (valueMax - valueMin) * *draggedLimit;
+            textDrawer.drawRotatedText(&p, 90, QRectF(cx, ph / 2, 95, pw), font,
+                                       Qt::AlignRight | Qt::AlignVCenter, 1, labelText(v), 10);
+        }
     }
     p.end();
     update();
@@ -97,7 +108,8 @@ void ColorBar::draw1(QPainter *painter)
         return;
     painter->save();
     paintScale(painter, width(), height());
-    drawLabels(painter);
+    if (valuesShown)
+        drawLabels(painter);
     painter->restore();
 }
 

@@ -28,6 +28,9 @@ public:
     ColorScale scale() const { return *this; }
     // Labels the bar with a value range and repaints it.
     void setValueRange(double min, double max);
+    // No numbers on the bar until the next setValueRange: nothing is shown.
+    void clearValueRange();
+    bool showsValues() const { return valuesShown; }
 
 signals:
     void cBarUpdating();
@@ -44,6 +47,7 @@ public slots:
     QColor colorOfH(int y);
 
 private:
+    bool valuesShown = true;
     double barFraction(int y) const;
     // Colour rows and limit lines over a w x h surface.
     void paintScale(QPainter *painter, int w, int h);

@@ -198,6 +198,10 @@ void ImgDispA::drawImage(QPainter *painter)
     const QRectF target(0, 0, width(), height());
     const QRectF source(viewX, viewY, viewW, viewH);
     syncFrameImage();
+    // The bar is labelled with the range of what is shown, and with no
+    // numbers while nothing is.
+    if (cBar && !shownImage())
+        cBar->clearValueRange();
     if (!showOverLayer) {
         if (!frameImage)
             return;

@@ -16,15 +16,29 @@
 
 namespace {
 
+// Strips below this size are joined: a tall, narrow image is not written a
+// row or two at a time.
+const qint64 StripBytes = 8192;
+
+// Rows per strip: the width, as files have always had it, unless such strips
+// are small and the image has more rows than one of them.
+uint32_t rowsPerStrip(int w, int h, qint64 rowBytes)
+{
+    qint64 rows = w;
+    if (rows < h && rows * rowBytes < StripBytes)
+        rows = qMin<qint64>(h, (StripBytes + rowBytes - 1) / qMax<qint64>(rowBytes, 1));
+    return uint32_t(rows);
+}
+
 // Sets the tags in order; false at the first one the library refuses.
-bool setTags(TIFF *tif, int w, int h, bool rgb = false)
+bool setTags(TIFF *tif, int w, int h, qint64 rowBytes, bool rgb)
 {
     return TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, uint32_t(w))
            && TIFFSetField(tif, TIFFTAG_IMAGELENGTH, uint32_t(h))
            && TIFFSetField(tif, TIFFTAG_COMPRESSION, uint16_t(COMPRESSION_NONE))
            && TIFFSetField(tif, TIFFTAG_PHOTOMETRIC,
                            uint16_t(rgb ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK))
-           && TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, uint32_t(w))
+           && TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rowsPerStrip(w, h, rowBytes))
            && TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, uint16_t(rgb ? 3 : 1))
            && TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, uint16_t(rgb ? 8 : 16))
            && TIFFSetField(tif, TIFFTAG_PLANARCONFIG, uint16_t(PLANARCONFIG_CONTIG))
@@ -34,13 +48,13 @@ bool setTags(TIFF *tif, int w, int h, bool rgb = false)
 // Rows of rowBytes bytes each, from the top.
 bool writeStrips(TIFF *tif, qint64 rowBytes, int h, const uchar *bytes)
 {
-    uint32_t rowsPerStrip = 0;
-    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
-    if (rowsPerStrip < 1)
+    uint32_t rows = 0;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rows);
+    if (rows < 1)
         return false;
     qint64 written = 0;
     for (tstrip_t s = 0; written < h; s++) {
-        const uint32_t n = uint32_t(qMin<qint64>(rowsPerStrip, h - written));
+        const uint32_t n = uint32_t(qMin<qint64>(rows, h - written));
         const tmsize_t size = TIFFVStripSize(tif, n);
         // The library only reads from the buffer.
         void *data = const_cast<uchar *>(bytes + written * rowBytes);
@@ -103,7 +117,7 @@ bool writeFile(const QString &fileName, int w, int h, bool rgb, qint64 rowBytes,
     }
     errno = 0;
     // The directory is written on flush: its failure shows here, not on close.
-    const bool ok = setTags(tif, w, h, rgb) && writeStrips(tif, rowBytes, h, bytes)
+    const bool ok = setTags(tif, w, h, rowBytes, rgb) && writeStrips(tif, rowBytes, h, bytes)
                     && TIFFFlush(tif);
     TIFFClose(tif);
     if (!ok) {

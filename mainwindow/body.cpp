@@ -426,7 +426,11 @@ void Body::setupSaveDialogs()
     imageSaveDialog->setFileMode(QFileDialog::AnyFile);
     imageSaveDialog->setAcceptMode(QFileDialog::AcceptSave);
     imageSaveDialog->setNameFilters({tr("Image File (*.png)"), tr("Any Files (* *.*)")});
-    showOnClick(ui->SaveImage, imageSaveDialog);
+    // The dialog only when there is an image to save; else the reason.
+    connect(ui->SaveImage, &QPushButton::clicked, this, [this] {
+        if (canSave(true))
+            showInFront(imageSaveDialog);
+    });
     connect(imageSaveDialog, &QFileDialog::fileSelected, this, &Body::saveImage);
 
     dataSaveDialog = new _FileDialog;

@@ -590,6 +590,13 @@ private:
     // waits, and a newer one replaces it.
     void feedAnalyzer(const XafsSpectrum &xs, const SuggestElm &suggest);
     void handWaitingPointSpectrum();
+    // Why a press of Save Image (image true) or Save Data would save
+    // nothing, and how to have something to save; empty when it saves.
+    QString nothingToSave(bool image);
+    // Shows that reason beside the save buttons; false when there is one.
+    bool canSave(bool image);
+    // The shown map as a TIFF file; false, with a line, when none is written.
+    bool writeDataTiff(const QString &fileName, int index);
     // Writes the spectra over the analysis area (kind: SpectraKind in
     // bodysavespectra.cpp).
     void saveEachSpectra(const QString &fileName, int kind);

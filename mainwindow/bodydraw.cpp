@@ -155,9 +155,13 @@ void Body::onMouseMovedInDispA()
     ui->VCross->update();
 
     if (ui->ShowResAnalysis->isChecked()) {
-        if (const Analyzed2DRes *map = analyzer->currentMap()) {
+        // No number beside a view that shows no map.
+        const Analyzed2DRes *map = analyzer->currentMap();
+        if (map && d->showsImage()) {
             const double v = shownValue(map, ix, iy);
             ui->Value->setText(withThousandsSep(QString("%1").arg(v, 0, 'g', 2)));
+        } else {
+            ui->Value->clear();
         }
     } else if (const TiffData *f = shownFrame()) {
         ui->Value->setText(withThousandsSep(QString("%1").arg(f->pixelValue(ix, iy), 0, 'g', 4)));

@@ -25,7 +25,10 @@
 
 namespace {
 
-// Most samples a TIFF of the analysed boxes may have.
+// A grid of analysed boxes may hold this many times the image's pixels (no
+// selection on or near the image comes close), and never more than
+// MaxGridSamples boxes.
+const qint64 MaxGridPerPixel = 16;
 const qint64 MaxGridSamples = qint64(1) << 30;
 
 // Saves the colour bar in the format of the name's suffix; TIFF through the
@@ -52,18 +55,36 @@ qint64 gridCount(int lo, int hi, int half, int step)
     return (qint64(hi) - lo - half - 1) / qMax(step, 1) + 1;
 }
 
-// One sample per analysed box, in walk order, from the samples of the whole
-// map (width x height of area): the grid is w x h, and a centre off the map
-// gives 0. Null when the grid is empty or too large.
-std::unique_ptr<quint16[]> gridSamples(const AnalyzeCond &area, const quint16 *cells, int *w,
-                                       int *h)
+// The grid of analysed boxes of a walk: w x h boxes. False, with one line
+// naming its size, when it is empty or far larger than the image (an area
+// reaching far past it): nothing is allocated for it then.
+bool gridSize(const AnalyzeCond &area, qint64 *w, qint64 *h)
 {
-    const qint64 gw = gridCount(area.x0, area.x1, area.halfW, area.stepX);
-    const qint64 gh = gridCount(area.y0, area.y1, area.halfH, area.stepY);
-    if (gw < 1 || gh < 1 || gw > MaxGridSamples / gh) {
-        qDebug() << "saveDataAsTiff: no grid of analysed boxes to save:" << gw << "x" << gh;
-        return nullptr;
+    *w = gridCount(area.x0, area.x1, area.halfW, area.stepX);
+    *h = gridCount(area.y0, area.y1, area.halfH, area.stepY);
+    const qint64 limit = qMin(MaxGridSamples,
+                              MaxGridPerPixel * qMax<qint64>(1, qint64(area.width) * area.height));
+    if (*w < 1 || *h < 1) {
+        qDebug().noquote() << QString("saveDataAsTiff: no grid of analysed boxes to save: %1 x %2")
+                                  .arg(*w).arg(*h);
+        return false;
     }
+    if (*w > limit / *h) {
+        qDebug().noquote() << QString("saveDataAsTiff: a grid of %1 x %2 analysed boxes is too "
+                                      "large for the %3 x %4 image (at most %5 boxes); nothing "
+                                      "is saved")
+                                  .arg(*w).arg(*h).arg(area.width).arg(area.height).arg(limit);
+        return false;
+    }
+    return true;
+}
+
+// One sample per analysed box of a w x h grid (gridSize), in walk order, from
+// the samples of the whole map (width x height of area); a centre off the map
+// gives 0. Null when it can not be allocated.
+std::unique_ptr<quint16[]> gridSamples(const AnalyzeCond &area, const quint16 *cells, qint64 gw,
+                                       qint64 gh)
+{
     const qint64 total = gw * gh;
     std::unique_ptr<quint16[]> out(new (std::nothrow) quint16[size_t(total)]());
     if (!out) {
@@ -79,8 +100,6 @@ std::unique_ptr<quint16[]> gridSamples(const AnalyzeCond &area, const quint16 *c
         if (walk.inside(walk.x, walk.y) && c < gw && r < gh)
             out[size_t(r * gw + c)] = cells[qint64(walk.y) * area.width + walk.x];
     } while (walk.next());
-    *w = int(gw);
-    *h = int(gh);
     return out;
 }
 
@@ -88,12 +107,12 @@ std::unique_ptr<quint16[]> gridSamples(const AnalyzeCond &area, const quint16 *c
 
 void Body::saveImage(QString fileName)
 {
+    // The colour bar goes only beside an image that was saved.
     const QImage image = ui->dispA->viewWindowImage();
     if (image.isNull())
-        qDebug() << "saveImage: no image is shown";
-    else
-        WholeFile::saveImage(image, fileName);
-    saveColorBar(ui->CBar->pixmap, insertTag(fileName, "cBar"));
+        qDebug() << "saveImage: no image is shown; nothing is saved";
+    else if (WholeFile::saveImage(image, fileName))
+        saveColorBar(ui->CBar->pixmap, insertTag(fileName, "cBar"));
 }
 
 void Body::saveImageWNum(QString fileName, QString tag)
@@ -126,8 +145,34 @@ void Body::saveAllImages(QString fileName)
     }
 }
 
+QString Body::nothingToSave(bool image)
+{
+    if (!image || ui->ShowResAnalysis->isChecked()) {
+        const Analyzed2DRes *map = analyzer->currentMap();
+        if (!map)
+            return tr("No map shown: choose one in the Analyzer.");
+        if (image ? !ui->dispA->showsImage() : !map->hasData())
+            return tr("The map has no data yet: run its analysis.");
+    }
+    if (!image || !ui->dispA->viewWindowImage().isNull())
+        return QString();
+    if (!ui->dispA->showsImage())
+        return ui->ShowShiftMap->isChecked() ? tr("No energy-shift map: calibrate or load one.")
+                                             : tr("No image shown: load the data first.");
+    return tr("View is off the image: press Reset Scale.");
+}
+
+bool Body::canSave(bool image)
+{
+    const QString why = nothingToSave(image);
+    ui->SaveReason->setText(why);
+    return why.isEmpty();
+}
+
 void Body::showSaveDataDialog()
 {
+    if (!canSave(false))
+        return;
     if (saveDataCfg->saveAsTiff())
         dataSaveDialog->setNameFilters({tr("Tiff File (*.tif)"), tr("Any Files (* *.*)")});
     else
@@ -137,6 +182,10 @@ void Body::showSaveDataDialog()
 
 void Body::saveData(QString fileName)
 {
+    if (!analyzer->currentMap()) {
+        qDebug() << "saveData: no map is shown; nothing is saved";
+        return;
+    }
     // The shown row only numbers the files; the map saved is the one shown.
     int index = 0;
     for (int k = 0; k < analyzer->refs.size(); k++) {
@@ -147,44 +196,49 @@ void Body::saveData(QString fileName)
     }
     if (saveDataCfg->saveAsTiff()) {
         qDebug() << "selected tiff";
-        saveDataAsTiff(fileName, index);
-        saveColorBar(ui->CBar->pixmap,
-                     insertTag(insertTag(fileName, QString::number(index)), "-cBar"));
+        if (writeDataTiff(fileName, index))
+            saveColorBar(ui->CBar->pixmap,
+                         insertTag(insertTag(fileName, QString::number(index)), "-cBar"));
     } else {
         qDebug() << "selected text";
         saveDataAsText(fileName, index);
     }
 }
 
-void Body::saveDataAsTiff(QString fileName, int index)
+void Body::saveDataAsTiff(QString fileName, int index) { writeDataTiff(fileName, index); }
+
+bool Body::writeDataTiff(const QString &fileName, int index)
 {
     const QString file = mapFileName(fileName, index, "tif");
     qDebug() << "saveDataAsTiff";
     Analyzed2DRes *map = analyzer->currentMap();
     if (!map) {
         qDebug() << "saveDataAsTiff: no map is shown";
-        return;
+        return false;
     }
+    // The grid is checked before anything is allocated for it.
+    const bool boxes = saveDataCfg->saveTiffAsAnalyzed();
+    qint64 w = map->area.width, h = map->area.height;
+    if (boxes && !gridSize(map->area, &w, &h))
+        return false;
     // The samples of the whole map; the analysed boxes are picked out of them.
     std::unique_ptr<quint16[]> cells(
         map->tiffDataForSave(saveDataCfg->saveTiffScaleFixed(), saveDataCfg->saveTiffScaleMin(),
                              saveDataCfg->saveTiffScaleMax(), false));
     if (!cells) {
         qDebug() << "saveDataAsTiff: the map holds no data";
-        return;
+        return false;
     }
-    int w = map->area.width;
-    int h = map->area.height;
     const quint16 *samples = cells.get();
     std::unique_ptr<quint16[]> grid;
-    if (saveDataCfg->saveTiffAsAnalyzed()) {
-        grid = gridSamples(map->area, cells.get(), &w, &h);
+    if (boxes) {
+        grid = gridSamples(map->area, cells.get(), w, h);
         if (!grid)
-            return;
+            return false;
         samples = grid.get();
-        map->count = w * h;
+        map->count = int(w * h);
     }
-    TiffWriter().writeTiff(file, w, h, samples);
+    return TiffWriter().writeTiff(file, int(w), int(h), samples);
 }
 
 void Body::saveDataAsText(QString fileName, int index)

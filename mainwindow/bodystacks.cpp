@@ -340,7 +340,10 @@ void Body::dispImgSelected(bool)
     if (ui->ShowResAnalysis->isChecked()) {
         d->setShowOverLayer(true);
         d->overlayMap = analyzer->currentMap();
+        if (!d->showsImage())
+            ui->Value->clear();
     }
+    ui->SaveReason->clear();
     d->update();
 }
 

@@ -435,6 +435,26 @@
 <context>
     <name>Body</name>
     <message>
+        <source>No map shown: choose one in the Analyzer.</source>
+        <translation>マップ未表示: 解析ウィンドウで選んでください</translation>
+    </message>
+    <message>
+        <source>The map has no data yet: run its analysis.</source>
+        <translation>マップにデータなし: 先に解析してください</translation>
+    </message>
+    <message>
+        <source>No energy-shift map: calibrate or load one.</source>
+        <translation>シフトマップなし: 校正か読み込みをしてください</translation>
+    </message>
+    <message>
+        <source>No image shown: load the data first.</source>
+        <translation>画像未表示: 先にデータを読み込んでください</translation>
+    </message>
+    <message>
+        <source>View is off the image: press Reset Scale.</source>
+        <translation>画像が範囲外: 表示範囲リセットを押してください</translation>
+    </message>
+    <message>
         <source>Batch Ctrl.</source>
         <translation>バッチ制御</translation>
     </message>

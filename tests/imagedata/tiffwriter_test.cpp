@@ -95,6 +95,24 @@ TEST_F(TiffWriterTest, WideImageIsOneStripAndReadsBack)
             ASSERT_EQ(back.pixelValue(x, y), px[y * 300 + x]);
 }
 
+// A column two samples wide: strips of some kilobytes, not of two rows.
+TEST_F(TiffWriterTest, NarrowTallImageHasStripsOfSomeKilobytes)
+{
+    const QVector<quint16> px = ImageFixtures::pattern16(2, 10000);
+    const QString f = files.path("column.tif");
+    ASSERT_TRUE(writer.writeTiff(f, 2, 10000, px.constData()));
+    TiffFile t(f);
+    ASSERT_NE(t.tif, nullptr);
+    const uint32_t rows = t.u32(TIFFTAG_ROWSPERSTRIP);
+    EXPECT_GE(rows * 4, 8192u);
+    const tstrip_t strips = TIFFNumberOfStrips(t.tif);
+    EXPECT_EQ(strips, (10000 + rows - 1) / rows);
+    QVector<quint16> back;
+    for (tstrip_t s = 0; s < strips; s++)
+        back += t.strip(s);
+    EXPECT_EQ(back, px);
+}
+
 TEST_F(TiffWriterTest, FlatAndDarkFrames)
 {
     const QString flat = files.path("flat.dat");

@@ -1,7 +1,13 @@
 // Saving through the real main window: result maps as TIFF and text, images,
 // flat and dark frames, spectra over an area.
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <sys/resource.h>
 #include <QImage>
 #include <QImageWriter>
 #include <tiffio.h>
@@ -26,6 +32,7 @@
 #include "mainwindow/savedatacfg.h"
 #include "support/imagefixtures.h"
 #include "support/testfiles.h"
+#include "support/timing.h"
 
 namespace {
 
@@ -155,11 +162,11 @@ TEST_F(BodySave, MapAsTiffWithItsColourBar)
     EXPECT_EQ(qGray(bar.pixel(5, 598)), 0);
     EXPECT_GT(qGray(bar.pixel(5, 1)), 200);
 
-    // No data: no map file, the colour bar all the same.
+    // No data: no map file, and no colour bar for it.
     rowMap->clear();
     body.saveData(files.path("none.png"));
     EXPECT_FALSE(exists("none-2.tif"));
-    EXPECT_TRUE(exists("none-2--cBar.png"));
+    EXPECT_FALSE(exists("none-2--cBar.png"));
 }
 
 // The walk reaches three columns past the 6 x 2 map: the file holds exactly
@@ -222,6 +229,149 @@ TEST_F(BodySave, EmptyMapLeavesAnEarlierTextFile)
         EXPECT_EQ(files.read("good-0.dat"), good);
         EXPECT_EQ(log.count("the map holds no data"), 1);
     }
+}
+
+// Pixels of the colour bar's label colour (0, 255, 192) as the widget shows it.
+int labelPixels(ColorBar *bar)
+{
+    const QImage shown = bar->grab().toImage();
+    int n = 0;
+    for (int y = 0; y < shown.height(); y++)
+        for (int x = 0; x < shown.width(); x++) {
+            const QColor c = shown.pixelColor(x, y);
+            n += c.red() < 64 && c.green() > 200 && c.blue() > 140 && c.blue() < 240;
+        }
+    return n;
+}
+
+bool fileDialogShown()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (qobject_cast<QFileDialog *>(w) && w->isVisible())
+            return true;
+    return false;
+}
+
+// With "Res. Analysis" showing no map: no numbers on the colour scale or in
+// "Val.", the save buttons say why instead of opening their dialogs, and the
+// batch saves write nothing, log one line and complete once. A map shown
+// brings the numbers and the dialog back.
+TEST_F(BodySave, NothingIsWrittenWhileNoMapIsShown)
+{
+    loadI1(32, 24);
+    body.resize(1200, 700);
+    body.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&body));
+    ImgDispA *view = body.imageView();
+    view->grab();
+    EXPECT_GT(labelPixels(body.colorBar()), 20);
+    view->setRealMousePos(3, 2);
+    body.onMouseMovedInDispA();
+    EXPECT_FALSE(child<QLineEdit>("Value")->text().isEmpty());
+
+    ASSERT_EQ(analyzer()->currentMap(), nullptr);
+    child<QRadioButton>("ShowResAnalysis")->click();
+    view->grab();
+    EXPECT_EQ(labelPixels(body.colorBar()), 0);
+    EXPECT_TRUE(child<QLineEdit>("Value")->text().isEmpty());
+    body.onMouseMovedInDispA();
+    EXPECT_TRUE(child<QLineEdit>("Value")->text().isEmpty());
+
+    QLabel *reason = child<QLabel>("SaveReason");
+    for (const char *button : {"SaveData", "SaveImage"}) {
+        SCOPED_TRACE(button);
+        reason->clear();
+        child<QPushButton>(button)->click();
+        EXPECT_FALSE(fileDialogShown());
+        EXPECT_TRUE(reason->isVisible());
+        EXPECT_TRUE(reason->text().startsWith("No map shown"));
+    }
+    const QStringList before = QDir(files.dir()).entryList(QDir::Files);
+    for (const char *command : {"save_data %1.tif", "save_image %1.png", "save_data_as_tiff %1 0",
+                                "save_data %1.dat"}) {
+        SCOPED_TRACE(command);
+        if (QString(command).endsWith(".dat"))
+            body.saveOptions()->setSaveAsText();
+        CmdLine cmd;
+        cmd.parse(QString(command).arg(files.path("x")));
+        DebugCapture log;
+        QSignalSpy done(&body, &Body::finishBatchExec);
+        body.execCmdSlot(cmd, false);
+        EXPECT_EQ(done.count(), 1);
+        EXPECT_EQ(log.count("no map is shown") + log.count("no image is shown"), 1)
+            << log.messages().join("\n").toStdString();
+    }
+    EXPECT_EQ(QDir(files.dir()).entryList(QDir::Files), before);
+
+    // A map chosen in the analysis window: numbers and the dialog again.
+    body.saveOptions()->setSaveAsTiff();
+    fillMap(32, 24, 0, QRectF(0, 0, 32, 24), [](int x, int y) { return double(x + y); });
+    body.setupResAnalysisImage();
+    body.selectedNewRef();
+    view->grab();
+    EXPECT_GT(labelPixels(body.colorBar()), 20);
+    child<QPushButton>("SaveData")->click();
+    EXPECT_TRUE(fileDialogShown());
+    EXPECT_TRUE(reason->text().isEmpty());
+}
+
+// A TIFF of the analysed boxes of an area reaching far past the image is
+// refused at once with one line naming the grid, nothing allocated or
+// written; an area on the image saves its grid in the file layout as before.
+TEST_F(BodySave, FarOffSelectionsGiveNoHugeTiff)
+{
+    loadI1(32, 24);
+    child<QLineEdit>("HWidth")->setText("0");
+    child<QLineEdit>("VWidth")->setText("0");
+    auto saveArea = [&](const QString &region, const QString &name) {
+        CmdLine cmd;
+        cmd.parse("select_region " + region);
+        body.execCmdSlot(cmd, false);
+        AnalyzeCond walk;
+        if (!body.askAnalyzeCond(walk))
+            return;
+        analyzer()->selectAnalysisMode(3);
+        Analyzed2DRes *map = &analyzer()->sumUpMap;
+        map->setArea(walk);
+        do
+            map->setData(walk.x, walk.y, 0, 0, walk.x + 3.0 * walk.y);
+        while (walk.next());
+        cmd.parse(QString("save_data \"%1\"").arg(files.path(name)));
+        body.execCmdSlot(cmd, false);
+    };
+    body.saveOptions()->setSaveTiffScaleMax(200);
+    rusage use{};
+    getrusage(RUSAGE_SELF, &use);
+    const long peakBefore = use.ru_maxrss;
+    for (const char *region : {"3 1000000 -100000 3", "0 -2147483648 32 2147483647",
+                               "-16384 -16384 16384 16384"}) {
+        SCOPED_TRACE(region);
+        DebugCapture log;
+        QElapsedTimer clock;
+        clock.start();
+        saveArea(region, "far.tif");
+        EXPECT_LT(clock.elapsed(), 1000 * SlowBuild);
+        EXPECT_EQ(log.count("analysed boxes is too large"), 1);
+        EXPECT_TRUE(QDir(files.dir()).entryList({"far*"}).isEmpty());
+    }
+    getrusage(RUSAGE_SELF, &use);
+    EXPECT_LT(use.ru_maxrss - peakBefore, 64 * 1024);   // kB
+
+    saveArea("0 0 32 24", "on.tif");
+    TIFF *tif = TIFFOpen(QFile::encodeName(files.path("on-0.tif")).constData(), "r");
+    ASSERT_NE(tif, nullptr);
+    uint32_t rows = 0;
+    TIFFGetField(tif, TIFFTAG_ROWSPERSTRIP, &rows);
+    EXPECT_EQ(rows, 32u);
+    EXPECT_EQ(TIFFNumberOfStrips(tif), 1u);
+    TIFFClose(tif);
+    auto t = readTiff(files.path("on-0.tif"));
+    ASSERT_TRUE(t);
+    ASSERT_EQ(QSize(int(t->width), int(t->height)), QSize(32, 24));
+    for (int y = 0; y < 24; y++)
+        for (int x = 0; x < 32; x++)
+            ASSERT_EQ(t->storedValue(x, y), quint16((x + 3.0 * y) / 200 * 65535)) << x << y;
+    EXPECT_TRUE(exists("on-0--cBar.tif"));
 }
 
 TEST_F(BodySave, FlatAndDarkFramesAtTheImageSize)
