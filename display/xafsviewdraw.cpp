@@ -342,7 +342,7 @@ void XafsView::writeLegend()
 {
     const QString jump = QString::asprintf("% 6.3e", current.dMut);
     const QString edge = withThousandsSep(QString::number(current.midx, 'g', 6));
-    const QString range = current.outOfRangeMidx ? QStringLiteral("Out of Range midx") : QString();
-    const QString noisy = current.noisyMidx ? QStringLiteral("Noizy to decide midx") : QString();
-    ui->ExtMsg->setText(QString("dMut = %1, Edge %2 [eV] : %3 %4").arg(jump, edge, range, noisy));
+    const QString range = current.outOfRangeMidx ? tr("Out of Range midx") : QString();
+    const QString noisy = current.noisyMidx ? tr("Noizy to decide midx") : QString();
+    ui->ExtMsg->setText(tr("dMut = %1, Edge %2 [eV] : %3 %4").arg(jump, edge, range, noisy));
 }

@@ -1452,5 +1452,17 @@
         <source>Any Files (* *.*)</source>
         <translation>すべてのファイル (* *.*)</translation>
     </message>
+    <message>
+        <source>Out of Range midx</source>
+        <translation>midx が範囲外</translation>
+    </message>
+    <message>
+        <source>Noizy to decide midx</source>
+        <translation>ノイズが多く midx を決められない</translation>
+    </message>
+    <message>
+        <source>dMut = %1, Edge %2 [eV] : %3 %4</source>
+        <translation>dMut = %1, 吸収端 %2 [eV] : %3 %4</translation>
+    </message>
 </context>
 </TS>
