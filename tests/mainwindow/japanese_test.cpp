@@ -44,9 +44,17 @@ TEST(Japanese, NoWindowButtonOrFilterLeftInEnglish)
     QStringList left;
     {
         Body body;
-        // Made on demand: element rows, the data save dialog's filters.
-        body.analysisWindow()->setTargetElements("Fe Cu");
+        // Made on demand: element rows, the data save dialog's filters (the
+        // dialog opens for a map that holds data).
+        Analyzer *analyzer = body.analysisWindow();
+        analyzer->setTargetElements("Fe Cu");
+        analyzer->selectAnalysisMode(3);
+        AnalyzeCond walk;
+        walk.init(2, 2, 0, 0, QRectF(0, 0, 2, 2), -1, -1);
+        analyzer->sumUpMap.setArea(walk);
+        analyzer->sumUpMap.setData(0, 0, 0, 0, 1.0);
         body.findChild<QPushButton *>("SaveData")->click();
+        EXPECT_TRUE(body.findChild<QLabel *>("SaveReason")->text().isEmpty());
         // The spectrum views draw one whose edge was not found: every word of the legend.
         XafsSpectrum flagged;
         flagged.outOfRangeMidx = flagged.noisyMidx = true;
