@@ -344,6 +344,12 @@ void Body::setupImageView()
     connect(ui->Prev, &QToolButton::clicked, this, &Body::prev);
     connect(ui->Next, &QToolButton::clicked, this, &Body::next);
     connect(ui->SeekBar, &QSlider::sliderMoved, this, &Body::sliderMoved);
+    // Keys, clicks in the groove and the wheel move the slider without
+    // sliderMoved; a drag has had it already.
+    connect(ui->SeekBar, &QSlider::valueChanged, this, [this](int i) {
+        if (!settingSeekBar && !ui->SeekBar->isSliderDown())
+            sliderMoved(i);
+    });
     connect(ui->ZoomIn, &QPushButton::clicked, ui->dispA, &ImgDispA::setViewWAsSelectedArea);
     connect(ui->ResetScale, &QPushButton::clicked, ui->dispA, &ImgDispA::resetImageViewWindow);
     connect(ui->dispA, &ImgDispA::mouseMoved, this,

@@ -338,6 +338,8 @@ private:
     qint64 i0ReceivedBytes = 0;
     // Image size, origin and slider range from I1 frame 0.
     void takeI1Geometry();
+    // True while the program itself sets SeekBar's value or range.
+    bool settingSeekBar = false;
     void finishedLoad(bool i1);
     void setDarkArea(bool i1);
     void updateDarkArea(bool i1);

@@ -5,6 +5,7 @@
 #include <QDebug>
 #include <QFileInfo>
 #include <QMetaObject>
+#include <QScopedValueRollback>
 #include <algorithm>
 #include <cmath>
 
@@ -210,6 +211,7 @@ void Body::takeI1Geometry()
     imageHeight = int(f0->height);
     imageOriginX = f0->errOriginX;
     imageOriginY = f0->errOriginY;
+    QScopedValueRollback<bool> guard(settingSeekBar, true);
     ui->SeekBar->setMaximum(i1Frames.size() - 1);
 }
 
@@ -295,7 +297,10 @@ void Body::showData(int i)
 {
     ImgDispA *d = ui->dispA;
     d->setShowOverLayer(false);
-    ui->SeekBar->setValue(i);
+    {
+        QScopedValueRollback<bool> guard(settingSeekBar, true);
+        ui->SeekBar->setValue(i);
+    }
     ui->ImgNo->setText(QString::number(i));
     const QVector<TiffData *> &frames = shownFrames();
     if (i < 0 || i >= frames.size())

@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -6,10 +7,15 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSemaphore>
+#include <QSignalSpy>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTest>
 #include <QThread>
 #include <QToolButton>
+#include <QWheelEvent>
+#include <QWindow>
 #include <atomic>
 #include <cmath>
 #include <functional>
@@ -19,6 +25,7 @@
 #include "display/colorbar.h"
 #include "display/imgdispa.h"
 #include "display/xafsfileselect.h"
+#include "display/xafsview.h"
 #include "imagedata/loadtiff.h"
 #include "imagedata/tiffdata.h"
 #include "imagedata/ui/imgproc.h"
@@ -463,4 +470,89 @@ TEST_F(BodyStacks, StacksAreLoadedUpToTheMemoryAndNoFurther)
     EXPECT_EQ(body.i0Stack()[0]->pixelValue(0, 0), 3);
     EXPECT_EQ(log.count("Image refused"), 4);  // i0[2..4], then i0[4] after the clear
     EXPECT_EQ(ids, QVector<int>({4, 5, EX_clear_I0_files, 5}));
+}
+
+// Whatever the user does to the slider, the frame it points at is shown, with
+// one update of the point spectrum per move; the program's own moves of the
+// slider ask for none.
+TEST_F(BodyStacks, SliderShowsTheFrameItPointsAt)
+{
+    QVector<int> energies;
+    for (int i = 0; i < 24; i++)
+        energies << 8900 + 5 * i;
+    ASSERT_TRUE(load(body.i1Panel(), stack("s", energies, QVector<quint16>(24, 100))));
+    body.resize(1000, 700);
+    body.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&body));
+    QSlider *bar = widget<QSlider>("SeekBar");
+    QSignalSpy updates(body.pointSpectrumView(), &XafsView::updated);
+    auto shows = [&](int n) {
+        const int v = bar->value();
+        EXPECT_EQ(widget<QLineEdit>("ImgNo")->text().toStdString(), std::to_string(v));
+        EXPECT_EQ(body.imageView()->frame, body.i1Stack()[v]);
+        EXPECT_DOUBLE_EQ(body.pointSpectrumView()->energyMarker, body.i1Stack()[v]->energy);
+        EXPECT_EQ(updates.count(), n);
+        updates.clear();
+    };
+    const QPoint middle = bar->rect().center();
+    const std::pair<const char *, std::function<void()>> moves[] = {
+        {"Home", [&] { QTest::keyClick(bar, Qt::Key_Home); }},
+        {"End", [&] { QTest::keyClick(bar, Qt::Key_End); }},
+        // Left of the handle, which stands at the right end.
+        {"groove",
+         [&] { QTest::mouseClick(bar, Qt::LeftButton, {}, {bar->width() / 4, middle.y()}); }},
+        {"Left", [&] { QTest::keyClick(bar, Qt::Key_Left); }},
+        {"PageDown", [&] { QTest::keyClick(bar, Qt::Key_PageDown); }},
+        {"wheel", [&] {
+             QWheelEvent wheel(middle, bar->mapToGlobal(middle), {}, {0, 120}, Qt::NoButton,
+                               Qt::NoModifier, Qt::NoScrollPhase, false);
+             QApplication::sendEvent(bar, &wheel);
+         }}};
+    for (const auto &move : moves) {
+        SCOPED_TRACE(move.first);
+        const int before = bar->value();
+        updates.clear();
+        move.second();
+        EXPECT_NE(bar->value(), before);
+        shows(1);
+    }
+
+    body.i1Panel()->select(12);
+    QTest::mouseClick(widget<QToolButton>("Prev"), Qt::LeftButton);
+    QTest::mouseClick(widget<QToolButton>("Prev"), Qt::LeftButton);
+    QTest::mouseClick(widget<QToolButton>("Next"), Qt::LeftButton);
+    EXPECT_EQ(bar->value(), 11);
+    body.showData(7);
+    QTest::qWait(20);
+    EXPECT_EQ(bar->value(), 7);
+    EXPECT_EQ(body.imageView()->frame, body.i1Stack()[7]);
+    EXPECT_EQ(updates.count(), 0);
+    updates.clear();
+
+    // A drag, through the window: one update for each position it reaches.
+    QStyleOptionSlider opt;
+    opt.initFrom(bar);
+    opt.orientation = bar->orientation();
+    opt.minimum = bar->minimum();
+    opt.maximum = bar->maximum();
+    opt.sliderPosition = opt.sliderValue = bar->value();
+    const QRect handle =
+        bar->style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, bar);
+    auto at = [&](int dx) { return bar->mapTo(&body, handle.center() + QPoint(dx, 0)); };
+    QWindow *window = body.windowHandle();
+    QTest::mousePress(window, Qt::LeftButton, {}, at(0));
+    ASSERT_TRUE(bar->isSliderDown());
+    int reached = 0;
+    for (int dx : {bar->width() / 8, bar->width() / 4, bar->width() / 4 + 1, -bar->width() / 5}) {
+        const int before = bar->value();
+        QTest::mouseMove(window, at(dx));
+        reached += bar->value() != before;
+        shows(bar->value() != before ? 1 : 0);
+    }
+    EXPECT_GE(reached, 2);
+    const int last = bar->value();
+    QTest::mouseRelease(window, Qt::LeftButton, {}, at(-bar->width() / 5));
+    EXPECT_FALSE(bar->isSliderDown());
+    EXPECT_EQ(bar->value(), last);
+    shows(0);
 }
