@@ -30,7 +30,6 @@ public:
     void setValueRange(double min, double max);
     // No numbers on the bar until the next setValueRange: nothing is shown.
     void clearValueRange();
-    bool showsValues() const { return valuesShown; }
 
 signals:
     void cBarUpdating();
