@@ -429,7 +429,9 @@ QImage *Analyzed2DRes::img()
 unsigned short *Analyzed2DRes::tiffDataForSave(bool useRange, double lo, double hi,
                                                bool areaOnly)
 {
-    const int n = cellCount();
+    // No value recorded (a map given an area by a run that filled none of it):
+    // nothing to export.
+    const int n = hasData() ? cellCount() : 0;
     if (n == 0)
         return nullptr;
     if (!useRange) {
@@ -685,7 +687,7 @@ bool Analyzed2DRes::saveAsText(QFileInfo file, bool areaOnly, bool commaSeparate
             out << "\n" << row.join(sep);
         row.clear();
     };
-    if (cellCount() > 0) {
+    if (hasData() && cellCount() > 0) {
         walkInside(area, nullptr, [&](const AnalyzeCond &a) {
             ++written;
             const QString v = QString::number(value(a.x, a.y), 'g', 6);

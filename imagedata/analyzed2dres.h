@@ -34,7 +34,8 @@ public:
     void copyFrom(const Analyzed2DRes *source);
     // Writes the values at the walk's centres as text, a line per row of centres
     // or (xyValues) a line "x y value" per centre. areaOnly has no effect. A
-    // map with no centre on it writes nothing and leaves the file as it was.
+    // map with no centre on it, or with no value recorded, writes nothing and
+    // leaves the file as it was.
     bool saveAsText(QFileInfo file, bool areaOnly, bool commaSeparated, bool xyValues);
 
     // The display scale: the fixed one, else the processed copy's range when it
@@ -89,7 +90,7 @@ public slots:
     void genImg();
     QImage *img();
     // A new array of width x height 16-bit values (the caller delete[]s it), null
-    // when there is nothing to export. Values are clamped to [lo, hi] (useRange)
+    // when there is nothing to export (no value recorded). Values are clamped to [lo, hi] (useRange)
     // or to the data range; areaOnly writes the walk's centres first and sets count.
     unsigned short *tiffDataForSave(bool useRange, double lo, double hi, bool areaOnly);
     void deglitch();

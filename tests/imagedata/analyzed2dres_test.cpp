@@ -220,6 +220,12 @@ TEST(Analyzed2DResTest, ClearedMapGivesEmptyImageAndNoExport)
     ASSERT_NE(m.img(), nullptr);
     EXPECT_TRUE(m.img()->isNull());
     EXPECT_EQ(m.tiffDataForSave(false, 0, 0, false), nullptr);
+    // An area that no value was recorded in: nothing in either format.
+    TestFiles files;
+    m.setArea(walker(2, 2));
+    EXPECT_EQ(m.tiffDataForSave(true, 0, 1, true), nullptr);
+    EXPECT_FALSE(m.saveAsText(QFileInfo(files.path("none.dat")), false, false, true));
+    EXPECT_FALSE(QFileInfo::exists(files.path("none.dat")));
 }
 
 TEST(Analyzed2DResTest, DeglitchReplacesSpikeInProcessedCopy)
