@@ -37,10 +37,20 @@ ColorBar::ColorBar(QWidget *parent)
 
 void ColorBar::setValueRange(double min, double max)
 {
+    if (!readableRange(min, max)) {
+        clearValueRange();
+        return;
+    }
     valueMin = min;
     valueMax = max;
     valuesShown = true;
     paintCBar();
+}
+
+bool ColorBar::readableRange(double min, double max)
+{
+    const double Empty = 1e300;
+    return std::fabs(min) < Empty && std::fabs(max) < Empty;
 }
 
 void ColorBar::clearValueRange()
@@ -63,42 +73,50 @@ QColor ColorBar::colorOfH(int y)
     return colorOf(qBound(0.0, barFraction(y), 1.0));
 }
 
-void ColorBar::paintScale(QPainter *painter, int w, int h)
+void ColorBar::paintScale(const ColorScale &scale, QPainter *painter, int w, int h)
 {
-    const int H = height();
     for (int y = h - 1; y >= 0; y--) {
-        painter->setPen(colorOfH(int(qint64(h - 1 - y) * H / h)));
+        painter->setPen(scale.colorOf(double(h - 1 - y) / h));
         painter->drawLine(0, y, w, y);
     }
     painter->setPen(limitLineColor);
-    for (double limit : {upperLimit, lowerLimit}) {
+    for (double limit : {scale.upperLimit, scale.lowerLimit}) {
         const int row = ChCoord::toInt((1 - limit) * h);
         painter->drawLine(0, row, w, row);
     }
 }
 
-void ColorBar::paintCBar()
+QPixmap ColorBar::picture(const ColorScale &scale, bool labelled, const double *draggedLimit)
 {
+    QPixmap pixmap(20, 600);
     const int pw = pixmap.width();
     const int ph = pixmap.height();
     QPainter p(&pixmap);
-    paintScale(&p, pw, ph);
-
-    if (valuesShown) {
+    paintScale(scale, &p, pw, ph);
+    if (labelled && readableRange(scale.valueMin, scale.valueMax)) {
+        DrawText textDrawer;
         p.setPen(labelColor);
         const QFont font;
         const double cx = pw / 2;
         textDrawer.drawRotatedText(&p, 90, QRectF(cx, 50, 95, pw), font,
-                                   Qt::AlignLeft | Qt::AlignVCenter, 1, labelText(valueMax), 10);
+                                   Qt::AlignLeft | Qt::AlignVCenter, 1,
+                                   labelText(scale.valueMax), 10);
         textDrawer.drawRotatedText(&p, 90, QRectF(cx, ph - 50, 95, pw), font,
-                                   Qt::AlignRight | Qt::AlignVCenter, 1, labelText(valueMin), 10);
-        if (dragging) {
-            const double v = valueMin + (valueMax - valueMin) * *draggedLimit;
+                                   Qt::AlignRight | Qt::AlignVCenter, 1,
+                                   labelText(scale.valueMin), 10);
+        if (draggedLimit) {
+            const double v = scale.valueMin + (scale.valueMax - scale.valueMin) * *draggedLimit;
             textDrawer.drawRotatedText(&p, 90, QRectF(cx, ph / 2, 95, pw), font,
                                        Qt::AlignRight | Qt::AlignVCenter, 1, labelText(v), 10);
         }
     }
     p.end();
+    return pixmap;
+}
+
+void ColorBar::paintCBar()
+{
+    pixmap = picture(scale(), valuesShown, dragging ? draggedLimit : nullptr);
     update();
 }
 
@@ -107,7 +125,7 @@ void ColorBar::draw1(QPainter *painter)
     if (width() <= 0 || height() <= 0)
         return;
     painter->save();
-    paintScale(painter, width(), height());
+    paintScale(*this, painter, width(), height());
     if (valuesShown)
         drawLabels(painter);
     painter->restore();

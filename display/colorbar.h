@@ -26,7 +26,16 @@ public:
     double *draggedLimit;    // &lowerLimit or &upperLimit
 
     ColorScale scale() const { return *this; }
-    // Labels the bar with a value range and repaints it.
+    // The saved picture of a scale: 20 x 600 colour rows through its limits,
+    // the limit lines and, when labelled, its value range (dragged: the value
+    // at that limit too). The same scale always gives the same picture.
+    static QPixmap picture(const ColorScale &scale, bool labelled,
+                           const double *draggedLimit = nullptr);
+    // A range worth numbers on a scale: both ends finite, below the 1e300
+    // that stands for an empty range.
+    static bool readableRange(double min, double max);
+    // Labels the bar with a value range and repaints it; a range that is not
+    // readable leaves the bar without numbers.
     void setValueRange(double min, double max);
     // No numbers on the bar until the next setValueRange: nothing is shown.
     void clearValueRange();
@@ -48,8 +57,9 @@ public slots:
 private:
     bool valuesShown = true;
     double barFraction(int y) const;
-    // Colour rows and limit lines over a w x h surface.
-    void paintScale(QPainter *painter, int w, int h);
+    // Colour rows and limit lines over a w x h surface; row y has the colour
+    // of the fraction (h - 1 - y) / h.
+    static void paintScale(const ColorScale &scale, QPainter *painter, int w, int h);
     // The widget's labels: its font, at least 9 pt, on a dark backing.
     void drawLabels(QPainter *painter);
     double mouseFraction() const;

@@ -160,37 +160,60 @@ void ImgDispA::syncFrameImage()
 const QImage *ImgDispA::shownImage() const
 {
     if (showOverLayer) {
-        if (overlayMap && overlayMap->imageValid && overlayMap->image)
+        if (overlayMap && overlayMap->hasData() && overlayMap->imageValid && overlayMap->image
+            && !overlayMap->image->isNull())
             return overlayMap->image;
         return nullptr;
     }
-    return frameImage;
+    return frame ? frame->image : frameImage;
 }
 
-bool ImgDispA::showsImage() const
+bool ImgDispA::showsImage() const { return shownImage() != nullptr; }
+
+bool ImgDispA::shownScale(ColorScale *scale) const
 {
-    if (showOverLayer)
-        return shownImage() != nullptr;
-    return frame ? frame->image != nullptr : frameImage != nullptr;
+    if (!shownImage())
+        return false;
+    if (showOverLayer) {
+        *scale = overlayMap->colorScale;
+        scale->valueMin = overlayMap->scaleMin();
+        scale->valueMax = overlayMap->scaleMax();
+    } else if (frame) {
+        *scale = frame->colorScale;
+        scale->valueMin = frame->min;
+        scale->valueMax = frame->max;
+    } else {
+        return false;
+    }
+    return true;
 }
 
-QImage ImgDispA::viewWindowImage()
+QRect ImgDispA::viewWindowRect() const
 {
-    syncFrameImage();
     const QImage *img = shownImage();
     if (!img)
-        return QImage();
+        return QRect();
     // The image's own pixels inside the view: a zoomed-out view reaches far
     // past the image, and its margin holds nothing to save.
     const double x0 = std::floor(viewX), y0 = std::floor(viewY);
     const double x1 = std::ceil(viewX + viewW), y1 = std::ceil(viewY + viewH);
     const double left = qMax(0.0, x0), top = qMax(0.0, y0);
     const double right = qMin(double(img->width()), x1), bottom = qMin(double(img->height()), y1);
-    if (!(right > left) || !(bottom > top)) {
-        qDebug() << "ImgDispA: the view shows no pixel of the image";
+    if (!(right > left) || !(bottom > top))
+        return QRect();
+    return QRect(int(left), int(top), int(right - left), int(bottom - top));
+}
+
+QImage ImgDispA::viewWindowImage()
+{
+    syncFrameImage();
+    const QRect r = viewWindowRect();
+    if (r.isEmpty()) {
+        if (shownImage())
+            qDebug() << "ImgDispA: the view shows no pixel of the image";
         return QImage();
     }
-    return img->copy(QRect(int(left), int(top), int(right - left), int(bottom - top)));
+    return shownImage()->copy(r);
 }
 
 void ImgDispA::drawImage(QPainter *painter)
@@ -200,21 +223,18 @@ void ImgDispA::drawImage(QPainter *painter)
     syncFrameImage();
     // The bar is labelled with the range of what is shown, and with no
     // numbers while nothing is.
-    if (cBar && !shownImage())
-        cBar->clearValueRange();
-    if (!showOverLayer) {
-        if (!frameImage)
-            return;
-        if (frame && cBar)
-            cBar->setValueRange(frame->min, frame->max);
-        painter->drawImage(target, *frameImage, source);
-    } else {
-        if (!overlayMap || !overlayMap->imageValid || !overlayMap->image)
-            return;
-        if (cBar)
-            cBar->setValueRange(overlayMap->scaleMin(), overlayMap->scaleMax());
-        painter->drawImage(target, *overlayMap->image, source);
+    ColorScale shown;
+    const bool labelled = shownScale(&shown);
+    if (cBar) {
+        if (labelled)
+            cBar->setValueRange(shown.valueMin, shown.valueMax);
+        else
+            cBar->clearValueRange();
     }
+    const QImage *img = shownImage();
+    if (!img)
+        return;
+    painter->drawImage(target, *img, source);
     coord.setScreenRange(0, 0, width(), height());
     coord.setRealRange(viewX, viewY, viewX + viewW, viewY + viewH);
 }

@@ -3,6 +3,7 @@
 
 #include <QImage>
 
+#include "core/colorscale.h"
 #include "display/dispa.h"
 
 class Analyzed2DRes;
@@ -41,8 +42,15 @@ public:
     // setRealMousePos until the mouse moves, else the point under the pointer.
     double pointX() const;
     double pointY() const;
-    // Whether the view has an image (frame or overlay map) to show.
+    // Whether the view has an image (frame or overlay map) to show; a map
+    // that holds no value shows nothing.
     bool showsImage() const;
+    // The colour scale of what is shown, labelled with its value range: the
+    // frame's or the map's. False when nothing is shown.
+    bool shownScale(ColorScale *scale) const;
+    // The pixels of the shown image inside the view window; empty when
+    // nothing is shown or the view lies off the image.
+    QRect viewWindowRect() const;
 
 signals:
     void mouseMoved(double x, double y);

@@ -65,6 +65,17 @@ qint64 lineCentres(int first, int end, int half, int n, int step)
     return c < e ? (e - c + step - 1) / step : 1;
 }
 
+// Whether a centre a walk visits on a line from first towards end lies on
+// the n cells.
+bool lineCentreInside(int first, int end, int half, int n, int step)
+{
+    const qint64 c = reachingFrom(first, half, step), e = reachEnd(end, half, n);
+    if (!(c < e))
+        return first >= 0 && first < n;
+    const qint64 lowest = c >= 0 ? c : c + (-c + step - 1) / step * step;
+    return lowest < qMin(e, qint64(n));
+}
+
 } // namespace
 
 AnalyzeCond::AnalyzeCond()
@@ -151,6 +162,12 @@ void AnalyzeCond::fillBlock(double *map, double v) const
         for (int c = c0; c <= c1; c++)
             row[c] = v;
     }
+}
+
+bool AnalyzeCond::centreOnImage() const
+{
+    return lineCentreInside(x0 + halfW, x1, halfW, width, walkStep(stepX))
+           && lineCentreInside(y0 + halfH, y1, halfH, height, walkStep(stepY));
 }
 
 qint64 AnalyzeCond::areaCentreCount() const

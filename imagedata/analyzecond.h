@@ -38,6 +38,8 @@ public:
     bool reaches(int cx, int cy) const;
     // Number of centres a walk from the first one visits.
     int centreCount() const;
+    // Whether a centre the walk visits lies on the image.
+    bool centreOnImage() const;
     // Number of centres of the area's grid, those stepped over included.
     qint64 areaCentreCount() const;
     // The current box clipped to the image: false when nothing of it lies inside.

@@ -434,7 +434,7 @@ void Body::setupSaveDialogs()
     imageSaveDialog->setNameFilters({tr("Image File (*.png)"), tr("Any Files (* *.*)")});
     // The dialog only when there is an image to save; else the reason.
     connect(ui->SaveImage, &QPushButton::clicked, this, [this] {
-        if (canSave(true))
+        if (showSaveReason(SaveKind::Image))
             showInFront(imageSaveDialog);
     });
     connect(imageSaveDialog, &QFileDialog::fileSelected, this, &Body::saveImage);

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QMainWindow>
 #include <QQueue>
+#include <QRect>
 #include <QRectF>
 #include <QString>
 #include <QStringList>
@@ -592,13 +593,38 @@ private:
     // waits, and a newer one replaces it.
     void feedAnalyzer(const XafsSpectrum &xs, const SuggestElm &suggest);
     void handWaitingPointSpectrum();
-    // Why a press of Save Image (image true) or Save Data would save
-    // nothing, and how to have something to save; empty when it saves.
-    QString nothingToSave(bool image);
-    // Shows that reason beside the save buttons; false when there is one.
-    bool canSave(bool image);
-    // The shown map as a TIFF file; false, with a line, when none is written.
-    bool writeDataTiff(const QString &fileName, int index);
+    // What a save writes: the image in view, or the map the analysis window
+    // shows as TIFF or text, each with the colour bar of what it wrote beside
+    // it (not beside text); or why it writes nothing. The buttons and the
+    // batch commands ask this alone.
+    enum class SaveKind { Image, Tiff, Text };
+    struct SavePlan
+    {
+        QString reason;                // for the user; empty when it writes
+        QString detail;                // numbers for the log
+        Analyzed2DRes *map = nullptr;  // the map saved
+        qint64 gridW = 0, gridH = 0;   // samples of a TIFF map
+        QRect view;                    // the shown image's pixels in view
+        ColorScale bar;                // the colour bar of what is saved
+    };
+    SavePlan planSave(SaveKind kind);
+    // The kind of Save Data by the save options.
+    SaveKind dataSaveKind() const;
+    // Shows why a button's save would write nothing beside the save buttons;
+    // false when it would.
+    bool showSaveReason(SaveKind kind);
+    // Recomputes a reason shown, which may no longer hold.
+    void refreshSaveReason();
+    int saveReasonKind = -1;   // the SaveKind whose reason is shown; -1: none
+    // One line of why a save writes nothing: in the debug output and, for a
+    // batch command, in the batch log.
+    void logNothingSaved(const char *who, const SavePlan &plan);
+    // Writes the planned map as dir/base-index.tif (with its colour bar
+    // when bar is true) or .dat; false when it was not written.
+    bool writeMap(const SavePlan &plan, const QString &fileName, int index, SaveKind kind,
+                  bool bar);
+    // The first reference row whose Show is checked, else 0: it numbers map files.
+    int shownRowIndex() const;
     // Writes the spectra over the analysis area (kind: SpectraKind in
     // bodysavespectra.cpp).
     void saveEachSpectra(const QString &fileName, int kind);

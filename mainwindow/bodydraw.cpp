@@ -90,6 +90,8 @@ void Body::draw(QPainter *p)
     const ChCoord &c = d->coord;
     const qint64 hw = boxHalf(ui->HWidth->text(), imageWidth);
     const qint64 hh = boxHalf(ui->VWidth->text(), imageHeight);
+    // Whatever changed what is shown may have changed what a save writes.
+    refreshSaveReason();
     // No image, no mapping onto it: nothing is marked over a blank view.
     if (!d->showsImage())
         return;

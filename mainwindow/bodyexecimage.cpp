@@ -291,17 +291,9 @@ bool Body::execImageDataCmd(EX_CMD_ID id, const CmdLine &cmd)
     case EX_save_data:
         saveData(a0);
         return false;
-    case EX_save_data_as_tiff: {
-        int index = 0;
-        for (int k = 0; k < analyzer->refs.size(); k++) {
-            if (analyzer->refs[k]->showButton()->isChecked()) {
-                index = k;
-                break;
-            }
-        }
-        saveDataAsTiff(a0, index);
+    case EX_save_data_as_tiff:
+        saveDataAsTiff(a0, shownRowIndex());
         return false;
-    }
     default:
         qDebug() << "not an image-data command:" << int(id);
         return false;

@@ -13,6 +13,7 @@
 
 #include "analysis/ui/analyzer.h"
 #include "analysis/ui/lcfreference.h"
+#include "batch/ui/batchctrl.h"
 #include "core/globals.h"
 #include "core/wholefile.h"
 #include "display/_filedialog.h"
@@ -31,14 +32,14 @@ namespace {
 const qint64 MaxGridPerPixel = 16;
 const qint64 MaxGridSamples = qint64(1) << 30;
 
-// Saves the colour bar in the format of the name's suffix; TIFF through the
+// Saves a colour bar in the format of the name's suffix; TIFF through the
 // program's own writer, which needs no image plugin.
-bool saveColorBar(const QPixmap &bar, const QString &fileName)
+bool saveColorBar(const ColorScale &scale, const QString &fileName)
 {
+    const QImage bar = ColorBar::picture(scale, true).toImage();
     const QString suffix = QFileInfo(fileName).suffix().toLower();
-    return suffix == "tif" || suffix == "tiff"
-               ? TiffWriter().writeRgb(fileName, bar.toImage())
-               : WholeFile::saveImage(bar.toImage(), fileName);
+    return suffix == "tif" || suffix == "tiff" ? TiffWriter().writeRgb(fileName, bar)
+                                               : WholeFile::saveImage(bar, fileName);
 }
 
 // dir/base-index.suffix of a chosen name; the suffix typed is dropped.
@@ -55,25 +56,22 @@ qint64 gridCount(int lo, int hi, int half, int step)
     return (qint64(hi) - lo - half - 1) / qMax(step, 1) + 1;
 }
 
-// The grid of analysed boxes of a walk: w x h boxes. False, with one line
-// naming its size, when it is empty or far larger than the image (an area
-// reaching far past it): nothing is allocated for it then.
-bool gridSize(const AnalyzeCond &area, qint64 *w, qint64 *h)
+// The grid of analysed boxes of a walk: w x h boxes. False, with why, when
+// it is empty or far larger than the image (an area reaching far past it).
+bool gridSize(const AnalyzeCond &area, qint64 *w, qint64 *h, QString *why)
 {
     *w = gridCount(area.x0, area.x1, area.halfW, area.stepX);
     *h = gridCount(area.y0, area.y1, area.halfH, area.stepY);
     const qint64 limit = qMin(MaxGridSamples,
                               MaxGridPerPixel * qMax<qint64>(1, qint64(area.width) * area.height));
     if (*w < 1 || *h < 1) {
-        qDebug().noquote() << QString("saveDataAsTiff: no grid of analysed boxes to save: %1 x %2")
-                                  .arg(*w).arg(*h);
+        *why = QString("no grid of analysed boxes to save: %1 x %2").arg(*w).arg(*h);
         return false;
     }
     if (*w > limit / *h) {
-        qDebug().noquote() << QString("saveDataAsTiff: a grid of %1 x %2 analysed boxes is too "
-                                      "large for the %3 x %4 image (at most %5 boxes); nothing "
-                                      "is saved")
-                                  .arg(*w).arg(*h).arg(area.width).arg(area.height).arg(limit);
+        *why = QString("a grid of %1 x %2 analysed boxes is too large for the %3 x %4 image (at "
+                       "most %5 boxes)")
+                   .arg(*w).arg(*h).arg(area.width).arg(area.height).arg(limit);
         return false;
     }
     return true;
@@ -105,14 +103,121 @@ std::unique_ptr<quint16[]> gridSamples(const AnalyzeCond &area, const quint16 *c
 
 } // namespace
 
+// -- What a save writes
+
+Body::SavePlan Body::planSave(SaveKind kind)
+{
+    SavePlan plan;
+    const auto refuse = [&plan](const QString &reason, const QString &detail = QString()) {
+        plan.reason = reason;
+        plan.detail = detail;
+        return plan;
+    };
+    const bool image = kind == SaveKind::Image;
+    if (!image || ui->ShowResAnalysis->isChecked()) {
+        plan.map = analyzer->currentMap();
+        if (!plan.map)
+            return refuse(tr("No map shown: choose one in the Analyzer."));
+        if (!plan.map->hasData())
+            return refuse(tr("The map has no data yet: run its analysis."));
+    }
+    if (image) {
+        const ImgDispA *d = ui->dispA;
+        if (!d->shownScale(&plan.bar)) {
+            if (plan.map)
+                return refuse(tr("The map has no data yet: run its analysis."));
+            return refuse(ui->ShowShiftMap->isChecked()
+                              ? tr("No energy-shift map: calibrate or load one.")
+                              : tr("No image shown: load the data first."));
+        }
+        plan.view = d->viewWindowRect();
+        if (plan.view.isEmpty())
+            return refuse(tr("View is off the image: press Reset Scale."));
+        return plan;
+    }
+
+    const Analyzed2DRes *map = plan.map;
+    // Both formats write the values at the boxes' centres, or neither does.
+    const bool boxes = kind == SaveKind::Text || saveDataCfg->saveTiffAsAnalyzed();
+    if (boxes && !map->area.centreOnImage())
+        return refuse(tr("No box centre lies on the image: use smaller boxes or another area."),
+                      QString("no centre of the %1 x %2 boxes lies on the %3 x %4 image")
+                          .arg(2 * qint64(map->area.halfW) + 1)
+                          .arg(2 * qint64(map->area.halfH) + 1)
+                          .arg(map->area.width)
+                          .arg(map->area.height));
+    plan.gridW = map->area.width;
+    plan.gridH = map->area.height;
+    if (kind == SaveKind::Tiff && boxes) {
+        QString why;
+        if (!gridSize(map->area, &plan.gridW, &plan.gridH, &why))
+            return refuse(tr("The area reaches far past the image: select an area on it."), why);
+    }
+    plan.bar = map->colorScale;
+    plan.bar.valueMin = map->scaleMin();
+    plan.bar.valueMax = map->scaleMax();
+    return plan;
+}
+
+Body::SaveKind Body::dataSaveKind() const
+{
+    return saveDataCfg->saveAsTiff() ? SaveKind::Tiff : SaveKind::Text;
+}
+
+bool Body::showSaveReason(SaveKind kind)
+{
+    const QString why = planSave(kind).reason;
+    ui->SaveReason->setText(why);
+    saveReasonKind = why.isEmpty() ? -1 : int(kind);
+    return why.isEmpty();
+}
+
+void Body::refreshSaveReason()
+{
+    if (saveReasonKind < 0)
+        return;
+    // Save Data follows the format chosen since.
+    const SaveKind kind = saveReasonKind == int(SaveKind::Image) ? SaveKind::Image : dataSaveKind();
+    const QString why = planSave(kind).reason;
+    if (why != ui->SaveReason->text())
+        ui->SaveReason->setText(why);
+    if (why.isEmpty())
+        saveReasonKind = -1;
+}
+
+void Body::logNothingSaved(const char *who, const SavePlan &plan)
+{
+    QString line = QString("%1: nothing is saved: %2").arg(QLatin1String(who), plan.reason);
+    if (!plan.detail.isEmpty())
+        line += QString(" (%1)").arg(plan.detail);
+    qDebug().noquote() << line;
+    // Under a batch command the run's log says so too.
+    if (batchToken != 0)
+        batchEditor->Log(line + "\n");
+}
+
+int Body::shownRowIndex() const
+{
+    for (int k = 0; k < analyzer->refs.size(); k++) {
+        if (analyzer->refs[k]->showButton()->isChecked())
+            return k;
+    }
+    return 0;
+}
+
+// -- Saving
+
 void Body::saveImage(QString fileName)
 {
+    const SavePlan plan = planSave(SaveKind::Image);
+    if (!plan.reason.isEmpty()) {
+        logNothingSaved("saveImage", plan);
+        return;
+    }
     // The colour bar goes only beside an image that was saved.
     const QImage image = ui->dispA->viewWindowImage();
-    if (image.isNull())
-        qDebug() << "saveImage: no image is shown; nothing is saved";
-    else if (WholeFile::saveImage(image, fileName))
-        saveColorBar(ui->CBar->pixmap, insertTag(fileName, "cBar"));
+    if (!image.isNull() && WholeFile::saveImage(image, fileName))
+        saveColorBar(plan.bar, insertTag(fileName, "cBar"));
 }
 
 void Body::saveImageWNum(QString fileName, QString tag)
@@ -138,42 +243,19 @@ void Body::saveAllImages(QString fileName)
             if (!row->inUse() || j >= row->maps.size())
                 continue;
             const Analyzed2DRes *map = row->maps[j];
-            if (map && map->imageValid && map->image)
+            if (map && map->hasData() && map->imageValid && map->image)
                 WholeFile::saveImage(*map->image,
                                      insertTag(fileName, QString("%1-%2").arg(k).arg(j)));
         }
     }
 }
 
-QString Body::nothingToSave(bool image)
-{
-    if (!image || ui->ShowResAnalysis->isChecked()) {
-        const Analyzed2DRes *map = analyzer->currentMap();
-        if (!map)
-            return tr("No map shown: choose one in the Analyzer.");
-        if (image ? !ui->dispA->showsImage() : !map->hasData())
-            return tr("The map has no data yet: run its analysis.");
-    }
-    if (!image || !ui->dispA->viewWindowImage().isNull())
-        return QString();
-    if (!ui->dispA->showsImage())
-        return ui->ShowShiftMap->isChecked() ? tr("No energy-shift map: calibrate or load one.")
-                                             : tr("No image shown: load the data first.");
-    return tr("View is off the image: press Reset Scale.");
-}
-
-bool Body::canSave(bool image)
-{
-    const QString why = nothingToSave(image);
-    ui->SaveReason->setText(why);
-    return why.isEmpty();
-}
-
 void Body::showSaveDataDialog()
 {
-    if (!canSave(false))
+    const SaveKind kind = dataSaveKind();
+    if (!showSaveReason(kind))
         return;
-    if (saveDataCfg->saveAsTiff())
+    if (kind == SaveKind::Tiff)
         dataSaveDialog->setNameFilters({tr("Tiff File (*.tif)"), tr("Any Files (* *.*)")});
     else
         dataSaveDialog->setNameFilters({tr("Data File (*.dat)"), tr("Any Files (* *.*)")});
@@ -182,45 +264,46 @@ void Body::showSaveDataDialog()
 
 void Body::saveData(QString fileName)
 {
-    if (!analyzer->currentMap()) {
-        qDebug() << "saveData: no map is shown; nothing is saved";
+    const SaveKind kind = dataSaveKind();
+    qDebug() << (kind == SaveKind::Tiff ? "selected tiff" : "selected text");
+    const SavePlan plan = planSave(kind);
+    if (!plan.reason.isEmpty()) {
+        logNothingSaved("saveData", plan);
         return;
     }
     // The shown row only numbers the files; the map saved is the one shown.
-    int index = 0;
-    for (int k = 0; k < analyzer->refs.size(); k++) {
-        if (analyzer->refs[k]->showButton()->isChecked()) {
-            index = k;
-            break;
-        }
-    }
-    if (saveDataCfg->saveAsTiff()) {
-        qDebug() << "selected tiff";
-        if (writeDataTiff(fileName, index))
-            saveColorBar(ui->CBar->pixmap,
-                         insertTag(insertTag(fileName, QString::number(index)), "-cBar"));
-    } else {
-        qDebug() << "selected text";
-        saveDataAsText(fileName, index);
-    }
+    writeMap(plan, fileName, shownRowIndex(), kind, true);
 }
 
-void Body::saveDataAsTiff(QString fileName, int index) { writeDataTiff(fileName, index); }
-
-bool Body::writeDataTiff(const QString &fileName, int index)
+void Body::saveDataAsTiff(QString fileName, int index)
 {
-    const QString file = mapFileName(fileName, index, "tif");
     qDebug() << "saveDataAsTiff";
-    Analyzed2DRes *map = analyzer->currentMap();
-    if (!map) {
-        qDebug() << "saveDataAsTiff: no map is shown";
-        return false;
+    const SavePlan plan = planSave(SaveKind::Tiff);
+    if (!plan.reason.isEmpty()) {
+        logNothingSaved("saveDataAsTiff", plan);
+        return;
     }
-    // The grid is checked before anything is allocated for it.
-    const bool boxes = saveDataCfg->saveTiffAsAnalyzed();
-    qint64 w = map->area.width, h = map->area.height;
-    if (boxes && !gridSize(map->area, &w, &h))
-        return false;
+    writeMap(plan, fileName, index, SaveKind::Tiff, false);
+}
+
+void Body::saveDataAsText(QString fileName, int index)
+{
+    const SavePlan plan = planSave(SaveKind::Text);
+    if (!plan.reason.isEmpty()) {
+        logNothingSaved("saveDataAsText", plan);
+        return;
+    }
+    writeMap(plan, fileName, index, SaveKind::Text, false);
+}
+
+bool Body::writeMap(const SavePlan &plan, const QString &fileName, int index, SaveKind kind,
+                    bool bar)
+{
+    Analyzed2DRes *map = plan.map;
+    if (kind == SaveKind::Text)
+        return map->saveAsText(QFileInfo(mapFileName(fileName, index, "dat")),
+                               saveDataCfg->saveTiffAsAnalyzed(), saveDataCfg->saveTextAsCSV(),
+                               saveDataCfg->saveTextAsXYVal());
     // The samples of the whole map; the analysed boxes are picked out of them.
     std::unique_ptr<quint16[]> cells(
         map->tiffDataForSave(saveDataCfg->saveTiffScaleFixed(), saveDataCfg->saveTiffScaleMin(),
@@ -231,26 +314,20 @@ bool Body::writeDataTiff(const QString &fileName, int index)
     }
     const quint16 *samples = cells.get();
     std::unique_ptr<quint16[]> grid;
-    if (boxes) {
-        grid = gridSamples(map->area, cells.get(), w, h);
+    if (saveDataCfg->saveTiffAsAnalyzed()) {
+        grid = gridSamples(map->area, cells.get(), plan.gridW, plan.gridH);
         if (!grid)
             return false;
         samples = grid.get();
-        map->count = int(w * h);
+        map->count = int(plan.gridW * plan.gridH);
     }
-    return TiffWriter().writeTiff(file, int(w), int(h), samples);
-}
-
-void Body::saveDataAsText(QString fileName, int index)
-{
-    const QString file = mapFileName(fileName, index, "dat");
-    Analyzed2DRes *map = analyzer->currentMap();
-    if (!map) {
-        qDebug() << "saveDataAsText: no map is shown";
-        return;
-    }
-    map->saveAsText(QFileInfo(file), saveDataCfg->saveTiffAsAnalyzed(),
-                    saveDataCfg->saveTextAsCSV(), saveDataCfg->saveTextAsXYVal());
+    if (!TiffWriter().writeTiff(mapFileName(fileName, index, "tif"), int(plan.gridW),
+                                int(plan.gridH), samples))
+        return false;
+    // The map's own bar: the same whatever the view shows.
+    if (bar)
+        saveColorBar(plan.bar, insertTag(insertTag(fileName, QString::number(index)), "-cBar"));
+    return true;
 }
 
 void Body::saveFlatDark()

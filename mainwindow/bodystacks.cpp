@@ -348,7 +348,6 @@ void Body::dispImgSelected(bool)
         if (!d->showsImage())
             ui->Value->clear();
     }
-    ui->SaveReason->clear();
     d->update();
 }
 

@@ -455,6 +455,14 @@
         <translation>画像が範囲外: 表示範囲リセットを押してください</translation>
     </message>
     <message>
+        <source>No box centre lies on the image: use smaller boxes or another area.</source>
+        <translation>画像上にボックス中心なし: ボックスを小さくするか領域を変えてください</translation>
+    </message>
+    <message>
+        <source>The area reaches far past the image: select an area on it.</source>
+        <translation>領域が画像から大きくはみ出しています: 画像上の領域を選んでください</translation>
+    </message>
+    <message>
         <source>Batch Ctrl.</source>
         <translation>バッチ制御</translation>
     </message>

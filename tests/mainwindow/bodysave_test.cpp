@@ -108,6 +108,32 @@ protected:
         ASSERT_EQ(body.i1Stack().size(), 3);
     }
 
+    // Runs one batch line on the window, then lets it repaint.
+    void run(const QString &line)
+    {
+        CmdLine cmd;
+        cmd.parse(line);
+        body.execCmdSlot(cmd, false);
+        body.imageView()->grab();
+    }
+
+    // Presses a save button: the reason beside the buttons, empty when the
+    // button opened its dialog instead (closed again).
+    QString press(const char *button)
+    {
+        child<QPushButton>(button)->click();
+        bool opened = false;
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (qobject_cast<QFileDialog *>(w) && w->isVisible()) {
+                opened = true;
+                w->hide();
+            }
+        }
+        const QString reason = child<QLabel>("SaveReason")->text();
+        EXPECT_EQ(opened, reason.isEmpty()) << button << " " << qPrintable(reason);
+        return reason;
+    }
+
     // The given map (the sum-up map unless said) gets a walk over a width x
     // height image and f(x, y) in every box; TIFF over the range 0 .. 100.
     Analyzed2DRes *fillMap(int width, int height, int halfW, const QRectF &area,
@@ -155,11 +181,9 @@ TEST_F(BodySave, MapAsTiffWithItsColourBar)
     ASSERT_TRUE(t);
     EXPECT_EQ(t->storedValue(1, 0), sampleOf(50));
     // The colour bar beside a TIFF map is a TIFF too, whatever image plugins
-    // are installed, and reads back as the bar's picture.
+    // are installed.
     const QImage bar = readRgbTiff(files.path("run-2--cBar.tif"));
-    const QImage painted = body.colorBar()->pixmap.toImage().convertToFormat(QImage::Format_RGB32);
-    ASSERT_EQ(bar.size(), painted.size());
-    EXPECT_EQ(bar, painted);
+    ASSERT_EQ(bar.size(), QSize(20, 600));
     EXPECT_EQ(qGray(bar.pixel(5, 598)), 0);
     EXPECT_GT(qGray(bar.pixel(5, 1)), 200);
 
@@ -228,8 +252,63 @@ TEST_F(BodySave, EmptyMapLeavesAnEarlierTextFile)
         body.execCmdSlot(save, false);
         EXPECT_EQ(done.count(), 1);
         EXPECT_EQ(files.read("good-0.dat"), good);
-        EXPECT_EQ(log.count("the map holds no data"), 1);
+        EXPECT_EQ(log.count("nothing is saved"), 1);
     }
+}
+
+// The colour bar beside a map file is drawn from the map: the bar the result
+// view shows for it, and the same file whatever the main view shows then;
+// the bar beside a saved image is that image's.
+TEST_F(BodySave, MapBarIsTheMapsOwnFromEveryView)
+{
+    loadI1(32, 24);
+    body.show();
+    const auto run = [&](const QString &line) {
+        CmdLine cmd;
+        cmd.parse(line);
+        body.execCmdSlot(cmd, false);
+        body.imageView()->grab();
+    };
+    const auto shownBar = [&] {
+        return body.colorBar()->pixmap.toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    Analyzed2DRes *map =
+        fillMap(32, 24, 0, QRectF(0, 0, 32, 24), [](int x, int y) { return 3.0 * x - y; });
+    run("select_disp_image 3");
+    body.setupResAnalysisImage();
+    body.selectedNewRef();
+    body.imageView()->grab();
+    QImage mapBar = shownBar();
+    run(QString("save_data \"%1\"").arg(files.path("shown.tif")));
+    EXPECT_EQ(readRgbTiff(files.path("shown-0--cBar.tif")), mapBar);
+    const QByteArray bar = files.read("shown-0--cBar.tif");
+
+    run("select_disp_image 0");
+    run("seek_image 2");
+    run(QString("save_image \"%1\"").arg(files.path("frame.png")));
+    const QImage frameBar = shownBar();
+    EXPECT_EQ(QImage(files.path("frame-cBar.png")).convertToFormat(QImage::Format_RGB32), frameBar);
+    EXPECT_NE(frameBar, mapBar);
+    const char *views[] = {"select_disp_image 0", "select_disp_image 2", "select_disp_image 1"};
+    for (const char *view : views) {
+        SCOPED_TRACE(view);
+        run(view);
+        run(QString("save_data \"%1\"").arg(files.path("other.tif")));
+        EXPECT_EQ(files.read("other-0--cBar.tif"), bar);
+    }
+
+    // A fixed scale labels the bar beside the file as the result view does.
+    map->fixedScale = true;
+    map->fixedMin = -50;
+    map->fixedMax = 150;
+    run("select_disp_image 3");
+    body.setupResAnalysisImage();
+    body.imageView()->grab();
+    mapBar = shownBar();
+    run("select_disp_image 0");
+    run(QString("save_data \"%1\"").arg(files.path("fixed.tif")));
+    EXPECT_EQ(readRgbTiff(files.path("fixed-0--cBar.tif")), mapBar);
+    EXPECT_NE(files.read("fixed-0--cBar.tif"), bar);
 }
 
 // Pixels of the colour bar's label colour (0, 255, 192) as the widget shows it.
@@ -341,6 +420,83 @@ TEST_F(BodySave, FarOffSelectionsGiveNoHugeTiff)
     for (int y = 0; y < 24; y++)
         for (int x = 0; x < 32; x++)
             ASSERT_EQ(t->storedValue(x, y), quint16((x + 3.0 * y) / 200 * 65535)) << x << y;
+}
+
+// Save Data and save_data ask one rule: where no box centre lies on the
+// image neither format writes, a grid reaching far past the image is refused,
+// and the button shows the reason the command logs instead of its dialog.
+TEST_F(BodySave, ButtonAndCommandAgreeOnWhatIsWritten)
+{
+    loadI1(32, 24);
+    body.show();
+    analyzer()->selectAnalysisMode(3);
+    SaveDataCfg *cfg = body.saveOptions();
+    const auto fill = [&](const QString &region) {
+        run("select_region " + region);
+        AnalyzeCond walk;
+        ASSERT_TRUE(body.askAnalyzeCond(walk));
+        analyzer()->sumUpMap.setArea(walk);
+        do
+            analyzer()->sumUpMap.setData(walk.x, walk.y, walk.halfW, walk.halfH, walk.x + 1.0);
+        while (walk.next());
+    };
+    const auto agree = [&](const QString &name, const QString &reason) {
+        SCOPED_TRACE(name.toStdString());
+        const QString shown = press("SaveData");
+        DebugCapture log;
+        run(QString("save_data \"%1.tif\"").arg(files.path(name)));
+        const bool written = !QDir(files.dir()).entryList({name + "-0.*"}).isEmpty();
+        EXPECT_EQ(written, reason.isEmpty());
+        EXPECT_TRUE(reason.isEmpty() ? shown.isEmpty() : shown.startsWith(reason))
+            << qPrintable(shown);
+        EXPECT_EQ(log.count("nothing is saved: " + shown), reason.isEmpty() ? 0 : 1);
+    };
+    run("set_band_w 40");
+    fill("0 0 32 24");
+    cfg->setSaveAsText();
+    agree("text", "No box centre lies on the image");
+    cfg->setSaveAsTiff();
+    cfg->setSaveTiffAsAnalyzed(true);
+    agree("boxes", "No box centre lies on the image");
+    cfg->setSaveTiffAsAnalyzed(false);
+    agree("whole", "");
+
+    run("set_band_w 0");
+    fill("3 1000000 -100000 3");
+    cfg->setSaveTiffAsAnalyzed(true);
+    agree("far", "The area reaches far past the image");
+    fill("0 0 32 24");
+    agree("on", "");
+}
+
+// The reason beside the save buttons goes with its cause: a load, the run
+// that fills the map, Reset Scale.
+TEST_F(BodySave, ReasonGoesWithItsCause)
+{
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(files.dir()));   // the sum-up run writes its image here
+    QLabel *reason = child<QLabel>("SaveReason");
+    body.show();
+    EXPECT_TRUE(press("SaveImage").startsWith("No image shown"));
+    loadI1(32, 24);
+    body.imageView()->grab();
+    EXPECT_EQ(reason->text(), "");
+
+    analyzer()->selectAnalysisMode(3);
+    run("select_disp_image 3");
+    EXPECT_TRUE(press("SaveData").startsWith("The map has no data yet"));
+    body.doSumUp();
+    body.imageView()->grab();
+    EXPECT_EQ(reason->text(), "");
+
+    ImgDispA *view = body.imageView();
+    view->viewX = 1000;
+    view->grab();
+    EXPECT_TRUE(press("SaveImage").startsWith("View is off the image"));
+    child<QPushButton>("ResetScale")->click();
+    view->grab();
+    EXPECT_EQ(reason->text(), "");
+    QDir::setCurrent(before);
 }
 
 TEST_F(BodySave, FlatAndDarkFramesAtTheImageSize)
