@@ -15,6 +15,9 @@ struct FitAnswer
     double zansa = 0.0;
     bool hasCurve = false;   // false on the degenerate paths
     XafsSpectrum curve;      // "anal-LCF" or "anal-MLCF"
+    // Why no fit was made: a literal marked for translation in the context
+    // "SpectrumFit"; null when the fit was made.
+    const char *failure = nullptr;
 };
 Q_DECLARE_METATYPE(FitAnswer)
 

@@ -100,21 +100,25 @@ FitAnswer SpectrumFit::fit(Kind kind, const XafsSpectrum &s, const QVector<LcfRe
             used.push_back(&r.spectrum);
     }
     const int n = int(used.size());
-    auto empty = [&](const QString &reason) {
+    // reason: what the user reads (translated where shown); detail, when
+    // given, the debug text instead of it.
+    auto empty = [&](const char *reason, const QString &detail = QString()) {
         if (why)
-            *why = reason;
+            *why = detail.isEmpty() ? QString::fromLatin1(reason) : detail;
         FitAnswer a;
         a.fractions = QVector<double>(n, 0.0);
         a.amounts = a.fractions;
+        a.failure = reason;
         return a;
     };
 
     if (s.isEmpty())
-        return empty(QStringLiteral("sample without points"));
+        return empty(QT_TRANSLATE_NOOP("SpectrumFit", "sample without points"));
     if (rowCount < 2)
-        return empty(QStringLiteral("fewer than two reference rows"));
+        return empty(QT_TRANSLATE_NOOP("SpectrumFit", "fewer than two reference rows"));
     if (rowCount != refs.size())
-        return empty(QString("%1 reference rows but %2 in the snapshot").arg(rowCount).arg(refs.size()));
+        return empty(QT_TRANSLATE_NOOP("SpectrumFit", "reference rows changed"),
+                     QString("%1 reference rows but %2 in the snapshot").arg(rowCount).arg(refs.size()));
     if (kind == Lcf && s.dMut <= 0.0) {
         // Without an edge jump every row in use gets a zero.
         FitAnswer a;
@@ -170,9 +174,9 @@ FitAnswer SpectrumFit::fit(Kind kind, const XafsSpectrum &s, const QVector<LcfRe
     }
     std::vector<double> sol;
     if (!solveNormal(cols, y.data(), inFit, sol))
-        return empty(QStringLiteral("singular system"));
+        return empty(QT_TRANSLATE_NOOP("SpectrumFit", "singular system"));
     if (!allFinite(sol.data(), sol.size()))
-        return empty(QStringLiteral("fit result not finite"));
+        return empty(QT_TRANSLATE_NOOP("SpectrumFit", "fit result not finite"));
 
     FitAnswer ans;
     if (kind == Mlcf) {
@@ -180,7 +184,8 @@ FitAnswer SpectrumFit::fit(Kind kind, const XafsSpectrum &s, const QVector<LcfRe
         for (int k = 0; k < n; k++)
             sum += sol[size_t(k + 2)];
         if (!(sum > 0.0))
-            return empty(QString("MLCF coefficients sum to %1").arg(sum));
+            return empty(QT_TRANSLATE_NOOP("SpectrumFit", "MLCF coefficients not positive"),
+                         QString("MLCF coefficients sum to %1").arg(sum));
         for (int k = 0; k < n; k++) {
             const double c = std::max(0.0, sol[size_t(k + 2)]);
             ans.amounts << c;
@@ -194,7 +199,7 @@ FitAnswer SpectrumFit::fit(Kind kind, const XafsSpectrum &s, const QVector<LcfRe
         }
     }
     if (!allFinite(ans.fractions) || !allFinite(ans.amounts))
-        return empty(QStringLiteral("fit result not finite"));
+        return empty(QT_TRANSLATE_NOOP("SpectrumFit", "fit result not finite"));
 
     // The curve of this spectrum's own fractions.
     Spectrum curve;
@@ -215,13 +220,13 @@ FitAnswer SpectrumFit::fit(Kind kind, const XafsSpectrum &s, const QVector<LcfRe
         ans.hasCurve = true;
     }
     if (!std::isfinite(ans.zansa))
-        return empty(QStringLiteral("residual not finite"));
+        return empty(QT_TRANSLATE_NOOP("SpectrumFit", "residual not finite"));
     return ans;
 }
 
 double SpectrumFit::edgePosition(const XafsSpectrum &s, const SuggestElm &sElm, bool isMidPoint,
                                  const XafsSpectrum &ref, double rangeEV, double initDEeV,
-                                 double minDEeV, QString *why)
+                                 double minDEeV, QString *why, const char **failure)
 {
     double d;
     if (isMidPoint)
@@ -231,6 +236,8 @@ double SpectrumFit::edgePosition(const XafsSpectrum &s, const SuggestElm &sElm, 
     if (!std::isfinite(d)) {
         if (why)
             *why = QStringLiteral("edge position not finite, taken as 0");
+        if (failure)
+            *failure = QT_TRANSLATE_NOOP("SpectrumFit", "edge position not finite");
         d = 0.0;
     }
     return d;

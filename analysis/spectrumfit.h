@@ -24,7 +24,8 @@ public:
     // doubleNormalizedPostBase. rowCount is the number of row pointers of
     // the request, which must match refs. The answer holds one fraction and
     // amount per row in use (id 0); the curve and zansa use those fractions.
-    // A degenerate fit gives zeros, no curve, and why says what went wrong.
+    // A degenerate fit gives zeros, no curve, and why says what went wrong;
+    // the answer's failure names the kind of fault for the user.
     // Without withCurve the curve is not kept as a spectrum (zansa is the same).
     static FitAnswer fit(Kind kind, const XafsSpectrum &s, const QVector<LcfRefData> &refs,
                          int rowCount, double sE0, double eE0, const SuggestElm &sElm,
@@ -32,10 +33,11 @@ public:
 
     // The edge position of s: in midpoint mode against the suggested edge
     // energy, otherwise the shift that best aligns s with ref; not finite
-    // gives 0 (and a note in why).
+    // gives 0, a note in why and in failure a literal marked for translation
+    // in the context "SpectrumFit".
     static double edgePosition(const XafsSpectrum &s, const SuggestElm &sElm, bool isMidPoint,
                                const XafsSpectrum &ref, double rangeEV, double initDEeV,
-                               double minDEeV, QString *why);
+                               double minDEeV, QString *why, const char **failure = nullptr);
 };
 
 #endif

@@ -143,6 +143,7 @@ void AreaEngine::submit(Chunk c)
             c.values = QVector<double>(n * per, 0.0);
             c.ok = QVector<char>(n, 0);
             c.notes = QVector<QString>(n);
+            c.noResult = QVector<Chunk::NoResult>(n);
             (*wk)(c, raw, sh->stopping);
         }
         {

@@ -40,14 +40,26 @@ public:
         int halfH = 0;
         bool rowStart = false;   // the first chunk of a walker row (not of the walk)
         QVector<int> xs;         // the block centres
+        // Why a block, or some of its values, gave no result: reason is a
+        // literal marked for translation in context (QT_TRANSLATE_NOOP), null
+        // where the block gave its result; parts says which of the run's
+        // values are missing, a bit each in the run's own numbering (0: all).
+        struct NoResult
+        {
+            const char *context = nullptr;
+            const char *reason = nullptr;
+            unsigned parts = 0;
+        };
         // Filled by the work: per block `values` per block and whether it gave
-        // any, with a note for the log where it did not or had something to say.
+        // any, with a note for the log where it did not or had something to say,
+        // and what of it gave no result.
         QVector<double> values;
         QVector<char> ok;
         QVector<QString> notes;
+        QVector<NoResult> noResult;
     };
     // Runs in a pool thread: raw[k] is the spectrum of block k (empty off the
-    // image); ok, values and notes come sized. Returns early once stopping
+    // image); ok, values, notes and noResult come sized. Returns early once stopping
     // reads true.
     using Work = std::function<void(Chunk &chunk, const QVector<Spectrum> &raw,
                                     const std::atomic<bool> &stopping)>;

@@ -27,6 +27,7 @@
 #include "imagedata/errpointssnapshot.h"
 #include "imagedata/spectrumsource.h"
 #include "imagedata/ui/imgproc.h"
+#include "mainwindow/runfailures.h"
 #if !VANTOSCOPE_CLASSIC
 #include "mainwindow/stats.h"
 #endif
@@ -165,6 +166,12 @@ public:
 
     // Reads an energy-shift map file's header.
     EMPHeader loadMapHeader(QTextStream &in);
+
+    // Why a map that has an area but no data has nothing, in words for its
+    // user: every box of the last run that fills it gave no result (that
+    // run's summary), or it is the map of a reference row that had no part
+    // in the last fit. Empty when neither applies.
+    QString noDataReason(const Analyzed2DRes *map) const;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -413,6 +420,7 @@ private:
     void analyzeRAPoints();
     void recordRAChunk(const AreaEngine::Chunk &chunk);
     AreaEngine raEngine;
+    RunFailures raFailures;   // of the last run
     double raFactor = 1.0;    // RAFactor at the start of the last run
     double raEnergy = 8200;   // RAAtEV [eV] at the start of the last run
     // The analysis window's maps, set by every run; not owned.
@@ -490,8 +498,14 @@ private:
     // Gives the map the run's area and no data.
     static void prepareAreaMap(Analyzed2DRes *map, const AnalyzeCond &area, int no);
     // Hands the run's walk to the engine, or passes every block over (the
-    // reason skipAll) and ends the run.
-    void runAreaEngine(const QString &skipAll, int valuesPerBlock, AreaEngine::Work work);
+    // reason skipAll, for the user skipWhy) and ends the run.
+    void runAreaEngine(const QString &skipAll, const AreaEngine::Chunk::NoResult &skipWhy,
+                       int valuesPerBlock, AreaEngine::Work work);
+    // The maps of the fit run that none of its boxes filled lose their data.
+    void emptyFailedFitMaps();
+    // Writes the summary of f, when it has one, to the batch log and the
+    // analysis window.
+    void noteRunFailures(const RunFailures &f);
     void recordFitBlock(int x, int y, int hw, int hh, const double *v);
     void recordElemsBlock(int x, int y, int hw, int hh, const double *v);
     void showLastElemsBlock();
@@ -516,6 +530,10 @@ private:
     int areaBlocksDone = 0;    // blocks of the run recorded or passed over
     int areaBlocksTotal = 0;   // blocks of its walk
     int areaRunToken = 0;      // the batch command it reports to; 0: started by hand
+    // The boxes without a result of the last run of each kind.
+    RunFailures fitFailures;
+    RunFailures elemsFailures;
+    RunFailures &areaFailures() { return areaRun == AreaRun::Elems ? elemsFailures : fitFailures; }
     // (end of area)
 
     // -- calib (bodycalib.cpp)
@@ -540,6 +558,7 @@ private:
     double lastMapEdgeEnergy = 0;   // Std Edge Energy of the last map read
     int calibBlocksDone = 0;        // blocks of the run recorded
     int calibNoShift = 0;           // blocks of the run that gave no shift
+    RunFailures calibFailures;      // of the last run
     int calibRunToken = 0;          // the batch command it reports to; 0: started by hand
     // Ends the run in progress before its last block; the map keeps what it has.
     void stopCalibration();

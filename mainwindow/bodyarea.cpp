@@ -4,6 +4,7 @@
 // the analysis window's maps here, in walk order.
 #include "mainwindow/body.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "analysis/elemanalysis.h"
@@ -13,6 +14,7 @@
 #include "analysis/ui/analyzer.h"
 #include "analysis/ui/elemctrl.h"
 #include "analysis/ui/lcfreference.h"
+#include "batch/ui/batchctrl.h"
 #include "calibration/ui/calibctrl.h"
 #include "core/globals.h"
 #include "core/xafsspectrum.h"
@@ -25,6 +27,11 @@ namespace {
 // Debug lines of skipped blocks, dropped answers and notes written in one
 // run; the rest are counted and summed up at its end.
 const int LoggedPerRun = 3;
+
+using NoResult = AreaEngine::Chunk::NoResult;
+// The parts of a fit run's block values: the fit's, the edge position's.
+const int FitBit = 0, EdgeBit = 1;
+const unsigned FitPart = 1u << FitBit, EdgePart = 1u << EdgeBit;
 
 } // namespace
 
@@ -129,6 +136,8 @@ bool Body::beginAreaRun(AreaRun kind, int token, const QString &problem)
     areaDropped = 0;
     areaNotes = 0;
     areaLastValues.clear();
+    areaFailures().start(areaBlocksTotal);
+    analyzer->setRunNote(QString());
     // Both flags, and whatever was asked before the run no longer counts.
     analyzer->setContAccess(true);
     analyzer->setAreaRunActive(true);
@@ -159,9 +168,19 @@ void Body::endAreaRun(bool completed, bool stopLog)
     areaChunks.clear();
     if (completed) {
         if (kind == AreaRun::Elems) {
+            // No box gave a value: the maps have none to show or save.
+            if (elemsFailures.failedEverywhere()) {
+                for (Analyzed2DRes *map : qAsConst(elemsResMaps)) {
+                    if (map) {
+                        map->setArea(elemsArea);
+                        elemsFailures.markEmptied(map);
+                    }
+                }
+            }
             showLastElemsBlock();
             generateElemsResImages();
         } else {
+            emptyFailedFitMaps();
             generateResImages();
         }
         ui->dispA->update();
@@ -191,9 +210,61 @@ void Body::endAreaRun(bool completed, bool stopLog)
                      .arg(areaBlocksDone)
                      .arg(areaBlocksTotal));
     }
+    // A stopped run walked only part of its area: no summary of it.
+    if (completed)
+        noteRunFailures(kind == AreaRun::Elems ? elemsFailures : fitFailures);
     const int token = areaRunToken;
     areaRunToken = 0;
     reportRunEnd(completionOf(kind), token);
+}
+
+void Body::emptyFailedFitMaps()
+{
+    QVector<Analyzed2DRes *> maps;
+    if (fitJobs.fit && fitFailures.failedEverywhere(FitBit)) {
+        const int n = lcfResMaps.size() / qMax(analyzer->mapsPerRef, 1);
+        for (int k : qAsConst(fitRowsInUse)) {
+            for (int l = 0; l < analyzer->mapsPerRef && k < n; l++)
+                maps << lcfResMaps.value(k + n * l);
+        }
+        maps << &analyzer->zansaMap;
+    }
+    if (fitJobs.edge && fitFailures.failedEverywhere(EdgeBit))
+        maps << &analyzer->dEdgeMap;
+    for (Analyzed2DRes *map : qAsConst(maps)) {
+        if (map) {
+            map->setArea(lcfArea);
+            fitFailures.markEmptied(map);
+        }
+    }
+}
+
+void Body::noteRunFailures(const RunFailures &f)
+{
+    const QString note = f.summary();
+    if (note.isEmpty())
+        return;
+    batchEditor->Log(note + "\n");
+    analyzer->setRunNote(note);
+}
+
+QString Body::noDataReason(const Analyzed2DRes *map) const
+{
+    if (!map || map->hasData() || map->area.width <= 0 || map->area.height <= 0)
+        return QString();
+    for (const RunFailures *f : {&fitFailures, &elemsFailures, &raFailures, &calibFailures}) {
+        if (f->emptied(map))
+            return f->summary();
+    }
+    if (!fitJobs.fit)
+        return QString();
+    for (int k = 0; k < analyzer->refs.size(); k++) {
+        const QVector<Analyzed2DRes *> &maps = analyzer->refs[k]->maps;
+        if (std::find(maps.cbegin(), maps.cend(), map) != maps.cend() && !fitRowsInUse.contains(k))
+            // Numbered as the window's "Select Ref" buttons are, from 1.
+            return tr("Row %1 had no part in the fit: give it a reference and run again.").arg(k + 1);
+    }
+    return QString();
 }
 
 void Body::skipAreaBlock(int x, int y, const QString &why)
@@ -228,16 +299,18 @@ void Body::finishRunsReadingFrames()
 
 // -- Walking the area
 
-void Body::runAreaEngine(const QString &skipAll, int valuesPerBlock, AreaEngine::Work work)
+void Body::runAreaEngine(const QString &skipAll, const NoResult &skipWhy, int valuesPerBlock,
+                         AreaEngine::Work work)
 {
     const AnalyzeCond &walk = areaWalker();
     if (!skipAll.isEmpty()) {
         // Nothing can be analysed: every block is passed over.
         AnalyzeCond w = walk;
         w.reset();
-        do
+        do {
             skipAreaBlock(w.x, w.y, skipAll);
-        while (w.next());
+            areaFailures().add(skipWhy);
+        } while (w.next());
         endAreaRun(true);
         return;
     }
@@ -287,18 +360,26 @@ void Body::recordAreaChunk(const AreaEngine::Chunk &c)
             analyzer->setProgress(perCent);
     }
     areaBlocksDone += c.xs.size();
+    RunFailures &failures = areaFailures();
     for (int k = 0; k < c.xs.size(); k++) {
         const int x = c.xs[k];
         if (!w.reaches(x, c.y)) {
             skipAreaBlock(x, c.y, QStringLiteral("its box lies off the image"));
+            failures.add(RunFailures::OffImage);
             continue;
         }
         if (!c.notes[k].isEmpty())
             noteAreaBlock(x, c.y, c.notes[k]);
+        const NoResult &no = c.noResult[k];
         if (!c.ok[k]) {
-            skipAreaBlock(x, c.y, QStringLiteral("its spectrum has no points"));
+            skipAreaBlock(x, c.y, no.reason ? QString::fromLatin1(no.reason)
+                                            : QStringLiteral("its spectrum has no points"));
+            failures.add(no.reason ? no : RunFailures::NoPoints);
             continue;
         }
+        // Recorded all the same: a failed part records its zeros.
+        if (no.reason)
+            failures.add(no);
         const double *v = c.values.constData() + qint64(k) * areaPerBlock;
         if (elems)
             recordElemsBlock(x, c.y, c.halfW, c.halfH, v);
@@ -352,10 +433,14 @@ void Body::start2DAnalysis()
 
     const FitJob job = analyzer->fitJob();
     QString skipAll;
-    if (!job.fit && !job.edge)
+    NoResult skipWhy;
+    if (!job.fit && !job.edge) {
         skipAll = QStringLiteral("neither SelMLCFAnal nor SelDEdgeAnal is checked");
-    else if (job.fit && job.refs.size() < 2)
+        skipWhy = {"Body", QT_TRANSLATE_NOOP("Body", "no analysis chosen"), 0};
+    } else if (job.fit && job.refs.size() < 2) {
         skipAll = QStringLiteral("fewer than two reference rows");
+        skipWhy = {"SpectrumFit", QT_TRANSLATE_NOOP("SpectrumFit", "fewer than two reference rows"), 0};
+    }
     fitRowsInUse.clear();
     for (int k = 0; k < job.refs.size(); k++) {
         if (job.refs[k].inUse)
@@ -367,7 +452,7 @@ void Body::start2DAnalysis()
     const int per = 2 * used + 2;
     const ShiftTable shifts = shiftTable();
     const int mode = calibCtrl && calibCtrl->targetBGVictoreen() ? 0 : 1;
-    runAreaEngine(skipAll, per, [job, used, per, shifts, mode, suggest](
+    runAreaEngine(skipAll, skipWhy, per, [job, used, per, shifts, mode, suggest](
                                     AreaEngine::Chunk &c, const QVector<Spectrum> &raw,
                                     const std::atomic<bool> &stopping) {
         RefValueCache cache;
@@ -384,6 +469,8 @@ void Body::start2DAnalysis()
                                                      job.eE0, suggest, cache, &why, false);
                 if (!why.isEmpty())
                     c.notes[k] = QStringLiteral("no fit, ") + why;
+                if (a.failure)
+                    c.noResult[k] = {"SpectrumFit", a.failure, FitPart};
                 for (int j = 0; j < used && j < a.fractions.size(); j++) {
                     v[j] = a.amounts[j];
                     v[used + j] = a.fractions[j];
@@ -392,11 +479,19 @@ void Body::start2DAnalysis()
             }
             if (job.edge) {
                 QString why;
+                const char *failure = nullptr;
                 v[2 * used + 1] = SpectrumFit::edgePosition(s, suggest, job.midPoint, job.comparison,
                                                             job.rangeEV, job.initDEeV, job.minDEeV,
-                                                            &why);
+                                                            &why, &failure);
                 if (!why.isEmpty())
                     c.notes[k] = why;
+                // The fit's reason first where both failed.
+                if (failure) {
+                    NoResult &no = c.noResult[k];
+                    if (!no.reason)
+                        no = {"SpectrumFit", failure, 0};
+                    no.parts |= EdgePart;
+                }
             }
             c.ok[k] = 1;
         }
@@ -477,12 +572,15 @@ void Body::startElems2DAnalysis()
     analyzer->elemsJob(rows, bg, mainT, stdRatios);
     elemsRunRows = rows.size();
     QString skipAll;
-    if (!analyzer->elemsJobChosen())
+    NoResult skipWhy;
+    if (!analyzer->elemsJobChosen()) {
         skipAll = QStringLiteral("SelElemA is not checked");
+        skipWhy = {"Body", QT_TRANSLATE_NOOP("Body", "Element Analysis not chosen"), 0};
+    }
     // Per block: the seven kinds of every row, then the correlation.
     const int e = rows.size();
     const int per = ElemCtrl::MapKinds * e + 1;
-    runAreaEngine(skipAll, per, [rows, bg, mainT, stdRatios, e, per](
+    runAreaEngine(skipAll, skipWhy, per, [rows, bg, mainT, stdRatios, e, per](
                                     AreaEngine::Chunk &c, const QVector<Spectrum> &raw,
                                     const std::atomic<bool> &stopping) {
         for (int k = 0; k < c.xs.size() && !stopping; k++) {
@@ -504,6 +602,7 @@ void Body::startElems2DAnalysis()
             }
             if (!fits) {
                 c.notes[k] = QString("%1 values for %2 element rows").arg(a.dMut.size()).arg(e);
+                c.noResult[k] = {"Body", QT_TRANSLATE_NOOP("Body", "element analysis gave no values"), 0};
                 continue;
             }
             v[ElemCtrl::MapKinds * e] = ElemAnalysis::correlation(a, rows, stdRatios);
@@ -531,6 +630,7 @@ void Body::recordElemsBlock(int x, int y, int hw, int hh, const double *v)
     const int e = elemsRunRows;
     if (elemsResMaps.size() != ElemCtrl::MapKinds * e + 2) {
         dropAreaAnswer(x, y, QStringLiteral("the element rows changed during the run"));
+        elemsFailures.add({"Body", QT_TRANSLATE_NOOP("Body", "element rows changed during the run"), 0});
         return;
     }
     for (int kind = 0; kind < ElemCtrl::MapKinds; kind++) {

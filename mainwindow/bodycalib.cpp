@@ -10,6 +10,8 @@
 #include <cmath>
 #include <memory>
 
+#include "analysis/ui/analyzer.h"
+#include "batch/ui/batchctrl.h"
 #include "calibration/blockshift.h"
 #include "calibration/empfile.h"
 #include "calibration/empheader.h"
@@ -95,6 +97,8 @@ void Body::execCalibration()
     calibCond.init(imageWidth, imageHeight, ui->HWidth->text().toInt(nullptr, 10),
                    ui->VWidth->text().toInt(nullptr, 10), area, -1, -1);
     eShiftMap.setArea(calibCond);
+    calibFailures.start(calibCond.centreCount());
+    analyzer->setRunNote(QString());
     mapOriginX = imageOriginX;
     mapOriginY = imageOriginY;
     calibCtrl->showMapGeometry(mapOriginX, mapOriginY, imageWidth, imageHeight);
@@ -119,6 +123,8 @@ void Body::execCalibration()
                                   continue;
                               c.values[k] = method.shiftOf(raw[k], standard, suggest);
                               c.ok[k] = 1;
+                              if (!std::isfinite(c.values[k]))
+                                  c.noResult[k] = {"Body", QT_TRANSLATE_NOOP("Body", "shift not finite"), 0};
                           }
                       });
 }
@@ -159,9 +165,15 @@ void Body::recordCalibChunk(const AreaEngine::Chunk &c)
     calibBlocksDone += c.xs.size();
     for (int k = 0; k < c.xs.size(); k++) {
         const int x = c.xs[k];
-        if (!calibCond.reaches(x, c.y))
+        if (!calibCond.reaches(x, c.y)) {
+            calibFailures.add(RunFailures::OffImage);
             continue;
+        }
         const double dE = c.values[k];
+        if (!c.ok[k])
+            calibFailures.add(RunFailures::NoPoints);
+        else if (c.noResult[k].reason)
+            calibFailures.add(c.noResult[k]);
         if (c.ok[k] && std::isfinite(dE)) {
             eShiftMap.setData(x, c.y, c.halfW, c.halfH, dE);
             if (calibMin > dE)
@@ -188,6 +200,11 @@ void Body::finishCalib()
         qDebug() << "Calibration: no block of the area gave a shift";
         calibMin = calibMax = 0;
     }
+    // No box gave a shift: the map has none to show or save.
+    if (calibFailures.failedEverywhere()) {
+        eShiftMap.setArea(calibCond);
+        calibFailures.markEmptied(&eShiftMap);
+    }
     const double mean = calibCount > 0 ? calibSum / calibCount : 0.0;
     calibSum = mean;
     calibCtrl->showStatistics(calibMin, calibMax, mean);
@@ -210,6 +227,7 @@ void Body::finishCalib()
     eShiftMap.genImg();
     ui->dispA->update();
     logDebug("End Calibration   ");
+    noteRunFailures(calibFailures);
     const int token = calibRunToken;
     calibRunToken = 0;
     reportRunEnd(EX_calib_exec, token);

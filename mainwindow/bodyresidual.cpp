@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "analysis/ui/analyzer.h"
+#include "batch/ui/batchctrl.h"
 #include "calibration/ui/calibctrl.h"
 #include "display/colorbar.h"
 #include "display/imgdispa.h"
@@ -35,6 +36,8 @@ void Body::startRA2DAnalysis()
     }
     if (!askAnalyzeCond(raArea))
         return;
+    raFailures.start(raArea.centreCount());
+    analyzer->setRunNote(QString());
     raFactor = numberIn(analyzer->raFactorEdit());
     raEnergy = numberIn(analyzer->raEnergyEdit());
 
@@ -65,18 +68,36 @@ void Body::analyzeRAPoints()
                                                          const QVector<Spectrum> &raw,
                                                          const std::atomic<bool> &stopping) {
                           for (int k = 0; k < c.xs.size() && !stopping; k++) {
+                              // A block without a value records 0.
+                              c.ok[k] = 1;
+                              if (raw[k].isEmpty()) {
+                                  c.noResult[k] = RunFailures::NoPoints;
+                                  continue;
+                              }
                               // Only the lines are read: no derived spectra.
                               const XafsSpectrum sp(raw[k], QStringLiteral("Body-RaA"), mode,
                                                     shifts.at(c.xs[k], c.y), suggest, 0);
                               const double post = sp.post.valueAt(e);
                               const double pre = sp.pre.valueAt(e);
                               const double dMut = post - pre;
+                              const double rest = pre - factor * dMut;
+                              if (!std::isfinite(dMut) || !std::isfinite(rest)) {
+                                  c.noResult[k] = {"Body", QT_TRANSLATE_NOOP("Body", "value not finite"), 0};
+                                  continue;
+                              }
                               c.values[2 * k] = dMut;
-                              c.values[2 * k + 1] = pre - factor * dMut;
-                              c.ok[k] = 1;
+                              c.values[2 * k + 1] = rest;
                           }
                       });
+    // No box gave a value: the maps have none to show or save.
+    if (raFailures.failedEverywhere()) {
+        for (Analyzed2DRes *map : {raDMutMap, raRestMap, raRatioMap}) {
+            map->setArea(raArea);
+            raFailures.markEmptied(map);
+        }
+    }
     generateRAResImage();
+    noteRunFailures(raFailures);
 }
 
 void Body::recordRAChunk(const AreaEngine::Chunk &c)
@@ -84,6 +105,10 @@ void Body::recordRAChunk(const AreaEngine::Chunk &c)
     if (c.index == 0 || c.rowStart)
         qDebug() << "RA row" << c.y;
     for (int k = 0; k < c.xs.size(); k++) {
+        if (!raArea.reaches(c.xs[k], c.y))
+            raFailures.add(RunFailures::OffImage);
+        else if (c.noResult[k].reason)
+            raFailures.add(c.noResult[k]);
         raDMutMap->setData(c.xs[k], c.y, c.halfW, c.halfH, c.values[2 * k]);
         raRestMap->setData(c.xs[k], c.y, c.halfW, c.halfH, c.values[2 * k + 1]);
     }

@@ -597,6 +597,12 @@ void Analyzer::setElemsProgress(double perCent)
     ui->ElemsProgress->setText(QString::asprintf("%5.2f", perCent));
 }
 
+void Analyzer::setRunNote(const QString &note)
+{
+    ui->RunNote->setText(note);
+    ui->RunNote->setToolTip(note);
+}
+
 void Analyzer::setLCFStd(int no, bool use, double dE, QString fname, QString isVic)
 {
     if (no < 0 || no >= refs.size()) {

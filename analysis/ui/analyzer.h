@@ -165,6 +165,9 @@ public slots:
     void reAnalyzeSpectrum();
     void setProgress(double perCent);
     void setElemsProgress(double perCent);
+    // The note of the last area run (boxes without a result), below Analyze;
+    // empty clears it.
+    void setRunNote(const QString &note);
     void setLCFStd(int no, bool use, double dE, QString fname, QString isVic);
     void selectImage(int id);
     void setRaEnergy(double eng);

@@ -746,6 +746,34 @@
         <source>XAFS Spectra (*.dat)</source>
         <translation>XAFS スペクトル (*.dat)</translation>
     </message>
+    <message>
+        <source>Row %1 had no part in the fit: give it a reference and run again.</source>
+        <translation>行 %1 はフィットに使われていません: 参照を与えて再実行してください</translation>
+    </message>
+    <message>
+        <source>no analysis chosen</source>
+        <translation>解析が選ばれていない</translation>
+    </message>
+    <message>
+        <source>Element Analysis not chosen</source>
+        <translation>元素解析が選ばれていない</translation>
+    </message>
+    <message>
+        <source>element analysis gave no values</source>
+        <translation>元素解析の値が得られない</translation>
+    </message>
+    <message>
+        <source>element rows changed during the run</source>
+        <translation>実行中に元素の行が変わった</translation>
+    </message>
+    <message>
+        <source>value not finite</source>
+        <translation>値が有限でない</translation>
+    </message>
+    <message>
+        <source>shift not finite</source>
+        <translation>シフトが有限でない</translation>
+    </message>
 </context>
 <context>
     <name>CalibCtrl</name>
@@ -1157,6 +1185,21 @@
     </message>
 </context>
 <context>
+    <name>RunFailures</name>
+    <message>
+        <source>%1 of %2 boxes had no fit: %3</source>
+        <translation>%2 個中 %1 個のボックスでフィットなし: %3</translation>
+    </message>
+    <message>
+        <source>box off the image</source>
+        <translation>ボックスが画像の外</translation>
+    </message>
+    <message>
+        <source>spectrum without points</source>
+        <translation>スペクトルに点がない</translation>
+    </message>
+</context>
+<context>
     <name>SaveDataCfg</name>
     <message>
         <source>Save Data Configuration</source>
@@ -1315,6 +1358,41 @@
     <message>
         <source>Use Err Points Mask</source>
         <translation>不良画素マスクを使用</translation>
+    </message>
+</context>
+<context>
+    <name>SpectrumFit</name>
+    <message>
+        <source>singular system</source>
+        <translation>特異な連立方程式</translation>
+    </message>
+    <message>
+        <source>fit result not finite</source>
+        <translation>フィット結果が有限でない</translation>
+    </message>
+    <message>
+        <source>residual not finite</source>
+        <translation>残差が有限でない</translation>
+    </message>
+    <message>
+        <source>sample without points</source>
+        <translation>試料に点がない</translation>
+    </message>
+    <message>
+        <source>fewer than two reference rows</source>
+        <translation>参照の行が 2 行未満</translation>
+    </message>
+    <message>
+        <source>reference rows changed</source>
+        <translation>参照の行が変わった</translation>
+    </message>
+    <message>
+        <source>MLCF coefficients not positive</source>
+        <translation>MLCF 係数の和が正でない</translation>
+    </message>
+    <message>
+        <source>edge position not finite</source>
+        <translation>吸収端位置が有限でない</translation>
     </message>
 </context>
 <context>

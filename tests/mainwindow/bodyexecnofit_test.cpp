@@ -1,0 +1,94 @@
+// An LCF run whose boxes get no fit says so in one line, in the batch log and
+// the analysis window; the maps that no box filled hold no data, so nothing
+// is saved from them, and the main window says why. Through the real batch
+// window, interpreter thread and main window.
+#include <QCoreApplication>
+#include <QDir>
+#include <QLabel>
+#include <QTranslator>
+#include <gtest/gtest.h>
+
+#include "analysis/ui/analyzer.h"
+#include "analysis/ui/lcfreference.h"
+#include "app/startup.h"
+#include "display/imgdispa.h"
+#include "imagedata/tiffdata.h"
+#include "mainwindow/body.h"
+#include "support/batchwindow.h"
+#include "support/ironmix.h"
+#include "support/screenshot.h"
+#include "support/testfiles.h"
+
+namespace {
+
+const int N = 100, W = 6, H = 4;
+const double E0 = 6920, DE = 11.6;
+
+TEST(ExecNoFit, SameReferenceTwiceSavesNothingAndSaysWhy)
+{
+    Body body;
+    TestFiles files;
+    BatchWindow batch(body.batchCtrl());
+    Analyzer *an = body.analysisWindow();
+    const IronMix mix(files, N, E0, DE);
+    ASSERT_TRUE(mix.ok());
+    ASSERT_TRUE(batch.runs(mix.setUpLines()));
+    const QVector<TiffData *> frames = mix.frames(W, H);
+    for (int i = 0; i < frames.size(); i++)
+        body.loadedI1(frames[i], i);
+    body.finishedLoadI1Files();
+    body.imageView()->setSelectedArea(0, 0, W, H);
+    const QString ref0 = files.path("ref0.dat"), ref1 = files.path("ref1.dat");
+    auto saves = [&](const QString &name) {
+        return QStringList{"saveDataCfg_save_as_text", "save_data " + files.path(name + ".dat"),
+                           "saveDataCfg_save_as_tiff", "save_data " + files.path(name + ".tif")};
+    };
+    auto saved = [&](const QString &name) {
+        return QDir(files.dir()).entryList({name + "*"}, QDir::Files).size();
+    };
+    const QString noFit = "boxes had no fit";
+    QLabel *note = an->findChild<QLabel *>("RunNote");
+    ASSERT_TRUE(note);
+
+    ASSERT_TRUE(batch.runs(QStringList{"analyzer_set_LCF_std 1 1 0 " + ref0 + " 0",
+                                       "analyzer_select_image 0", "analyzer_exec_LCF"}
+                           << saves("same")));
+    const QString all = QString("%1 of %1 boxes had no fit: singular system").arg(W * H);
+    EXPECT_EQ(batch.log().count(noFit), 1) << batch.log().toStdString();
+    EXPECT_TRUE(batch.logHas(all + "\n"));
+    EXPECT_EQ(note->text().toStdString(), all.toStdString());
+    saveScreenshot(an, "analyzer-no-fit", 900, 640);
+    for (int row = 0; row < 2; row++) {
+        for (Analyzed2DRes *map : an->refs[row]->maps) {
+            EXPECT_FALSE(map->hasData()) << row;
+            EXPECT_EQ(body.noDataReason(map).toStdString(), all.toStdString()) << row;
+        }
+    }
+    EXPECT_FALSE(an->zansaMap.hasData());
+    EXPECT_EQ(saved("same"), 0);
+    // Rows 0 to 3 are the window's Ref1 to Ref4.
+    Analyzed2DRes *unused = an->refs[2]->maps[1];
+    EXPECT_EQ(body.noDataReason(unused).toStdString(),
+              "Row 3 had no part in the fit: give it a reference and run again.");
+    // The reasons are translated when they are read.
+    QTranslator own;
+    ASSERT_TRUE(installTranslation(&own));
+    EXPECT_EQ(body.noDataReason(an->refs[0]->maps[1]).toStdString(),
+              QString("%1 個中 %1 個のボックスでフィットなし: 特異な連立方程式").arg(W * H).toStdString());
+    EXPECT_TRUE(body.noDataReason(unused).startsWith("行 3 "));
+    QCoreApplication::removeTranslator(&own);
+    qDeleteAll(qApp->findChildren<QTranslator *>(QString(), Qt::FindDirectChildrenOnly));
+
+    // Two references: every box fits, and the run clears the note.
+    ASSERT_TRUE(batch.runs(QStringList{"analyzer_set_LCF_std 1 1 0 " + ref1 + " 0", "analyzer_exec_LCF"}
+                           << saves("two")));
+    EXPECT_EQ(batch.log().count(noFit), 1);
+    EXPECT_EQ(note->text().toStdString(), "");
+    Analyzed2DRes *fractions = an->refs[0]->maps[1];
+    ASSERT_TRUE(fractions->hasData());
+    EXPECT_GT(fractions->value(W - 1, H - 1), 0.5);
+    EXPECT_EQ(body.noDataReason(fractions).toStdString(), "");
+    EXPECT_EQ(saved("two"), 3);   // text, TIFF and the TIFF's colour bar
+}
+
+} // namespace
