@@ -118,8 +118,10 @@ Body::SavePlan Body::planSave(SaveKind kind)
         plan.map = analyzer->currentMap();
         if (!plan.map)
             return refuse(tr("No map shown: choose one in the Analyzer."));
-        if (!plan.map->hasData())
-            return refuse(tr("The map has no data yet: run its analysis."));
+        if (!plan.map->hasData()) {
+            const QString why = noDataReason(plan.map);
+            return refuse(why.isEmpty() ? tr("The map has no data yet: run its analysis.") : why);
+        }
     }
     if (image) {
         const ImgDispA *d = ui->dispA;
