@@ -43,6 +43,9 @@ public:
     double pointY() const;
     // Whether the view has an image (frame or overlay map) to show.
     bool showsImage() const;
+    // The size of the stacks' images: Reset Scale falls back on it while
+    // nothing is shown, and a view window not set yet takes it.
+    void setImageSize(int w, int h);
 
 signals:
     void mouseMoved(double x, double y);
@@ -51,6 +54,8 @@ signals:
 
 public slots:
     void setImage(TiffData *frame);
+    // Fits the view to the map on screen, else to the frame, else to the
+    // image size; left as it is while none of them is known.
     void resetImageViewWindow();
     void setViewWAsSelectedArea();
     void setShowOverLayer(bool show);
@@ -77,6 +82,7 @@ public slots:
 private:
     bool pinned;          // the cursor stands on pinnedX, pinnedY
     double pinnedX, pinnedY;
+    int imageW, imageH;   // setImageSize; 0: unknown
 
     const QImage *shownImage() const;
     void normaliseArea();
