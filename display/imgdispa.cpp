@@ -38,7 +38,8 @@ ImgDispA::ImgDispA(QWidget *parent)
       areaValid(false),
       areaX(0), areaY(0), areaW(0), areaH(0),
       prevAreaX(0), prevAreaY(0), prevAreaW(0), prevAreaH(0),
-      pinned(false), pinnedX(0), pinnedY(0)
+      pinned(false), pinnedX(0), pinnedY(0),
+      imageW(0), imageH(0)
 {
     connect(this, &DispA::drawImage1, this, &ImgDispA::drawImage);
     connect(this, &DispA::mouseMoved0, this, &ImgDispA::onMouseMoved);
@@ -101,8 +102,21 @@ void ImgDispA::setImage(TiffData *f)
 
 void ImgDispA::resetImageViewWindow()
 {
-    if (frame)
+    if (showOverLayer && overlayMap && showsImage() && overlayMap->area.width > 0
+        && overlayMap->area.height > 0)
+        setView(0, 0, overlayMap->area.width, overlayMap->area.height);
+    else if (frame)
         setView(0, 0, frame->width, frame->height);
+    else if (imageW > 0 && imageH > 0)
+        setView(0, 0, imageW, imageH);
+}
+
+void ImgDispA::setImageSize(int w, int h)
+{
+    imageW = qMax(w, 0);
+    imageH = qMax(h, 0);
+    if (!(viewW > 0) || !(viewH > 0))
+        resetImageViewWindow();
 }
 
 void ImgDispA::setView(double x, double y, double w, double h)

@@ -51,6 +51,9 @@ public:
     // The pixels of the shown image inside the view window; empty when
     // nothing is shown or the view lies off the image.
     QRect viewWindowRect() const;
+    // The size of the stacks' images: Reset Scale falls back on it while
+    // nothing is shown, and a view window not set yet takes it.
+    void setImageSize(int w, int h);
 
 signals:
     void mouseMoved(double x, double y);
@@ -59,6 +62,8 @@ signals:
 
 public slots:
     void setImage(TiffData *frame);
+    // Fits the view to the map on screen, else to the frame, else to the
+    // image size; left as it is while none of them is known.
     void resetImageViewWindow();
     void setViewWAsSelectedArea();
     void setShowOverLayer(bool show);
@@ -85,6 +90,7 @@ public slots:
 private:
     bool pinned;          // the cursor stands on pinnedX, pinnedY
     double pinnedX, pinnedY;
+    int imageW, imageH;   // setImageSize; 0: unknown
 
     const QImage *shownImage() const;
     void normaliseArea();

@@ -94,14 +94,18 @@ void XafsView::draw(QPainter *p)
             drawMuT(p, eCorrect);
     }
 
-    if (energyMarker > 0)
-        drawVerticalLine(p, plotPens().energyMarker, energyMarker);
     for (const EdgeMarker &m : markers)
         drawVerticalLine(p, plotPens().elementMarker, m.energy);
     drawVerticalLine(p, plotPens().midx, current.midx);
     p->setClipping(false);
     drawFrameAndGrid(p);
     drawElementLabels(p);
+    // Over the grid and the frame, so that a grid line never hides it.
+    if (energyMarker > 0) {
+        p->setClipRect(inside);
+        drawVerticalLine(p, plotPens().energyMarker, energyMarker);
+        p->setClipping(false);
+    }
 
     if (ui->ShowRaw->isChecked()) {
         p->setClipRect(inside);

@@ -308,7 +308,15 @@ void Body::setupDataLoaders()
     connect(ui->SelectI0Files, &SelectDataFiles::filesSelected, this, &Body::readI0Files);
     connect(ui->SelectI1Files, &SelectDataFiles::clear, this, &Body::clearI1Files);
     connect(ui->SelectI0Files, &SelectDataFiles::clear, this, &Body::clearI0Files);
-    connect(ui->SelectI1Files, &SelectDataFiles::currentIndexChanged, this, &Body::showData);
+    // Each panel browses while its series is the shown one.
+    connect(ui->SelectI1Files, &SelectDataFiles::currentIndexChanged, this, [this](int i) {
+        if (showingI1())
+            showData(i);
+    });
+    connect(ui->SelectI0Files, &SelectDataFiles::currentIndexChanged, this, [this](int i) {
+        if (!showingI1())
+            showData(i);
+    });
 
     darkFrame = nullptr;
     showOnClick(ui->SelectDark, &darkDialog);

@@ -326,12 +326,17 @@ private:
     void suggestEdgeEnergy();
 
     // Stacks (bodystacks.cpp).
-    // The shown series: I1 while ShowData is checked, else I0; its panel.
+    // The shown series: I0 while ShowI0 is checked, else I1 (the map views
+    // browse the stack their maps are built from); its panel.
     bool showingI1() const;
     const QVector<TiffData *> &shownFrames() const;
     SelectDataFiles *shownPanel() const;
-    // The frame at the shown panel's current index, or null.
+    // The display's frame when it is one of the shown series, or null.
     TiffData *shownFrame() const;
+    // Puts the spectrum view's marker at f's energy (none for null) with one
+    // update of the view; nothing when it stands there for f already.
+    void markFrameEnergy(const TiffData *f);
+    const TiffData *markedFrame = nullptr;   // compared only, never dereferenced
     // Asks a loader for files with the panel's rules, snapshots of the
     // colour bar and of the panel's bad-pixel list, and the stack's generation.
     void requestLoad(bool i1, const QStringList &files, bool clearFirst);

@@ -147,7 +147,7 @@ void Body::onMouseMovedInDispA()
     const int iy = toInt(d->pointY());
     const int hw = ui->HWidth->text().toInt(nullptr, 10);
     const int hh = ui->VWidth->text().toInt(nullptr, 10);
-    const bool fromI1 = ui->ShowData->isChecked();
+    const bool fromI1 = showingI1();
 
     ui->HCross->profile = rowProfile(iy, 1, hh, fromI1);
     ui->HCross->markerPos = ix;
@@ -167,6 +167,8 @@ void Body::onMouseMovedInDispA()
         }
     } else if (const TiffData *f = shownFrame()) {
         ui->Value->setText(withThousandsSep(QString("%1").arg(f->pixelValue(ix, iy), 0, 'g', 4)));
+    } else {
+        ui->Value->clear();
     }
     if (darkFrame)
         ui->DarkValue->setText(withThousandsSep(QString::number(darkFrame->pixelValue(ix, iy), 'g', 6)));

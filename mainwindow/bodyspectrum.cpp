@@ -89,6 +89,7 @@ Spectrum Body::rawSpectrumAtPoint(int x, int y, int hw, int hh)
 void Body::showXafsSpectrum()
 {
     const TiffData *shown = shownFrame();
+    markedFrame = shown;
     spectrumView->energyMarker = shown ? shown->energy : -1.0;
     spectrumView->update();
 

@@ -53,7 +53,7 @@ void showWhenCaughtUp(Body *body, const quint64 &generation, const QVector<TiffD
 
 // -- The shown series
 
-bool Body::showingI1() const { return ui->ShowData->isChecked(); }
+bool Body::showingI1() const { return !ui->ShowI0->isChecked(); }
 
 const QVector<TiffData *> &Body::shownFrames() const
 {
@@ -67,9 +67,21 @@ SelectDataFiles *Body::shownPanel() const
 
 TiffData *Body::shownFrame() const
 {
-    const QVector<TiffData *> &frames = shownFrames();
-    const int i = shownPanel()->currentIndex();
-    return i >= 0 && i < frames.size() ? frames[i] : nullptr;
+    TiffData *f = ui->dispA->frame;
+    return f && shownFrames().contains(f) ? f : nullptr;
+}
+
+void Body::markFrameEnergy(const TiffData *f)
+{
+    if (!spectrumView)
+        return;
+    const double e = f ? f->energy : -1.0;
+    const double m = spectrumView->energyMarker;
+    if (f == markedFrame && (e == m || (std::isnan(e) && std::isnan(m))))
+        return;
+    markedFrame = f;
+    spectrumView->energyMarker = e;
+    spectrumView->update();
 }
 
 // -- Loading
@@ -167,7 +179,7 @@ void Body::loadedI1(TiffData *frame, int index)
         showXafsSpectrum();
         takeI1Geometry();
         const int n = i1Frames.size();
-        if (panel->showLatest())
+        if (panel->showLatest() && showingI1())
             showData(n - 1);
         panel->select(n - 1);
     };
@@ -211,6 +223,7 @@ void Body::takeI1Geometry()
     imageHeight = int(f0->height);
     imageOriginX = f0->errOriginX;
     imageOriginY = f0->errOriginY;
+    ui->dispA->setImageSize(imageWidth, imageHeight);
     QScopedValueRollback<bool> guard(settingSeekBar, true);
     ui->SeekBar->setMaximum(i1Frames.size() - 1);
 }
@@ -295,20 +308,27 @@ void Body::clearI0Files()
 
 void Body::showData(int i)
 {
-    ImgDispA *d = ui->dispA;
-    d->setShowOverLayer(false);
     {
         QScopedValueRollback<bool> guard(settingSeekBar, true);
         ui->SeekBar->setValue(i);
     }
-    ui->ImgNo->setText(QString::number(i));
+    // The panel follows; its signal may bring i back here first.
+    shownPanel()->select(i);
     const QVector<TiffData *> &frames = shownFrames();
-    if (i < 0 || i >= frames.size())
-        return;
-    TiffData *f = frames[i];
-    d->setImage(f);
-    imgProc.setData(f);
-    ui->ImgNo->setToolTip(f->fileName);
+    TiffData *f = i >= 0 && i < frames.size() ? frames[i] : nullptr;
+    ui->ImgNo->setText(f ? QString::number(i) : QString());
+    ui->ImgNo->setToolTip(f ? f->fileName : QString());
+    // A map view keeps its map over the frame; without a frame at i the
+    // display holds none.
+    ImgDispA *d = ui->dispA;
+    if (f) {
+        d->setImage(f);
+        imgProc.setData(f);
+    } else {
+        d->frame = nullptr;
+        d->frameImage = nullptr;
+    }
+    markFrameEnergy(f);
     d->update();
 }
 
@@ -318,36 +338,24 @@ void Body::prev() { shownPanel()->prev(); }
 
 void Body::next() { shownPanel()->next(); }
 
-void Body::sliderMoved(int i)
-{
-    shownPanel()->select(i);
-    const QVector<TiffData *> &frames = shownFrames();
-    if (i >= 0 && i < frames.size()) {
-        spectrumView->energyMarker = frames[i]->energy;
-        spectrumView->update();
-    }
-    showData(i);
-}
+void Body::sliderMoved(int i) { showData(i); }
 
 void Body::dispImgSelected(bool)
 {
     if (Variant::isClassic())
         qDebug() << "disp img selected";
     ImgDispA *d = ui->dispA;
-    if (ui->ShowData->isChecked())
-        showData(ui->SelectI1Files->currentIndex());
-    if (ui->ShowI0->isChecked())
-        showData(ui->SelectI0Files->currentIndex());
-    if (ui->ShowShiftMap->isChecked()) {
-        d->setShowOverLayer(true);
+    const bool shiftMap = ui->ShowShiftMap->isChecked();
+    const bool resultMap = ui->ShowResAnalysis->isChecked();
+    d->setShowOverLayer(shiftMap || resultMap);
+    if (shiftMap)
         d->overlayMap = &eShiftMap;
-    }
-    if (ui->ShowResAnalysis->isChecked()) {
-        d->setShowOverLayer(true);
+    if (resultMap)
         d->overlayMap = analyzer->currentMap();
-        if (!d->showsImage())
-            ui->Value->clear();
-    }
+    // The map views browse the I1 stack, the frame views their own.
+    showData(shownPanel()->currentIndex());
+    if (resultMap && !d->showsImage())
+        ui->Value->clear();
     d->update();
 }
 

@@ -421,7 +421,7 @@ TEST_F(XafsViewTest, EnergyMarkerOnlyWhenPositive)
     EXPECT_FALSE(hasColour(plot(), green));
     view.energyMarker = 0;
     EXPECT_FALSE(hasColour(plot(), green));
-    view.energyMarker = 7133;  // off the grid lines, which are drawn later
+    view.energyMarker = 7133;  // off the grid lines
     const QImage img = plot();
     const int x = int(view.mapper.realToScreenX(7133));
     EXPECT_TRUE(hasColour(img, green, x, x));

@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,7 +19,9 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include "analysis/ui/analyzer.h"
 #include "core/cmdid.h"
+#include "display/chcoord.h"
 #include "display/colorbar.h"
 #include "display/imgdispa.h"
 #include "display/xafsfileselect.h"
@@ -470,8 +473,8 @@ TEST_F(BodyStacks, StacksAreLoadedUpToTheMemoryAndNoFurther)
 }
 
 // Keys, a click in the groove and the wheel on the slider show the frame it
-// points at, with one update of the point spectrum each, as a drag does; the
-// program's own moves of the slider ask for none.
+// points at, with one update of the point spectrum each, as a drag does; so
+// do the program's own moves of the slider.
 TEST_F(BodyStacks, SliderShowsTheFrameItPointsAt)
 {
     QVector<int> energies;
@@ -520,5 +523,109 @@ TEST_F(BodyStacks, SliderShowsTheFrameItPointsAt)
     QTest::qWait(20);
     EXPECT_EQ(bar->value(), 7);
     EXPECT_EQ(body.imageView()->frame, body.i1Stack()[7]);
-    EXPECT_EQ(updates.count(), 0);
+    EXPECT_DOUBLE_EQ(body.pointSpectrumView()->energyMarker, body.i1Stack()[7]->energy);
+    EXPECT_EQ(updates.count(), 5);
+}
+
+// "Res. Analysis" chosen before the first load: the load fits the view to the
+// image and save_image writes the map; the slider's keys and wheel keep the
+// map while "No." and the marker follow the I1 stack; Reset Scale undoes a
+// zoom; "I0" without I0 frames shows and saves nothing.
+TEST_F(BodyStacks, ResultViewKeepsItsMapAndI0ShowsNothingWithoutI0)
+{
+    BatchWindow batch(body.batchCtrl());
+    ASSERT_TRUE(batch.runs({"select_disp_image 3",
+                            "load_I1_files NEW " + stack("m", {8950, 8960, 8970, 8980, 8990, 9000},
+                                                         {10, 20, 30, 40, 50, 60}).join(' ')}));
+    body.analysisWindow()->selectAnalysisMode(3);
+    Analyzed2DRes &map = body.analysisWindow()->sumUpMap;
+    AnalyzeCond walk;
+    walk.init(4, 3, 0, 0, QRectF(0, 0, 4, 3), -1, -1);
+    map.setArea(walk);
+    do
+        map.setData(walk.x, walk.y, 0, 0, walk.x + 10.0 * walk.y);
+    while (walk.next());
+    body.setupResAnalysisImage();
+    body.selectedNewRef();
+    ImgDispA *d = body.imageView();
+    const auto view = [d] { return QRectF(d->viewX, d->viewY, d->viewW, d->viewH); };
+    EXPECT_EQ(view(), QRectF(0, 0, 4, 3));
+    ASSERT_TRUE(batch.runs({"save_image " + files.path("map.png")}));
+    EXPECT_EQ(QImage(files.path("map.png")).convertToFormat(QImage::Format_RGB32),
+              map.image->convertToFormat(QImage::Format_RGB32));
+
+    body.show();
+    const QImage shot = d->grab().toImage();
+    QSlider *bar = widget<QSlider>("SeekBar");
+    QLineEdit *no = widget<QLineEdit>("ImgNo");
+    QWheelEvent wheel(QPointF(5, 5), bar->mapToGlobal(QPoint(5, 5)), {}, {0, 120}, Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    for (int step = 0; step < 3; step++) {
+        const int before = bar->value();
+        if (step < 2)
+            QTest::keyClick(bar, step ? Qt::Key_Right : Qt::Key_Home);
+        else
+            QApplication::sendEvent(bar, &wheel);
+        const int v = bar->value();
+        SCOPED_TRACE(step);
+        EXPECT_NE(v, before);
+        EXPECT_TRUE(widget<QRadioButton>("ShowResAnalysis")->isChecked());
+        EXPECT_EQ(d->grab().toImage(), shot);
+        EXPECT_EQ(no->text() + " " + no->toolTip(),
+                  QString::number(v) + " " + body.i1Stack()[v]->fileName);
+        EXPECT_DOUBLE_EQ(body.pointSpectrumView()->energyMarker, body.i1Stack()[v]->energy);
+    }
+    d->setSelectedArea(1, 1, 3, 2);
+    widget<QPushButton>("ZoomIn")->click();
+    ASSERT_EQ(view(), QRectF(1, 1, 2, 1));
+    widget<QPushButton>("ResetScale")->click();
+    EXPECT_EQ(view(), QRectF(0, 0, 4, 3));
+
+    widget<QRadioButton>("ShowI0")->click();
+    QTest::keyClick(bar, Qt::Key_Home);
+    EXPECT_TRUE(widget<QRadioButton>("ShowI0")->isChecked());
+    EXPECT_FALSE(d->showsImage());
+    EXPECT_EQ(no->text() + no->toolTip(), QString());
+    ASSERT_TRUE(batch.runs({"save_image " + files.path("i0.png")}));
+    EXPECT_FALSE(QFileInfo::exists(files.path("i0.png")));
+}
+
+// Prev, Next, a pick in the file list and seek_image each move the marker to
+// the frame's energy with one update of the spectrum; on a grid line the
+// marker is drawn over it.
+TEST_F(BodyStacks, MarkerFollowsEveryFrameChangeOverTheGrid)
+{
+    QVector<int> energies;
+    for (int e = 7080; e <= 7200; e += 5)
+        energies << e;
+    const int n = energies.size();
+    ASSERT_TRUE(load(body.i1Panel(), stack("g", energies, QVector<quint16>(n, 100))));
+    QCoreApplication::processEvents();   // the load's last showing
+    XafsView *view = body.pointSpectrumView();
+    QSignalSpy updates(view, &XafsView::updated);
+    BatchWindow batch(body.batchCtrl());
+    const std::pair<int, std::function<void()>> changes[] = {
+        {n - 2, [&] { widget<QToolButton>("Prev")->click(); }},
+        {n - 1, [&] { widget<QToolButton>("Next")->click(); }},
+        {5, [&] { body.i1Panel()->findChild<QComboBox *>("Selected")->setCurrentIndex(5); }},
+        {9, [&] { batch.runs({"seek_image 9"}); }}};
+    for (const auto &change : changes) {
+        SCOPED_TRACE(change.first);
+        updates.clear();
+        change.second();
+        EXPECT_EQ(body.imageView()->frame, body.i1Stack()[change.first]);
+        EXPECT_DOUBLE_EQ(view->energyMarker, energies[change.first]);
+        EXPECT_EQ(updates.count(), 1);
+    }
+    QWidget *plot = view->findChild<QWidget *>("Xafs");
+    plot->grab();
+    const double e = view->mapper.axisTickValues(view->mapper.realX0, view->mapper.realX1)[1];
+    ASSERT_TRUE(batch.runs({QString("seek_image %1").arg(energies.indexOf(int(e)))}));
+    ASSERT_DOUBLE_EQ(view->energyMarker, e);
+    const QImage shot = plot->grab().toImage();
+    const int x = ChCoord::toInt(view->mapper.realToScreenX(e));
+    int green = 0;
+    for (int y = 0; y < shot.height(); y++)
+        green += QColor(shot.pixel(x, y)) == QColor(0, 224, 0);
+    EXPECT_GT(green, (view->mapper.winY0 - view->mapper.winY1) / 2);
 }
