@@ -106,7 +106,7 @@ TEST_F(ColorBarTest, PixmapShowsScaleLimitLinesAndLabels)
     bar.valueMin = 0;
     bar.valueMax = 65535;
     bar.paintCBar();
-    const QImage img = bar.pixmap.toImage();
+    QImage img = bar.pixmap.toImage();
     // Bottom row fraction 0, top row nearly 1; a row in the middle about 0.5.
     EXPECT_EQ(QColor(img.pixel(2, 599)), QColor(0, 0, 0));
     EXPECT_EQ(QColor(img.pixel(2, 0)), QColor(255, 255, 255));
@@ -133,6 +133,22 @@ TEST_F(ColorBarTest, PixmapShowsScaleLimitLinesAndLabels)
     const QImage shown = bar.grab().toImage();
     EXPECT_EQ(shown.size(), QSize(30, 400));
     EXPECT_EQ(QColor(shown.pixel(15, 398)), QColor(0, 0, 0));
+
+    // The range of an empty map, or one that is no number, gets no labels.
+    const double inf = std::numeric_limits<double>::infinity();
+    for (auto range : {std::make_pair(1e300, -1e300), std::make_pair(0.0, inf),
+                       std::make_pair(std::nan(""), 1.0)}) {
+        bar.setValueRange(range.first, range.second);
+        img = bar.pixmap.toImage();
+        EXPECT_EQ(labelPixels(0, 600), 0) << range.first << " " << range.second;
+        ColorScale empty = bar.scale();
+        empty.valueMin = range.first;
+        empty.valueMax = range.second;
+        EXPECT_EQ(ColorBar::picture(empty, true).toImage(), img);
+    }
+    bar.setValueRange(0, 65535);
+    img = bar.pixmap.toImage();
+    EXPECT_GT(labelPixels(0, 100), 0);
 }
 
 TEST_F(ColorBarTest, DraggingTheNearerLimit)

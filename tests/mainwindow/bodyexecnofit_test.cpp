@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTranslator>
 #include <gtest/gtest.h>
@@ -71,6 +72,19 @@ TEST(ExecNoFit, SameReferenceTwiceSavesNothingAndSaysWhy)
     }
     EXPECT_FALSE(an->zansaMap.hasData());
     EXPECT_EQ(saved("same"), 0);
+    // On screen: nothing of the empty maps is shown, and Save Data says why
+    // instead of opening its dialog.
+    body.show();
+    QLabel *reason = body.findChild<QLabel *>("SaveReason");
+    for (int row : {0, 2}) {
+        ASSERT_TRUE(batch.runs({"select_disp_image 3", QString("analyzer_select_image %1").arg(row)}));
+        body.imageView()->grab();
+        EXPECT_FALSE(body.imageView()->showsImage()) << row;
+        body.findChild<QPushButton *>("SaveData")->click();
+        EXPECT_EQ(reason->text(), body.noDataReason(an->currentMap())) << row;
+        EXPECT_FALSE(reason->text().isEmpty()) << row;
+    }
+    ASSERT_TRUE(batch.runs({"analyzer_select_image 0"}));
     // Rows 0 to 3 are the window's Ref1 to Ref4.
     Analyzed2DRes *unused = an->refs[2]->maps[1];
     EXPECT_EQ(body.noDataReason(unused).toStdString(),
@@ -89,6 +103,8 @@ TEST(ExecNoFit, SameReferenceTwiceSavesNothingAndSaysWhy)
                            << saves("two")));
     EXPECT_EQ(runLines(), 1);
     EXPECT_EQ(note->text().toStdString(), "");
+    body.imageView()->grab();
+    EXPECT_EQ(reason->text().toStdString(), "");   // the run filled the map it spoke of
     Analyzed2DRes *fractions = an->refs[0]->maps[1];
     ASSERT_TRUE(fractions->hasData());
     EXPECT_GT(fractions->value(W - 1, H - 1), 0.5);

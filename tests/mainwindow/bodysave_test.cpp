@@ -15,6 +15,7 @@
 #include <vector>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSlider>
 #include <QSignalSpy>
 #include <QTest>
 #include <cmath>
@@ -340,7 +341,10 @@ TEST_F(BodySave, NothingIsWrittenWhileNoMapIsShown)
     body.imageView()->grab();
     EXPECT_GT(labelPixels(body.colorBar()), 20);
     child<QRadioButton>("ShowResAnalysis")->click();
+    // A slider key browses the frames under the (missing) map: nothing shows.
+    QTest::keyClick(child<QSlider>("SeekBar"), Qt::Key_Home);
     body.imageView()->grab();
+    EXPECT_FALSE(body.imageView()->showsImage());
     EXPECT_EQ(labelPixels(body.colorBar()), 0);
     body.onMouseMovedInDispA();
     EXPECT_TRUE(child<QLineEdit>("Value")->text().isEmpty());

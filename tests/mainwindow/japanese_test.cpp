@@ -46,6 +46,12 @@ TEST(Japanese, NoWindowButtonOrFilterLeftInEnglish)
         Body body;
         // Made on demand: element rows, the data save dialog's filters (the
         // dialog opens for a map that holds data).
+        // The reason beside the save buttons, before anything is loaded.
+        body.findChild<QPushButton *>("SaveImage")->click();
+        const QString reason = body.findChild<QLabel *>("SaveReason")->text();
+        EXPECT_FALSE(reason.isEmpty());
+        if (untranslated(reason))
+            left << "SaveReason: \"" + reason + "\"";
         Analyzer *analyzer = body.analysisWindow();
         analyzer->setTargetElements("Fe Cu");
         analyzer->selectAnalysisMode(3);
