@@ -170,12 +170,8 @@ void Body::endAreaRun(bool completed, bool stopLog)
         if (kind == AreaRun::Elems) {
             // No box gave a value: the maps have none to show or save.
             if (elemsFailures.failedEverywhere()) {
-                for (Analyzed2DRes *map : qAsConst(elemsResMaps)) {
-                    if (map) {
-                        map->setArea(elemsArea);
-                        elemsFailures.markEmptied(map);
-                    }
-                }
+                for (Analyzed2DRes *map : qAsConst(elemsResMaps))
+                    elemsFailures.empty(map, elemsArea);
             }
             showLastElemsBlock();
             generateElemsResImages();
@@ -231,12 +227,8 @@ void Body::emptyFailedFitMaps()
     }
     if (fitJobs.edge && fitFailures.failedEverywhere(EdgeBit))
         maps << &analyzer->dEdgeMap;
-    for (Analyzed2DRes *map : qAsConst(maps)) {
-        if (map) {
-            map->setArea(lcfArea);
-            fitFailures.markEmptied(map);
-        }
-    }
+    for (Analyzed2DRes *map : qAsConst(maps))
+        fitFailures.empty(map, lcfArea);
 }
 
 void Body::noteRunFailures(const RunFailures &f)

@@ -201,10 +201,8 @@ void Body::finishCalib()
         calibMin = calibMax = 0;
     }
     // No box gave a shift: the map has none to show or save.
-    if (calibFailures.failedEverywhere()) {
-        eShiftMap.setArea(calibCond);
-        calibFailures.markEmptied(&eShiftMap);
-    }
+    if (calibFailures.failedEverywhere())
+        calibFailures.empty(&eShiftMap, calibCond);
     const double mean = calibCount > 0 ? calibSum / calibCount : 0.0;
     calibSum = mean;
     calibCtrl->showStatistics(calibMin, calibMax, mean);

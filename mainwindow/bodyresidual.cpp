@@ -91,10 +91,8 @@ void Body::analyzeRAPoints()
                       });
     // No box gave a value: the maps have none to show or save.
     if (raFailures.failedEverywhere()) {
-        for (Analyzed2DRes *map : {raDMutMap, raRestMap, raRatioMap}) {
-            map->setArea(raArea);
-            raFailures.markEmptied(map);
-        }
+        for (Analyzed2DRes *map : {raDMutMap, raRestMap, raRatioMap})
+            raFailures.empty(map, raArea);
     }
     generateRAResImage();
     noteRunFailures(raFailures);

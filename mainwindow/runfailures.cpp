@@ -48,9 +48,12 @@ QString RunFailures::summary() const
              QCoreApplication::translate(most->context, most->text));
 }
 
-void RunFailures::markEmptied(const Analyzed2DRes *map)
+void RunFailures::empty(Analyzed2DRes *map, const AnalyzeCond &area)
 {
-    if (map && !emptied(map))
+    if (!map)
+        return;
+    map->setArea(area);
+    if (!emptied(map))
         emptiedMaps.append(map);
 }
 

@@ -36,8 +36,9 @@ public:
     // "<k> of <n> boxes had no fit: <the most common reason>", translated
     // now; empty when every box gave its result.
     QString summary() const;
-    // Marks map as left without data by this run.
-    void markEmptied(const Analyzed2DRes *map);
+    // Leaves map (null: none) with the run's area and no data, marked as
+    // left so by this run.
+    void empty(Analyzed2DRes *map, const AnalyzeCond &area);
     bool emptied(const Analyzed2DRes *map) const;
 
 private:
