@@ -643,10 +643,9 @@ private:
     // One line of why a save writes nothing: in the debug output and, for a
     // batch command, in the batch log.
     void logNothingSaved(const char *who, const SavePlan &plan);
-    // Writes the planned map as dir/base-index.tif (with its colour bar
-    // when bar is true) or .dat; false when it was not written.
-    bool writeMap(const SavePlan &plan, const QString &fileName, int index, SaveKind kind,
-                  bool bar);
+    // Saves the map as dir/base-index.tif (with its colour bar when bar is
+    // true) or .dat when the plan of kind writes, else logs why as who.
+    void saveMap(const QString &fileName, int index, SaveKind kind, bool bar, const char *who);
     // The first reference row whose Show is checked, else 0: it numbers map files.
     int shownRowIndex() const;
     // Writes the spectra over the analysis area (kind: SpectraKind in

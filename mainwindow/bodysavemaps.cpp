@@ -268,68 +268,59 @@ void Body::saveData(QString fileName)
 {
     const SaveKind kind = dataSaveKind();
     qDebug() << (kind == SaveKind::Tiff ? "selected tiff" : "selected text");
-    const SavePlan plan = planSave(kind);
-    if (!plan.reason.isEmpty()) {
-        logNothingSaved("saveData", plan);
-        return;
-    }
     // The shown row only numbers the files; the map saved is the one shown.
-    writeMap(plan, fileName, shownRowIndex(), kind, true);
+    saveMap(fileName, shownRowIndex(), kind, true, "saveData");
 }
 
 void Body::saveDataAsTiff(QString fileName, int index)
 {
-    qDebug() << "saveDataAsTiff";
-    const SavePlan plan = planSave(SaveKind::Tiff);
-    if (!plan.reason.isEmpty()) {
-        logNothingSaved("saveDataAsTiff", plan);
-        return;
-    }
-    writeMap(plan, fileName, index, SaveKind::Tiff, false);
+    saveMap(fileName, index, SaveKind::Tiff, false, "saveDataAsTiff");
 }
 
 void Body::saveDataAsText(QString fileName, int index)
 {
-    const SavePlan plan = planSave(SaveKind::Text);
-    if (!plan.reason.isEmpty()) {
-        logNothingSaved("saveDataAsText", plan);
-        return;
-    }
-    writeMap(plan, fileName, index, SaveKind::Text, false);
+    saveMap(fileName, index, SaveKind::Text, false, "saveDataAsText");
 }
 
-bool Body::writeMap(const SavePlan &plan, const QString &fileName, int index, SaveKind kind,
-                    bool bar)
+void Body::saveMap(const QString &fileName, int index, SaveKind kind, bool bar, const char *who)
 {
+    if (kind == SaveKind::Tiff)
+        qDebug() << "saveDataAsTiff";
+    const SavePlan plan = planSave(kind);
+    if (!plan.reason.isEmpty()) {
+        logNothingSaved(who, plan);
+        return;
+    }
     Analyzed2DRes *map = plan.map;
-    if (kind == SaveKind::Text)
-        return map->saveAsText(QFileInfo(mapFileName(fileName, index, "dat")),
-                               saveDataCfg->saveTiffAsAnalyzed(), saveDataCfg->saveTextAsCSV(),
-                               saveDataCfg->saveTextAsXYVal());
+    if (kind == SaveKind::Text) {
+        map->saveAsText(QFileInfo(mapFileName(fileName, index, "dat")),
+                        saveDataCfg->saveTiffAsAnalyzed(), saveDataCfg->saveTextAsCSV(),
+                        saveDataCfg->saveTextAsXYVal());
+        return;
+    }
     // The samples of the whole map; the analysed boxes are picked out of them.
     std::unique_ptr<quint16[]> cells(
         map->tiffDataForSave(saveDataCfg->saveTiffScaleFixed(), saveDataCfg->saveTiffScaleMin(),
                              saveDataCfg->saveTiffScaleMax(), false));
     if (!cells) {
         qDebug() << "saveDataAsTiff: the map holds no data";
-        return false;
+        return;
     }
     const quint16 *samples = cells.get();
     std::unique_ptr<quint16[]> grid;
     if (saveDataCfg->saveTiffAsAnalyzed()) {
         grid = gridSamples(map->area, cells.get(), plan.gridW, plan.gridH);
         if (!grid)
-            return false;
+            return;
         samples = grid.get();
         map->count = int(plan.gridW * plan.gridH);
     }
     if (!TiffWriter().writeTiff(mapFileName(fileName, index, "tif"), int(plan.gridW),
                                 int(plan.gridH), samples))
-        return false;
+        return;
     // The map's own bar: the same whatever the view shows.
     if (bar)
         saveColorBar(plan.bar, insertTag(insertTag(fileName, QString::number(index)), "-cBar"));
-    return true;
 }
 
 void Body::saveFlatDark()
