@@ -100,10 +100,17 @@ void ImgDispA::setImage(TiffData *f)
         update();
 }
 
+void ImgDispA::forgetFrame()
+{
+    frame = nullptr;
+    frameImage = nullptr;
+    update();
+}
+
 void ImgDispA::resetImageViewWindow()
 {
-    if (showOverLayer && overlayMap && showsImage() && overlayMap->area.width > 0
-        && overlayMap->area.height > 0)
+    // A map shown has an image, so a size.
+    if (showOverLayer && showsImage())
         setView(0, 0, overlayMap->area.width, overlayMap->area.height);
     else if (frame)
         setView(0, 0, frame->width, frame->height);

@@ -54,6 +54,8 @@ public:
     // The size of the stacks' images: Reset Scale falls back on it while
     // nothing is shown, and a view window not set yet takes it.
     void setImageSize(int w, int h);
+    // Holds no frame any more (it is gone, or none is at the index shown).
+    void forgetFrame();
 
 signals:
     void mouseMoved(double x, double y);

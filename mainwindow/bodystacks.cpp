@@ -267,11 +267,8 @@ void Body::finishedLoad(bool i1)
 void Body::forgetShownFrames(const QVector<TiffData *> &frames)
 {
     ImgDispA *d = ui->dispA;
-    if (!d->frame || !frames.contains(d->frame))
-        return;
-    d->frame = nullptr;
-    d->frameImage = nullptr;
-    d->update();
+    if (d->frame && frames.contains(d->frame))
+        d->forgetFrame();
 }
 
 void Body::clearI1Files()
@@ -325,8 +322,7 @@ void Body::showData(int i)
         d->setImage(f);
         imgProc.setData(f);
     } else {
-        d->frame = nullptr;
-        d->frameImage = nullptr;
+        d->forgetFrame();
     }
     markFrameEnergy(f);
     d->update();
