@@ -1,6 +1,7 @@
 #include "analysis/analyzeproc.h"
 
 #include <QDebug>
+#include <QtNumeric>
 
 #include "analysis/elemanalysis.h"
 #include "analysis/spectrumfit.h"
@@ -94,12 +95,14 @@ void AnalyzeProc::analyzeSpectrumDEdge0(XafsSpectrum s, SuggestElm sElm, bool is
 {
 #endif
     QString why;
+    const char *failure = nullptr;
     dEdge = SpectrumFit::edgePosition(s, sElm, isMidPoint, ref, cwRangeEV, cwInitDEeV, cwMinDEeV,
-                                      &why);
+                                      &why, &failure);
     if (!why.isEmpty())
         qDebug() << "AnalyzeProc:" << why;
     emit dEdgeAnswered(stored.id, dEdge);
-    emit newDEdge(dEdge);
+    // Shown as no number where the search failed.
+    emit newDEdge(failure ? qQNaN() : dEdge);
     emit finished();
 }
 

@@ -56,3 +56,9 @@ QColor ColorScale::pixelColor(double f) const
 }
 
 QColor ColorScale::colorOf(double v) const { return pixelColor(fractionOf(v)); }
+
+bool ColorScale::isValueRange(double lo, double hi)
+{
+    const double NoValue = 1e300;
+    return std::fabs(lo) < NoValue && std::fabs(hi) < NoValue;
+}

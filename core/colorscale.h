@@ -31,6 +31,9 @@ public:
     QColor colorOf(double v) const;
     // Colour of a bar fraction 0..1, limits not applied.
     QColor pixelColor(double f) const;
+    // lo .. hi are values, not the +-1e300 that marks "no value" (nor
+    // beyond it, nor NaN).
+    static bool isValueRange(double lo, double hi);
 };
 Q_DECLARE_METATYPE(ColorScale)
 

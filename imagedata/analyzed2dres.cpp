@@ -281,14 +281,20 @@ const double *Analyzed2DRes::source() const
     return useProcImg ? procData : data;
 }
 
+// A fixed range that marks "no value" is never the scale: the free one is.
+bool Analyzed2DRes::fixedInUse() const
+{
+    return fixedScale && ColorScale::isValueRange(fixedMin, fixedMax);
+}
+
 double Analyzed2DRes::scaleMin() const
 {
-    return fixedScale ? fixedMin : useProcImg ? procMin : min;
+    return fixedInUse() ? fixedMin : useProcImg ? procMin : min;
 }
 
 double Analyzed2DRes::scaleMax() const
 {
-    return fixedScale ? fixedMax : useProcImg ? procMax : max;
+    return fixedInUse() ? fixedMax : useProcImg ? procMax : max;
 }
 
 double Analyzed2DRes::value(int x, int y) const

@@ -38,10 +38,11 @@ public:
     // leaves the file as it was.
     bool saveAsText(QFileInfo file, bool areaOnly, bool commaSeparated, bool xyValues);
 
-    // The display scale: the fixed one, else the processed copy's range when it
-    // is shown, else the data range.
+    // The display scale: the fixed one (when it is a range of values), else
+    // the processed copy's range when it is shown, else the data range.
     double scaleMin() const;
     double scaleMax() const;
+    bool fixedInUse() const;
     // Value at cell (x, y) of data, 0 outside the map or without data.
     double value(int x, int y) const;
     // The same of the processed copy.

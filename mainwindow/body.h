@@ -509,8 +509,16 @@ private:
     // The maps of the fit run that none of its boxes filled lose their data.
     void emptyFailedFitMaps();
     // Writes the summary of f, when it has one, to the batch log and the
-    // analysis window.
+    // analysis window (the calibration window for a calibration).
     void noteRunFailures(const RunFailures &f);
+    // Why a run can not start: no I1 image, or problem; empty when it can.
+    QString runRefusal(const QString &problem) const;
+    static QString areaRefusal();
+    // A run refused before its first box ends as one in which every box
+    // failed: maps without data, why in f and in the run's note.
+    void refuseRun(RunFailures &f, const QVector<Analyzed2DRes *> &maps, const QString &why);
+    // Every map a run of kind fills.
+    QVector<Analyzed2DRes *> areaRunMaps(AreaRun kind);
     void recordFitBlock(int x, int y, int hw, int hh, const double *v);
     void recordElemsBlock(int x, int y, int hw, int hh, const double *v);
     void showLastElemsBlock();

@@ -43,13 +43,13 @@ QString Body::suggestionProblem(const SuggestElm &s)
     {
         const char *what;
         double v;
-    } numbers[] = {{"edge energy", s.edgeEV},
-                   {"pre-edge end", s.dPreE},
-                   {"post-edge start", s.dPostS},
-                   {"jump threshold", s.thJumpSigma}};
+    } numbers[] = {{QT_TR_NOOP("edge energy"), s.edgeEV},
+                   {QT_TR_NOOP("pre-edge end"), s.dPreE},
+                   {QT_TR_NOOP("post-edge start"), s.dPostS},
+                   {QT_TR_NOOP("jump threshold"), s.thJumpSigma}};
     for (const auto &n : numbers) {
         if (!std::isfinite(n.v))
-            return QString("the suggested %1 is %2, not a finite number").arg(n.what).arg(n.v);
+            return tr("the suggested %1 is %2, not a finite number").arg(tr(n.what)).arg(n.v);
     }
     return QString();
 }
@@ -58,20 +58,20 @@ QString Body::searchProblem(const char *what, double range, double step, double 
 {
     if (XafsSpectrum::shiftSearchUsable(range, step, minStep))
         return QString();
-    return QString("the %1 needs a finite range and positive steps (range %2, step %3, "
-                   "min. step %4)")
-        .arg(what).arg(range).arg(step).arg(minStep);
+    return tr("the %1 needs a finite range and positive steps (range %2, step %3, "
+              "min. step %4)")
+        .arg(tr(what)).arg(range).arg(step).arg(minStep);
 }
 
 QString Body::fitRunProblem(const FitJob &job, const SuggestElm &s)
 {
     if (job.fit && (!std::isfinite(job.sE0) || !std::isfinite(job.eE0)))
-        return QString("the fit range %1 .. %2 eV is not finite").arg(job.sE0).arg(job.eE0);
+        return tr("the fit range %1 .. %2 eV is not finite").arg(job.sE0).arg(job.eE0);
     if (job.edge && job.midPoint && !std::isfinite(s.edgeEV))
-        return QString("the edge position is taken against the suggested edge energy %1 eV")
+        return tr("the edge position is taken against the suggested edge energy %1 eV")
             .arg(s.edgeEV);
     if (job.edge && !job.midPoint)
-        return searchProblem("edge search", job.rangeEV, job.initDEeV, job.minDEeV);
+        return searchProblem(QT_TR_NOOP("edge search"), job.rangeEV, job.initDEeV, job.minDEeV);
     return QString();
 }
 
@@ -112,18 +112,15 @@ int Body::completionOf(AreaRun kind)
 bool Body::beginAreaRun(AreaRun kind, int token, const QString &problem)
 {
     AnalyzeCond &walker = kind == AreaRun::Elems ? elemsArea : lcfArea;
-    if (i1Frames.isEmpty()) {
-        logDebug("2da: no I1 image is loaded; nothing to analyse");
-        reportRunEnd(completionOf(kind), token);
-        return false;
-    }
-    if (!problem.isEmpty()) {
-        logDebug("2da: " + problem + "; nothing is analysed");
-        reportRunEnd(completionOf(kind), token);
-        return false;
-    }
-    if (!askAnalyzeCond(walker)) {
-        logDebug("2da: no analysis area");
+    const QString refusal = runRefusal(problem);
+    if (!refusal.isEmpty() || !askAnalyzeCond(walker)) {
+        const QString why = refusal.isEmpty() ? areaRefusal() : refusal;
+        logDebug("2da: " + why + "; nothing is analysed");
+        refuseRun(kind == AreaRun::Elems ? elemsFailures : fitFailures, areaRunMaps(kind), why);
+        if (kind == AreaRun::Elems)
+            analyzer->showNoElemsResults();
+        else
+            analyzer->showNoFit(true, true);
         reportRunEnd(completionOf(kind), token);
         return false;
     }
@@ -172,6 +169,7 @@ void Body::endAreaRun(bool completed, bool stopLog)
             if (elemsFailures.failedEverywhere()) {
                 for (Analyzed2DRes *map : qAsConst(elemsResMaps))
                     elemsFailures.empty(map, elemsArea);
+                analyzer->showNoElemsResults();
             }
             showLastElemsBlock();
             generateElemsResImages();
@@ -229,6 +227,9 @@ void Body::emptyFailedFitMaps()
         maps << &analyzer->dEdgeMap;
     for (Analyzed2DRes *map : qAsConst(maps))
         fitFailures.empty(map, lcfArea);
+    // The window shows no number of an earlier fit beside the run's failed one.
+    analyzer->showNoFit(fitJobs.fit && fitFailures.failedEverywhere(FitBit),
+                        fitJobs.edge && fitFailures.failedEverywhere(EdgeBit));
 }
 
 void Body::noteRunFailures(const RunFailures &f)
@@ -237,17 +238,64 @@ void Body::noteRunFailures(const RunFailures &f)
     if (note.isEmpty())
         return;
     batchEditor->Log(note + "\n");
-    analyzer->setRunNote(note);
+    if (&f == &calibFailures)
+        calibCtrl->setRunNote(note);
+    else
+        analyzer->setRunNote(note);
+}
+
+QString Body::runRefusal(const QString &problem) const
+{
+    if (i1Frames.isEmpty())
+        return tr("No I1 image is loaded");
+    return problem.isEmpty() ? QString() : tr("The run did not start: %1").arg(problem);
+}
+
+QString Body::areaRefusal()
+{
+    return tr("The analysis area lies outside the image");
+}
+
+void Body::refuseRun(RunFailures &f, const QVector<Analyzed2DRes *> &maps, const QString &why)
+{
+    f.start(0);
+    f.refuse(why);
+    AnalyzeCond area;
+    area.init(qMax(imageWidth, 0), qMax(imageHeight, 0), 0, 0, QRectF(), -1, -1);
+    for (Analyzed2DRes *map : maps) {
+        f.empty(map, area);
+        if (map)
+            map->genImg();
+    }
+    ui->dispA->overlayMap = analyzer->currentMap();
+    ui->dispA->update();
+    noteRunFailures(f);
+}
+
+QVector<Analyzed2DRes *> Body::areaRunMaps(AreaRun kind)
+{
+    if (kind == AreaRun::Elems)
+        return analyzer->elemsRunMaps();
+    QVector<Analyzed2DRes *> maps;
+    for (const LCFReference *row : qAsConst(analyzer->refs)) {
+        if (row)
+            maps += row->maps;
+    }
+    return maps << &analyzer->zansaMap << &analyzer->dEdgeMap;
 }
 
 QString Body::noDataReason(const Analyzed2DRes *map) const
 {
-    if (!map || map->hasData() || map->area.width <= 0 || map->area.height <= 0)
+    if (!map || map->hasData())
         return QString();
+    // A map cleared since (no size) keeps the reason of a run refused only.
+    const bool sized = map->area.width > 0 && map->area.height > 0;
     for (const RunFailures *f : {&fitFailures, &elemsFailures, &raFailures, &calibFailures}) {
-        if (f->emptied(map))
+        if (f->emptied(map) && (sized || f->refused()))
             return f->summary();
     }
+    if (!sized)
+        return QString();
     if (!fitJobs.fit)
         return QString();
     for (int k = 0; k < analyzer->refs.size(); k++) {

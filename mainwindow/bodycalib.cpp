@@ -62,29 +62,32 @@ void Body::execCalibration()
         stopCalibration();
         return;
     }
+    // Whatever keeps the run from its first block ends it as one in which
+    // every block failed, in one line.
+    const auto refuse = [this, token](const QString &why) {
+        refuseRun(calibFailures, {&eShiftMap}, why);
+        reportRunEnd(EX_calib_exec, token);
+    };
     if (i1Frames.isEmpty()) {
         qDebug() << "Calibration: no I1 image is loaded; nothing is calibrated";
-        reportRunEnd(EX_calib_exec, token);
-        return;
+        return refuse(runRefusal(QString()));
     }
     const QRectF area = analysisArea();
     if (area.isEmpty()) {
         qDebug() << "Calibration: the area lies outside the image";
-        reportRunEnd(EX_calib_exec, token);
-        return;
+        return refuse(areaRefusal());
     }
-    // Numbers no block could use end the run before it starts, in one line.
     const BlockShift method = shiftMethod(calibCtrl);
     const SuggestElm suggest = getSuggestElm();
     QString problem = suggestionProblem(suggest);
     if (problem.isEmpty() && !std::isfinite(stdSpectrum.midx))
-        problem = QString("the standard's edge position is %1").arg(stdSpectrum.midx);
+        problem = tr("the standard's edge position is %1").arg(stdSpectrum.midx);
     if (problem.isEmpty() && method.innerProduct)
-        problem = searchProblem("inner-product search", method.range, method.step, method.minStep);
+        problem = searchProblem(QT_TR_NOOP("inner-product search"), method.range, method.step,
+                                method.minStep);
     if (!problem.isEmpty()) {
         logDebug("Calibration: " + problem + "; nothing is calibrated");
-        reportRunEnd(EX_calib_exec, token);
-        return;
+        return refuse(runRefusal(problem));
     }
     calibrating = true;
     calibRunToken = token;
@@ -98,7 +101,7 @@ void Body::execCalibration()
                    ui->VWidth->text().toInt(nullptr, 10), area, -1, -1);
     eShiftMap.setArea(calibCond);
     calibFailures.start(calibCond.centreCount());
-    analyzer->setRunNote(QString());
+    calibCtrl->setRunNote(QString());
     mapOriginX = imageOriginX;
     mapOriginY = imageOriginY;
     calibCtrl->showMapGeometry(mapOriginX, mapOriginY, imageWidth, imageHeight);
@@ -247,6 +250,7 @@ void Body::normalizeEShift()
 void Body::clearShiftMap()
 {
     eShiftMap.clear();
+    calibFailures.start(0);   // no reason of the last run speaks for it now
     calibCtrl->showMapGeometry(0, 0, 0, 0);
     mapOriginX = 0;
     mapOriginY = 0;
@@ -271,6 +275,15 @@ void Body::saveEMap(QString fileName)
 
 void Body::saveEMap(QString fileName, const Analyzed2DRes &map)
 {
+    // As the other map saves: nothing from a map without a value.
+    if (!map.hasData()) {
+        SavePlan plan;
+        plan.reason = noDataReason(&map);
+        if (plan.reason.isEmpty())
+            plan.reason = tr("No energy-shift map: calibrate or load one.");
+        logNothingSaved("saveEMap", plan);
+        return;
+    }
     EMPHeader h;
     h.stdEdgeEnergy = mapEdgeEnergy();
     if (!(h.stdEdgeEnergy > 0)) {

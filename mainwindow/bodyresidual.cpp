@@ -30,12 +30,18 @@ double numberIn(const QLineEdit *edit)
 
 void Body::startRA2DAnalysis()
 {
-    if (i1Frames.isEmpty() || !analyzer) {
+    if (!analyzer)
+        return;
+    const QVector<Analyzed2DRes *> raMaps{&analyzer->dMutMap, &analyzer->restMap, &analyzer->ratioMap};
+    if (i1Frames.isEmpty()) {
         qDebug() << "Residual absorption: no I1 image is loaded; no maps are made";
+        refuseRun(raFailures, raMaps, runRefusal(QString()));
         return;
     }
-    if (!askAnalyzeCond(raArea))
+    if (!askAnalyzeCond(raArea)) {
+        refuseRun(raFailures, raMaps, areaRefusal());
         return;
+    }
     raFailures.start(raArea.centreCount());
     analyzer->setRunNote(QString());
     raFactor = numberIn(analyzer->raFactorEdit());

@@ -8,6 +8,7 @@ void RunFailures::start(int boxes)
 {
     reasons.clear();
     emptiedMaps.clear();
+    refusal.clear();
     total = boxes;
     count = 0;
     std::fill(std::begin(partCounts), std::end(partCounts), 0);
@@ -34,8 +35,15 @@ bool RunFailures::failedEverywhere(int bit) const
     return total > 0 && bit >= 0 && bit < Parts && partCounts[bit] >= total;
 }
 
+void RunFailures::refuse(const QString &why)
+{
+    refusal = why;
+}
+
 QString RunFailures::summary() const
 {
+    if (!refusal.isEmpty())
+        return refusal;
     if (count == 0 || reasons.isEmpty())
         return QString();
     const Reason *most = &reasons.first();

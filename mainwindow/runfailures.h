@@ -33,13 +33,16 @@ public:
     int failed() const { return count; }
     // Every box of the run, at least one, is without the part of bit.
     bool failedEverywhere(int bit = 0) const;
+    // A run that did not start: why (translated) stands for its summary.
+    void refuse(const QString &why);
     // "<k> of <n> boxes had no fit: <the most common reason>", translated
-    // now; empty when every box gave its result.
+    // now, or why the run was refused; empty when every box gave its result.
     QString summary() const;
     // Leaves map (null: none) with the run's area and no data, marked as
     // left so by this run.
     void empty(Analyzed2DRes *map, const AnalyzeCond &area);
     bool emptied(const Analyzed2DRes *map) const;
+    bool refused() const { return !refusal.isEmpty(); }
 
 private:
     static constexpr int Parts = 8;
@@ -51,6 +54,7 @@ private:
     };
     QVector<Reason> reasons;   // in the order first seen
     QVector<QPointer<const Analyzed2DRes>> emptiedMaps;   // null once deleted
+    QString refusal;
     int total = 0;
     int count = 0;
     int partCounts[Parts] = {};

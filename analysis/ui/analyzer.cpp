@@ -432,13 +432,27 @@ void Analyzer::selectedImgChanged(bool)
 void Analyzer::noticedNewZ(double z)
 {
     if (answerIsCurrent)
-        ui->DispZansa->setText(realText(z));
+        ui->DispZansa->setText(lastFit.failure ? tr("no fit") : realText(z));
 }
 
+// A failed edge search comes as NaN.
 void Analyzer::noticedNewDEdge(double dEdge)
 {
     if (answerIsCurrent)
-        ui->DispDEdge->setText(realText(dEdge));
+        ui->DispDEdge->setText(std::isfinite(dEdge) ? realText(dEdge) : QString());
+}
+
+void Analyzer::showNoFit(bool fit, bool edge)
+{
+    if (fit) {
+        for (LCFReference *row : qAsConst(refs)) {
+            if (row)
+                row->showNoResult();
+        }
+        ui->DispZansa->setText(tr("no fit"));
+    }
+    if (edge)
+        ui->DispDEdge->clear();
 }
 
 void Analyzer::toggledDEdgeCompWith(bool f)
@@ -464,6 +478,9 @@ void Analyzer::fitAnswered(FitAnswer answer)
     if (!answerIsCurrent)
         return;
     lastFit = answer;
+    // No fit: no row keeps the numbers of an earlier one.
+    if (answer.failure && !requestContAccess)
+        showNoFit(true, false);
     if (answer.hasCurve && !requestContAccess) {
         if (answer.fractions.size() == requestRows.size()
             && answer.amounts.size() == requestRows.size()) {

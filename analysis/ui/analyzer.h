@@ -168,6 +168,11 @@ public slots:
     // The note of the last area run (boxes without a result), below Analyze;
     // empty clears it.
     void setRunNote(const QString &note);
+    // The fit's fields (the rows' fractions and amounts, the residual) and
+    // the edge position's hold no number: their fit failed.
+    void showNoFit(bool fit, bool edge);
+    // The same of the element rows' results.
+    void showNoElemsResults();
     void setLCFStd(int no, bool use, double dE, QString fname, QString isVic);
     void selectImage(int id);
     void setRaEnergy(double eng);

@@ -401,11 +401,20 @@ void Analyzer::analyzeSpectrumElemsFinished()
             qDebug() << "Analyzer: element answer" << a.id << "holds" << a.dMut.size()
                      << "values for" << n << "rows; not taken";
             correlation = 0.0;
+            showNoElemsResults();
         }
         emit analyzeElemsFinished();
     }
     if (elemsRebuildWanted && elemsInFlight == 0)
         newElems();
+}
+
+void Analyzer::showNoElemsResults()
+{
+    for (ElemCtrl *row : qAsConst(elems)) {
+        if (row)
+            row->showNoResults();
+    }
 }
 
 // -- Correlation

@@ -87,16 +87,27 @@ void Analyzer::scaleChanged()
     emit changedSelection();
 }
 
-// The element rows' maps keep the range they have.
+// The element rows' maps keep the range they have; one that has none yet
+// (a new row's) is held at the range it shows, else at the typed DMut range.
 void Analyzer::scalePolicyChanged(bool f)
 {
     for (const auto &m : scaledMaps()) {
-        m.first->fixedScale = f;
-        regenerate(m.first);
+        Analyzed2DRes *map = m.first;
+        if (m.second == ElemScale && f && !ColorScale::isValueRange(map->fixedMin, map->fixedMax)) {
+            const double lo = map->scaleMin(), hi = map->scaleMax();
+            if (ColorScale::isValueRange(lo, hi) && lo < hi) {
+                map->fixedMin = lo;
+                map->fixedMax = hi;
+            } else {
+                applyTypedRange(map, DMutScale);
+            }
+        }
+        map->fixedScale = f;
+        regenerate(map);
         if (m.second == ElemScale)
             continue;
-        applyTypedRange(m.first, m.second);
-        regenerate(m.first);
+        applyTypedRange(map, m.second);
+        regenerate(map);
     }
     emit changedSelection();
 }

@@ -112,6 +112,12 @@ void ElemCtrl::setResults(double dMut, double dMutRatio, double mutPlus, double 
     ui->NROI->setText(realText(nroi).left(5));
 }
 
+void ElemCtrl::showNoResults()
+{
+    for (QLineEdit *field : {ui->DMuT, ui->Ratio, ui->DE, ui->ROI, ui->NROI})
+        field->clear();
+}
+
 void ElemCtrl::setStdRatio(double r)
 {
     ui->StdRatio->setText(realText(r));

@@ -50,6 +50,8 @@ public:
     // DMuT, Ratio and DE show 6 digits, ROI and NROI their first 5 characters.
     void setResults(double dMut, double dMutRatio, double mutPlus, double mutMinus, double dE,
                     double roi, double nroi);
+    // The result fields show no number (no analysis); the values stay.
+    void showNoResults();
     // StdRatio shows r and stdRatio takes it.
     void setStdRatio(double r);
     // The texts (6 digits) and boxes the batch commands set.

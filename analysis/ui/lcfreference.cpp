@@ -51,6 +51,12 @@ void LCFReference::setAmount(double a)
     ui->T->setText(QString::number(a, 'g', 6));
 }
 
+void LCFReference::showNoResult()
+{
+    ui->R->clear();
+    ui->T->clear();
+}
+
 bool LCFReference::inUse() const
 {
     return ui->XFS->use() && ui->XFS->fileChosen();

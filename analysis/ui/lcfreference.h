@@ -35,6 +35,8 @@ public:
     void setFraction(double f);
     // Shows the amount in T ('g', 6 digits); the amount is not stored.
     void setAmount(double a);
+    // R and T show no number (no fit); the stored fraction stays.
+    void showNoResult();
 
     // Use box checked and a file chosen in the chooser.
     bool inUse() const;

@@ -255,6 +255,12 @@ void CalibCtrl::progress(double p)
     ui->Progress->setText(QStringLiteral("%1").arg(p, 5, 'f', 1));
 }
 
+void CalibCtrl::setRunNote(const QString &note)
+{
+    ui->RunNote->setText(note);
+    ui->RunNote->setToolTip(note);
+}
+
 void CalibCtrl::showStatistics(double min, double max, double mean)
 {
     ui->DEMin->setText(QString::number(min, 'g', 6));

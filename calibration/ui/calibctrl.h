@@ -79,6 +79,9 @@ public slots:
     void setEdgeEV(QString text);
     void loadEShiftMap(QString fileName);
     void progress(double p);
+    // The note of the last run (boxes without a shift, or why it did not
+    // start), below Exec Calib.; empty clears it.
+    void setRunNote(const QString &note);
 
     // Results of a run and of a map file, shown in the read-only fields.
     void showStatistics(double min, double max, double mean);

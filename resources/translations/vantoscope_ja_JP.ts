@@ -35,6 +35,10 @@
 <context>
     <name>Analyzer</name>
     <message>
+        <source>no fit</source>
+        <translation>フィットなし</translation>
+    </message>
+    <message>
         <source>Analyzer</source>
         <translation>アナライザー</translation>
     </message>
@@ -434,6 +438,62 @@
 </context>
 <context>
     <name>Body</name>
+    <message>
+        <source>No I1 image is loaded</source>
+        <translation>I1 画像が読み込まれていません</translation>
+    </message>
+    <message>
+        <source>The analysis area lies outside the image</source>
+        <translation>解析領域が画像の外にあります</translation>
+    </message>
+    <message>
+        <source>The run did not start: %1</source>
+        <translation>実行は始まりませんでした: %1</translation>
+    </message>
+    <message>
+        <source>the suggested %1 is %2, not a finite number</source>
+        <translation>推奨値の%1が %2 で、有限の数ではありません</translation>
+    </message>
+    <message>
+        <source>edge energy</source>
+        <translation>吸収端エネルギー</translation>
+    </message>
+    <message>
+        <source>pre-edge end</source>
+        <translation>前吸収端領域の終点</translation>
+    </message>
+    <message>
+        <source>post-edge start</source>
+        <translation>後吸収端領域の始点</translation>
+    </message>
+    <message>
+        <source>jump threshold</source>
+        <translation>ジャンプのしきい値</translation>
+    </message>
+    <message>
+        <source>the %1 needs a finite range and positive steps (range %2, step %3, min. step %4)</source>
+        <translation>%1には有限の範囲と正のステップが必要です (範囲 %2、ステップ %3、最小ステップ %4)</translation>
+    </message>
+    <message>
+        <source>edge search</source>
+        <translation>吸収端の探索</translation>
+    </message>
+    <message>
+        <source>inner-product search</source>
+        <translation>内積による探索</translation>
+    </message>
+    <message>
+        <source>the fit range %1 .. %2 eV is not finite</source>
+        <translation>フィット範囲 %1 .. %2 eV が有限ではありません</translation>
+    </message>
+    <message>
+        <source>the edge position is taken against the suggested edge energy %1 eV</source>
+        <translation>吸収端位置の基準となる推奨吸収端エネルギーが %1 eV です</translation>
+    </message>
+    <message>
+        <source>the standard&apos;s edge position is %1</source>
+        <translation>標準スペクトルの吸収端位置が %1 です</translation>
+    </message>
     <message>
         <source>No map shown: choose one in the Analyzer.</source>
         <translation>マップ未表示: 解析ウィンドウで選んでください</translation>

@@ -5,25 +5,56 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTranslator>
 #include <gtest/gtest.h>
 
 #include "analysis/ui/analyzer.h"
+#include "analysis/ui/elemctrl.h"
 #include "analysis/ui/lcfreference.h"
 #include "app/startup.h"
+#include "calibration/ui/calibctrl.h"
+#include "core/cmdid.h"
 #include "display/imgdispa.h"
 #include "imagedata/tiffdata.h"
 #include "mainwindow/body.h"
 #include "support/batchwindow.h"
 #include "support/ironmix.h"
 #include "support/testfiles.h"
+#include "support/waitfor.h"
 
 namespace {
 
 const int N = 100, W = 6, H = 4;
 const double E0 = 6920, DE = 11.6;
+
+// The iron mix as the I1 stack after its set-up lines and extra; the whole
+// image selected.
+void loadMix(Body &body, BatchWindow &batch, const TestFiles &files, const QStringList &extra = {})
+{
+    const IronMix mix(files, N, E0, DE);
+    ASSERT_TRUE(mix.ok());
+    ASSERT_TRUE(batch.runs(mix.setUpLines() << extra));
+    const QVector<TiffData *> frames = mix.frames(W, H);
+    for (int i = 0; i < frames.size(); i++)
+        body.loadedI1(frames[i], i);
+    body.finishedLoadI1Files();
+    body.imageView()->setSelectedArea(0, 0, W, H);
+}
+
+// How many of the line edits (children of w) read as numbers.
+int numbersIn(const QWidget *w, const QStringList &names)
+{
+    int n = 0;
+    for (const QString &name : names) {
+        bool ok = false;
+        w->findChild<QLineEdit *>(name)->text().toDouble(&ok);
+        n += ok;
+    }
+    return n;
+}
 
 TEST(ExecNoFit, SameReferenceTwiceSavesNothingAndSaysWhy)
 {
@@ -31,14 +62,7 @@ TEST(ExecNoFit, SameReferenceTwiceSavesNothingAndSaysWhy)
     TestFiles files;
     BatchWindow batch(body.batchCtrl());
     Analyzer *an = body.analysisWindow();
-    const IronMix mix(files, N, E0, DE);
-    ASSERT_TRUE(mix.ok());
-    ASSERT_TRUE(batch.runs(mix.setUpLines()));
-    const QVector<TiffData *> frames = mix.frames(W, H);
-    for (int i = 0; i < frames.size(); i++)
-        body.loadedI1(frames[i], i);
-    body.finishedLoadI1Files();
-    body.imageView()->setSelectedArea(0, 0, W, H);
+    ASSERT_NO_FATAL_FAILURE(loadMix(body, batch, files));
     const QString ref0 = files.path("ref0.dat"), ref1 = files.path("ref1.dat");
     auto saves = [&](const QString &name) {
         return QStringList{"saveDataCfg_save_as_text", "save_data " + files.path(name + ".dat"),
@@ -53,6 +77,10 @@ TEST(ExecNoFit, SameReferenceTwiceSavesNothingAndSaysWhy)
     };
     QLabel *note = an->findChild<QLabel *>("RunNote");
     ASSERT_TRUE(note);
+    // The fit under the pointer fills the fields; no failed fit leaves its numbers.
+    const auto fitNumbers = [&] { return numbersIn(an->refs[0], {"R", "T"}) + numbersIn(an, {"DispZansa"}); };
+    ASSERT_TRUE(batch.runs({"move_position 3 2"}));
+    ASSERT_TRUE(waitFor([&] { return fitNumbers() == 3; }));
 
     ASSERT_TRUE(batch.runs(QStringList{"analyzer_set_LCF_std 1 1 0 " + ref0 + " 0",
                                        "analyzer_select_image 0", "analyzer_exec_LCF"}
@@ -61,6 +89,8 @@ TEST(ExecNoFit, SameReferenceTwiceSavesNothingAndSaysWhy)
     EXPECT_EQ(runLines(), 1) << batch.log().toStdString();
     EXPECT_TRUE(batch.logHas(all + "\n"));
     EXPECT_EQ(batch.log().count("nothing is saved: " + all), 2);
+    EXPECT_EQ(fitNumbers(), 0);
+    EXPECT_EQ(an->findChild<QLineEdit *>("DispZansa")->text().toStdString(), "no fit");
     EXPECT_EQ(note->text().toStdString(), all.toStdString());
     EXPECT_FALSE(an->zansaMap.hasData());
     EXPECT_EQ(saved("same"), 0);
@@ -96,6 +126,66 @@ TEST(ExecNoFit, SameReferenceTwiceSavesNothingAndSaysWhy)
     EXPECT_EQ(reason->text().toStdString(), "");   // the run filled the map it spoke of
     EXPECT_GT(an->refs[0]->maps[1]->value(W - 1, H - 1), 0.5);
     EXPECT_EQ(saved("two"), 3);   // text, TIFF and the TIFF's colour bar
+    ASSERT_TRUE(batch.runs({"move_position 3 2"}));
+    ASSERT_TRUE(waitFor([&] { return fitNumbers() == 3; }));
+    ASSERT_TRUE(batch.runs({"analyzer_set_LCF_std 1 1 0 " + ref0 + " 0", "move_position 2 1"}));
+    EXPECT_TRUE(waitFor([&] { return fitNumbers() == 0; }));   // the point fit failed
 }
+
+// A run refused before its first box (its area wholly off the image) ends
+// as one in which every box failed: one line says why, the window shows no
+// number of an earlier analysis, the saves under the next tile's name write
+// nothing and log that reason, and the command completes once. The runs:
+// LCF, elements, residual absorption, calibration.
+class RefusedTile : public ::testing::TestWithParam<int>
+{
+};
+
+TEST_P(RefusedTile, SavesNothingUnderTheNextTilesName)
+{
+    const int ids[] = {EX_analyzer_exec_LCF, EX_analyzer_exec_elems, EX_analyzer_exec_ra, EX_calib_exec};
+    const char *execs[] = {"analyzer_exec_LCF", "analyzer_exec_elems", "analyzer_exec_ra", "calib_exec"};
+    const QStringList setUps[] = {{"analyzer_select_image 0"},
+                                  {"analyzer_select_analysis_mode 2", "analyzer_target_elements Fe",
+                                   "analyzer_elems_select_disp_mode 0"},
+                                  {"analyzer_select_image 4"},
+                                  {}};
+    const int id = ids[GetParam()];
+    const bool calib = id == EX_calib_exec, elems = id == EX_analyzer_exec_elems;
+    Body body;
+    TestFiles files;
+    BatchWindow batch(body.batchCtrl());
+    Analyzer *an = body.analysisWindow();
+    ASSERT_NO_FATAL_FAILURE(loadMix(body, batch, files, setUps[GetParam()]));
+    const auto tile = [&](const char *region, const QString &name) {
+        const QString f = files.path(name), area = QString("select_region ") + region;
+        return calib ? QStringList{area, execs[GetParam()], "calib_save_map " + f + ".emp"}
+                     : QStringList{area, execs[GetParam()], "saveDataCfg_save_as_tiff",
+                                   "save_data " + f + ".tif", "select_disp_image 3",
+                                   "save_image " + f + ".png"};
+    };
+    const auto saved = [&](const QString &name) {
+        return QDir(files.dir()).entryList({name + "*"}, QDir::Files).size();
+    };
+    ASSERT_TRUE(batch.runs(tile("0 0 4 4", "tileA")));
+    ASSERT_GT(saved("tileA"), 0) << batch.log().toStdString();
+    // The element rows show the analysis under the pointer.
+    ASSERT_TRUE(batch.runs({"move_position 3 2"}));
+    ASSERT_TRUE(!elems || waitFor([&] { return numbersIn(an->elems[0], {"DMuT", "Ratio"}) == 2; }));
+
+    QList<int> done;
+    QObject::connect(&body, &Body::finishBatchExec, &body, [&done](int i) { done << i; });
+    ASSERT_TRUE(batch.runs(tile("40 0 44 4", "tileB")));
+    const QString why = "The analysis area lies outside the image";
+    EXPECT_EQ(saved("tileB"), 0);
+    EXPECT_EQ(batch.log().split('\n').count(why), 1) << batch.log().toStdString();
+    EXPECT_EQ(batch.log().count("nothing is saved: " + why), calib ? 1 : 2);
+    QWidget *window = calib ? static_cast<QWidget *>(body.calibrationWindow()) : an;
+    EXPECT_EQ(window->findChild<QLabel *>("RunNote")->text().toStdString(), why.toStdString());
+    EXPECT_EQ(done.count(id), 1);
+    EXPECT_TRUE(!elems || numbersIn(an->elems[0], {"DMuT", "Ratio"}) == 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, RefusedTile, ::testing::Range(0, 4));
 
 } // namespace

@@ -4,11 +4,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <climits>
 #include <functional>
 #include <gtest/gtest.h>
 
 #include "analysis/ui/analyzer.h"
+#include "analysis/ui/elemctrl.h"
 #include "support/testfiles.h"
 
 namespace {
@@ -86,4 +88,27 @@ TEST_F(AnalyzerMaps, HugeHalfWidthsEndQuicklyAndNoImageGivesAnEmptyMap)
     w<QPushButton>("AskProcessMaps")->click();
     EXPECT_EQ(log.messages(), QStringList("0 0 -1 0 0 0 0 0"));
     EXPECT_EQ(a.processedMap.data, nullptr);
+}
+
+// Fixed Scale draws an element map on the range it showed when the box was
+// checked, never on the 1e300 .. -1e300 that marks "no value" (as a new
+// row's maps hold).
+TEST_F(AnalyzerMaps, FixedScaleGivesElementMapsARealRange)
+{
+    a.setTargetElements("Fe");
+    ASSERT_EQ(a.elems.size(), 1);
+    Analyzed2DRes *fe = a.elems[0]->map(0);
+    AnalyzeCond c;
+    c.init(4, 2, 0, 0, QRectF(0, 0, 4, 2), -1, -1);
+    fe->setArea(c);
+    for (int i = 0; i < 8; i++)
+        fe->setData(i % 4, i / 4, 0, 0, 0.5 + 0.25 * i);
+    a.setFixedScale(true);
+    EXPECT_EQ(QPointF(fe->scaleMin(), fe->scaleMax()), QPointF(0.5, 2.25));
+    QSet<QRgb> greys;
+    for (int i = 0; i < 8; i++)
+        greys << fe->image->pixel(i % 4, i / 4);
+    EXPECT_GT(greys.size(), 4);
+    fe->setData(0, 0, 0, 0, 10.0);
+    EXPECT_EQ(fe->scaleMax(), 2.25);   // fixed while the box stays checked
 }
