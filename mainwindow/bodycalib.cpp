@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTextStream>
+#include <QtNumeric>
 #include <cmath>
 #include <memory>
 
@@ -66,6 +67,8 @@ void Body::execCalibration()
     // every block failed, in one line.
     const auto refuse = [this, token](const QString &why) {
         refuseRun(calibFailures, {&eShiftMap}, why);
+        calibCtrl->showStatistics(qQNaN(), qQNaN(), qQNaN());
+        calibCtrl->showSigma(qQNaN());
         reportRunEnd(EX_calib_exec, token);
     };
     if (i1Frames.isEmpty()) {
@@ -208,7 +211,12 @@ void Body::finishCalib()
         calibFailures.empty(&eShiftMap, calibCond);
     const double mean = calibCount > 0 ? calibSum / calibCount : 0.0;
     calibSum = mean;
-    calibCtrl->showStatistics(calibMin, calibMax, mean);
+    // No shift: no statistics, rather than those of an earlier run or zeros.
+    const double none = qQNaN();
+    if (calibCount > 0)
+        calibCtrl->showStatistics(calibMin, calibMax, mean);
+    else
+        calibCtrl->showStatistics(none, none, none);
 
     // Over the blocks the run walked, with the map as it is now.
     double squares = 0;
@@ -222,7 +230,7 @@ void Body::finishCalib()
         }
     } while (walk.next());
     calibSigma = calibCount > 0 ? std::sqrt(squares / calibCount) : 0.0;
-    calibCtrl->showSigma(calibSigma);
+    calibCtrl->showSigma(calibCount > 0 ? calibSigma : none);
 
     eShiftMap.colorScale = ui->CBar->scale();
     eShiftMap.genImg();

@@ -261,16 +261,22 @@ void CalibCtrl::setRunNote(const QString &note)
     ui->RunNote->setToolTip(note);
 }
 
+// No number for a value that is none (no block gave a shift).
+static QString statText(double v)
+{
+    return std::isfinite(v) ? QString::number(v, 'g', 6) : QString();
+}
+
 void CalibCtrl::showStatistics(double min, double max, double mean)
 {
-    ui->DEMin->setText(QString::number(min, 'g', 6));
-    ui->DEMax->setText(QString::number(max, 'g', 6));
-    ui->DEAvr->setText(QString::number(mean, 'g', 6));
+    ui->DEMin->setText(statText(min));
+    ui->DEMax->setText(statText(max));
+    ui->DEAvr->setText(statText(mean));
 }
 
 void CalibCtrl::showSigma(double sigma)
 {
-    ui->DESigma->setText(QString::number(sigma, 'g', 6));
+    ui->DESigma->setText(statText(sigma));
 }
 
 void CalibCtrl::showMapGeometry(int originX, int originY, int width, int height)

@@ -83,7 +83,8 @@ public slots:
     // start), below Exec Calib.; empty clears it.
     void setRunNote(const QString &note);
 
-    // Results of a run and of a map file, shown in the read-only fields.
+    // Results of a run and of a map file, shown in the read-only fields;
+    // a value that is not finite shows no number.
     void showStatistics(double min, double max, double mean);
     void showSigma(double sigma);
     void showMapGeometry(int originX, int originY, int width, int height);

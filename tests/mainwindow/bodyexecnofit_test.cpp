@@ -184,6 +184,7 @@ TEST_P(RefusedTile, SavesNothingUnderTheNextTilesName)
     EXPECT_EQ(window->findChild<QLabel *>("RunNote")->text().toStdString(), why.toStdString());
     EXPECT_EQ(done.count(id), 1);
     EXPECT_TRUE(!elems || numbersIn(an->elems[0], {"DMuT", "Ratio"}) == 0);
+    EXPECT_TRUE(!calib || numbersIn(window, {"DEMin", "DEMax", "DEAvr", "DESigma"}) == 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, RefusedTile, ::testing::Range(0, 4));
