@@ -267,7 +267,8 @@ void Body::refuseRun(RunFailures &f, const QVector<Analyzed2DRes *> &maps, const
         if (map)
             map->genImg();
     }
-    ui->dispA->overlayMap = analyzer->currentMap();
+    if (ui->ShowResAnalysis->isChecked())
+        ui->dispA->overlayMap = analyzer->currentMap();
     ui->dispA->update();
     noteRunFailures(f);
 }
