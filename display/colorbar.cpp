@@ -11,11 +11,12 @@ namespace {
 
 const QColor limitLineColor(0, 192, 255);
 const QColor labelColor(0, 255, 192);
-// Darkens the scale under a widget label so it reads on white and yellow too.
+// Darkens the scale under a label so it reads on white and yellow too.
 const QColor labelBacking(0, 0, 0, 200);
 const double minLabelPoints = 9.0;
 const double labelMargin = 2.0;   // between a label's backing and the bar's end
 const double labelPadding = 2.0;  // backing beyond the text at each end
+const double labelSide = 3.0;     // the saved bar's colours beside its labels
 
 QString labelText(double v) { return QString::number(v, 'g', 6); }
 
@@ -94,21 +95,27 @@ QPixmap ColorBar::picture(const ColorScale &scale, bool labelled, const double *
     QPainter p(&pixmap);
     paintScale(scale, &p, pw, ph);
     if (labelled && readableRange(scale.valueMin, scale.valueMax)) {
-        DrawText textDrawer;
-        p.setPen(labelColor);
-        const QFont font;
-        const double cx = pw / 2;
-        textDrawer.drawRotatedText(&p, 90, QRectF(cx, 50, 95, pw), font,
-                                   Qt::AlignLeft | Qt::AlignVCenter, 1,
-                                   labelText(scale.valueMax), 10);
-        textDrawer.drawRotatedText(&p, 90, QRectF(cx, ph - 50, 95, pw), font,
-                                   Qt::AlignRight | Qt::AlignVCenter, 1,
-                                   labelText(scale.valueMin), 10);
-        if (draggedLimit) {
-            const double v = scale.valueMin + (scale.valueMax - scale.valueMin) * *draggedLimit;
-            textDrawer.drawRotatedText(&p, 90, QRectF(cx, ph / 2, 95, pw), font,
-                                       Qt::AlignRight | Qt::AlignVCenter, 1, labelText(v), 10);
-        }
+        // Each label fitted into 95 pixels along the bar, at most 10 pt: the
+        // maximum from the top, the minimum up to the bottom, a dragged value
+        // up to below the middle.
+        const double room = 95;
+        // A label from row edge down (fromTop) or up to it.
+        const auto draw = [&](double value, double edge, bool fromTop) {
+            const QString text = labelText(value);
+            QFont font;
+            font.setPointSizeF(DrawText::fittedPointSize(&p, font, Qt::AlignCenter, text, room,
+                                                         pw, 10));
+            const QFontMetricsF metrics(font, &pixmap);
+            const double length = qMin(room, metrics.horizontalAdvance(text) + 2 * labelPadding);
+            drawLabel(&p, font, text, pw / 2.0, fromTop ? edge + length / 2 : edge - length / 2,
+                      length, qMin(pw - 2 * labelSide, metrics.height()));
+        };
+        const double end = 50 - room / 2;   // from the bar's end to a label's room
+        draw(scale.valueMax, end, true);
+        draw(scale.valueMin, ph - end, false);
+        if (draggedLimit)
+            draw(scale.valueMin + (scale.valueMax - scale.valueMin) * *draggedLimit,
+                 ph / 2.0 + room / 2, false);
     }
     p.end();
     return pixmap;
@@ -131,6 +138,15 @@ void ColorBar::draw1(QPainter *painter)
     painter->restore();
 }
 
+void ColorBar::drawLabel(QPainter *painter, const QFont &font, const QString &text, double x,
+                         double centreY, double length, double thickness)
+{
+    DrawText textDrawer;
+    painter->setPen(labelColor);
+    textDrawer.drawRotatedText(painter, 90, QRectF(x, centreY, length, thickness), font,
+                               Qt::AlignCenter, 0, text, 0, true, labelBacking);
+}
+
 void ColorBar::drawLabels(QPainter *painter)
 {
     QFont font = this->font();
@@ -141,10 +157,7 @@ void ColorBar::drawLabels(QPainter *painter)
     };
     // Along the bar, reading top to bottom, centred on row centreY.
     const auto draw = [&](const QString &text, double centreY) {
-        painter->setPen(labelColor);
-        textDrawer.drawRotatedText(painter, 90,
-                                   QRectF(width() / 2.0, centreY, length(text), metrics.height()),
-                                   font, Qt::AlignCenter, 0, text, 0, true, labelBacking);
+        drawLabel(painter, font, text, width() / 2.0, centreY, length(text), metrics.height());
     };
     // Maximum from the top, minimum up to the bottom; the dragged value in the
     // middle of the space between them, drawn last so that it stays whole.

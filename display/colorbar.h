@@ -28,7 +28,8 @@ public:
     ColorScale scale() const { return *this; }
     // The saved picture of a scale: 20 x 600 colour rows through its limits,
     // the limit lines and, when labelled, its value range (dragged: the value
-    // at that limit too). The same scale always gives the same picture.
+    // at that limit too) on dark backings. The same scale always gives the
+    // same picture.
     static QPixmap picture(const ColorScale &scale, bool labelled,
                            const double *draggedLimit = nullptr);
     // A range worth numbers on a scale: both ends finite, below the 1e300
@@ -60,8 +61,12 @@ private:
     // Colour rows and limit lines over a w x h surface; row y has the colour
     // of the fraction (h - 1 - y) / h.
     static void paintScale(const ColorScale &scale, QPainter *painter, int w, int h);
-    // The widget's labels: its font, at least 9 pt, on a dark backing.
+    // The widget's labels: its font, at least 9 pt.
     void drawLabels(QPainter *painter);
+    // A label along the bar, reading top to bottom, on a dark backing of
+    // length x thickness centred on (x, centreY).
+    static void drawLabel(QPainter *painter, const QFont &font, const QString &text, double x,
+                          double centreY, double length, double thickness);
     double mouseFraction() const;
 };
 

@@ -432,6 +432,14 @@ QImage *Analyzed2DRes::img()
     return image;
 }
 
+void Analyzed2DRes::tiffRange(bool useRange, double *lo, double *hi) const
+{
+    if (useRange)
+        return;
+    *lo = useProcImg ? procMin : min;
+    *hi = useProcImg ? procMax : max;
+}
+
 unsigned short *Analyzed2DRes::tiffDataForSave(bool useRange, double lo, double hi,
                                                bool areaOnly)
 {
@@ -440,10 +448,7 @@ unsigned short *Analyzed2DRes::tiffDataForSave(bool useRange, double lo, double 
     const int n = hasData() ? cellCount() : 0;
     if (n == 0)
         return nullptr;
-    if (!useRange) {
-        lo = useProcImg ? procMin : min;
-        hi = useProcImg ? procMax : max;
-    }
+    tiffRange(useRange, &lo, &hi);
     unsigned short *out = new (std::nothrow) unsigned short[size_t(n)]();
     if (out == nullptr) {
         qDebug() << "Analyzed2DRes: can't allocate" << n << "samples";

@@ -94,6 +94,9 @@ public slots:
     // when there is nothing to export (no value recorded). Values are clamped to [lo, hi] (useRange)
     // or to the data range; areaOnly writes the walk's centres first and sets count.
     unsigned short *tiffDataForSave(bool useRange, double lo, double hi, bool areaOnly);
+    // The range tiffDataForSave spreads over 0 .. 65535: *lo .. *hi as given
+    // (useRange), else the values exported.
+    void tiffRange(bool useRange, double *lo, double *hi) const;
     void deglitch();
     void setDeglitchConds(double factor, double ratio);
     void selectProcImg(bool b);

@@ -308,13 +308,14 @@ void Body::setupDataLoaders()
     connect(ui->SelectI0Files, &SelectDataFiles::filesSelected, this, &Body::readI0Files);
     connect(ui->SelectI1Files, &SelectDataFiles::clear, this, &Body::clearI1Files);
     connect(ui->SelectI0Files, &SelectDataFiles::clear, this, &Body::clearI0Files);
-    // Each panel browses while its series is the shown one.
+    // Each panel browses while its series is the shown one; a file is listed
+    // just before its frame is stored.
     connect(ui->SelectI1Files, &SelectDataFiles::currentIndexChanged, this, [this](int i) {
-        if (showingI1())
+        if (showingI1() && i < i1Frames.size())
             showData(i);
     });
     connect(ui->SelectI0Files, &SelectDataFiles::currentIndexChanged, this, [this](int i) {
-        if (!showingI1())
+        if (!showingI1() && i < i0Frames.size())
             showData(i);
     });
 

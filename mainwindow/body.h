@@ -333,6 +333,14 @@ private:
     SelectDataFiles *shownPanel() const;
     // The display's frame when it is one of the shown series, or null.
     TiffData *shownFrame() const;
+    // The index of the frame on screen, else the panel's.
+    int screenIndex() const;
+    // Shows frame i of the shown series, or no frame when it has none there;
+    // slider, "No." and marker follow.
+    void showFrameAt(int i);
+    // showFrameAt(i) when the shown series has frame i; otherwise a line
+    // naming who, the slider back at the index on screen, nothing else changed.
+    void browseTo(int i, const char *who);
     // Puts the spectrum view's marker at f's energy (none for null) with one
     // update of the view; nothing when it stands there for f already.
     void markFrameEnergy(const TiffData *f);

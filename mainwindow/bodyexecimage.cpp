@@ -211,14 +211,9 @@ bool Body::execImageDataCmd(EX_CMD_ID id, const CmdLine &cmd)
         else
             qDebug() << "select_disp_image: no image type" << a0;
         return false;
-    case EX_seek_image: {
-        const int i = batchInt(a0);
-        if (i < 0 || i >= shownFrames().size())
-            qDebug() << "seek_image:" << i << "is no image of the shown stack of"
-                     << shownFrames().size() << "images; no image is shown";
-        seekImage(i);
+    case EX_seek_image:
+        seekImage(batchInt(a0));
         return false;
-    }
     case EX_move_position:
         ui->dispA->setRealMousePos(double(batchInt(a0)), double(batchInt(argOrEmpty(cmd, 1))));
         return false;

@@ -128,9 +128,11 @@ Body::SavePlan Body::planSave(SaveKind kind)
         if (!d->shownScale(&plan.bar)) {
             if (plan.map)
                 return refuse(tr("The map has no data yet: run its analysis."));
-            return refuse(ui->ShowShiftMap->isChecked()
-                              ? tr("No energy-shift map: calibrate or load one.")
-                              : tr("No image shown: load the data first."));
+            if (ui->ShowShiftMap->isChecked())
+                return refuse(tr("No energy-shift map: calibrate or load one."));
+            return refuse(shownFrames().isEmpty()
+                              ? tr("No image shown: load the data first.")
+                              : tr("No image shown: choose one with the slider."));
         }
         plan.view = d->viewWindowRect();
         if (plan.view.isEmpty())
@@ -155,9 +157,11 @@ Body::SavePlan Body::planSave(SaveKind kind)
         if (!gridSize(map->area, &plan.gridW, &plan.gridH, &why))
             return refuse(tr("The area reaches far past the image: select an area on it."), why);
     }
+    // The map's colours, labelled with the range the samples span.
     plan.bar = map->colorScale;
-    plan.bar.valueMin = map->scaleMin();
-    plan.bar.valueMax = map->scaleMax();
+    plan.bar.valueMin = saveDataCfg->saveTiffScaleMin();
+    plan.bar.valueMax = saveDataCfg->saveTiffScaleMax();
+    map->tiffRange(saveDataCfg->saveTiffScaleFixed(), &plan.bar.valueMin, &plan.bar.valueMax);
     return plan;
 }
 
@@ -300,8 +304,7 @@ void Body::saveMap(const QString &fileName, int index, SaveKind kind, bool bar, 
     }
     // The samples of the whole map; the analysed boxes are picked out of them.
     std::unique_ptr<quint16[]> cells(
-        map->tiffDataForSave(saveDataCfg->saveTiffScaleFixed(), saveDataCfg->saveTiffScaleMin(),
-                             saveDataCfg->saveTiffScaleMax(), false));
+        map->tiffDataForSave(true, plan.bar.valueMin, plan.bar.valueMax, false));
     if (!cells) {
         qDebug() << "saveDataAsTiff: the map holds no data";
         return;

@@ -303,7 +303,32 @@ void Body::clearI0Files()
 
 // -- Browsing
 
-void Body::showData(int i)
+void Body::showData(int i) { browseTo(i, "showData"); }
+
+void Body::browseTo(int i, const char *who)
+{
+    const int n = shownFrames().size();
+    if (i >= 0 && i < n) {
+        showFrameAt(i);
+        return;
+    }
+    qDebug().noquote() << QString("%1: %2 is no image of the shown stack of %3 images; the "
+                                  "image shown stays")
+                              .arg(QLatin1String(who))
+                              .arg(i)
+                              .arg(n);
+    // The slider may stand there already: back to the index on screen.
+    QScopedValueRollback<bool> guard(settingSeekBar, true);
+    ui->SeekBar->setValue(screenIndex());
+}
+
+int Body::screenIndex() const
+{
+    const int i = shownFrames().indexOf(ui->dispA->frame);
+    return i >= 0 ? i : shownPanel()->currentIndex();
+}
+
+void Body::showFrameAt(int i)
 {
     {
         QScopedValueRollback<bool> guard(settingSeekBar, true);
@@ -328,13 +353,14 @@ void Body::showData(int i)
     d->update();
 }
 
-void Body::seekImage(int i) { showData(i); }
+void Body::seekImage(int i) { browseTo(i, "seek_image"); }
 
-void Body::prev() { shownPanel()->prev(); }
+// From the frame on screen, which the panel's list may have left.
+void Body::prev() { browseTo(screenIndex() - 1, "Prev"); }
 
-void Body::next() { shownPanel()->next(); }
+void Body::next() { browseTo(screenIndex() + 1, "Next"); }
 
-void Body::sliderMoved(int i) { showData(i); }
+void Body::sliderMoved(int i) { browseTo(i, "SeekBar"); }
 
 void Body::dispImgSelected(bool)
 {
@@ -348,8 +374,9 @@ void Body::dispImgSelected(bool)
         d->overlayMap = &eShiftMap;
     if (resultMap)
         d->overlayMap = analyzer->currentMap();
-    // The map views browse the I1 stack, the frame views their own.
-    showData(shownPanel()->currentIndex());
+    // The map views browse the I1 stack, the frame views their own; a view
+    // whose stack has no frame at its index shows none.
+    showFrameAt(shownPanel()->currentIndex());
     if (resultMap && !d->showsImage())
         ui->Value->clear();
     d->update();

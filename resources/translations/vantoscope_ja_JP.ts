@@ -511,6 +511,10 @@
         <translation>画像未表示: 先にデータを読み込んでください</translation>
     </message>
     <message>
+        <source>No image shown: choose one with the slider.</source>
+        <translation>画像未表示: スライダーで画像を選んでください</translation>
+    </message>
+    <message>
         <source>View is off the image: press Reset Scale.</source>
         <translation>画像が範囲外: 表示範囲リセットを押してください</translation>
     </message>

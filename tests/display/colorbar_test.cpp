@@ -128,6 +128,12 @@ TEST_F(ColorBarTest, PixmapShowsScaleLimitLinesAndLabels)
     EXPECT_GT(labelPixels(0, 100), 0);
     EXPECT_GT(labelPixels(500, 600), 0);
     EXPECT_EQ(labelPixels(250, 350), 0);   // no drag label while idle
+    // On a dark backing, at the white end too.
+    int darkest = 255;
+    for (int y = 0; y < 100; y++)
+        for (int x = 0; x < img.width(); x++)
+            darkest = qMin(darkest, qGray(img.pixel(x, y)));
+    EXPECT_LT(darkest, 80);
 
     // The widget shows the pixmap stretched.
     const QImage shown = bar.grab().toImage();

@@ -256,44 +256,53 @@ TEST_F(BodySave, EmptyMapLeavesAnEarlierTextFile)
     }
 }
 
-// The colour bar beside a map file is drawn from the map: the bar the result
-// view shows for it, and the same file whatever the main view shows then;
-// the bar beside a saved image is that image's.
-TEST_F(BodySave, MapBarIsTheMapsOwnFromEveryView)
+// The colour bar beside a map TIFF is labelled with the range its samples
+// span, the save options' fixed range or else the map's values, in the map's
+// colours: the same file from every view and display scale. The bar beside a
+// saved image is that image's.
+TEST_F(BodySave, MapBarDescribesItsTiff)
 {
     loadI1(32, 24);
     body.show();
-    const auto shownBar = [&] {
-        body.imageView()->grab();
-        return body.colorBar()->pixmap.toImage().convertToFormat(QImage::Format_RGB32);
-    };
-    const auto saveIn = [&](const char *view, const QString &name) {
+    const auto saveIn = [&](const char *view) {
         run(view);
-        run(QString("save_data \"%1\"").arg(files.path(name + ".tif")));
-        return files.read(name + "-0--cBar.tif");
+        run(QString("save_data \"%1\"").arg(files.path("m.tif")));
+        return files.read("m-0--cBar.tif");
     };
     Analyzed2DRes *map =
         fillMap(32, 24, 0, QRectF(0, 0, 32, 24), [](int x, int y) { return 3.0 * x - y; });
-    for (bool fixed : {false, true}) {
-        SCOPED_TRACE(fixed);
-        map->fixedScale = fixed;   // a fixed scale labels the bar as the result view does
-        map->fixedMin = -50;
-        map->fixedMax = 150;
-        run("select_disp_image 3");
-        body.setupResAnalysisImage();
-        body.selectedNewRef();
-        const QImage mapBar = shownBar();
-        const QByteArray bar = saveIn("select_disp_image 3", "shown");
-        EXPECT_EQ(readRgbTiff(files.path("shown-0--cBar.tif")), mapBar);
-        for (const char *view : {"select_disp_image 0", "select_disp_image 2", "select_disp_image 1"})
-            EXPECT_EQ(saveIn(view, "other"), bar) << view;
+    map->fixedMin = -50;
+    map->fixedMax = 150;
+    for (bool fixedRange : {true, false}) {
+        SCOPED_TRACE(fixedRange);
+        body.saveOptions()->setSaveTiffScaleFixed(fixedRange);
+        QByteArray first;
+        for (bool fixedScale : {false, true}) {
+            map->fixedScale = fixedScale;   // the result view's scale and bar change
+            run("select_disp_image 3");
+            body.setupResAnalysisImage();
+            body.selectedNewRef();
+            for (const char *view : {"select_disp_image 3", "select_disp_image 0",
+                                     "select_disp_image 2", "select_disp_image 1"}) {
+                const QByteArray bar = saveIn(view);
+                if (first.isEmpty())
+                    first = bar;
+                EXPECT_EQ(bar, first) << view;
+            }
+        }
+        ColorScale samples = map->colorScale;
+        samples.valueMin = fixedRange ? 0 : -23;
+        samples.valueMax = fixedRange ? 100 : 93;
+        EXPECT_EQ(readRgbTiff(files.path("m-0--cBar.tif")),
+                  ColorBar::picture(samples, true).toImage().convertToFormat(QImage::Format_RGB32));
+        auto t = readTiff(files.path("m-0.tif"));
+        ASSERT_TRUE(t);
+        EXPECT_EQ(t->storedValue(31, 0), fixedRange ? sampleOf(93) : 65535);
     }
-    // Beside an image, the bar of that image: here a frame's.
     run("select_disp_image 0");
     run(QString("save_image \"%1\"").arg(files.path("frame.png")));
     EXPECT_EQ(QImage(files.path("frame-cBar.png")).convertToFormat(QImage::Format_RGB32),
-              shownBar());
-    EXPECT_NE(files.read("frame-cBar.png"), files.read("shown-0--cBar.tif"));
+              body.colorBar()->pixmap.toImage().convertToFormat(QImage::Format_RGB32));
 }
 
 // Pixels of the colour bar's label colour (0, 255, 192) as the widget shows it.

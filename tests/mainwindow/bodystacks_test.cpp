@@ -598,3 +598,45 @@ TEST_F(BodyStacks, ResultViewKeepsItsMapAndI0ShowsNothingWithoutI0)
     ASSERT_TRUE(batch.runs({"save_image " + files.path("i0.png")}));
     EXPECT_FALSE(QFileInfo::exists(files.path("i0.png")));
 }
+
+// An index with no frame changes nothing on screen, in the map, I0 and frame
+// views: frame, slider, "No." with its tool tip and the marker stay, one line
+// says why each time, save_image writes the frame still on screen, and Prev
+// and Next step from it.
+TEST_F(BodyStacks, IndexWithNoFrameChangesNothingOnScreen)
+{
+    ASSERT_TRUE(load(body.i1Panel(), stack("n", {8950, 8960, 8970, 8980, 8990, 9000},
+                                           {10, 20, 30, 40, 50, 60})));
+    ASSERT_TRUE(load(body.i0Panel(), stack("z", {8950, 8960, 8970}, {70, 80, 90})));
+    body.show();
+    BatchWindow batch(body.batchCtrl());
+    QSlider *bar = widget<QSlider>("SeekBar");
+    QLineEdit *no = widget<QLineEdit>("ImgNo");
+    ImgDispA *d = body.imageView();
+    const auto screen = [&] {
+        return QStringList{no->text(), no->toolTip(), QString::number(bar->value()),
+                           QString::number(body.pointSpectrumView()->energyMarker),
+                           QString::number(quintptr(d->frame))};
+    };
+    for (int view : {3, 1, 0}) {
+        SCOPED_TRACE(view);
+        const bool i0 = view == 1;   // at I0's last frame, else at the first
+        const QString name = files.path(QString("v%1.png").arg(view));
+        ASSERT_TRUE(batch.runs({QString("select_disp_image %1").arg(view),
+                                i0 ? "seek_image 2" : "seek_image 0"}));
+        const QStringList shown = screen();
+        DebugCapture log;
+        widget<QToolButton>(i0 ? "Next" : "Prev")->click();
+        if (i0)
+            QTest::keyClick(bar, Qt::Key_End);   // I1's last frame: none in I0
+        ASSERT_TRUE(batch.runs({"seek_image 60", "seek_image -1", "save_image " + name}));
+        EXPECT_EQ(screen(), shown);
+        EXPECT_EQ(log.count("is no image of the shown stack"), i0 ? 4 : 3);
+        ASSERT_TRUE(d->frame);
+        if (view != 3)
+            EXPECT_EQ(QImage(name).convertToFormat(QImage::Format_RGB32),
+                      d->frame->image->convertToFormat(QImage::Format_RGB32));
+        widget<QToolButton>(i0 ? "Prev" : "Next")->click();
+        EXPECT_EQ(no->text() + " " + QString::number(bar->value()), "1 1");
+    }
+}
