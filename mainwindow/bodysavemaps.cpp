@@ -193,9 +193,7 @@ void Body::logNothingSaved(const char *who, const SavePlan &plan)
     if (!plan.detail.isEmpty())
         line += QString(" (%1)").arg(plan.detail);
     qDebug().noquote() << line;
-    // Under a batch command the run's log says so too.
-    if (batchToken != 0)
-        batchEditor->Log(line + "\n");
+    logUnderBatch(line);
 }
 
 int Body::shownRowIndex() const
