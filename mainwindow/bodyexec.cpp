@@ -108,6 +108,12 @@ void Body::logUnderBatch(const QString &line)
         batchEditor->Log(line + "\n");
 }
 
+void Body::logRefusal(const QString &line)
+{
+    qDebug().noquote() << line;
+    logUnderBatch(line);
+}
+
 void Body::connectLoadRequests(LoadTiff *loader, bool i1)
 {
     // Counted in the loader thread only.

@@ -42,10 +42,6 @@ bool Body::execImageDataCmd(EX_CMD_ID id, const CmdLine &cmd)
     const QString a0 = argOrEmpty(cmd, 0);
     SelectDataFiles *i1 = ui->SelectI1Files;
     SelectDataFiles *i0 = ui->SelectI0Files;
-    const auto refused = [this](const QString &line) {
-        qDebug().noquote() << line;
-        logUnderBatch(line);
-    };
 
     switch (id) {
     // Image stacks
@@ -213,12 +209,12 @@ bool Body::execImageDataCmd(EX_CMD_ID id, const CmdLine &cmd)
         if (QAbstractButton *b = imageTypeGroup.button(batchInt(a0)))
             b->setChecked(true);
         else
-            refused("select_disp_image: " + tr("no image type %1").arg(a0));
+            logRefusal("select_disp_image: " + tr("no image type %1").arg(a0));
         return false;
     case EX_seek_image: {
         const int i = batchInt(a0);
         if (i < 0 || i >= shownFrames().size())
-            refused("seek_image: "
+            logRefusal("seek_image: "
                     + tr("%1 is no image of the shown stack of %2 images; no image is shown")
                           .arg(i)
                           .arg(shownFrames().size()));

@@ -192,8 +192,7 @@ void Body::logNothingSaved(const char *who, const SavePlan &plan)
     QString line = QString("%1: nothing is saved: %2").arg(QLatin1String(who), plan.reason);
     if (!plan.detail.isEmpty())
         line += QString(" (%1)").arg(plan.detail);
-    qDebug().noquote() << line;
-    logUnderBatch(line);
+    logRefusal(line);
 }
 
 int Body::shownRowIndex() const

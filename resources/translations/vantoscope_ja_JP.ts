@@ -826,6 +826,14 @@
         <source>%1 is no image of the shown stack of %2 images; no image is shown</source>
         <translation>%1 は表示中の %2 枚の画像のどれでもありません。画像は表示しません</translation>
     </message>
+    <message>
+        <source>no reference spectrum was read from &quot;%1&quot;; row %2 holds none</source>
+        <translation>「%1」から参照スペクトルを読めませんでした。行 %2 にはスペクトルがありません</translation>
+    </message>
+    <message>
+        <source>no standard spectrum was read from &quot;%1&quot;; the former one is kept</source>
+        <translation>「%1」から標準スペクトルを読めませんでした。以前の標準を残します</translation>
+    </message>
 </context>
 <context>
     <name>CalibCtrl</name>

@@ -221,7 +221,8 @@ TEST_F(BodyExecAnalyzer, WhatACommandDidNotFindIsInTheBatchLog)
                             "analyzer_target_elements \"Fe Qq\"", "analyzer_elems_roi Zn-K 1 2",
                             "analyzer_elems_set_use Zn-K 0", "analyzer_elems_select_show 3",
                             "analyzer_set_LCF_std 7 1 0 x", "analyzer_select_image 99",
-                            "seek_image 9999"}));
+                            "seek_image 9999", "analyzer_set_LCF_std 0 1 0 " + files.path("none"),
+                            "calib_load_std " + files.path("none")}));
     const QStringList lines{
         "Analyzer::setElemsDEs: there are no element rows",
         "Analyzer: no element \"Qq\" is known; no row is made for \"Qq\"",
@@ -230,7 +231,10 @@ TEST_F(BodyExecAnalyzer, WhatACommandDidNotFindIsInTheBatchLog)
         "Analyzer::selectElemShow: no element row is named or numbered \"3\" (rows 0 to 0)",
         "Analyzer::setLCFStd: there is no reference row 7 (rows 0 to 3)",
         "Analyzer::selectImage: no image has the number 99",
-        "seek_image: 9999 is no image of the shown stack of 0 images"};
+        "seek_image: 9999 is no image of the shown stack of 0 images",
+        QString("analyzer_set_LCF_std: no reference spectrum was read from \"%1\"; row 0 holds "
+                "none").arg(files.path("none")),
+        QString("calib_load_std: no standard spectrum was read from \"%1\"").arg(files.path("none"))};
     for (const QString &l : lines)
         EXPECT_EQ(batch.log().count(l), 1) << l.toStdString();
     EXPECT_FALSE(row("Fe-K")->inUse());
