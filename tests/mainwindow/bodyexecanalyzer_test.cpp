@@ -1,7 +1,6 @@
 // The batch commands of the analysis window, sent to the main window's
 // executor as parsed statements; each must complete exactly once.
 #include <QCheckBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QPointer>
 #include <QRadioButton>
@@ -64,14 +63,6 @@ protected:
             if (r->name() == name)
                 return r;
         return nullptr;
-    }
-    // The lines of the one map file saved under name, its date left out.
-    QStringList saved(const QString &name) const
-    {
-        const QStringList found = QDir(files.dir()).entryList({name + "*"}, QDir::Files);
-        if (found.size() != 1)
-            return {QString("%1 files named %2").arg(found.size()).arg(name)};
-        return QString(files.read(found[0])).split('\n').filter(QRegExp("^(?!Record Date)"));
     }
 };
 
@@ -206,9 +197,9 @@ TEST_F(BodyExecAnalyzer, ElementRowsAreInPlaceWhileAnAnswerForTheOldRowsIsHeld)
     EXPECT_EQ(fe->prePostDEEdit()->text(), "15");
 
     ASSERT_TRUE(batch.runs(run + QStringList{"save_data " + files.path("raced")}));
-    const QStringList quiet = saved("quiet");
+    const QStringList quiet = files.savedMap("quiet");
     ASSERT_GT(quiet.size(), W * H);
-    EXPECT_TRUE(saved("raced") == quiet) << "the map differs from the one made in quiet";
+    EXPECT_TRUE(files.savedMap("raced") == quiet) << "the map differs from the one made in quiet";
     EXPECT_FALSE(batch.logHas("no element row")) << batch.log().toStdString();
 }
 
