@@ -431,6 +431,7 @@ void Body::setupAnalyzer()
     connect(analyzer, &Analyzer::analyzeElemsFinished, this, &Body::analyzeElemsFinished);
     connect(analyzer, &Analyzer::askRAAnalyze, this, &Body::startRA2DAnalysis);
     connect(analyzer, &Analyzer::changedSelection, this, &Body::selectedNewRef);
+    connect(analyzer, &Analyzer::notFound, this, &Body::logUnderBatch);
     // The caller reads the map and header back as soon as the call returns.
     connect(analyzer, &Analyzer::loadMap, this, &Body::loadMap, Qt::DirectConnection);
 }

@@ -659,6 +659,11 @@ private:
     // One line of why a save writes nothing: in the debug output and, for a
     // batch command, in the batch log.
     void logNothingSaved(const char *who, const SavePlan &plan);
+    // A line that a batch command's refusal also writes into the batch log
+    // (bodyexec.cpp); the caller has written the debug line.
+    void logUnderBatch(const QString &line);
+    // The debug line, and the batch log's under a batch command.
+    void logRefusal(const QString &line);
     // Saves the map as dir/base-index.tif (with its colour bar when bar is
     // true) or .dat when the plan of kind writes, else logs why as who.
     void saveMap(const QString &fileName, int index, SaveKind kind, bool bar, const char *who);

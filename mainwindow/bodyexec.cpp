@@ -101,6 +101,19 @@ void Body::relayCompletion(int id)
         d, [d, token, id] { d->finishBatchCmd(token, id); }, Qt::QueuedConnection);
 }
 
+void Body::logUnderBatch(const QString &line)
+{
+    // Under a batch command the run's log says so too.
+    if (batchToken != 0)
+        batchEditor->Log(line + "\n");
+}
+
+void Body::logRefusal(const QString &line)
+{
+    qDebug().noquote() << line;
+    logUnderBatch(line);
+}
+
 void Body::connectLoadRequests(LoadTiff *loader, bool i1)
 {
     // Counted in the loader thread only.

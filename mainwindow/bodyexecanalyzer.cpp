@@ -7,6 +7,7 @@
 
 #include "analysis/ui/aelemsconds.h"
 #include "analysis/ui/analyzer.h"
+#include "analysis/ui/lcfreference.h"
 #include "batch/batchcmdtables.h"
 #include "batch/cmdline.h"
 #include "core/globals.h"
@@ -52,9 +53,16 @@ bool Body::execAnalyzerCmd(EX_CMD_ID id, const CmdLine &cmd)
     case EX_analyzer_show_window:
         analyzer->show();
         break;
-    case EX_analyzer_set_LCF_std:
-        analyzer->setLCFStd(integer(0), flag(1), real(2), text(3), text(4));
+    case EX_analyzer_set_LCF_std: {
+        const int no = integer(0);
+        analyzer->setLCFStd(no, flag(1), real(2), text(3), text(4));
+        if (no >= 0 && no < analyzer->refs.size() && analyzer->refs[no]->count() == 0)
+            logRefusal("analyzer_set_LCF_std: "
+                       + tr("no reference spectrum was read from \"%1\"; row %2 holds none")
+                             .arg(text(3))
+                             .arg(no));
         break;
+    }
     case EX_analyzer_set_LCF_mode:
         analyzer->setLCFMode(flag(0) ? 1 : 0);
         break;

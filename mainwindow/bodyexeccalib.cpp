@@ -18,9 +18,16 @@ bool Body::execCalibSaveCmd(EX_CMD_ID id, const CmdLine &cmd)
     case EX_calib_show_window:
         showInFront(calibCtrl);
         break;
-    case EX_calib_load_std:
+    case EX_calib_load_std: {
+        // A standard read is a new one.
+        const XafsSpectrum *before = calibCtrl->standard();
         calibCtrl->loadStd(a0);
+        if (calibCtrl->standard() == before)
+            logRefusal("calib_load_std: "
+                       + tr("no standard spectrum was read from \"%1\"; the former one is kept")
+                             .arg(a0));
         break;
+    }
     case EX_calib_set_edge_eV:
         calibCtrl->setEdgeEV(a0);
         break;

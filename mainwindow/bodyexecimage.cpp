@@ -209,7 +209,7 @@ bool Body::execImageDataCmd(EX_CMD_ID id, const CmdLine &cmd)
         if (QAbstractButton *b = imageTypeGroup.button(batchInt(a0)))
             b->setChecked(true);
         else
-            qDebug() << "select_disp_image: no image type" << a0;
+            logRefusal("select_disp_image: " + tr("no image type %1").arg(a0));
         return false;
     case EX_seek_image:
         seekImage(batchInt(a0));

@@ -196,10 +196,7 @@ void Body::logNothingSaved(const char *who, const SavePlan &plan)
     QString line = QString("%1: nothing is saved: %2").arg(QLatin1String(who), plan.reason);
     if (!plan.detail.isEmpty())
         line += QString(" (%1)").arg(plan.detail);
-    qDebug().noquote() << line;
-    // Under a batch command the run's log says so too.
-    if (batchToken != 0)
-        batchEditor->Log(line + "\n");
+    logRefusal(line);
 }
 
 int Body::shownRowIndex() const

@@ -312,11 +312,10 @@ void Body::browseTo(int i, const char *who)
         showFrameAt(i);
         return;
     }
-    qDebug().noquote() << QString("%1: %2 is no image of the shown stack of %3 images; the "
-                                  "image shown stays")
-                              .arg(QLatin1String(who))
-                              .arg(i)
-                              .arg(n);
+    logRefusal(QLatin1String(who) + QStringLiteral(": ")
+               + tr("%1 is no image of the shown stack of %2 images; the image shown stays")
+                     .arg(i)
+                     .arg(n));
     // The slider may stand there already: back to the index on screen.
     QScopedValueRollback<bool> guard(settingSeekBar, true);
     ui->SeekBar->setValue(screenIndex());

@@ -623,10 +623,10 @@ void Analyzer::setRunNote(const QString &note)
 void Analyzer::setLCFStd(int no, bool use, double dE, QString fname, QString isVic)
 {
     if (no < 0 || no >= refs.size()) {
-        qDebug() << qPrintable(QString("Analyzer::setLCFStd: there is no reference row %1 "
-                                       "(rows 0 to %2); nothing is changed")
-                                   .arg(no)
-                                   .arg(refs.size() - 1));
+        tellNotFound("Analyzer::setLCFStd: "
+                     + tr("there is no reference row %1 (rows 0 to %2); nothing is changed")
+                           .arg(no)
+                           .arg(refs.size() - 1));
         return;
     }
     refs[no]->setStd(use, dE, fname, isVic);
@@ -637,8 +637,8 @@ void Analyzer::selectImage(int id)
     if (QAbstractButton *b = refGroup->button(id))
         b->setChecked(true);
     else
-        qDebug() << qPrintable(
-            QString("Analyzer::selectImage: no image has the number %1; the choice stays").arg(id));
+        tellNotFound("Analyzer::selectImage: "
+                     + tr("no image has the number %1; the choice stays").arg(id));
     emit changedSelection();
 }
 

@@ -139,6 +139,9 @@ signals:
     void askAnalyzeCond(AnalyzeCond &ac);
     // The snapshot that the following worker requests use.
     void sendRequest(AnalysisRequest request);
+    // A batch member found no row, element or image of the name or number it
+    // was given (or could not act now): one line saying what it looked for.
+    void notFound(const QString &line);
 
 private slots:
     void addNewRef();
@@ -224,7 +227,8 @@ private:
     // -- elems (analyzerelems.cpp)
 public:
     // The element rows are in use while an element request is unanswered or
-    // an area run walks them; newElems() does not rebuild them then.
+    // an area run walks them. newElems() refuses only during an area run; an
+    // answer to a request made before the rows were rebuilt is dropped.
     bool elemsBusy() const;
     // Set by the main window for the time of an area run.
     void setAreaRunActive(bool f);
@@ -257,10 +261,11 @@ public:
     void setCorTh(double v);
 
 public slots:
-    void setTargetElements(QString elements);
+    // False (and notFound) when an area run keeps the rows.
+    bool setTargetElements(QString elements);
 
 private slots:
-    void newElems();
+    bool newElems();
     void setElemsStd();
     void calcCorrelation();
     void recalcCorMap();
@@ -278,6 +283,12 @@ private:
     int elemsTarget() const;
     // The row named name, else the row at the index name reads as; null for none.
     ElemCtrl *elemRow(const QString &name) const;
+    // The debug line and notFound.
+    void tellNotFound(const QString &line);
+    void noElemRow(const char *member, const QString &name, bool byIndex);
+    template <typename F>
+    void eachRowNamed(const QString &name, const char *member, F f);
+    void firstRowTaken(const char *member, const QString &name, const ElemCtrl *row);
     // (end of elems)
 
     // -- maps (analyzermaps.cpp)
@@ -350,7 +361,7 @@ private:
     bool corGuard = false;
     bool areaRunActive = false;
     int elemsInFlight = 0;            // element requests sent and not yet answered
-    bool elemsRebuildWanted = false;  // newElems() waits for those answers
+    quint64 elemsRowsFrom = 0;        // requests before this id were for older rows
     bool elemsAnswerIsCurrent = false;
     ElemsAnswer lastElems;
 };

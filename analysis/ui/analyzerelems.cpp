@@ -26,44 +26,6 @@ QString realText(double v)
     return QString::number(v, 'g', 6);
 }
 
-// The debug line of a batch member that finds no element row to act on.
-void noElemRow(const char *member, const QString &name, int rows, bool byIndex)
-{
-    const QString which = byIndex ? QStringLiteral("named or numbered") : QStringLiteral("named");
-    const QString among = rows == 0 ? QStringLiteral("there are no element rows")
-                                    : QString("rows 0 to %1").arg(rows - 1);
-    qDebug() << qPrintable(QString("Analyzer::%1: no element row is %2 \"%3\" (%4); nothing "
-                                   "is changed")
-                               .arg(member, which, name, among));
-}
-
-// Calls f for every row named name; the debug line when there is none.
-template <typename F>
-void eachRowNamed(const QVector<ElemCtrl *> &rows, const QString &name, const char *member, F f)
-{
-    int found = 0;
-    for (ElemCtrl *row : rows) {
-        if (row->name() == name) {
-            f(row);
-            ++found;
-        }
-    }
-    if (found == 0)
-        noElemRow(member, name, rows.size(), false);
-}
-
-// The debug line of a batch member whose name is no row's and no number, so
-// that it falls back to the first row.
-void firstRowTaken(const char *member, const QString &name, const ElemCtrl *row)
-{
-    bool number = false;
-    name.toInt(&number);
-    if (row->name() != name && !number)
-        qDebug() << qPrintable(QString("Analyzer::%1: no element row is named \"%2\"; row 0 (%3) "
-                                       "is taken, as the name reads as 0")
-                                   .arg(member, name, row->name()));
-}
-
 } // namespace
 
 void Analyzer::setupElems()
@@ -147,6 +109,52 @@ QLineEdit *Analyzer::elemsCorrelationEdit() const
 
 // -- Batch members
 
+void Analyzer::tellNotFound(const QString &line)
+{
+    qDebug().noquote() << line;
+    emit notFound(line);
+}
+
+// The line of a batch member that finds no element row to act on.
+void Analyzer::noElemRow(const char *member, const QString &name, bool byIndex)
+{
+    const int rows = elems.size();
+    const QString among =
+        rows == 0 ? tr("there are no element rows") : tr("rows 0 to %1").arg(rows - 1);
+    const QString line =
+        byIndex ? tr("no element row is named or numbered \"%1\" (%2); nothing is changed")
+                : tr("no element row is named \"%1\" (%2); nothing is changed");
+    tellNotFound(QString("Analyzer::%1: ").arg(member) + line.arg(name, among));
+}
+
+// Calls f for every row named name; the line when there is none.
+template <typename F>
+void Analyzer::eachRowNamed(const QString &name, const char *member, F f)
+{
+    int found = 0;
+    for (ElemCtrl *row : qAsConst(elems)) {
+        if (row->name() == name) {
+            f(row);
+            ++found;
+        }
+    }
+    if (found == 0)
+        noElemRow(member, name, false);
+}
+
+// The line of a batch member whose name is no row's and no number, so that
+// it falls back to the first row.
+void Analyzer::firstRowTaken(const char *member, const QString &name, const ElemCtrl *row)
+{
+    bool number = false;
+    name.toInt(&number);
+    if (row->name() != name && !number)
+        tellNotFound(QString("Analyzer::%1: ").arg(member)
+                     + tr("no element row is named \"%1\"; row 0 (%2) is taken, as the name "
+                          "reads as 0")
+                           .arg(name, row->name()));
+}
+
 void Analyzer::selectElemsDispMode(int mode)
 {
     const QVector<QRadioButton *> radios{ui->ShowElemsDMut0,     ui->ShowElemsDMutN,
@@ -171,24 +179,25 @@ void Analyzer::setElemsSortByAN(bool f)
 void Analyzer::setElemsDEs(double v)
 {
     if (elems.isEmpty())
-        qDebug() << "Analyzer::setElemsDEs: there are no element rows; nothing is changed";
+        tellNotFound("Analyzer::setElemsDEs: "
+                     + tr("there are no element rows; nothing is changed"));
     for (ElemCtrl *row : qAsConst(elems))
         row->setPrePostDE(v);
 }
 
 void Analyzer::setElemNoNeg(QString name, bool f)
 {
-    eachRowNamed(elems, name, "setElemNoNeg", [f](ElemCtrl *row) { row->setNoNeg(f); });
+    eachRowNamed(name, "setElemNoNeg", [f](ElemCtrl *row) { row->setNoNeg(f); });
 }
 
 void Analyzer::setElemThDMut(QString name, double v)
 {
-    eachRowNamed(elems, name, "setElemThDMut", [v](ElemCtrl *row) { row->setThDMut(v); });
+    eachRowNamed(name, "setElemThDMut", [v](ElemCtrl *row) { row->setThDMut(v); });
 }
 
 void Analyzer::setElemROI(QString name, double s, double e)
 {
-    eachRowNamed(elems, name, "setElemROI", [&](ElemCtrl *row) { row->setROI(s, e); });
+    eachRowNamed(name, "setElemROI", [&](ElemCtrl *row) { row->setROI(s, e); });
 }
 
 void Analyzer::setElemUse(QString name, bool f)
@@ -197,7 +206,7 @@ void Analyzer::setElemUse(QString name, bool f)
         firstRowTaken("setElemUse", name, row);
         row->setUse(f);
     } else {
-        noElemRow("setElemUse", name, elems.size(), true);
+        noElemRow("setElemUse", name, true);
     }
 }
 
@@ -208,7 +217,7 @@ void Analyzer::selectElemShow(QString name)
         row->showButton()->setChecked(true);
         emit changedSelection();
     } else {
-        noElemRow("selectElemShow", name, elems.size(), true);
+        noElemRow("selectElemShow", name, true);
     }
 }
 
@@ -219,7 +228,7 @@ void Analyzer::selectElemTarget(QString name)
         row->mainTargetButton()->setChecked(true);
         emit changedSelection();
     } else {
-        noElemRow("selectElemTarget", name, elems.size(), true);
+        noElemRow("selectElemTarget", name, true);
     }
 }
 
@@ -235,28 +244,24 @@ ElemCtrl *Analyzer::elemRow(const QString &name) const
 
 // -- Rows
 
-void Analyzer::setTargetElements(QString elements)
+bool Analyzer::setTargetElements(QString elements)
 {
     ui->AElemNames->setText(elements);
-    newElems();
+    return newElems();
 }
 
 // The rows from the AElemNames text: "Fe, Cu Pb-L3" gives Fe-K, Cu-K and
 // Pb-L3. Symbols the element table lacks are dropped; an unknown edge is K.
-void Analyzer::newElems()
+// Answers to the requests sent so far were asked for the old rows: they are
+// dropped when they come.
+bool Analyzer::newElems()
 {
     if (areaRunActive) {
-        qDebug() << "Analyzer: an area run uses the element rows; they are not rebuilt";
-        elemsRebuildWanted = false;
-        return;
+        tellNotFound("Analyzer: " + tr("an area run uses the element rows; they are not rebuilt"));
+        return false;
     }
-    if (elemsInFlight > 0) {
-        qDebug() << "Analyzer: the element rows are rebuilt once the" << elemsInFlight
-                 << "element requests in flight are answered";
-        elemsRebuildWanted = true;
-        return;
-    }
-    elemsRebuildWanted = false;
+    elemsRowsFrom = requestId + 1;
+    elemsAnswerIsCurrent = false;   // taken in, it would land in the new rows
 
     if (targetGroup)
         targetGroup->deleteLater();
@@ -286,13 +291,17 @@ void Analyzer::newElems()
         const int z = symbolToZ(symbol);
         if (z <= 0) {
             if (!token.isEmpty())
-                qDebug() << "Analyzer: no element" << symbol << "is known; no row is made for"
-                         << token;
+                tellNotFound("Analyzer: "
+                             + tr("no element \"%1\" is known; no row is made for \"%2\"")
+                                   .arg(symbol, token));
             continue;
         }
         if (elems.size() == MaxElemRows) {
-            qDebug() << "Analyzer: more than" << MaxElemRows << "element rows asked for; the rest"
-                     << "from" << token << "on are left out";
+            tellNotFound("Analyzer: "
+                         + tr("more than %1 element rows asked for; the rest from \"%2\" on are "
+                              "left out")
+                               .arg(MaxElemRows)
+                               .arg(token));
             break;
         }
         auto *row = new ElemCtrl;
@@ -330,6 +339,7 @@ void Analyzer::newElems()
         growToFit(this);
     // A map of the old rows may be the one shown.
     emit changedSelection();
+    return true;
 }
 
 void Analyzer::refreshEdgeMarkers()
@@ -373,6 +383,11 @@ void Analyzer::elemsAnswered(ElemsAnswer answer)
     if (elemsInFlight > 0)
         --elemsInFlight;
     elemsAnswerIsCurrent = answer.id != 0 && answer.id == requestId;
+    if (elemsAnswerIsCurrent && answer.id < elemsRowsFrom) {
+        qDebug() << "Analyzer: element answer" << answer.id
+                 << "was asked for rows rebuilt since; not taken";
+        elemsAnswerIsCurrent = false;
+    }
     if (elemsAnswerIsCurrent) {
         lastElems = answer;
         elemResults = answer.res;
@@ -405,8 +420,6 @@ void Analyzer::analyzeSpectrumElemsFinished()
         }
         emit analyzeElemsFinished();
     }
-    if (elemsRebuildWanted && elemsInFlight == 0)
-        newElems();
 }
 
 void Analyzer::showNoElemsResults()

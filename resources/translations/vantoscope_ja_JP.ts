@@ -314,6 +314,50 @@
         <source>Element Analysis is not chosen</source>
         <translation>元素解析が選ばれていません</translation>
     </message>
+    <message>
+        <source>there are no element rows</source>
+        <translation>元素の行がありません</translation>
+    </message>
+    <message>
+        <source>rows 0 to %1</source>
+        <translation>行 0 から %1</translation>
+    </message>
+    <message>
+        <source>no element row is named or numbered &quot;%1&quot; (%2); nothing is changed</source>
+        <translation>名前または番号が「%1」の元素の行はありません (%2)。何も変更しません</translation>
+    </message>
+    <message>
+        <source>no element row is named &quot;%1&quot; (%2); nothing is changed</source>
+        <translation>名前が「%1」の元素の行はありません (%2)。何も変更しません</translation>
+    </message>
+    <message>
+        <source>no element row is named &quot;%1&quot;; row 0 (%2) is taken, as the name reads as 0</source>
+        <translation>名前が「%1」の元素の行はありません。名前は 0 と読まれるため、行 0 (%2) を使います</translation>
+    </message>
+    <message>
+        <source>there are no element rows; nothing is changed</source>
+        <translation>元素の行がありません。何も変更しません</translation>
+    </message>
+    <message>
+        <source>an area run uses the element rows; they are not rebuilt</source>
+        <translation>領域解析が元素の行を使用中のため、行を作り直しません</translation>
+    </message>
+    <message>
+        <source>no element &quot;%1&quot; is known; no row is made for &quot;%2&quot;</source>
+        <translation>元素「%1」は不明です。「%2」の行は作りません</translation>
+    </message>
+    <message>
+        <source>more than %1 element rows asked for; the rest from &quot;%2&quot; on are left out</source>
+        <translation>%1 を超える元素の行が指定されました。「%2」以降は省きます</translation>
+    </message>
+    <message>
+        <source>there is no reference row %1 (rows 0 to %2); nothing is changed</source>
+        <translation>参照の行 %1 はありません (行 0 から %2)。何も変更しません</translation>
+    </message>
+    <message>
+        <source>no image has the number %1; the choice stays</source>
+        <translation>番号 %1 の画像はありません。選択はそのままです</translation>
+    </message>
 </context>
 <context>
     <name>Analyzer2</name>
@@ -837,6 +881,22 @@
     <message>
         <source>shift not finite</source>
         <translation>シフトが有限でない</translation>
+    </message>
+    <message>
+        <source>no image type %1</source>
+        <translation>画像の種類 %1 はありません</translation>
+    </message>
+    <message>
+        <source>%1 is no image of the shown stack of %2 images; the image shown stays</source>
+        <translation>%1 は表示中の %2 枚の画像のどれでもありません。表示中の画像はそのままです</translation>
+    </message>
+    <message>
+        <source>no reference spectrum was read from &quot;%1&quot;; row %2 holds none</source>
+        <translation>「%1」から参照スペクトルを読めませんでした。行 %2 にはスペクトルがありません</translation>
+    </message>
+    <message>
+        <source>no standard spectrum was read from &quot;%1&quot;; the former one is kept</source>
+        <translation>「%1」から標準スペクトルを読めませんでした。以前の標準を残します</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,7 @@
 // executor as parsed statements; each must complete exactly once.
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -17,7 +18,10 @@
 #include "imagedata/tiffdata.h"
 #include "imagedata/ui/selectdatafiles.h"
 #include "mainwindow/body.h"
+#include "support/batchwindow.h"
+#include "support/heldworker.h"
 #include "support/imagefixtures.h"
+#include "support/ironmix.h"
 #include "support/testfiles.h"
 #include "support/waitfor.h"
 
@@ -29,6 +33,8 @@ protected:
     Body body;
     Analyzer *an = body.analysisWindow();
     DebugCapture log;
+    BatchWindow batch{body.batchCtrl()};
+    TestFiles files;
     QString fe2o3 = sourceDataPath("spectra/fe2o3_rt1.dat");
     QString feo = sourceDataPath("spectra/feo_rt1.dat");
 
@@ -144,6 +150,89 @@ TEST_F(BodyExecAnalyzer, ExecCommandsStopARunStartedByHand)
         EXPECT_EQ(done[0][0].toInt(), EX_analyzer_exec_LCF) << qPrintable(c.first);
         EXPECT_EQ(done[1][0].toInt(), c.second) << qPrintable(c.first);
     }
+}
+
+// The point analysis that follows a load is still with the worker when the
+// batch names its element rows: the rows are there, with the settings that
+// follow, before the next command runs, and the answer for the old rows
+// changes nothing. The map equals the one made in quiet.
+TEST_F(BodyExecAnalyzer, ElementRowsAreInPlaceWhileAnAnswerForTheOldRowsIsHeld)
+{
+    const int W = 24, H = 12;
+    const IronMix mix(files, 60, 7000, 5);
+    ASSERT_TRUE(mix.ok());
+    ASSERT_TRUE(batch.runs(mix.setUpLines() << "saveDataCfg_save_as_text"
+                                            << "saveDataCfg_text_as_xyz"
+                                            << "analyzer_select_analysis_mode 2"));
+    const QVector<TiffData *> frames = mix.frames(W, H);
+    for (int i = 0; i < frames.size(); i++)
+        body.loadedI1(frames[i], i);
+    body.finishedLoadI1Files();
+    const QStringList rowsSet{"analyzer_target_elements \"Cu Fe\"", "analyzer_elems_set_deVs 15",
+                              "analyzer_elems_roi Fe-K 7050 7090"};
+    const QStringList run{QString("select_region 0 0 %1 %2").arg(W).arg(H),
+                          "analyzer_elems_select_show Fe-K", "analyzer_elems_select_disp_mode 0",
+                          "analyzer_exec_elems"};
+    ASSERT_TRUE(waitFor([&] { return !an->elemsBusy(); }));
+    ASSERT_TRUE(batch.runs(rowsSet + run + QStringList{"save_data " + files.path("quiet")}));
+
+    ASSERT_TRUE(batch.runs({"analyzer_target_elements Ni"}));
+    {
+        HeldWorker held(an->analysisWorker());
+        ASSERT_TRUE(batch.runs({"move_position 5 5"}));
+        ASSERT_TRUE(an->elemsBusy()) << "no element request for the Ni row is in flight";
+        ASSERT_TRUE(batch.runs(rowsSet));
+        ASSERT_TRUE(an->elemsBusy());
+        ASSERT_EQ(an->elems.size(), 2);
+        for (ElemCtrl *r : qAsConst(an->elems))
+            EXPECT_EQ(r->prePostDEEdit()->text(), "15") << r->name().toStdString();
+        ASSERT_TRUE(row("Fe-K") && row("Cu-K"));
+        EXPECT_EQ(row("Fe-K")->roiStartEdit()->text(), "7050");
+        EXPECT_EQ(row("Fe-K")->roiEndEdit()->text(), "7090");
+    }
+    const QPointer<ElemCtrl> fe = row("Fe-K");
+    ASSERT_TRUE(waitFor([&] { return !an->elemsBusy(); }));
+    EXPECT_EQ(row("Fe-K"), fe.data());
+    EXPECT_EQ(fe->roiEndEdit()->text(), "7090");
+    EXPECT_EQ(fe->prePostDEEdit()->text(), "15");
+
+    ASSERT_TRUE(batch.runs(run + QStringList{"save_data " + files.path("raced")}));
+    const QStringList quiet = files.savedMap("quiet");
+    ASSERT_GT(quiet.size(), W * H);
+    EXPECT_TRUE(files.savedMap("raced") == quiet) << "the map differs from the one made in quiet";
+    EXPECT_FALSE(batch.logHas("no element row")) << batch.log().toStdString();
+}
+
+// Commands addressed to rows, elements, references or images that do not
+// exist each write one line naming what they looked for into the batch log;
+// the batch goes on. By hand the same call writes only the debug line.
+TEST_F(BodyExecAnalyzer, WhatACommandDidNotFindIsInTheBatchLog)
+{
+    ASSERT_TRUE(batch.runs({"analyzer_target_elements \"\"", "analyzer_elems_set_deVs 15",
+                            "analyzer_target_elements \"Fe Qq\"", "analyzer_elems_roi Zn-K 1 2",
+                            "analyzer_elems_set_use Zn-K 0", "analyzer_elems_select_show 3",
+                            "analyzer_set_LCF_std 7 1 0 x", "analyzer_select_image 99",
+                            "seek_image 9999", "analyzer_set_LCF_std 0 1 0 " + files.path("none"),
+                            "calib_load_std " + files.path("none")}));
+    const QStringList lines{
+        "Analyzer::setElemsDEs: there are no element rows",
+        "Analyzer: no element \"Qq\" is known; no row is made for \"Qq\"",
+        "Analyzer::setElemROI: no element row is named \"Zn-K\" (rows 0 to 0)",
+        "Analyzer::setElemUse: no element row is named \"Zn-K\"; row 0 (Fe-K) is taken",
+        "Analyzer::selectElemShow: no element row is named or numbered \"3\" (rows 0 to 0)",
+        "Analyzer::setLCFStd: there is no reference row 7 (rows 0 to 3)",
+        "Analyzer::selectImage: no image has the number 99",
+        "seek_image: 9999 is no image of the shown stack of 0 images",
+        QString("analyzer_set_LCF_std: no reference spectrum was read from \"%1\"; row 0 holds "
+                "none").arg(files.path("none")),
+        QString("calib_load_std: no standard spectrum was read from \"%1\"").arg(files.path("none"))};
+    for (const QString &l : lines)
+        EXPECT_EQ(batch.log().count(l), 1) << l.toStdString();
+    EXPECT_FALSE(row("Fe-K")->inUse());
+
+    an->setElemROI("Zn-K", 1, 2);
+    EXPECT_EQ(log.count("Analyzer::setElemROI: no element row"), 2);
+    EXPECT_EQ(batch.log().count("Analyzer::setElemROI: no element row"), 1);
 }
 
 } // namespace

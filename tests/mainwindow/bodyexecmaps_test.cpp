@@ -3,7 +3,6 @@
 // walked the whole area, so the map saved after it equals an undisturbed
 // run's. Through the real batch window, interpreter thread and main window.
 // Commands that do nothing say why and complete once.
-#include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QTest>
@@ -70,15 +69,6 @@ protected:
     {
         return QString(kind().save).arg(files.path(name));
     }
-    // The lines of the map file saved under name (the one file whose name
-    // starts with it), the writing date left out.
-    QStringList saved(const QString &name) const
-    {
-        const QStringList found = QDir(files.dir()).entryList({name + "*"}, QDir::Files);
-        if (found.size() != 1)
-            return {QString("%1 files named %2").arg(found.size()).arg(name)};
-        return QString(files.read(found[0])).split('\n').filter(QRegExp("^(?!Record Date)"));
-    }
 
     Body body;
     TestFiles files;
@@ -89,7 +79,7 @@ protected:
 TEST_P(ExecAfterForeignRun, CompletesWithTheWholeMap)
 {
     ASSERT_TRUE(batch.runs({kind().exec, save("whole")}));
-    const QStringList whole = saved("whole");
+    const QStringList whole = files.savedMap("whole");
     ASSERT_GT(whole.size(), H);
 
     if (byHand()) {
@@ -107,7 +97,7 @@ TEST_P(ExecAfterForeignRun, CompletesWithTheWholeMap)
 
     ASSERT_TRUE(batch.runs({kind().exec, save("after")})) << batch.log().toStdString();
     EXPECT_FALSE(busy());
-    EXPECT_TRUE(saved("after") == whole) << "the map saved differs from the whole map";
+    EXPECT_TRUE(files.savedMap("after") == whole) << "the map saved differs from the whole map";
     // The run that was replaced says how far it came; nothing waits for it.
     EXPECT_EQ(log.count(QString("unfinished, ")), 1);
     EXPECT_TRUE(log.contains(QString("of %1 blocks done").arg(W * H)));

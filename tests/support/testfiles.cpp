@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QRegExp>
 
 #include "core/xafsspectrum.h"
 
@@ -35,6 +36,14 @@ QByteArray TestFiles::read(const QString &name) const
     if (!f.open(QIODevice::ReadOnly))
         return QByteArray();
     return f.readAll();
+}
+
+QStringList TestFiles::savedMap(const QString &name) const
+{
+    const QStringList found = QDir(dir()).entryList({name + "*"}, QDir::Files);
+    if (found.size() != 1)
+        return {QString("%1 files named %2").arg(found.size()).arg(name)};
+    return QString(read(found[0])).split('\n').filter(QRegExp("^(?!Record Date)"));
 }
 
 QString sourceDataPath(const QString &relative)

@@ -19,6 +19,9 @@ public:
     QString write(const QString &name, const QByteArray &bytes) const;
     QString writeText(const QString &name, const QString &text) const;
     QByteArray read(const QString &name) const;
+    // The lines of the one map file whose name starts with name, its date
+    // left out; a line saying how many there are when not one.
+    QStringList savedMap(const QString &name) const;
 
 private:
     QTemporaryDir tmp;
