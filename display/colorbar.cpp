@@ -38,7 +38,7 @@ ColorBar::ColorBar(QWidget *parent)
 
 void ColorBar::setValueRange(double min, double max)
 {
-    if (!readableRange(min, max)) {
+    if (!ColorScale::isValueRange(min, max)) {
         clearValueRange();
         return;
     }
@@ -46,12 +46,6 @@ void ColorBar::setValueRange(double min, double max)
     valueMax = max;
     valuesShown = true;
     paintCBar();
-}
-
-bool ColorBar::readableRange(double min, double max)
-{
-    const double Empty = 1e300;
-    return std::fabs(min) < Empty && std::fabs(max) < Empty;
 }
 
 void ColorBar::clearValueRange()
@@ -94,7 +88,7 @@ QPixmap ColorBar::picture(const ColorScale &scale, bool labelled, const double *
     const int ph = pixmap.height();
     QPainter p(&pixmap);
     paintScale(scale, &p, pw, ph);
-    if (labelled && readableRange(scale.valueMin, scale.valueMax)) {
+    if (labelled && ColorScale::isValueRange(scale.valueMin, scale.valueMax)) {
         // Each label fitted into 95 pixels along the bar, at most 10 pt: the
         // maximum from the top, the minimum up to the bottom, a dragged value
         // up to below the middle.

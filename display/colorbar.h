@@ -32,9 +32,6 @@ public:
     // same picture.
     static QPixmap picture(const ColorScale &scale, bool labelled,
                            const double *draggedLimit = nullptr);
-    // A range worth numbers on a scale: both ends finite, below the 1e300
-    // that stands for an empty range.
-    static bool readableRange(double min, double max);
     // Labels the bar with a value range and repaints it; a range that is not
     // readable leaves the bar without numbers.
     void setValueRange(double min, double max);
