@@ -55,13 +55,14 @@ double scaleFraction(double v, double lo, double hi)
     return qBound(-1e6, f, 1e6);
 }
 
-// A value as a 16-bit sample of the scale [lo, hi].
+// A value as a 16-bit sample of the scale [lo, hi]: lo is 0, hi 65535, also
+// where hi lies below lo.
 unsigned short sample16(double v, double lo, double hi)
 {
     const double span = hi - lo;
     if (std::isnan(v) || span == 0.0 || !std::isfinite(span))
         return 0;
-    v = qMin(hi, qMax(lo, v));
+    v = qBound(qMin(lo, hi), v, qMax(lo, hi));
     const double t = (v - lo) / span * 65535.0;
     if (!(t >= 0.0))
         return 0;

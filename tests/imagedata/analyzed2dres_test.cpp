@@ -108,6 +108,12 @@ TEST(Analyzed2DResTest, Export16BitWithGivenRange)
         EXPECT_EQ(out[1], 0);
         EXPECT_EQ(out[2], 32767);
         EXPECT_EQ(m.count, 3);
+        // A range given the wrong way round still keeps the values apart.
+        out = exported(m, true, 10, 0, areaOnly);
+        ASSERT_TRUE(out);
+        EXPECT_EQ(out[0], 0);
+        EXPECT_EQ(out[1], 65535);
+        EXPECT_EQ(out[2], 32767);
     }
 }
 
