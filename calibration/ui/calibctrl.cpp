@@ -68,6 +68,9 @@ CalibCtrl::CalibCtrl(QWidget *parent)
     for (QLineEdit *e : {ui->XOffset, ui->YOffset, ui->Width, ui->Height})
         widenForTexts(e, {"-88888"});
     widenForTexts(ui->Progress, {"100.0"});
+    // The run note's line is kept while it is empty, so a note never pushes
+    // the window into scrolling.
+    ui->RunNote->setMinimumHeight(ui->RunNote->fontMetrics().lineSpacing());
 
     for (const Crystal &c : crystals)
         ui->SelCrystal->addItem(QString::fromLatin1(c.name), QVariant(c.spacing));
