@@ -7,7 +7,8 @@
 // energies from 7000 eV in 2 eV steps, each pixel a mixture of two references
 // with edges at 7112 and 7120 eV in a share that runs across the image (LCF,
 // edge position, element run with 10 rows); 101 frames whose edge moves with
-// the column (calibration by inner product against the first reference);
+// the column (calibration by inner product and by edge position against the
+// first reference);
 // 512 x 512 frames at 200 energies (residual absorption). The batch figure is
 // a whole LCF map of the 256 x 256 stack read from TIFF files, through the
 // batch window as a user's batch file runs. The clear figure is a Clear
@@ -216,13 +217,13 @@ void BM_ClearDuringElementRun1024(benchmark::State &state)
 BENCHMARK(BM_ClearDuringElementRun1024)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 // 128 x 128 one-pixel blocks of the 256 x 256 stack of 101 frames.
-void BM_CalibrationInnerProduct(benchmark::State &state)
+void calibrationRun(benchmark::State &state, bool innerProduct)
 {
     const int area = 128;
     const std::unique_ptr<Body> b = newBody(Side, 101, 7000, 3, movingEdge, area);
     CalibCtrl *calib = b->calibrationWindow();
     calib->loadStd(folder->path() + "/ref0.dat");
-    calib->setCalibByInnerProduct(true);
+    calib->setCalibByInnerProduct(innerProduct);
     for (auto _ : state) {
         b->execCalibration();
         while (b->isCalibrating())
@@ -230,7 +231,12 @@ void BM_CalibrationInnerProduct(benchmark::State &state)
     }
     perBlock(state, area * area);
 }
+
+void BM_CalibrationInnerProduct(benchmark::State &state) { calibrationRun(state, true); }
 BENCHMARK(BM_CalibrationInnerProduct)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+void BM_CalibrationDMidx(benchmark::State &state) { calibrationRun(state, false); }
+BENCHMARK(BM_CalibrationDMidx)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 void BM_ResidualAbsorption512(benchmark::State &state)
 {

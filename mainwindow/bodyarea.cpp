@@ -20,6 +20,7 @@
 #include "core/xafsspectrum.h"
 #include "display/colorbar.h"
 #include "display/imgdispa.h"
+#include "imagedata/tiffdata.h"
 #include "ui_body.h"
 
 namespace {
@@ -570,34 +571,29 @@ void Body::startElems2DAnalysis()
         skipWhy = {"Body", QT_TRANSLATE_NOOP("Body", "Element Analysis not chosen"), 0};
     }
     // Per block: the seven kinds of every row, then the correlation.
-    const int e = rows.size();
-    const int per = ElemCtrl::MapKinds * e + 1;
-    runAreaEngine(skipAll, skipWhy, per, [rows, bg, mainT, stdRatios, e, per](
-                                    AreaEngine::Chunk &c, const QVector<Spectrum> &raw,
-                                    const std::atomic<bool> &stopping) {
+    static_assert(ElemCtrl::MapKinds == ElemAnalysis::Kinds, "one map per kind");
+    const int per = ElemCtrl::MapKinds * rows.size() + 1;
+    // The block spectra take the energies of the loaded frames as abscissae.
+    Spectrum energies;
+    for (const TiffData *f : qAsConst(i1Frames)) {
+        if (f)
+            energies.addPoint(f->energy, 0.0);
+    }
+    const ElemAnalysis::Plan plan = ElemAnalysis::plan(energies, rows, bg, mainT, stdRatios);
+    runAreaEngine(skipAll, skipWhy, per, [plan, stdRatios, per](AreaEngine::Chunk &c,
+                                                                const QVector<Spectrum> &raw,
+                                                                const std::atomic<bool> &stopping) {
         for (int k = 0; k < c.xs.size() && !stopping; k++) {
             if (raw[k].isEmpty())
                 continue;
             // The element rows read the raw points alone, which normalising leaves as they are.
-            const ElemsAnswer a = ElemAnalysis::analyze(raw[k], rows, bg, mainT);
-            const QVector<double> *values[ElemCtrl::MapKinds] = {&a.dMut, &a.dMutRatio, &a.muPlus,
-                                                                 &a.muMinus, &a.dE, &a.roi, &a.nroi};
             double *v = c.values.data() + qint64(k) * per;
-            bool fits = true;
-            for (int kind = 0; kind < ElemCtrl::MapKinds; kind++) {
-                if (values[kind]->size() != e) {
-                    fits = false;
-                    break;
-                }
-                for (int j = 0; j < e; j++)
-                    v[kind * e + j] = (*values[kind])[j];
-            }
-            if (!fits) {
-                c.notes[k] = QString("%1 values for %2 element rows").arg(a.dMut.size()).arg(e);
-                c.noResult[k] = {"Body", QT_TRANSLATE_NOOP("Body", "element analysis gave no values"), 0};
-                continue;
-            }
-            v[ElemCtrl::MapKinds * e] = ElemAnalysis::correlation(a, rows, stdRatios);
+            if (plan.fits(raw[k]))
+                ElemAnalysis::analyze(raw[k], plan, v);
+            else   // other energies than the frames had when the run started
+                ElemAnalysis::analyze(raw[k], ElemAnalysis::plan(raw[k], plan.rows, plan.bg,
+                                                                 plan.mainT, stdRatios),
+                                      v);
             c.ok[k] = 1;
         }
     });
@@ -634,7 +630,9 @@ void Body::recordElemsBlock(int x, int y, int hw, int hh, const double *v)
     const double cor = v[ElemCtrl::MapKinds * e];
     elemsResMaps[ElemCtrl::MapKinds * e]->setData(x, y, hw, hh, cor);
     elemsResMaps[ElemCtrl::MapKinds * e + 1]->setData(x, y, hw, hh, cor < analyzer->corTh ? 0.0 : cor);
-    areaLastValues = QVector<double>(v, v + ElemCtrl::MapKinds * e + 1);
+    // Kept in place: the same size for every block of the run.
+    areaLastValues.resize(ElemCtrl::MapKinds * e + 1);
+    std::copy(v, v + areaLastValues.size(), areaLastValues.begin());
 }
 
 // The rows show the results of the last block, as after a single analysis.

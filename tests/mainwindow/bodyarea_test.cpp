@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <cmath>
@@ -259,11 +260,27 @@ TEST_P(BodyAreaEqual, MapsEqualTheSingleSpectrumPath)
     an->findChild<QCheckBox *>("AsOldLCF")->setChecked(c.kind == Kind::LcfOld);
     an->mlcfBox()->setChecked(c.kind == Kind::Mlcf);
     body.imageView()->setSelectedArea(c.x0, c.y0, W, H);
+    const int rows = c.kind == Kind::Elems ? 4 : 0;
     if (c.kind == Kind::Elems) {
+        // By atomic number: Mn, its edge below the stack; Fe; the Co row moved
+        // onto the pre-edge, its region below mu- kept; the Cu row on the
+        // edge with a negative threshold and not in use.
         an->selectAnalysisMode(2);
-        an->setTargetElements("Fe Cu");
-        an->elems[0]->setStdRatio(1.0);
-        an->elems[1]->setStdRatio(0.25);
+        an->setTargetElements("Fe Cu Mn Co");
+        ASSERT_EQ(an->elems.size(), rows);
+        const double ratios[] = {1.0, 0.25, 0.5, 2.0};
+        for (int j = 0; j < rows; j++)
+            an->elems[j]->setStdRatio(ratios[j]);
+        an->elems[2]->setEdgeEnergy(7000);
+        an->elems[2]->setThDMut(-1);
+        an->elems[2]->setROI(7000, 7018);
+        an->elems[2]->setNoNeg(false);
+        an->elems[3]->setEdgeEnergy(7125.3);
+        an->elems[3]->setPrePostDE(7.5);
+        an->elems[3]->setROI(7115, 7121);
+        an->elems[3]->setThDMut(-5);
+        an->elems[3]->setUse(false);
+        an->elems[1]->mainTargetButton()->setChecked(c.half > 0);
     }
     CalibCtrl *calib = body.calibrationWindow();
     if (c.kind == Kind::CalibMidx || c.kind == Kind::CalibInner) {
@@ -298,6 +315,7 @@ TEST_P(BodyAreaEqual, MapsEqualTheSingleSpectrumPath)
     AnalyzeCond w;
     w.init(W, H, c.half, c.half, QRectF(c.x0, c.y0, W - c.x0, H - c.y0), -1, -1);
     int blocks = 0;
+    unsigned seen = 0;
     do {
         const int x = w.x, y = w.y;
         if (!w.inside(x, y))
@@ -310,9 +328,13 @@ TEST_P(BodyAreaEqual, MapsEqualTheSingleSpectrumPath)
             const ElemsAnswer a = singleElems(s, &cor);
             const QVector<double> *v[] = {&a.dMut, &a.dMutRatio, &a.muPlus, &a.muMinus, &a.dE, &a.roi, &a.nroi};
             for (int kind = 0; kind < ElemCtrl::MapKinds; kind++)
-                for (int j = 0; j < 2; j++)
+                for (int j = 0; j < rows; j++)
                     EXPECT_EQ(an->elems[j]->map(kind)->value(x, y), (*v[kind])[j]) << kind << j;
             EXPECT_EQ(an->elemsCorMap.value(x, y), cor) << x << "," << y;
+            // Every way a row can go, somewhere in the map.
+            for (int j = 0; j < rows; j++)
+                seen |= (a.res[j] > an->elems[j]->snapshot().thDMut ? 1 : 2) << 2 * j;
+            seen |= (a.roi[2] < 0 ? 1 : 0) << 8;
         } else if (c.kind == Kind::Residual) {
             const XafsSpectrum r(raw, "Body-RaA", 1, 0, suggest);
             const double e = an->raEnergyEdit()->text().toDouble();
@@ -342,6 +364,8 @@ TEST_P(BodyAreaEqual, MapsEqualTheSingleSpectrumPath)
         }
     } while (w.next());
     EXPECT_GE(blocks, 3);
+    if (c.kind == Kind::Elems)
+        EXPECT_EQ(seen & 0x156u, 0x156u);   // Mn below its threshold, the others measured, a negative region
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -349,7 +373,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Case{Kind::Lcf, 0, 0, 0}, Case{Kind::Lcf, 1, 4, 2}, Case{Kind::LcfOld, 0, 0, 0},
                       Case{Kind::Mlcf, 1, 4, 2}, Case{Kind::Elems, 0, 0, 0}, Case{Kind::Elems, 1, 4, 2},
                       Case{Kind::Residual, 0, 0, 0}, Case{Kind::Residual, 1, 4, 2},
-                      Case{Kind::CalibMidx, 1, 4, 2}, Case{Kind::CalibInner, 0, 0, 0}));
+                      Case{Kind::CalibMidx, 0, 0, 0}, Case{Kind::CalibMidx, 1, 4, 2},
+                      Case{Kind::CalibInner, 0, 0, 0}, Case{Kind::CalibInner, 1, 4, 2}));
 
 } // namespace
 
