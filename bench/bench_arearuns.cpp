@@ -22,6 +22,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <benchmark/benchmark.h>
 #include <cmath>
@@ -80,25 +81,44 @@ double movingEdge(int x, int, int side, double e)
     return 20000 * std::exp(-(0.3 + 0.8 * reference(0, e - 6.0 * x / side)));
 }
 
-// A main window holding the stack, the two references in rows 0 and 1,
-// one-pixel blocks and the area selected.
-std::unique_ptr<Body> newBody(int side, int frames, double e0, double de, const Counts &counts,
-                              int areaSide)
+double flatI0(int x, int, int, double)
 {
-    std::unique_ptr<Body> b(new Body);
-    for (int k = 0; k < 2; k++)
-        b->analysisWindow()->setLCFStd(k, true, 0, writeReference(k), "0");
-    SelectDataFiles *p = b->i1Panel();
+    return 20000.0 + x % 7;
+}
+
+void setEnergies(SelectDataFiles *p, double e0, double de)
+{
     p->setEngByCalc(true);
     p->setDispUnit(0);
     p->setEvenInEng(true);
     p->setEngCalcStart(e0);
     p->setEngCalcDelta(de);
-    for (int i = 0; i < frames; i++)
-        b->loadedI1(memoryFrame(QString("f_%1").arg(i), side,
-                                [&](int x, int y) { return counts(x, y, side, e0 + de * i); }),
-                    i);
-    b->finishedLoadI1Files();
+}
+
+// A main window holding the stack, the two references in rows 0 and 1,
+// one-pixel blocks and the area selected; with i0, an I0 stack at the same
+// energies, used.
+std::unique_ptr<Body> newBody(int side, int frames, double e0, double de, const Counts &counts,
+                              int areaSide, bool i0 = false)
+{
+    std::unique_ptr<Body> b(new Body);
+    for (int k = 0; k < 2; k++)
+        b->analysisWindow()->setLCFStd(k, true, 0, writeReference(k), "0");
+    // One stack: its energies, its frames, the end of its load.
+    auto load = [&](SelectDataFiles *panel, void (Body::*loaded)(TiffData *, int),
+                    void (Body::*finished)(), const QString &name, const Counts &value) {
+        setEnergies(panel, e0, de);
+        for (int i = 0; i < frames; i++)
+            (b.get()->*loaded)(memoryFrame(name.arg(i), side,
+                                           [&](int x, int y) { return value(x, y, side, e0 + de * i); }),
+                               i);
+        (b.get()->*finished)();
+    };
+    load(b->i1Panel(), &Body::loadedI1, &Body::finishedLoadI1Files, "f_%1", counts);
+    if (i0) {
+        load(b->i0Panel(), &Body::loadedI0, &Body::finishedLoadI0Files, "i0_%1", flatI0);
+        b->findChild<QCheckBox *>("UseI0")->setChecked(true);
+    }
     b->findChild<QLineEdit *>("HWidth")->setText("0");
     b->findChild<QLineEdit *>("VWidth")->setText("0");
     b->imageView()->setSelectedArea(0, 0, areaSide, areaSide);
@@ -106,10 +126,23 @@ std::unique_ptr<Body> newBody(int side, int frames, double e0, double de, const 
     return b;
 }
 
+// per_block: the time of one block; per_block_core: that time on one core
+// (times the worker threads of the runs).
 void perBlock(benchmark::State &state, double blocks)
 {
     state.counters["per_block"] = benchmark::Counter(
         blocks, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["per_block_core"] = benchmark::Counter(
+        blocks / qMax(1, QThread::idealThreadCount()),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// The largest resident size of the process so far, in MB.
+void peakMemory(benchmark::State &state)
+{
+    struct rusage use;
+    getrusage(RUSAGE_SELF, &use);
+    state.counters["peak_MB"] = double(use.ru_maxrss) / 1024.0;
 }
 
 // Runs start on b until the completion id arrives, once per iteration.
@@ -146,6 +179,31 @@ void BM_LcfAreaRun(benchmark::State &state)
     perBlock(state, Side * Side);
 }
 BENCHMARK(BM_LcfAreaRun)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// As the LCF run above, with I0 on; side 256 or 1024. peak_MB: run it alone.
+void BM_LcfAreaRunI0(benchmark::State &state)
+{
+    const int side = int(state.range(0));
+    const std::unique_ptr<Body> b = newBody(side, Energies, 7000, 2, mixture, side, true);
+    checkFit(b->analysisWindow(), true, false);
+    runUntil(state, b.get(), &Body::start2DAnalysis, EX_analyzer_exec_LCF);
+    perBlock(state, double(side) * side);
+    peakMemory(state);
+}
+BENCHMARK(BM_LcfAreaRunI0)->Arg(256)->Arg(1024)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// The other fits over the 256 x 256 stack: 0 MLCF, 1 the older LCF.
+void BM_OtherFitAreaRun(benchmark::State &state)
+{
+    const std::unique_ptr<Body> b = newBody(Side, Energies, 7000, 2, mixture, Side);
+    Analyzer *a = b->analysisWindow();
+    checkFit(a, true, false);
+    a->mlcfBox()->setChecked(state.range(0) == 0);
+    a->findChild<QCheckBox *>("AsOldLCF")->setChecked(state.range(0) == 1);
+    runUntil(state, b.get(), &Body::start2DAnalysis, EX_analyzer_exec_LCF);
+    perBlock(state, Side * Side);
+}
+BENCHMARK(BM_OtherFitAreaRun)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 void BM_EdgePositionAreaRun(benchmark::State &state)
 {
@@ -210,9 +268,7 @@ void BM_ClearDuringElementRun1024(benchmark::State &state)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         state.counters["clear_ms"] = ms;
     }
-    struct rusage use;
-    getrusage(RUSAGE_SELF, &use);
-    state.counters["peak_MB"] = double(use.ru_maxrss) / 1024.0;
+    peakMemory(state);
 }
 BENCHMARK(BM_ClearDuringElementRun1024)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 

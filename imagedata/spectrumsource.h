@@ -3,6 +3,8 @@
 
 #include <QVector>
 
+#include <vector>
+
 #include "core/spectrum.h"
 
 class TiffData;
@@ -44,6 +46,16 @@ public:
     // each frame's rows are read once in memory order. out[k] is the same as
     // spectrum(xs[k], y, hw, hh).
     void rowSpectra(const int *xs, int count, int y, int hw, int hh, Spectrum *out) const;
+    // The box sums of one row of boxes; kept by a caller that builds row
+    // after row, as are the spectra, whose point vectors keep their room.
+    struct Sums
+    {
+        std::vector<double> dark, i0, i1;
+        std::vector<char> on;
+        std::vector<QPointF *> points;
+    };
+    void rowSpectra(const int *xs, int count, int y, int hw, int hh, Spectrum *out,
+                    Sums &sums) const;
 
 private:
     struct Bracket

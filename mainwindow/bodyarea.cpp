@@ -8,7 +8,6 @@
 #include <cmath>
 
 #include "analysis/elemanalysis.h"
-#include "analysis/refvaluecache.h"
 #include "analysis/spectrumfit.h"
 #include "analysis/ui/aelemsconds.h"
 #include "analysis/ui/analyzer.h"
@@ -33,6 +32,13 @@ using NoResult = AreaEngine::Chunk::NoResult;
 // The parts of a fit run's block values: the fit's, the edge position's.
 const int FitBit = 0, EdgeBit = 1;
 const unsigned FitPart = 1u << FitBit, EdgePart = 1u << EdgeBit;
+
+// What a pool thread of a fit run reuses from block to block.
+struct FitThread
+{
+    XafsSpectrum spectrum;
+    SpectrumFit::Scratch fit;
+};
 
 } // namespace
 
@@ -446,27 +452,31 @@ void Body::start2DAnalysis()
     const ShiftTable shifts = shiftTable();
     const int mode = calibCtrl && calibCtrl->targetBGVictoreen() ? 0 : 1;
     runAreaEngine(skipAll, skipWhy, per, [job, used, per, shifts, mode, suggest](
-                                    AreaEngine::Chunk &c, const QVector<Spectrum> &raw,
-                                    const std::atomic<bool> &stopping) {
-        RefValueCache cache;
+                                    AreaEngine::Chunk &c, const Spectrum *raw,
+                                    const std::atomic<bool> &stopping, std::any &own) {
+        FitThread *t = std::any_cast<FitThread>(&own);
+        if (!t)
+            t = &own.emplace<FitThread>();
+        const QString name = QStringLiteral("Body-AaP");
         for (int k = 0; k < c.xs.size() && !stopping; k++) {
             if (raw[k].isEmpty())
                 continue;
             // The fits and the edge search read only the doubleNormalizedPreBase.
-            const XafsSpectrum s(raw[k], QStringLiteral("Body-AaP"), mode, shifts.at(c.xs[k], c.y),
-                                 suggest, XafsSpectrum::DerivedPreBase);
+            XafsSpectrum &s = t->spectrum;
+            s.renew(raw[k], name, mode, shifts.at(c.xs[k], c.y), suggest, XafsSpectrum::DerivedPreBase);
             double *v = c.values.data() + qint64(k) * per;
             if (job.fit) {
                 QString why;
-                const FitAnswer a = SpectrumFit::fit(job.kind, s, job.refs, job.refs.size(), job.sE0,
-                                                     job.eE0, suggest, cache, &why, false);
+                const SpectrumFit::Scratch &a = t->fit;
+                const char *failure = SpectrumFit::fitValues(job.kind, s, job.refs, job.refs.size(),
+                                                             job.sE0, job.eE0, t->fit, &why);
                 if (!why.isEmpty())
                     c.notes[k] = QStringLiteral("no fit, ") + why;
-                if (a.failure)
-                    c.noResult[k] = {"SpectrumFit", a.failure, FitPart};
-                for (int j = 0; j < used && j < a.fractions.size(); j++) {
-                    v[j] = a.amounts[j];
-                    v[used + j] = a.fractions[j];
+                if (failure)
+                    c.noResult[k] = {"SpectrumFit", failure, FitPart};
+                for (int j = 0; j < used && j < int(a.fractions.size()); j++) {
+                    v[j] = a.amounts[size_t(j)];
+                    v[used + j] = a.fractions[size_t(j)];
                 }
                 v[2 * used] = a.zansa;
             }
@@ -581,19 +591,23 @@ void Body::startElems2DAnalysis()
     }
     const ElemAnalysis::Plan plan = ElemAnalysis::plan(energies, rows, bg, mainT, stdRatios);
     runAreaEngine(skipAll, skipWhy, per, [plan, stdRatios, per](AreaEngine::Chunk &c,
-                                                                const QVector<Spectrum> &raw,
-                                                                const std::atomic<bool> &stopping) {
+                                                                const Spectrum *raw,
+                                                                const std::atomic<bool> &stopping,
+                                                                std::any &own) {
         for (int k = 0; k < c.xs.size() && !stopping; k++) {
             if (raw[k].isEmpty())
                 continue;
             // The element rows read the raw points alone, which normalising leaves as they are.
             double *v = c.values.data() + qint64(k) * per;
-            if (plan.fits(raw[k]))
-                ElemAnalysis::analyze(raw[k], plan, v);
-            else   // other energies than the frames had when the run started
-                ElemAnalysis::analyze(raw[k], ElemAnalysis::plan(raw[k], plan.rows, plan.bg,
-                                                                 plan.mainT, stdRatios),
-                                      v);
+            const ElemAnalysis::Plan *p = &plan;
+            if (!plan.fits(raw[k])) {
+                // Other energies than the frames had when the run started: a plan of the task's own.
+                p = std::any_cast<ElemAnalysis::Plan>(&own);
+                if (!p || !p->fits(raw[k]))
+                    p = &own.emplace<ElemAnalysis::Plan>(ElemAnalysis::plan(
+                        raw[k], plan.rows, plan.bg, plan.mainT, stdRatios));
+            }
+            ElemAnalysis::analyze(raw[k], *p, v);
             c.ok[k] = 1;
         }
     });

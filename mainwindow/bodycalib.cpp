@@ -116,8 +116,8 @@ void Body::execCalibration()
     // Reported when the run ends (finishCalib or a stop), not here.
     calibEngine.start(calibCond, spectrumSource(), 1,
                       [method, standard, suggest, walk](AreaEngine::Chunk &c,
-                                                        const QVector<Spectrum> &raw,
-                                                        const std::atomic<bool> &stopping) {
+                                                        const Spectrum *raw,
+                                                        const std::atomic<bool> &stopping, std::any &) {
                           for (int k = 0; k < c.xs.size() && !stopping; k++) {
                               if (!walk.reaches(c.xs[k], c.y) || raw[k].isEmpty())
                                   continue;

@@ -65,8 +65,8 @@ void Body::analyzeRAPoints()
     // Per block: dMut and the rest; computed on the pool, recorded here in walk order.
     raEngine.runToEnd(raArea, spectrumSource(), 2,
                       [suggest, mode, e, factor, shifts](AreaEngine::Chunk &c,
-                                                         const QVector<Spectrum> &raw,
-                                                         const std::atomic<bool> &stopping) {
+                                                         const Spectrum *raw,
+                                                         const std::atomic<bool> &stopping, std::any &) {
                           for (int k = 0; k < c.xs.size() && !stopping; k++) {
                               // A block without a value records 0.
                               c.ok[k] = 1;

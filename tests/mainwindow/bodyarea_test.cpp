@@ -220,13 +220,18 @@ namespace {
 
 // Every kind of area run against the single-spectrum path, block by block and
 // bit for bit: one-pixel blocks over the image, 3 x 3 blocks over an area
-// that runs off the image's right and lower edges.
+// that runs off the image's right and lower edges. The fits also with the
+// edge found by a search against a step, with Victoreen lines, and with an
+// energy-shift map made first, which gives the blocks energies of their own.
 enum class Kind { Lcf, LcfOld, Mlcf, Elems, Residual, CalibMidx, CalibInner };
 struct Case
 {
     Kind kind;
     int half;
     int x0, y0;
+    bool search = false;
+    bool victoreen = false;
+    bool shifted = false;
 };
 
 class BodyAreaEqual : public BodyArea, public ::testing::WithParamInterface<Case>
@@ -294,6 +299,18 @@ TEST_P(BodyAreaEqual, MapsEqualTheSingleSpectrumPath)
             body.applyImgShift(body.i1Stack()[i], during ? 6 : i % 3 - 1, during ? 0 : i % 2);
     };
     shiftAll(false);
+    if (c.search) {
+        an->findChild<QRadioButton *>("DEdgeCompWith")->setChecked(true);
+        an->findChild<QRadioButton *>("DEdgeCWStep")->setChecked(true);
+    }
+    if (c.victoreen)
+        calib->findChild<QRadioButton *>("TargetBGVictreen")->setChecked(true);
+    if (c.shifted) {
+        calib->loadStd(files.path("ref1.dat"));
+        body.execCalibration();
+        ASSERT_TRUE(waitFor([&] { return !body.isCalibrating(); }));
+        ASSERT_NE(body.energyShiftMap().value(c.x0 + 1, c.y0), body.energyShiftMap().value(W - 1, c.y0));
+    }
     QSignalSpy done(&body, &Body::finishBatchExec);
     switch (c.kind) {
     case Kind::Elems: body.startElems2DAnalysis(); break;
@@ -322,7 +339,8 @@ TEST_P(BodyAreaEqual, MapsEqualTheSingleSpectrumPath)
             continue;
         blocks++;
         const Spectrum raw = body.spectrumAtPoint(x, y, c.half, c.half);
-        const XafsSpectrum s(raw, "Body-AaP", 1, 0, suggest);
+        const double shift = c.shifted ? body.energyShiftMap().value(x, y) : 0.0;
+        const XafsSpectrum s(raw, "Body-AaP", c.victoreen ? 0 : 1, shift, suggest);
         if (c.kind == Kind::Elems) {
             double cor = 0;
             const ElemsAnswer a = singleElems(s, &cor);
@@ -371,7 +389,10 @@ TEST_P(BodyAreaEqual, MapsEqualTheSingleSpectrumPath)
 INSTANTIATE_TEST_SUITE_P(
     Runs, BodyAreaEqual,
     ::testing::Values(Case{Kind::Lcf, 0, 0, 0}, Case{Kind::Lcf, 1, 4, 2}, Case{Kind::LcfOld, 0, 0, 0},
-                      Case{Kind::Mlcf, 1, 4, 2}, Case{Kind::Elems, 0, 0, 0}, Case{Kind::Elems, 1, 4, 2},
+                      Case{Kind::Mlcf, 1, 4, 2}, Case{Kind::Lcf, 0, 0, 0, true, false, true},
+                      Case{Kind::Mlcf, 0, 0, 0, false, true, true},
+                      Case{Kind::LcfOld, 1, 4, 2, true, true, false}, Case{Kind::Elems, 0, 0, 0},
+                      Case{Kind::Elems, 1, 4, 2},
                       Case{Kind::Residual, 0, 0, 0}, Case{Kind::Residual, 1, 4, 2},
                       Case{Kind::CalibMidx, 0, 0, 0}, Case{Kind::CalibMidx, 1, 4, 2},
                       Case{Kind::CalibInner, 0, 0, 0}, Case{Kind::CalibInner, 1, 4, 2}));
