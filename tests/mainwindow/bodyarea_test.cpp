@@ -354,7 +354,7 @@ TEST_P(BodyAreaEqual, MapsEqualTheSingleSpectrumPath)
                 seen |= (a.res[j] > an->elems[j]->snapshot().thDMut ? 1 : 2) << 2 * j;
             seen |= (a.roi[2] < 0 ? 1 : 0) << 8;
         } else if (c.kind == Kind::Residual) {
-            const XafsSpectrum r(raw, "Body-RaA", 1, 0, suggest);
+            const XafsSpectrum r(raw, "Body-RaA", c.victoreen ? 0 : 1, 0, suggest);
             const double e = an->raEnergyEdit()->text().toDouble();
             const double dMut = r.post.valueAt(e) - r.pre.valueAt(e);
             EXPECT_EQ(an->dMutMap.value(x, y), dMut) << x << "," << y;
@@ -365,6 +365,7 @@ TEST_P(BodyAreaEqual, MapsEqualTheSingleSpectrumPath)
             m.range = calib->searchRange();
             m.step = calib->searchStep();
             m.minStep = calib->minSearchStep();
+            m.targetMode = c.victoreen ? 0 : 1;
             EXPECT_EQ(body.energyShiftMap().value(x, y), m.shiftOf(raw, *calib->standard(), suggest))
                 << x << "," << y;
         } else {
@@ -393,9 +394,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{Kind::Mlcf, 0, 0, 0, false, true, true},
                       Case{Kind::LcfOld, 1, 4, 2, true, true, false}, Case{Kind::Elems, 0, 0, 0},
                       Case{Kind::Elems, 1, 4, 2},
-                      Case{Kind::Residual, 0, 0, 0}, Case{Kind::Residual, 1, 4, 2},
-                      Case{Kind::CalibMidx, 0, 0, 0}, Case{Kind::CalibMidx, 1, 4, 2},
-                      Case{Kind::CalibInner, 0, 0, 0}, Case{Kind::CalibInner, 1, 4, 2}));
+                      Case{Kind::Residual, 0, 0, 0}, Case{Kind::Residual, 1, 4, 2, false, true},
+                      Case{Kind::CalibMidx, 0, 0, 0, false, true}, Case{Kind::CalibMidx, 1, 4, 2},
+                      Case{Kind::CalibInner, 0, 0, 0}, Case{Kind::CalibInner, 1, 4, 2, false, true}));
 
 } // namespace
 
