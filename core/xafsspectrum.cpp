@@ -258,7 +258,9 @@ void XafsSpectrum::buildDerived(const double *preV, const double *postV, int der
     const QPointF *p = points.constData();
     const double off = useOffset ? offset : 0.0;
     const double jump = dMut;
-    if (derived == DerivedPreBase) {
+    if (!(derived & DerivedAll)) {
+        // Nothing to build.
+    } else if (derived == DerivedPreBase) {
         // What the fits and the edge search read, alone.
         for (int i = 0; i < n; i++)
             out[1][i] = QPointF(p[i].x() - off, finiteRatio(p[i].y() - preV[i], postV[i] - preV[i]));
