@@ -48,20 +48,22 @@ bool sameRows(const QVector<LcfRefData> &a, const QVector<LcfRefData> &b)
 
 // The parts of a fit that depend only on the sample's energies, the rows and
 // the fit range, kept in t while those stay the same.
-// The energies are those of t.nextEnergy and t.nextPreX.
+// With sameEnergies false the energies are those of t.nextEnergy and t.nextPreX.
 void keepRangeParts(SpectrumFit::Kind kind, const QVector<LcfRefData> &refs, double sE0,
-                    double eE0, SpectrumFit::Scratch &t)
+                    double eE0, SpectrumFit::Scratch &t, bool sameEnergies)
 {
-    if (t.made && t.kind == kind && t.sE0 == sE0 && t.eE0 == eE0 && t.energy == t.nextEnergy &&
-        t.preX == t.nextPreX && sameRows(t.rows, refs))
+    if (t.made && sameEnergies && t.kind == kind && t.sE0 == sE0 && t.eE0 == eE0 &&
+        sameRows(t.rows, refs))
         return;
     t.made = true;
     t.kind = kind;
     t.sE0 = sE0;
     t.eE0 = eE0;
     t.rows = refs;
-    std::swap(t.energy, t.nextEnergy);
-    std::swap(t.preX, t.nextPreX);
+    if (!sameEnergies) {
+        std::swap(t.energy, t.nextEnergy);
+        std::swap(t.preX, t.nextPreX);
+    }
 
     t.used.clear();
     for (const LcfRefData &r : qAsConst(t.rows)) {
@@ -142,26 +144,25 @@ bool solveNormal(SpectrumFit::Scratch &t, const double *y)
 {
     const int m = int(t.cols.size());
     t.atb.assign(size_t(m), 0.0);
-    for (size_t i = 0; i < t.inFit.size(); i++) {
-        if (!t.inFit[i])
-            continue;
-        for (int r = 0; r < m; r++)
-            t.atb[size_t(r)] += t.cols[size_t(r)][i] * y[i];
-    }
-    const int Small = 8;
-    double *rowsSmall[Small];
-    std::vector<double *> rowsLarge;
-    double **a = rowsSmall;
-    if (m > Small) {
-        rowsLarge.resize(size_t(m));
-        a = rowsLarge.data();
+    const char *in = t.inFit.data();
+    const size_t np = t.inFit.size();
+    // Each sum in order of the points, in a register.
+    for (int r = 0; r < m; r++) {
+        const double *col = t.cols[size_t(r)];
+        double acc = 0.0;
+        for (size_t i = 0; i < np; i++) {
+            if (in[i])
+                acc += col[i] * y[i];
+        }
+        t.atb[size_t(r)] = acc;
     }
     // The solver reads the matrix without changing it.
+    t.ataRows.resize(size_t(m));
     for (int r = 0; r < m; r++)
-        a[r] = t.ata.data() + size_t(r) * size_t(m);
+        t.ataRows[size_t(r)] = t.ata.data() + size_t(r) * size_t(m);
     t.sol.assign(size_t(m), 0.0);
     LinAlg la;
-    return la.solve(m, a, t.atb.data(), t.sol.data(), true);
+    return la.solve(m, t.ataRows.data(), t.atb.data(), t.sol.data(), true);
 }
 
 // Mean squared relative deviation of the curve from the sample's
@@ -225,18 +226,28 @@ const char *SpectrumFit::fitValues(Kind kind, const XafsSpectrum &s, const QVect
         return nullptr;
     }
 
-    // The energies the kept parts hang on.
+    // The energies the kept parts hang on, taken anew only when they changed.
     const size_t np = size_t(s.count());
     const double sampleOff = offsetOf(s);
-    t.nextEnergy.resize(np);
-    for (size_t i = 0; i < np; i++)
-        t.nextEnergy[i] = s.points[int(i)].x() - sampleOff - s.shift;
+    const QPointF *p = s.points.constData();
     const Spectrum &pre = s.doubleNormalizedPreBase;
     const double preOff = offsetOf(pre);
-    t.nextPreX.resize(size_t(pre.count()));
-    for (size_t j = 0; j < t.nextPreX.size(); j++)
-        t.nextPreX[j] = pre.points[int(j)].x() - preOff;
-    keepRangeParts(kind, refs, sE0, eE0, t);
+    const size_t nPre = size_t(pre.count());
+    const QPointF *q = pre.points.constData();
+    bool same = t.made && t.energy.size() == np && t.preX.size() == nPre;
+    for (size_t i = 0; same && i < np; i++)
+        same = p[i].x() - sampleOff - s.shift == t.energy[i];
+    for (size_t j = 0; same && j < nPre; j++)
+        same = q[j].x() - preOff == t.preX[j];
+    if (!same) {
+        t.nextEnergy.resize(np);
+        for (size_t i = 0; i < np; i++)
+            t.nextEnergy[i] = p[i].x() - sampleOff - s.shift;
+        t.nextPreX.resize(nPre);
+        for (size_t j = 0; j < nPre; j++)
+            t.nextPreX[j] = q[j].x() - preOff;
+    }
+    keepRangeParts(kind, refs, sE0, eE0, t, same);
 
     t.y.assign(np, 0.0);
     if (kind == Mlcf) {

@@ -39,6 +39,7 @@ public:
         std::vector<char> inFit, inCurve, needPre, inside;
         std::vector<const double *> refPre, cols;
         std::vector<double> ones, ata, at;
+        std::vector<double *> ataRows;
         int curvePoints = 0;
         // A fit's own.
         std::vector<double> nextEnergy, nextPreX;

@@ -3,7 +3,8 @@
 //
 //   bench_arearuns [--benchmark_filter=...]
 //
-// per_block is the time of one block. Stacks: 256 x 256 16-bit frames at 151
+// per_block is the time of one block; the CPU column counts every thread of
+// the process. Stacks: 256 x 256 16-bit frames at 151
 // energies from 7000 eV in 2 eV steps, each pixel a mixture of two references
 // with edges at 7112 and 7120 eV in a share that runs across the image (LCF,
 // edge position, element run with 10 rows); 101 frames whose edge moves with
@@ -178,7 +179,7 @@ void BM_LcfAreaRun(benchmark::State &state)
     runUntil(state, b.get(), &Body::start2DAnalysis, EX_analyzer_exec_LCF);
     perBlock(state, Side * Side);
 }
-BENCHMARK(BM_LcfAreaRun)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_LcfAreaRun)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime()->MeasureProcessCPUTime();
 
 // As the LCF run above, with I0 on; side 256 or 1024. peak_MB: run it alone.
 void BM_LcfAreaRunI0(benchmark::State &state)
@@ -190,7 +191,7 @@ void BM_LcfAreaRunI0(benchmark::State &state)
     perBlock(state, double(side) * side);
     peakMemory(state);
 }
-BENCHMARK(BM_LcfAreaRunI0)->Arg(256)->Arg(1024)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_LcfAreaRunI0)->Arg(256)->Arg(1024)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime()->MeasureProcessCPUTime();
 
 // The other fits over the 256 x 256 stack: 0 MLCF, 1 the older LCF.
 void BM_OtherFitAreaRun(benchmark::State &state)
@@ -203,7 +204,7 @@ void BM_OtherFitAreaRun(benchmark::State &state)
     runUntil(state, b.get(), &Body::start2DAnalysis, EX_analyzer_exec_LCF);
     perBlock(state, Side * Side);
 }
-BENCHMARK(BM_OtherFitAreaRun)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_OtherFitAreaRun)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime()->MeasureProcessCPUTime();
 
 void BM_EdgePositionAreaRun(benchmark::State &state)
 {
@@ -212,7 +213,7 @@ void BM_EdgePositionAreaRun(benchmark::State &state)
     runUntil(state, b.get(), &Body::start2DAnalysis, EX_analyzer_exec_LCF);
     perBlock(state, Side * Side);
 }
-BENCHMARK(BM_EdgePositionAreaRun)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_EdgePositionAreaRun)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime()->MeasureProcessCPUTime();
 
 void BM_ElementAreaRun10Rows(benchmark::State &state)
 {
@@ -228,7 +229,7 @@ void BM_ElementAreaRun10Rows(benchmark::State &state)
     runUntil(state, b.get(), &Body::startElems2DAnalysis, EX_analyzer_exec_elems);
     perBlock(state, Side * Side);
 }
-BENCHMARK(BM_ElementAreaRun10Rows)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_ElementAreaRun10Rows)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime()->MeasureProcessCPUTime();
 
 // An element run with 8 rows over 1024 x 1024 one-pixel blocks, cleared once
 // its first chunk is recorded: the clear computes the rest of the run before
@@ -289,10 +290,10 @@ void calibrationRun(benchmark::State &state, bool innerProduct)
 }
 
 void BM_CalibrationInnerProduct(benchmark::State &state) { calibrationRun(state, true); }
-BENCHMARK(BM_CalibrationInnerProduct)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_CalibrationInnerProduct)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime()->MeasureProcessCPUTime();
 
 void BM_CalibrationDMidx(benchmark::State &state) { calibrationRun(state, false); }
-BENCHMARK(BM_CalibrationDMidx)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_CalibrationDMidx)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime()->MeasureProcessCPUTime();
 
 void BM_ResidualAbsorption512(benchmark::State &state)
 {
@@ -302,7 +303,7 @@ void BM_ResidualAbsorption512(benchmark::State &state)
         b->startRA2DAnalysis();
     perBlock(state, side * side);
 }
-BENCHMARK(BM_ResidualAbsorption512)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_ResidualAbsorption512)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime()->MeasureProcessCPUTime();
 
 // -- the whole path through a batch file
 
@@ -359,7 +360,7 @@ void BM_BatchLcfMap256(benchmark::State &state)
     }
     perBlock(state, Side * Side);
 }
-BENCHMARK(BM_BatchLcfMap256)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_BatchLcfMap256)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime()->MeasureProcessCPUTime();
 
 } // namespace
 

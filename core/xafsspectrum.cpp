@@ -258,19 +258,27 @@ void XafsSpectrum::buildDerived(const double *preV, const double *postV, int der
     const QPointF *p = points.constData();
     const double off = useOffset ? offset : 0.0;
     const double jump = dMut;
-    for (int i = 0; i < n; i++) {
-        const double e = p[i].x() - off;
-        const double y = p[i].y();
-        const double lines = postV[i] - preV[i];
-        const double postBase = finiteRatio(y - postV[i], jump);
-        if (out[0])
-            out[0][i] = QPointF(e, jump != 0.0 ? postBase + 1.0 : 0.0);
-        if (out[1])
-            out[1][i] = QPointF(e, finiteRatio(y - preV[i], lines));
-        if (out[2])
-            out[2][i] = QPointF(e, postBase);
-        if (out[3])
-            out[3][i] = QPointF(e, finiteRatio(y - postV[i], lines));
+    if (!(derived & DerivedAll)) {
+        // Nothing to build.
+    } else if (derived == DerivedPreBase) {
+        // What the fits and the edge search read, alone.
+        for (int i = 0; i < n; i++)
+            out[1][i] = QPointF(p[i].x() - off, finiteRatio(p[i].y() - preV[i], postV[i] - preV[i]));
+    } else {
+        for (int i = 0; i < n; i++) {
+            const double e = p[i].x() - off;
+            const double y = p[i].y();
+            const double lines = postV[i] - preV[i];
+            const double postBase = finiteRatio(y - postV[i], jump);
+            if (out[0])
+                out[0][i] = QPointF(e, jump != 0.0 ? postBase + 1.0 : 0.0);
+            if (out[1])
+                out[1][i] = QPointF(e, finiteRatio(y - preV[i], lines));
+            if (out[2])
+                out[2][i] = QPointF(e, postBase);
+            if (out[3])
+                out[3][i] = QPointF(e, finiteRatio(y - postV[i], lines));
+        }
     }
     for (int k = 0; k < 4; k++) {
         if (out[k])

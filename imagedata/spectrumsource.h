@@ -50,7 +50,7 @@ public:
     // after row, as are the spectra, whose point vectors keep their room.
     struct Sums
     {
-        std::vector<double> dark, i0, i1;
+        std::vector<double> dark, dark1, dark0, i0, i1;
         std::vector<char> on;
         std::vector<QPointF *> points;
     };
@@ -71,6 +71,7 @@ private:
         int dx = 0;
         int dy = 0;
         void boxSums(const int *xs, int count, int y, int hw, int hh, double *out) const;
+        void prefetch(int x0, int x1, int y, int hw, int hh) const;
     };
     static Frame taken(const TiffData *f);
     QVector<Frame> i1Frames;

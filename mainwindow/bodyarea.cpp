@@ -458,12 +458,14 @@ void Body::start2DAnalysis()
         if (!t)
             t = &own.emplace<FitThread>();
         const QString name = QStringLiteral("Body-AaP");
+        // The fits and the edge search read only the doubleNormalizedPreBase,
+        // the edge's mid point none.
+        const int derived = job.fit || !job.midPoint ? XafsSpectrum::DerivedPreBase : 0;
         for (int k = 0; k < c.xs.size() && !stopping; k++) {
             if (raw[k].isEmpty())
                 continue;
-            // The fits and the edge search read only the doubleNormalizedPreBase.
             XafsSpectrum &s = t->spectrum;
-            s.renew(raw[k], name, mode, shifts.at(c.xs[k], c.y), suggest, XafsSpectrum::DerivedPreBase);
+            s.renew(raw[k], name, mode, shifts.at(c.xs[k], c.y), suggest, derived);
             double *v = c.values.data() + qint64(k) * per;
             if (job.fit) {
                 QString why;
