@@ -62,7 +62,7 @@ void AnalyzeProc::fit(FitKind kind, const XafsSpectrum &s, int rowCount, double 
     QString why;
     const SpectrumFit::Kind k = kind == Mlcf ? SpectrumFit::Mlcf
                                 : kind == LcfOld ? SpectrumFit::LcfOld : SpectrumFit::Lcf;
-    FitAnswer a = SpectrumFit::fit(k, s, stored.refs, rowCount, sE0, eE0, sElm, refValues, &why);
+    FitAnswer a = SpectrumFit::fit(k, s, stored.refs, rowCount, sE0, eE0, sElm, fitScratch, &why);
     if (!why.isEmpty())
         qDebug() << "AnalyzeProc: no fit," << why;
     a.id = stored.id;

@@ -10,7 +10,7 @@
 #include "analysis/analysisrequest.h"
 #include "analysis/elemsanswer.h"
 #include "analysis/fitanswer.h"
-#include "analysis/refvaluecache.h"
+#include "analysis/spectrumfit.h"
 #include "core/suggestelm.h"
 #include "core/xafsspectrum.h"
 
@@ -106,7 +106,7 @@ private:
     void answer(FitAnswer &a);
 
     AnalysisRequest stored;
-    RefValueCache refValues;
+    SpectrumFit::Scratch fitScratch;
 };
 
 #endif

@@ -5,101 +5,219 @@
 #include <cmath>
 #include <vector>
 
+#include "core/globals.h"
 #include "core/spectrum.h"
 
 namespace {
 
-// One row measured: the values the answer takes for it.
-struct RowResult
+// The segment Spectrum::y interpolates x on, over the abscissae xs (as the
+// lookups see them): the ends extended, inside found by the same bisection.
+ElemAnalysis::Plan::Segment segmentOf(const QVector<double> &xs, double x)
 {
-    double measured;   // the jump as measured, whatever the threshold
-    double dMut, muPlus, muMinus, dE, roi, nroi;
-};
-
-RowResult measure(const Spectrum &s, const QVector<double> &x, double off,
-                  const ElemRowData &row, const AElemsCondsData &bg)
-{
-    const double muPlus = s.y(row.e0 + row.dE + off);
-    const double muMinus = s.y(row.e0 - row.dE + off);
-    const double dMut = muPlus - muMinus;
-    RowResult r{dMut, bg.bgDMut, bg.bgDMut, bg.bgDMut, bg.bgDE, bg.bgROI, bg.bgNROI};
-    if (!(dMut > row.thDMut))
-        return r;
-
-    r.dMut = dMut;
-    r.muPlus = muPlus;
-    r.muMinus = muMinus;
-    r.dE = 0.0;
-
-    // Edge position: the mean of the upward crossings of the half level.
-    int i1, i2;
-    ElemAnalysis::pointWindow(x, row.e0 - row.dE, row.e0 + row.dE, &i1, &i2);
-    const double level = (muPlus + muMinus) / 2.0;
-    double sum = 0.0;
-    int crossings = 0;
-    for (int k = i1; k < i2; ++k) {
-        if (s.points[k].y() < level && level <= s.points[k + 1].y()) {
-            sum += (x[k] + x[k + 1]) / 2.0;
-            ++crossings;
-        }
+    ElemAnalysis::Plan::Segment g;
+    const int n = xs.size();
+    if (n == 0)
+        return g;
+    if (n == 1) {
+        g.lo = g.hi = 0;
+        return g;
     }
-    if (crossings > 0)
-        r.dE = sum / crossings - row.e0;
-
-    // Region of interest: the mean height above mu-.
-    ElemAnalysis::pointWindow(x, row.roiS, row.roiE, &i1, &i2);
-    double roi = 0.0;
-    if (i1 < i2) {
-        for (int k = i1; k < i2; ++k)
-            roi += s.points[k].y() - muMinus;
-        roi /= i2 - i1;
-    }
-    if (row.noNeg && roi < 0.0) {
-        r.roi = bg.bgROI;
-        r.nroi = bg.bgNROI;
+    int lo, hi;
+    if (x <= xs[0]) {
+        lo = 0;
+        hi = 1;
+    } else if (x >= xs[n - 1]) {
+        lo = n - 2;
+        hi = n - 1;
     } else {
-        r.roi = roi;
-        // A jump of 0 passes only a negative threshold: no ratio to take.
-        r.nroi = dMut != 0.0 ? roi / dMut : bg.bgNROI;
+        lo = 0;
+        hi = n - 1;
+        int mid = (n - 1) / 2;
+        do {
+            const bool above = xs[mid] > x;
+            hi = above ? mid : hi;
+            lo = above ? lo : mid;
+            mid = (lo + hi) / 2;
+        } while (hi - 1 > lo);
     }
-    return r;
+    g.lo = lo;
+    g.hi = hi;
+    g.x0 = xs[lo];
+    g.x1 = xs[hi];
+    return g;
+}
+
+// s.y(x) for the segment of x.
+double valueOn(const QPointF *p, const ElemAnalysis::Plan::Segment &g, double x)
+{
+    if (g.lo < 0)
+        return 0.0;
+    if (g.lo == g.hi)
+        return p[g.lo].y();
+    return linearInterpolate(x, g.x0, p[g.lo].y(), g.x1, p[g.hi].y());
+}
+
+// The uncentred cosine of n pairs (a(i), b(i)), summed in order of i.
+template <typename A, typename B>
+bool cosineOf(int n, A a, B b, double *c)
+{
+    double sa = 0.0, sb = 0.0, p = 0.0;
+    for (int i = 0; i < n; ++i) {
+        const double u = a(i), v = b(i);
+        sa += u * u;
+        sb += v * v;
+        p += u * v;
+    }
+    if (!(sa > 0.0) || !(sb > 0.0))
+        return false;
+    *c = p / std::sqrt(sa * sb);
+    return true;
 }
 
 } // namespace
 
+bool ElemAnalysis::Plan::fits(const Spectrum &s) const
+{
+    const int n = points.size();
+    if (s.count() != n || s.useOffset != useOffset || (useOffset && !(s.offset == offset)))
+        return false;
+    const QPointF *p = s.points.constData();
+    const double *q = points.constData();
+    for (int i = 0; i < n; ++i) {
+        if (!(p[i].x() == q[i]))
+            return false;
+    }
+    return true;
+}
+
+ElemAnalysis::Plan ElemAnalysis::plan(const Spectrum &s, const QVector<ElemRowData> &rows,
+                                      const AElemsCondsData &bg, int mainT,
+                                      const QVector<double> &stdRatios)
+{
+    Plan p;
+    p.rows = rows;
+    p.bg = bg;
+    p.mainT = mainT;
+    p.useOffset = s.useOffset;
+    p.offset = s.offset;
+    const double off = s.useOffset ? s.offset : 0.0;
+    p.points.resize(s.count());
+    p.x.resize(s.count());
+    for (int i = 0; i < s.count(); ++i) {
+        p.points[i] = s.points[i].x();
+        p.x[i] = s.points[i].x() - off;
+    }
+    p.at.resize(rows.size());
+    for (int j = 0; j < rows.size(); ++j) {
+        const ElemRowData &row = rows[j];
+        Plan::Row &r = p.at[j];
+        r.plus = segmentOf(p.x, row.e0 + row.dE + off);
+        r.minus = segmentOf(p.x, row.e0 - row.dE + off);
+        pointWindow(p.x, row.e0 - row.dE, row.e0 + row.dE, &r.edge1, &r.edge2);
+        pointWindow(p.x, row.roiS, row.roiE, &r.roi1, &r.roi2);
+        if (row.use)
+            p.used << j;
+    }
+    if (stdRatios.size() == rows.size()) {
+        for (int j : qAsConst(p.used))
+            p.stdUsed << stdRatios[j];
+    }
+    return p;
+}
+
+void ElemAnalysis::analyze(const Spectrum &s, const Plan &plan, double *out, double *measured)
+{
+    const int e = plan.rows.size();
+    const double off = s.useOffset ? s.offset : 0.0;
+    const QPointF *p = s.points.constData();
+    const double *x = plan.x.constData();
+    const AElemsCondsData &bg = plan.bg;
+    double *v[Kinds];
+    for (int kind = 0; kind < Kinds; ++kind)
+        v[kind] = out + kind * e;
+
+    for (int j = 0; j < e; ++j) {
+        const ElemRowData &row = plan.rows[j];
+        const Plan::Row &at = plan.at[j];
+        const double muPlus = valueOn(p, at.plus, row.e0 + row.dE + off);
+        const double muMinus = valueOn(p, at.minus, row.e0 - row.dE + off);
+        const double dMut = muPlus - muMinus;
+        if (measured)
+            measured[j] = dMut;
+        if (!(dMut > row.thDMut)) {
+            v[DMut][j] = v[MuPlus][j] = v[MuMinus][j] = bg.bgDMut;
+            v[DE][j] = bg.bgDE;
+            v[Roi][j] = bg.bgROI;
+            v[NRoi][j] = bg.bgNROI;
+            continue;
+        }
+        v[DMut][j] = dMut;
+        v[MuPlus][j] = muPlus;
+        v[MuMinus][j] = muMinus;
+
+        // Edge position: the mean of the upward crossings of the half level.
+        const double level = (muPlus + muMinus) / 2.0;
+        double sum = 0.0;
+        int crossings = 0;
+        for (int k = at.edge1; k < at.edge2; ++k) {
+            if (p[k].y() < level && level <= p[k + 1].y()) {
+                sum += (x[k] + x[k + 1]) / 2.0;
+                ++crossings;
+            }
+        }
+        v[DE][j] = crossings > 0 ? sum / crossings - row.e0 : 0.0;
+
+        // Region of interest: the mean height above mu-.
+        double roi = 0.0;
+        if (at.roi1 < at.roi2) {
+            for (int k = at.roi1; k < at.roi2; ++k)
+                roi += p[k].y() - muMinus;
+            roi /= at.roi2 - at.roi1;
+        }
+        if (row.noNeg && roi < 0.0) {
+            v[Roi][j] = bg.bgROI;
+            v[NRoi][j] = bg.bgNROI;
+        } else {
+            v[Roi][j] = roi;
+            // A jump of 0 passes only a negative threshold: no ratio to take.
+            v[NRoi][j] = dMut != 0.0 ? roi / dMut : bg.bgNROI;
+        }
+    }
+
+    double divisor = 1.0;
+    if (plan.mainT >= 0 && plan.mainT < e) {
+        if (v[DMut][plan.mainT] != 0.0)
+            divisor = v[DMut][plan.mainT];
+    } else if (e > 0) {
+        qDebug() << "ElemAnalysis: target row" << plan.mainT << "is not one of" << e
+                 << "rows; ratios taken against 1";
+    }
+    for (int j = 0; j < e; ++j)
+        v[DMutRatio][j] = v[DMut][j] / divisor;
+
+    const int *used = plan.used.constData();
+    const double *ratio = v[DMutRatio], *std = plan.stdUsed.constData();
+    double c = 0.0;
+    if (!cosineOf(plan.stdUsed.size(), [&](int i) { return ratio[used[i]]; },
+                  [&](int i) { return std[i]; }, &c))
+        c = 0.0;
+    out[Kinds * e] = c;
+}
+
 ElemsAnswer ElemAnalysis::analyze(const Spectrum &s, const QVector<ElemRowData> &rows,
                                   const AElemsCondsData &bg, int mainT)
 {
+    const int e = rows.size();
+    std::vector<double> out(static_cast<size_t>(Kinds * e + 1));
+    std::vector<double> measured(static_cast<size_t>(e));
+    analyze(s, plan(s, rows, bg, mainT, QVector<double>()), out.data(), measured.data());
     ElemsAnswer a;
     a.valid = true;
-    const double off = s.useOffset ? s.offset : 0.0;
-    QVector<double> x(s.count());
-    for (int i = 0; i < x.size(); ++i)
-        x[i] = s.points[i].x() - off;
-
-    for (const ElemRowData &row : rows) {
-        const RowResult r = measure(s, x, off, row, bg);
-        a.res << r.measured;
-        a.dMut << r.dMut;
-        a.muPlus << r.muPlus;
-        a.muMinus << r.muMinus;
-        a.dE << r.dE;
-        a.roi << r.roi;
-        a.nroi << r.nroi;
-    }
-    if (rows.isEmpty())
-        return a;
-
-    double divisor = 1.0;
-    if (mainT >= 0 && mainT < rows.size()) {
-        if (a.dMut[mainT] != 0.0)
-            divisor = a.dMut[mainT];
-    } else {
-        qDebug() << "ElemAnalysis: target row" << mainT << "is not one of" << rows.size()
-                 << "rows; ratios taken against 1";
-    }
-    for (double d : qAsConst(a.dMut))
-        a.dMutRatio << d / divisor;
+    QVector<double> *kinds[Kinds] = {&a.dMut, &a.dMutRatio, &a.muPlus, &a.muMinus,
+                                     &a.dE,   &a.roi,       &a.nroi};
+    for (int kind = 0; kind < Kinds; ++kind)
+        *kinds[kind] = QVector<double>(out.cbegin() + kind * e, out.cbegin() + (kind + 1) * e);
+    a.res = QVector<double>(measured.cbegin(), measured.cend());
     return a;
 }
 
@@ -121,16 +239,7 @@ void ElemAnalysis::pointWindow(const QVector<double> &x, double lo, double hi, i
 
 bool ElemAnalysis::cosine(const double *a, const double *b, int n, double *c)
 {
-    double sa = 0.0, sb = 0.0, p = 0.0;
-    for (int i = 0; i < n; ++i) {
-        sa += a[i] * a[i];
-        sb += b[i] * b[i];
-        p += a[i] * b[i];
-    }
-    if (!(sa > 0.0) || !(sb > 0.0))
-        return false;
-    *c = p / std::sqrt(sa * sb);
-    return true;
+    return cosineOf(n, [a](int i) { return a[i]; }, [b](int i) { return b[i]; }, c);
 }
 
 double ElemAnalysis::correlation(const ElemsAnswer &a, const QVector<ElemRowData> &rows,

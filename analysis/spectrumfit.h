@@ -4,12 +4,13 @@
 #include <QString>
 #include <QVector>
 
+#include <vector>
+
 #include "analysis/fitanswer.h"
 #include "analysis/lcfrefdata.h"
+#include "analysis/refvaluecache.h"
 #include "core/suggestelm.h"
 #include "core/xafsspectrum.h"
-
-class RefValueCache;
 
 // The fits and the edge position of one spectrum as plain functions of the
 // spectrum and a snapshot of the rows: the analysis worker and the area runs'
@@ -18,6 +19,35 @@ class SpectrumFit
 {
 public:
     enum Kind { Lcf, LcfOld, Mlcf };
+
+    // What one thread keeps from one fit to the next: everything that depends
+    // only on the sample's energies, the rows and the fit range (reference
+    // values there, ranges, the normal matrix), taken again when one of those
+    // changes, and the buffers of a fit.
+    struct Scratch
+    {
+        RefValueCache cache;
+        // What the kept parts were made for; rows holds the spectra alive.
+        bool made = false;
+        Kind kind = Lcf;
+        double sE0 = 0.0, eE0 = 0.0;
+        QVector<LcfRefData> rows;
+        std::vector<double> energy, preX;
+        // The kept parts.
+        std::vector<const XafsSpectrum *> used;
+        double lo = 0.0, hi = 0.0;
+        std::vector<char> inFit, inCurve, needPre, inside;
+        std::vector<const double *> refPre, cols;
+        std::vector<double> ones, ata, at;
+        std::vector<double *> ataRows;
+        int curvePoints = 0;
+        // A fit's own.
+        std::vector<double> nextEnergy, nextPreX;
+        std::vector<double> y, atb, sol, fractions, amounts, f;
+        Spectrum curve;
+        double zansa = 0.0;
+        bool fitted = false;   // the last fit was made and left its curve
+    };
 
     // LCF fits the sample's doubleNormalizedPreBase with the references';
     // MLCF fits the raw mu-t with a constant, a slope and the references'
@@ -29,7 +59,13 @@ public:
     // Without withCurve the curve is not kept as a spectrum (zansa is the same).
     static FitAnswer fit(Kind kind, const XafsSpectrum &s, const QVector<LcfRefData> &refs,
                          int rowCount, double sE0, double eE0, const SuggestElm &sElm,
-                         RefValueCache &cache, QString *why, bool withCurve = true);
+                         Scratch &scratch, QString *why, bool withCurve = true);
+    // The same fit without an answer: the fractions, amounts and zansa land in
+    // scratch (fractions and amounts empty on a failure); the failure or null.
+    // A fit without an edge jump gives zeros and null.
+    static const char *fitValues(Kind kind, const XafsSpectrum &s, const QVector<LcfRefData> &refs,
+                                 int rowCount, double sE0, double eE0, Scratch &scratch,
+                                 QString *why);
 
     // The edge position of s: in midpoint mode against the suggested edge
     // energy, otherwise the shift that best aligns s with ref; not finite

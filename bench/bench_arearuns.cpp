@@ -3,11 +3,13 @@
 //
 //   bench_arearuns [--benchmark_filter=...]
 //
-// per_block is the time of one block. Stacks: 256 x 256 16-bit frames at 151
+// per_block is the time of one block; the CPU column counts every thread of
+// the process. Stacks: 256 x 256 16-bit frames at 151
 // energies from 7000 eV in 2 eV steps, each pixel a mixture of two references
 // with edges at 7112 and 7120 eV in a share that runs across the image (LCF,
 // edge position, element run with 10 rows); 101 frames whose edge moves with
-// the column (calibration by inner product against the first reference);
+// the column (calibration by inner product and by edge position against the
+// first reference);
 // 512 x 512 frames at 200 energies (residual absorption). The batch figure is
 // a whole LCF map of the 256 x 256 stack read from TIFF files, through the
 // batch window as a user's batch file runs. The clear figure is a Clear
@@ -21,6 +23,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <benchmark/benchmark.h>
 #include <cmath>
@@ -79,25 +82,44 @@ double movingEdge(int x, int, int side, double e)
     return 20000 * std::exp(-(0.3 + 0.8 * reference(0, e - 6.0 * x / side)));
 }
 
-// A main window holding the stack, the two references in rows 0 and 1,
-// one-pixel blocks and the area selected.
-std::unique_ptr<Body> newBody(int side, int frames, double e0, double de, const Counts &counts,
-                              int areaSide)
+double flatI0(int x, int, int, double)
 {
-    std::unique_ptr<Body> b(new Body);
-    for (int k = 0; k < 2; k++)
-        b->analysisWindow()->setLCFStd(k, true, 0, writeReference(k), "0");
-    SelectDataFiles *p = b->i1Panel();
+    return 20000.0 + x % 7;
+}
+
+void setEnergies(SelectDataFiles *p, double e0, double de)
+{
     p->setEngByCalc(true);
     p->setDispUnit(0);
     p->setEvenInEng(true);
     p->setEngCalcStart(e0);
     p->setEngCalcDelta(de);
-    for (int i = 0; i < frames; i++)
-        b->loadedI1(memoryFrame(QString("f_%1").arg(i), side,
-                                [&](int x, int y) { return counts(x, y, side, e0 + de * i); }),
-                    i);
-    b->finishedLoadI1Files();
+}
+
+// A main window holding the stack, the two references in rows 0 and 1,
+// one-pixel blocks and the area selected; with i0, an I0 stack at the same
+// energies, used.
+std::unique_ptr<Body> newBody(int side, int frames, double e0, double de, const Counts &counts,
+                              int areaSide, bool i0 = false)
+{
+    std::unique_ptr<Body> b(new Body);
+    for (int k = 0; k < 2; k++)
+        b->analysisWindow()->setLCFStd(k, true, 0, writeReference(k), "0");
+    // One stack: its energies, its frames, the end of its load.
+    auto load = [&](SelectDataFiles *panel, void (Body::*loaded)(TiffData *, int),
+                    void (Body::*finished)(), const QString &name, const Counts &value) {
+        setEnergies(panel, e0, de);
+        for (int i = 0; i < frames; i++)
+            (b.get()->*loaded)(memoryFrame(name.arg(i), side,
+                                           [&](int x, int y) { return value(x, y, side, e0 + de * i); }),
+                               i);
+        (b.get()->*finished)();
+    };
+    load(b->i1Panel(), &Body::loadedI1, &Body::finishedLoadI1Files, "f_%1", counts);
+    if (i0) {
+        load(b->i0Panel(), &Body::loadedI0, &Body::finishedLoadI0Files, "i0_%1", flatI0);
+        b->findChild<QCheckBox *>("UseI0")->setChecked(true);
+    }
     b->findChild<QLineEdit *>("HWidth")->setText("0");
     b->findChild<QLineEdit *>("VWidth")->setText("0");
     b->imageView()->setSelectedArea(0, 0, areaSide, areaSide);
@@ -105,10 +127,23 @@ std::unique_ptr<Body> newBody(int side, int frames, double e0, double de, const 
     return b;
 }
 
+// per_block: the time of one block; per_block_core: that time on one core
+// (times the worker threads of the runs).
 void perBlock(benchmark::State &state, double blocks)
 {
     state.counters["per_block"] = benchmark::Counter(
         blocks, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["per_block_core"] = benchmark::Counter(
+        blocks / qMax(1, QThread::idealThreadCount()),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// The largest resident size of the process so far, in MB.
+void peakMemory(benchmark::State &state)
+{
+    struct rusage use;
+    getrusage(RUSAGE_SELF, &use);
+    state.counters["peak_MB"] = double(use.ru_maxrss) / 1024.0;
 }
 
 // Runs start on b until the completion id arrives, once per iteration.
@@ -144,7 +179,32 @@ void BM_LcfAreaRun(benchmark::State &state)
     runUntil(state, b.get(), &Body::start2DAnalysis, EX_analyzer_exec_LCF);
     perBlock(state, Side * Side);
 }
-BENCHMARK(BM_LcfAreaRun)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_LcfAreaRun)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime()->MeasureProcessCPUTime();
+
+// As the LCF run above, with I0 on; side 256 or 1024. peak_MB: run it alone.
+void BM_LcfAreaRunI0(benchmark::State &state)
+{
+    const int side = int(state.range(0));
+    const std::unique_ptr<Body> b = newBody(side, Energies, 7000, 2, mixture, side, true);
+    checkFit(b->analysisWindow(), true, false);
+    runUntil(state, b.get(), &Body::start2DAnalysis, EX_analyzer_exec_LCF);
+    perBlock(state, double(side) * side);
+    peakMemory(state);
+}
+BENCHMARK(BM_LcfAreaRunI0)->Arg(256)->Arg(1024)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime()->MeasureProcessCPUTime();
+
+// The other fits over the 256 x 256 stack: 0 MLCF, 1 the older LCF.
+void BM_OtherFitAreaRun(benchmark::State &state)
+{
+    const std::unique_ptr<Body> b = newBody(Side, Energies, 7000, 2, mixture, Side);
+    Analyzer *a = b->analysisWindow();
+    checkFit(a, true, false);
+    a->mlcfBox()->setChecked(state.range(0) == 0);
+    a->findChild<QCheckBox *>("AsOldLCF")->setChecked(state.range(0) == 1);
+    runUntil(state, b.get(), &Body::start2DAnalysis, EX_analyzer_exec_LCF);
+    perBlock(state, Side * Side);
+}
+BENCHMARK(BM_OtherFitAreaRun)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime()->MeasureProcessCPUTime();
 
 void BM_EdgePositionAreaRun(benchmark::State &state)
 {
@@ -153,7 +213,7 @@ void BM_EdgePositionAreaRun(benchmark::State &state)
     runUntil(state, b.get(), &Body::start2DAnalysis, EX_analyzer_exec_LCF);
     perBlock(state, Side * Side);
 }
-BENCHMARK(BM_EdgePositionAreaRun)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_EdgePositionAreaRun)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime()->MeasureProcessCPUTime();
 
 void BM_ElementAreaRun10Rows(benchmark::State &state)
 {
@@ -169,7 +229,7 @@ void BM_ElementAreaRun10Rows(benchmark::State &state)
     runUntil(state, b.get(), &Body::startElems2DAnalysis, EX_analyzer_exec_elems);
     perBlock(state, Side * Side);
 }
-BENCHMARK(BM_ElementAreaRun10Rows)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_ElementAreaRun10Rows)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime()->MeasureProcessCPUTime();
 
 // An element run with 8 rows over 1024 x 1024 one-pixel blocks, cleared once
 // its first chunk is recorded: the clear computes the rest of the run before
@@ -209,20 +269,18 @@ void BM_ClearDuringElementRun1024(benchmark::State &state)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         state.counters["clear_ms"] = ms;
     }
-    struct rusage use;
-    getrusage(RUSAGE_SELF, &use);
-    state.counters["peak_MB"] = double(use.ru_maxrss) / 1024.0;
+    peakMemory(state);
 }
 BENCHMARK(BM_ClearDuringElementRun1024)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 // 128 x 128 one-pixel blocks of the 256 x 256 stack of 101 frames.
-void BM_CalibrationInnerProduct(benchmark::State &state)
+void calibrationRun(benchmark::State &state, bool innerProduct)
 {
     const int area = 128;
     const std::unique_ptr<Body> b = newBody(Side, 101, 7000, 3, movingEdge, area);
     CalibCtrl *calib = b->calibrationWindow();
     calib->loadStd(folder->path() + "/ref0.dat");
-    calib->setCalibByInnerProduct(true);
+    calib->setCalibByInnerProduct(innerProduct);
     for (auto _ : state) {
         b->execCalibration();
         while (b->isCalibrating())
@@ -230,7 +288,12 @@ void BM_CalibrationInnerProduct(benchmark::State &state)
     }
     perBlock(state, area * area);
 }
-BENCHMARK(BM_CalibrationInnerProduct)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+void BM_CalibrationInnerProduct(benchmark::State &state) { calibrationRun(state, true); }
+BENCHMARK(BM_CalibrationInnerProduct)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime()->MeasureProcessCPUTime();
+
+void BM_CalibrationDMidx(benchmark::State &state) { calibrationRun(state, false); }
+BENCHMARK(BM_CalibrationDMidx)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime()->MeasureProcessCPUTime();
 
 void BM_ResidualAbsorption512(benchmark::State &state)
 {
@@ -240,7 +303,7 @@ void BM_ResidualAbsorption512(benchmark::State &state)
         b->startRA2DAnalysis();
     perBlock(state, side * side);
 }
-BENCHMARK(BM_ResidualAbsorption512)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_ResidualAbsorption512)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime()->MeasureProcessCPUTime();
 
 // -- the whole path through a batch file
 
@@ -297,7 +360,7 @@ void BM_BatchLcfMap256(benchmark::State &state)
     }
     perBlock(state, Side * Side);
 }
-BENCHMARK(BM_BatchLcfMap256)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_BatchLcfMap256)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime()->MeasureProcessCPUTime();
 
 } // namespace
 

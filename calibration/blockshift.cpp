@@ -15,9 +15,17 @@ XafsSpectrum BlockShift::target(const Spectrum &block, const SuggestElm &suggest
 double BlockShift::shiftOf(const Spectrum &block, const XafsSpectrum &standard,
                            const SuggestElm &suggest) const
 {
+    Scratch scratch;
+    return shiftOf(block, standard, suggest, scratch);
+}
+
+double BlockShift::shiftOf(const Spectrum &block, const XafsSpectrum &standard,
+                           const SuggestElm &suggest, Scratch &scratch) const
+{
     // Only the derived spectrum the inner product reads is built.
-    const XafsSpectrum t(block, QStringLiteral("Body-Calib"), targetMode, 0.0, suggest,
-                         innerProduct ? XafsSpectrum::DerivedPreBase : 0);
+    XafsSpectrum &t = scratch.target;
+    t.renew(block, QStringLiteral("Body-Calib"), targetMode, 0.0, suggest,
+            innerProduct ? XafsSpectrum::DerivedPreBase : 0);
     if (innerProduct)
         return t.bestShift(standard, range, step, minStep);
     return t.midx - standard.midx;

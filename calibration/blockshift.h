@@ -13,11 +13,20 @@ class BlockShift
 public:
     BlockShift();
 
+    // What a thread reuses from block to block.
+    struct Scratch
+    {
+        XafsSpectrum target;
+    };
+
     // The block spectrum normalised as the calibration sees it ("Body-Calib").
     XafsSpectrum target(const Spectrum &block, const SuggestElm &suggest) const;
     // The shift [eV] of the block spectrum against the standard.
     double shiftOf(const Spectrum &block, const XafsSpectrum &standard,
                    const SuggestElm &suggest) const;
+    // The same, in the scratch's buffers.
+    double shiftOf(const Spectrum &block, const XafsSpectrum &standard, const SuggestElm &suggest,
+                   Scratch &scratch) const;
 
     bool innerProduct;   // else dMidx
     double range;        // inner P.: search range, first step and smallest step [eV]

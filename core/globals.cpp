@@ -175,13 +175,6 @@ QString insertTag(const QString &fileName, const QString &tag)
            + fi.suffix();
 }
 
-double linearInterpolate(double x, double x0, double y0, double x1, double y1)
-{
-    if (x1 == x0)
-        return (y0 + y1) / 2;
-    return (y1 - y0) / (x1 - x0) * (x - x0) + y0;
-}
-
 QString keyValue(const QByteArray &header, const QString &key, char delimiter,
                  const QString &defaultValue)
 {

@@ -42,7 +42,12 @@ QImage *newImage(int format, uchar *buffer, int width, int height);
 void logDebug(const QString &text);
 QString addDefaultSuffix(const QString &fileName, const QString &defaultSuffix);
 QString insertTag(const QString &fileName, const QString &tag);
-double linearInterpolate(double x, double x0, double y0, double x1, double y1);
+inline double linearInterpolate(double x, double x0, double y0, double x1, double y1)
+{
+    if (x1 == x0)
+        return (y0 + y1) / 2;
+    return (y1 - y0) / (x1 - x0) * (x - x0) + y0;
+}
 QString keyValue(const QByteArray &header, const QString &key, char delimiter,
                  const QString &defaultValue);
 

@@ -209,12 +209,34 @@ bool LinAlg::solve(int n, double **a, const double *b, double *result, bool stop
 {
     if (n < 1)
         return true;
-    double **l = newMatrix(n);
-    double **u = newMatrix(n);
-    double *rhs = newVector(n);
-    double *y = newVector(n);
-    double *x = newVector(n);
-    int *perm = newIntVector(n);
+    // Small systems (every fit here) work in arrays on the stack.
+    const int Small = 8;
+    double lRows[Small][Small], uRows[Small][Small];
+    double *lSmall[Small], *uSmall[Small];
+    double vectors[3][Small];
+    int permSmall[Small];
+    const bool small = n <= Small;
+    double **l, **u, *rhs, *y, *x;
+    int *perm;
+    if (small) {
+        for (int i = 0; i < n; i++) {
+            lSmall[i] = lRows[i];
+            uSmall[i] = uRows[i];
+        }
+        l = lSmall;
+        u = uSmall;
+        rhs = vectors[0];
+        y = vectors[1];
+        x = vectors[2];
+        perm = permSmall;
+    } else {
+        l = newMatrix(n);
+        u = newMatrix(n);
+        rhs = newVector(n);
+        y = newVector(n);
+        x = newVector(n);
+        perm = newIntVector(n);
+    }
     for (int i = 0; i < n; i++)
         rhs[i] = b[i];
 
@@ -227,12 +249,14 @@ bool LinAlg::solve(int n, double **a, const double *b, double *result, bool stop
             result[k] = x[perm[k]];
     }
 
-    deleteIntVector(perm);
-    deleteVector(x);
-    deleteVector(y);
-    deleteVector(rhs);
-    deleteMatrix(n, u);
-    deleteMatrix(n, l);
+    if (!small) {
+        deleteIntVector(perm);
+        deleteVector(x);
+        deleteVector(y);
+        deleteVector(rhs);
+        deleteMatrix(n, u);
+        deleteMatrix(n, l);
+    }
     return ok;
 }
 

@@ -2,6 +2,8 @@
 
 #include "core/globals.h"
 
+#include <algorithm>
+
 Spectrum::Spectrum()
     : inUse(true), xMin(1e300), yMin(1e300), xMax(-1e300), yMax(-1e300), iYMin(unsetIYMin),
       iYMax(unsetIYMax), useOffset(false), offset(0.0), extra(0.0)
@@ -30,6 +32,36 @@ void Spectrum::clearPoints()
     points.resize(0);
     smoothed.resize(0);
     resetRange();
+}
+
+void Spectrum::restart()
+{
+    // A new spectrum has no room to keep: its vectors stay as they are.
+    if (!points.isEmpty())
+        points.resize(0);
+    if (!smoothed.isEmpty())
+        smoothed.resize(0);
+    reset();
+}
+
+void Spectrum::assignKeepingRoom(const Spectrum &s)
+{
+    if (&s == this)
+        return;
+    points.resize(s.points.size());
+    std::copy(s.points.cbegin(), s.points.cend(), points.begin());
+    smoothed.resize(s.smoothed.size());
+    std::copy(s.smoothed.cbegin(), s.smoothed.cend(), smoothed.begin());
+    inUse = s.inUse;
+    xMin = s.xMin;
+    yMin = s.yMin;
+    xMax = s.xMax;
+    yMax = s.yMax;
+    iYMin = s.iYMin;
+    iYMax = s.iYMax;
+    useOffset = s.useOffset;
+    offset = s.offset;
+    extra = s.extra;
 }
 
 void Spectrum::rescanRange()

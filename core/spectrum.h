@@ -21,6 +21,11 @@ public:
     void resetRange();
     // Empties points and smoothed and resets the range.
     void clearPoints();
+    // As a new spectrum; the vectors keep their room.
+    void restart();
+    // As a copy of s whose points and smoothed values are copied into this
+    // spectrum's own vectors, which keep their room, instead of shared.
+    void assignKeepingRoom(const Spectrum &s);
     // Appends (x, y); a strictly new extreme of x or y is recorded (ties keep the earlier index).
     void addPoint(double x, double y)
     {

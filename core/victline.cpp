@@ -5,10 +5,54 @@
 #include <cmath>
 
 VictLine::VictLine(bool preEdge)
-    : fitOk(false), linear(1), c(0.0), b(0.0), a(0.0), slope(0.0), sigma(1.0), nPoints(0),
-      fitLo(0.0), fitHi(0.0), cubicOn(false), cubicAbove(true), mode(StoredCurve), p0(0.0),
-      p1(0.0), p2(0.0), p3(0.0), preEdge(preEdge)
 {
+    restart(preEdge);
+}
+
+void VictLine::restart(bool preEdge)
+{
+    Spectrum::restart();
+    if (!controlPoints.isEmpty())
+        controlPoints.resize(0);
+    fitOk = false;
+    linear = 1;
+    c = b = a = slope = 0.0;
+    sigma = 1.0;
+    nPoints = 0;
+    fitLo = fitHi = 0.0;
+    cubicOn = false;
+    cubicAbove = true;
+    mode = StoredCurve;
+    p0 = p1 = p2 = p3 = 0.0;
+    this->preEdge = preEdge;
+}
+
+void VictLine::lineValues(const double *e, int n, double *out) const
+{
+    bool ascends = true;
+    for (int i = 0; i + 1 < n && ascends; i++)
+        ascends = e[i] <= e[i + 1];
+    if (!cubicOn || mode != StoredCurve || !ascends) {
+        for (int i = 0; i < n; i++)
+            out[i] = valueAt(e[i]);
+        return;
+    }
+    // Over ascending energies the region is one run of them, looked up along
+    // the stored curve in one walk.
+    int from = 0, to = n;
+    if (cubicAbove) {
+        while (from < n && !(e[from] > fitHi))
+            from++;
+    } else {
+        to = 0;
+        while (to < n && e[to] < fitLo)
+            to++;
+    }
+    for (int i = 0; i < from; i++)
+        out[i] = plainValue(e[i]);
+    Spectrum::valuesAt(e + from, nullptr, to - from, out + from);
+    for (int i = to; i < n; i++)
+        out[i] = plainValue(e[i]);
 }
 
 void VictLine::clearCorrection()
@@ -155,9 +199,16 @@ void VictLine::genCorrected(const VictLine &other)
 void VictLine::storeCurve(const QPointF &c0, const QPointF &c1, const QPointF &c2,
                           const QPointF &c3, bool above)
 {
-    controlPoints.resize(0);
-    controlPoints << c0 << c1 << c2 << c3;
-    points.reserve(100);
+    controlPoints.resize(4);
+    QPointF *cp = controlPoints.data();
+    cp[0] = c0;
+    cp[1] = c1;
+    cp[2] = c2;
+    cp[3] = c3;
+    // Written in place after the points added so far, the range taken over all.
+    const int first = points.size();
+    points.resize(first + 100);
+    QPointF *out = points.data() + first;
     double u = 0.0;
     for (int k = 0; k < 100; k++) {
         const double v = 1.0 - u;
@@ -165,10 +216,11 @@ void VictLine::storeCurve(const QPointF &c0, const QPointF &c1, const QPointF &c
         const double w1 = 3.0 * u * v * v;
         const double w2 = 3.0 * u * u * v;
         const double w3 = u * u * u;
-        addPoint(w0 * c0.x() + w1 * c1.x() + w2 * c2.x() + w3 * c3.x(),
-                 w0 * c0.y() + w1 * c1.y() + w2 * c2.y() + w3 * c3.y());
+        out[k] = QPointF(w0 * c0.x() + w1 * c1.x() + w2 * c2.x() + w3 * c3.x(),
+                         w0 * c0.y() + w1 * c1.y() + w2 * c2.y() + w3 * c3.y());
         u += 0.01;
     }
+    rescanRange();
     mode = StoredCurve;
     cubicOn = true;
     cubicAbove = above;

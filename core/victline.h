@@ -18,6 +18,8 @@ public:
     enum { StoredCurve = 2 };
 
     explicit VictLine(bool preEdge = true);
+    // As a new line; the vectors keep their room.
+    void restart(bool preEdge);
 
     // Fits over [lo, hi] of the spectrum's x as its lookups see it. Every fit
     // starts from an empty stored curve with the correction cleared.
@@ -39,6 +41,9 @@ public:
         const double l3 = l * l * l;
         return c + b * l3 + a * l3 * l;
     }
+
+    // valueAt(e[i]) into out[i], i < n.
+    void lineValues(const double *e, int n, double *out) const;
 
     // The correction region against the other line of the same spectrum:
     // genCurveInPre on the pre-edge line, genCurveInPost on the post-edge line.

@@ -41,12 +41,30 @@ bool toFinite(const QString &text, double &value)
 
 XafsSpectrum::XafsSpectrum() : pre(true), post(false)
 {
-    init("No Name", SuggestElm());
+    init(QStringLiteral("No Name"), SuggestElm());
 }
 
 XafsSpectrum::XafsSpectrum(const Spectrum &s, const QString &name, int mode, double shift,
                            const SuggestElm &suggest, int derived)
     : Spectrum(s), pre(true), post(false)
+{
+    begin(name, mode, shift, suggest, derived);
+}
+
+void XafsSpectrum::renew(const Spectrum &s, const QString &name, int mode, double shift,
+                         const SuggestElm &suggest, int derived)
+{
+    assignKeepingRoom(s);
+    pre.restart(true);
+    post.restart(false);
+    for (Spectrum *d : {&i0, &i1, &normalizedPostBase, &doubleNormalizedPostBase, &normalized,
+                        &doubleNormalizedPreBase})
+        d->restart();
+    begin(name, mode, shift, suggest, derived);
+}
+
+void XafsSpectrum::begin(const QString &name, int mode, double shift, const SuggestElm &suggest,
+                         int derived)
 {
     init(name, suggest);
     this->mode = mode;
@@ -84,15 +102,14 @@ void XafsSpectrum::normalize(int linear, int derived)
     midx = n > 0 ? xAt(edgeGuessIndex()) : 0.0;
     fitPrePost(midx, linear);
 
-    QVector<double> preV, postV;
-    lineValues(preV, postV);
-    midx = findMidx(preV.constData(), postV.constData());
+    lineValues();
+    midx = findMidx(preAtPoints.constData(), postAtPoints.constData());
     dMut = post.valueAt(midx) - pre.valueAt(midx);
     if (!std::isfinite(dMut)) {  // a Victoreen line has no value at E <= 0
         dMut = 0.0;
         noisyMidx = true;
     }
-    buildDerived(preV.constData(), postV.constData(), derived);
+    buildDerived(preAtPoints.constData(), postAtPoints.constData(), derived);
     checkSuggestion();
 }
 
@@ -157,27 +174,25 @@ bool XafsSpectrum::fitPrePost(double guess, int linear)
     return okPre && okPost;
 }
 
-void XafsSpectrum::lineValues(QVector<double> &preV, QVector<double> &postV) const
+void XafsSpectrum::lineValues()
 {
     const int n = count();
-    preV.resize(n);
-    postV.resize(n);
-    double *pv = preV.data();
-    double *qv = postV.data();
-    for (int i = 0; i < n; i++) {
-        const double e = xAt(i);
-        pv[i] = pre.valueAt(e);
-        qv[i] = post.valueAt(e);
-    }
+    pointEnergy.resize(n);
+    preAtPoints.resize(n);
+    postAtPoints.resize(n);
+    double *e = pointEnergy.data();
+    for (int i = 0; i < n; i++)
+        e[i] = xAt(i);
+    pre.lineValues(e, n, preAtPoints.data());
+    post.lineValues(e, n, postAtPoints.data());
 }
 
 double XafsSpectrum::findMidx()
 {
     if (smoothed.size() != count())
         smooth(2);
-    QVector<double> preV, postV;
-    lineValues(preV, postV);
-    return findMidx(preV.constData(), postV.constData());
+    lineValues();
+    return findMidx(preAtPoints.constData(), postAtPoints.constData());
 }
 
 double XafsSpectrum::findMidx(const double *preV, const double *postV)
@@ -243,19 +258,27 @@ void XafsSpectrum::buildDerived(const double *preV, const double *postV, int der
     const QPointF *p = points.constData();
     const double off = useOffset ? offset : 0.0;
     const double jump = dMut;
-    for (int i = 0; i < n; i++) {
-        const double e = p[i].x() - off;
-        const double y = p[i].y();
-        const double lines = postV[i] - preV[i];
-        const double postBase = finiteRatio(y - postV[i], jump);
-        if (out[0])
-            out[0][i] = QPointF(e, jump != 0.0 ? postBase + 1.0 : 0.0);
-        if (out[1])
-            out[1][i] = QPointF(e, finiteRatio(y - preV[i], lines));
-        if (out[2])
-            out[2][i] = QPointF(e, postBase);
-        if (out[3])
-            out[3][i] = QPointF(e, finiteRatio(y - postV[i], lines));
+    if (!(derived & DerivedAll)) {
+        // Nothing to build.
+    } else if (derived == DerivedPreBase) {
+        // What the fits and the edge search read, alone.
+        for (int i = 0; i < n; i++)
+            out[1][i] = QPointF(p[i].x() - off, finiteRatio(p[i].y() - preV[i], postV[i] - preV[i]));
+    } else {
+        for (int i = 0; i < n; i++) {
+            const double e = p[i].x() - off;
+            const double y = p[i].y();
+            const double lines = postV[i] - preV[i];
+            const double postBase = finiteRatio(y - postV[i], jump);
+            if (out[0])
+                out[0][i] = QPointF(e, jump != 0.0 ? postBase + 1.0 : 0.0);
+            if (out[1])
+                out[1][i] = QPointF(e, finiteRatio(y - preV[i], lines));
+            if (out[2])
+                out[2][i] = QPointF(e, postBase);
+            if (out[3])
+                out[3][i] = QPointF(e, finiteRatio(y - postV[i], lines));
+        }
     }
     for (int k = 0; k < 4; k++) {
         if (out[k])

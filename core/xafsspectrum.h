@@ -32,6 +32,10 @@ public:
                  const SuggestElm &suggest = SuggestElm(), int derived = DerivedAll);
 
     void init(const QString &name, const SuggestElm &suggest);
+    // The same as constructing from these arguments, in place: the vectors
+    // keep their room (a thread that normalises spectrum after spectrum).
+    void renew(const Spectrum &s, const QString &name, int mode, double shift,
+               const SuggestElm &suggest, int derived);
 
     // Smooths, guesses the edge, fits both lines, finds midx and dMut and
     // rebuilds the derived spectra. linear: 1 straight lines, 0 Victoreen.
@@ -95,11 +99,17 @@ private:
         int refAscending = -1;   // not yet known
     };
     double score(double shift, const XafsSpectrum &ref, ShiftScratch &scratch) const;
+    void begin(const QString &name, int mode, double shift, const SuggestElm &suggest, int derived);
     int edgeGuessIndex() const;
-    void lineValues(QVector<double> &preV, QVector<double> &postV) const;
+    // Both lines at every point into the two vectors below.
+    void lineValues();
     double findMidx(const double *preV, const double *postV);
     void buildDerived(const double *preV, const double *postV, int derived);
     void checkSuggestion();
+    // Point energies and both lines there, as the last normalisation took them.
+    QVector<double> pointEnergy;
+    QVector<double> preAtPoints;
+    QVector<double> postAtPoints;
 };
 
 Q_DECLARE_METATYPE(XafsSpectrum)

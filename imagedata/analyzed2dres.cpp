@@ -351,6 +351,12 @@ void Analyzed2DRes::noteValue(int x, int y, double v)
 void Analyzed2DRes::setData(int x, int y, int halfW, int halfH, double v)
 {
     noteValue(x, y, v);
+    // A one-cell box among the stored cells, as runs of one-pixel boxes record them.
+    if (halfW == 0 && halfH == 0 && data != nullptr && x >= stored.left() && x <= stored.right()
+        && y >= stored.top() && y <= stored.bottom()) {
+        data[qint64(y - stored.top()) * stored.width() + (x - stored.left())] = v;
+        return;
+    }
     const QRect box = boxInMap(x, y, halfW, halfH, area.width, area.height);
     if (box.isEmpty())
         return;

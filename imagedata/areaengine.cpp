@@ -138,13 +138,17 @@ void AreaEngine::submit(Chunk c)
     task->job = [sh, wk, src, per, me, self, c]() mutable {
         if (!sh->stopping) {
             const int n = c.xs.size();
-            QVector<Spectrum> raw(n);
-            src->rowSpectra(c.xs.constData(), n, c.y, c.halfW, c.halfH, raw.data());
+            std::unique_ptr<Slot> slot = sh->takeSlot();
+            if (int(slot->raw.size()) < n)
+                slot->raw.resize(size_t(n));
+            src->rowSpectra(c.xs.constData(), n, c.y, c.halfW, c.halfH, slot->raw.data(),
+                            slot->sums);
             c.values = QVector<double>(n * per, 0.0);
             c.ok = QVector<char>(n, 0);
             c.notes = QVector<QString>(n);
             c.noResult = QVector<Chunk::NoResult>(n);
-            (*wk)(c, raw, sh->stopping);
+            (*wk)(c, slot->raw.data(), sh->stopping, slot->own);
+            sh->giveSlot(std::move(slot));
         }
         {
             QMutexLocker hold(&sh->lock);
@@ -197,9 +201,30 @@ bool AreaEngine::deliver()
     return false;
 }
 
+std::unique_ptr<AreaEngine::Slot> AreaEngine::Shared::takeSlot()
+{
+    QMutexLocker hold(&lock);
+    if (idle.empty())
+        return std::unique_ptr<Slot>(new Slot);
+    std::unique_ptr<Slot> s = std::move(idle.back());
+    idle.pop_back();
+    return s;
+}
+
+void AreaEngine::Shared::giveSlot(std::unique_ptr<Slot> slot)
+{
+    QMutexLocker hold(&lock);
+    idle.push_back(std::move(slot));
+}
+
 void AreaEngine::end(bool completed)
 {
     running = false;
+    // Every task has given its slot back: the buffers go with the run.
+    {
+        QMutexLocker hold(&shared->lock);
+        shared->idle.clear();
+    }
     if (completed)
         emit finished();
 }
@@ -216,5 +241,6 @@ void AreaEngine::stop()
     if (shared) {
         QMutexLocker hold(&shared->lock);
         shared->done.clear();
+        shared->idle.clear();
     }
 }

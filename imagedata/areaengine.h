@@ -9,9 +9,11 @@
 #include <QThreadPool>
 #include <QVector>
 
+#include <any>
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "core/spectrum.h"
 #include "imagedata/analyzecond.h"
@@ -60,9 +62,11 @@ public:
     };
     // Runs in a pool thread: raw[k] is the spectrum of block k (empty off the
     // image); ok, values, notes and noResult come sized. Returns early once stopping
-    // reads true.
-    using Work = std::function<void(Chunk &chunk, const QVector<Spectrum> &raw,
-                                    const std::atomic<bool> &stopping)>;
+    // reads true. raw and own belong to the task for this chunk: each task
+    // running at a time has its own, kept from chunk to chunk of the run, and
+    // the work may keep in own whatever it reuses (made on its first chunk).
+    using Work = std::function<void(Chunk &chunk, const Spectrum *raw,
+                                    const std::atomic<bool> &stopping, std::any &own)>;
 
     explicit AreaEngine(QObject *parent = nullptr);
     // Stops a run and waits for the pool.
@@ -90,12 +94,23 @@ signals:
     void finished();
 
 private:
+    // What a task reuses from one chunk to the next.
+    struct Slot
+    {
+        std::vector<Spectrum> raw;
+        SpectrumSource::Sums sums;
+        std::any own;
+    };
     struct Shared
     {
         QMutex lock;
         QMap<int, Chunk> done;
         QWaitCondition ready;   // a chunk was put into done
         std::atomic<bool> stopping{false};
+        // Slots no task holds; at most one per task running at a time.
+        std::vector<std::unique_ptr<Slot>> idle;
+        std::unique_ptr<Slot> takeSlot();
+        void giveSlot(std::unique_ptr<Slot> slot);
     };
     bool begin(const AnalyzeCond &walk, const SpectrumSource &source, int valuesPerBlock,
                Work work);

@@ -47,6 +47,12 @@ void SpectrumSource::Frame::boxSums(const int *xs, int count, int y, int hw, int
         std::fill(out, out + count, 0.0);
 }
 
+void SpectrumSource::Frame::prefetch(int x0, int x1, int y, int hw, int hh) const
+{
+    if (data)
+        data->prefetchBand(x0, x1, y, hw, hh, dx, dy);
+}
+
 void SpectrumSource::prepare()
 {
     i1Frames.clear();
@@ -107,71 +113,114 @@ Spectrum SpectrumSource::spectrum(int x, int y, int hw, int hh) const
 
 void SpectrumSource::rowSpectra(const int *xs, int count, int y, int hw, int hh, Spectrum *out) const
 {
+    Sums sums;
+    rowSpectra(xs, count, y, hw, hh, out, sums);
+}
+
+void SpectrumSource::rowSpectra(const int *xs, int count, int y, int hw, int hh, Spectrum *out,
+                                Sums &sums) const
+{
+    if (count <= 0)
+        return;
+    const size_t m = size_t(count);
     const double n = boxPixels(hw, hh);
-    std::vector<double> darkSums(size_t(qMax(count, 0)), 0.0);
-    std::vector<char> on(size_t(qMax(count, 0)), 0);
     int frames = 0;
     for (const Frame &f : i1Frames)
         frames += f.data ? 1 : 0;
-    if (count <= 0)
-        return;
-    darkFrame.boxSums(xs, count, y, hw, hh, darkSums.data());
+    sums.dark.assign(m, 0.0);
+    sums.on.assign(m, 0);
+    darkFrame.boxSums(xs, count, y, hw, hh, sums.dark.data());
+    // A box reaching the image takes the pixels inside it; its points are
+    // written in place and its range taken once they are all there.
+    const qint64 ha = qAbs(qint64(hw)), hb = qAbs(qint64(hh));
+    std::vector<QPointF *> &at = sums.points;
+    at.assign(m, nullptr);
     for (int k = 0; k < count; k++) {
-        out[k] = Spectrum();
-        // A box reaching the image takes the pixels inside it.
-        const qint64 a = qAbs(qint64(hw)), b = qAbs(qint64(hh));
-        on[size_t(k)] = xs[k] + a >= 0 && y + b >= 0 && xs[k] - a < width && y - b < height;
-        if (on[size_t(k)])
-            out[k].points.reserve(frames);
+        out[k].clearPoints();
+        out[k].reset();
+        sums.on[size_t(k)] = xs[k] + ha >= 0 && y + hb >= 0 && xs[k] - ha < width && y - hb < height;
+        if (sums.on[size_t(k)]) {
+            out[k].points.resize(frames);
+            at[size_t(k)] = out[k].points.data();
+        }
     }
     // The box sums of the I0 frames the brackets read, once per box.
     const bool readI0 = useI0 && !useTable;
-    std::vector<double> i0Sums;
+    // Each frame's band is asked for a few frames ahead of its sums.
+    const int Ahead = 8;
+    const int xFirst = *std::min_element(xs, xs + count), xLast = *std::max_element(xs, xs + count);
     if (readI0) {
-        i0Sums.assign(size_t(i0Frames.size()) * size_t(qMax(count, 0)), 0.0);
-        for (int j : i0Read)
-            i0Frames[j].boxSums(xs, count, y, hw, hh, i0Sums.data() + size_t(j) * size_t(count));
+        sums.i0.resize(size_t(i0Frames.size()) * m);
+        for (int j = 0; j < Ahead && j < i0Read.size(); j++)
+            i0Frames[i0Read[j]].prefetch(xFirst, xLast, y, hw, hh);
+        for (int j = 0; j < i0Read.size(); j++) {
+            if (j + Ahead < i0Read.size())
+                i0Frames[i0Read[j + Ahead]].prefetch(xFirst, xLast, y, hw, hh);
+            i0Frames[i0Read[j]].boxSums(xs, count, y, hw, hh, sums.i0.data() + size_t(i0Read[j]) * m);
+        }
     }
-    std::vector<double> i1Sums(static_cast<size_t>(count), 0.0);
+    sums.i1.resize(m);
+    // The dark level of each box as each stack's exposure takes it.
+    sums.dark1.resize(m);
+    sums.dark0.resize(m);
+    for (size_t k = 0; k < m; k++) {
+        sums.dark1[k] = sums.dark[k] * darkScale1;
+        sums.dark0[k] = sums.dark[k] * darkScale0;
+    }
+    const double *dark1 = sums.dark1.data();
+    const double *dark0 = sums.dark0.data();
+    const char *on = sums.on.data();
+    double *i1Sums = sums.i1.data();
+    int point = 0;
+    for (int i = 0; i < Ahead && i < i1Frames.size(); i++)
+        i1Frames[i].prefetch(xFirst, xLast, y, hw, hh);
     for (int i = 0; i < i1Frames.size(); i++) {
         const Frame &frame = i1Frames[i];
         if (!frame.data)
             continue;
         const Bracket b = i < brackets.size() ? brackets[i] : Bracket();
-        const double mean1 = i1DarkOn ? darkMeanAt(i1DarkMeans, i) : 0.0;
-        const double mean0 = i0DarkOn ? darkMeanAt(i0DarkMeans, i) : 0.0;
+        const double m1n = (i1DarkOn ? darkMeanAt(i1DarkMeans, i) : 0.0) * n;
+        const double m0n = (i0DarkOn ? darkMeanAt(i0DarkMeans, i) : 0.0) * n;
         const double table = useTable ? (i < tableI0.size() ? tableI0[i] : 0.0) : 0.0;
-        const double *lo = b.lo >= 0 && readI0 ? i0Sums.data() + size_t(b.lo) * size_t(count) : nullptr;
-        const double *hi = b.hi >= 0 && readI0 ? i0Sums.data() + size_t(b.hi) * size_t(count) : nullptr;
-        frame.boxSums(xs, count, y, hw, hh, i1Sums.data());
-        for (int k = 0; k < count; k++) {
-            if (!on[size_t(k)])
-                continue;
-            const double darkSum = darkSums[size_t(k)];
-            const double dark1 = darkSum * darkScale1;
-            const double dark0 = darkSum * darkScale0;
-            const double d1 = i1DarkOn ? mean1 * n + dark1 : dark1;
-            const double d0 = i0DarkOn ? mean0 * n + dark0 : dark0;
-            const double I1 = i1Sums[size_t(k)] - d1;
-            double I0 = n;
-            if (useTable) {
-                I0 = table;
-            } else if (useI0) {
-                // The I0 box sum at this frame's energy, interpolated between its bracket.
-                double i0Box = 1.0;
-                if (b.lo >= 0 && b.lo == b.hi)
-                    i0Box = lo[k];
-                else if (b.lo >= 0)
-                    i0Box = linearInterpolate(frame.energy, i0Frames[b.lo].energy, lo[k],
-                                              i0Frames[b.hi].energy, hi[k]);
-                I0 = i0Box - d0;
+        const double *lo = b.lo >= 0 && readI0 ? sums.i0.data() + size_t(b.lo) * m : nullptr;
+        const double *hi = b.hi >= 0 && readI0 ? sums.i0.data() + size_t(b.hi) * m : nullptr;
+        const double e = frame.energy;
+        const double eLo = b.lo >= 0 ? i0Frames[b.lo].energy : 0.0;
+        const double eHi = b.hi >= 0 ? i0Frames[b.hi].energy : 0.0;
+        if (i + Ahead < i1Frames.size())
+            i1Frames[i + Ahead].prefetch(xFirst, xLast, y, hw, hh);
+        frame.boxSums(xs, count, y, hw, hh, i1Sums);
+        // The points of the boxes at this frame, given the I0 of box k.
+        auto points = [&](auto i0Of) {
+            for (int k = 0; k < count; k++) {
+                if (!on[k])
+                    continue;
+                const double I1 = i1Sums[k] - (i1DarkOn ? m1n + dark1[k] : dark1[k]);
+                const double I0 = i0Of(k);
+                double v;
+                if (fluo)
+                    v = I1 / I0;
+                else
+                    v = I0 * I1 > 0 ? std::log(I0 / I1) : 1.0;
+                at[size_t(k)][point] = QPointF(e, v);
             }
-            double v;
-            if (fluo)
-                v = I1 / I0;
-            else
-                v = I0 * I1 > 0 ? std::log(I0 / I1) : 1.0;
-            out[k].addPoint(frame.energy, v);
-        }
+        };
+        auto d0 = [&](int k) { return i0DarkOn ? m0n + dark0[k] : dark0[k]; };
+        if (useTable)
+            points([&](int) { return table; });
+        else if (!useI0)
+            points([&](int) { return n; });
+        else if (b.lo >= 0 && b.lo == b.hi)
+            points([&](int k) { return lo[k] - d0(k); });
+        else if (b.lo >= 0)
+            // The I0 box sum at this frame's energy, interpolated between its bracket.
+            points([&](int k) { return linearInterpolate(e, eLo, lo[k], eHi, hi[k]) - d0(k); });
+        else
+            points([&](int k) { return 1.0 - d0(k); });
+        point++;
+    }
+    for (int k = 0; k < count; k++) {
+        if (on[k])
+            out[k].rescanRange();
     }
 }

@@ -3,6 +3,8 @@
 
 #include <QVector>
 
+#include <vector>
+
 #include "core/spectrum.h"
 
 class TiffData;
@@ -44,6 +46,16 @@ public:
     // each frame's rows are read once in memory order. out[k] is the same as
     // spectrum(xs[k], y, hw, hh).
     void rowSpectra(const int *xs, int count, int y, int hw, int hh, Spectrum *out) const;
+    // The box sums of one row of boxes; kept by a caller that builds row
+    // after row, as are the spectra, whose point vectors keep their room.
+    struct Sums
+    {
+        std::vector<double> dark, dark1, dark0, i0, i1;
+        std::vector<char> on;
+        std::vector<QPointF *> points;
+    };
+    void rowSpectra(const int *xs, int count, int y, int hw, int hh, Spectrum *out,
+                    Sums &sums) const;
 
 private:
     struct Bracket
@@ -59,6 +71,7 @@ private:
         int dx = 0;
         int dy = 0;
         void boxSums(const int *xs, int count, int y, int hw, int hh, double *out) const;
+        void prefetch(int x0, int x1, int y, int hw, int hh) const;
     };
     static Frame taken(const TiffData *f);
     QVector<Frame> i1Frames;

@@ -332,6 +332,34 @@ void TiffData::boxSums(const int *xs, int count, int y, int hw, int hh, int dx, 
     }
 }
 
+void TiffData::prefetchBand(int x0, int x1, int y, int hw, int hh, int dx, int dy) const
+{
+    int size = 0;
+    switch (pixelType) {
+    case PixelTiff16:
+    case PixelImg16: size = 2; break;
+    case PixelImg32:
+    case PixelFloat: size = 4; break;
+    default: return;
+    }
+    const qint64 a = qAbs(qint64(hw)), b = qAbs(qint64(hh));
+    const qint64 c0 = qMax<qint64>(qint64(qMin(x0, x1)) - a - dx, 0);
+    const qint64 c1 = qMin<qint64>(qint64(qMax(x0, x1)) + a - dx, qint64(width) - 1);
+    const qint64 r0 = qMax<qint64>(qint64(y) - b - dy, 0);
+    // Later rows of a tall box follow in the hardware's own prefetching.
+    const qint64 r1 = qMin<qint64>(qMin<qint64>(qint64(y) + b - dy, r0 + 3), qint64(rows.size()) - 1);
+    const int Line = 64;
+    for (qint64 r = r0; r <= r1 && c0 <= c1; r++) {
+        const char *p = static_cast<const char *>(rows[int(r)]);
+        if (!p)
+            continue;
+        const char *last = p + c1 * size;
+        for (const char *q = p + c0 * size; q <= last; q += Line)
+            __builtin_prefetch(q);
+        __builtin_prefetch(last);
+    }
+}
+
 double boxSumAtEnergy(const QVector<TiffData *> &frames, double E, int x, int y, int hw, int hh)
 {
     const int n = frames.size();

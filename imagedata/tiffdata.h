@@ -62,6 +62,9 @@ public:
     double boxSum(int x, int y, int hw, int hh, int dx, int dy) const;
     // boxSum(xs[k], y, hw, hh, dx, dy) into out[k] for every k < count.
     void boxSums(const int *xs, int count, int y, int hw, int hh, int dx, int dy, double *out) const;
+    // Asks the memory early for the first rows of the band boxSums(xs, ...)
+    // reads for boxes centred from x0 to x1: a hint, nothing is read.
+    void prefetchBand(int x0, int x1, int y, int hw, int hh, int dx, int dy) const;
     // Mean over columns X..X+W, rows Y..Y+H of r truncated; outside pixels
     // count 0 but stay in the divisor; negative W or H gives 0.
     double rectAverage(const QRectF &r) const;

@@ -8,7 +8,6 @@
 #include <cmath>
 
 #include "analysis/elemanalysis.h"
-#include "analysis/refvaluecache.h"
 #include "analysis/spectrumfit.h"
 #include "analysis/ui/aelemsconds.h"
 #include "analysis/ui/analyzer.h"
@@ -20,6 +19,7 @@
 #include "core/xafsspectrum.h"
 #include "display/colorbar.h"
 #include "display/imgdispa.h"
+#include "imagedata/tiffdata.h"
 #include "ui_body.h"
 
 namespace {
@@ -32,6 +32,13 @@ using NoResult = AreaEngine::Chunk::NoResult;
 // The parts of a fit run's block values: the fit's, the edge position's.
 const int FitBit = 0, EdgeBit = 1;
 const unsigned FitPart = 1u << FitBit, EdgePart = 1u << EdgeBit;
+
+// What a pool thread of a fit run reuses from block to block.
+struct FitThread
+{
+    XafsSpectrum spectrum;
+    SpectrumFit::Scratch fit;
+};
 
 } // namespace
 
@@ -494,27 +501,33 @@ void Body::start2DAnalysis()
     const ShiftTable shifts = shiftTable();
     const int mode = calibCtrl && calibCtrl->targetBGVictoreen() ? 0 : 1;
     runAreaEngine(skipAll, skipWhy, per, [job, used, per, shifts, mode, suggest](
-                                    AreaEngine::Chunk &c, const QVector<Spectrum> &raw,
-                                    const std::atomic<bool> &stopping) {
-        RefValueCache cache;
+                                    AreaEngine::Chunk &c, const Spectrum *raw,
+                                    const std::atomic<bool> &stopping, std::any &own) {
+        FitThread *t = std::any_cast<FitThread>(&own);
+        if (!t)
+            t = &own.emplace<FitThread>();
+        const QString name = QStringLiteral("Body-AaP");
+        // The fits and the edge search read only the doubleNormalizedPreBase,
+        // the edge's mid point none.
+        const int derived = job.fit || !job.midPoint ? XafsSpectrum::DerivedPreBase : 0;
         for (int k = 0; k < c.xs.size() && !stopping; k++) {
             if (raw[k].isEmpty())
                 continue;
-            // The fits and the edge search read only the doubleNormalizedPreBase.
-            const XafsSpectrum s(raw[k], QStringLiteral("Body-AaP"), mode, shifts.at(c.xs[k], c.y),
-                                 suggest, XafsSpectrum::DerivedPreBase);
+            XafsSpectrum &s = t->spectrum;
+            s.renew(raw[k], name, mode, shifts.at(c.xs[k], c.y), suggest, derived);
             double *v = c.values.data() + qint64(k) * per;
             if (job.fit) {
                 QString why;
-                const FitAnswer a = SpectrumFit::fit(job.kind, s, job.refs, job.refs.size(), job.sE0,
-                                                     job.eE0, suggest, cache, &why, false);
+                const SpectrumFit::Scratch &a = t->fit;
+                const char *failure = SpectrumFit::fitValues(job.kind, s, job.refs, job.refs.size(),
+                                                             job.sE0, job.eE0, t->fit, &why);
                 if (!why.isEmpty())
                     c.notes[k] = QStringLiteral("no fit, ") + why;
-                if (a.failure)
-                    c.noResult[k] = {"SpectrumFit", a.failure, FitPart};
-                for (int j = 0; j < used && j < a.fractions.size(); j++) {
-                    v[j] = a.amounts[j];
-                    v[used + j] = a.fractions[j];
+                if (failure)
+                    c.noResult[k] = {"SpectrumFit", failure, FitPart};
+                for (int j = 0; j < used && j < int(a.fractions.size()); j++) {
+                    v[j] = a.amounts[size_t(j)];
+                    v[used + j] = a.fractions[size_t(j)];
                 }
                 v[2 * used] = a.zansa;
             }
@@ -619,34 +632,33 @@ void Body::startElems2DAnalysis()
         skipWhy = {"Body", QT_TRANSLATE_NOOP("Body", "Element Analysis not chosen"), 0};
     }
     // Per block: the seven kinds of every row, then the correlation.
-    const int e = rows.size();
-    const int per = ElemCtrl::MapKinds * e + 1;
-    runAreaEngine(skipAll, skipWhy, per, [rows, bg, mainT, stdRatios, e, per](
-                                    AreaEngine::Chunk &c, const QVector<Spectrum> &raw,
-                                    const std::atomic<bool> &stopping) {
+    static_assert(ElemCtrl::MapKinds == ElemAnalysis::Kinds, "one map per kind");
+    const int per = ElemCtrl::MapKinds * rows.size() + 1;
+    // The block spectra take the energies of the loaded frames as abscissae.
+    Spectrum energies;
+    for (const TiffData *f : qAsConst(i1Frames)) {
+        if (f)
+            energies.addPoint(f->energy, 0.0);
+    }
+    const ElemAnalysis::Plan plan = ElemAnalysis::plan(energies, rows, bg, mainT, stdRatios);
+    runAreaEngine(skipAll, skipWhy, per, [plan, stdRatios, per](AreaEngine::Chunk &c,
+                                                                const Spectrum *raw,
+                                                                const std::atomic<bool> &stopping,
+                                                                std::any &own) {
         for (int k = 0; k < c.xs.size() && !stopping; k++) {
             if (raw[k].isEmpty())
                 continue;
             // The element rows read the raw points alone, which normalising leaves as they are.
-            const ElemsAnswer a = ElemAnalysis::analyze(raw[k], rows, bg, mainT);
-            const QVector<double> *values[ElemCtrl::MapKinds] = {&a.dMut, &a.dMutRatio, &a.muPlus,
-                                                                 &a.muMinus, &a.dE, &a.roi, &a.nroi};
             double *v = c.values.data() + qint64(k) * per;
-            bool fits = true;
-            for (int kind = 0; kind < ElemCtrl::MapKinds; kind++) {
-                if (values[kind]->size() != e) {
-                    fits = false;
-                    break;
-                }
-                for (int j = 0; j < e; j++)
-                    v[kind * e + j] = (*values[kind])[j];
+            const ElemAnalysis::Plan *p = &plan;
+            if (!plan.fits(raw[k])) {
+                // Other energies than the frames had when the run started: a plan of the task's own.
+                p = std::any_cast<ElemAnalysis::Plan>(&own);
+                if (!p || !p->fits(raw[k]))
+                    p = &own.emplace<ElemAnalysis::Plan>(ElemAnalysis::plan(
+                        raw[k], plan.rows, plan.bg, plan.mainT, stdRatios));
             }
-            if (!fits) {
-                c.notes[k] = QString("%1 values for %2 element rows").arg(a.dMut.size()).arg(e);
-                c.noResult[k] = {"Body", QT_TRANSLATE_NOOP("Body", "element analysis gave no values"), 0};
-                continue;
-            }
-            v[ElemCtrl::MapKinds * e] = ElemAnalysis::correlation(a, rows, stdRatios);
+            ElemAnalysis::analyze(raw[k], *p, v);
             c.ok[k] = 1;
         }
     });
@@ -683,7 +695,9 @@ void Body::recordElemsBlock(int x, int y, int hw, int hh, const double *v)
     const double cor = v[ElemCtrl::MapKinds * e];
     elemsResMaps[ElemCtrl::MapKinds * e]->setData(x, y, hw, hh, cor);
     elemsResMaps[ElemCtrl::MapKinds * e + 1]->setData(x, y, hw, hh, cor < analyzer->corTh ? 0.0 : cor);
-    areaLastValues = QVector<double>(v, v + ElemCtrl::MapKinds * e + 1);
+    // Kept in place: the same size for every block of the run.
+    areaLastValues.resize(ElemCtrl::MapKinds * e + 1);
+    std::copy(v, v + areaLastValues.size(), areaLastValues.begin());
 }
 
 // The rows show the results of the last block, as after a single analysis.

@@ -122,12 +122,17 @@ void Body::execCalibration()
     // Reported when the run ends (finishCalib or a stop), not here.
     calibEngine.start(calibCond, spectrumSource(), 1,
                       [method, standard, suggest, walk](AreaEngine::Chunk &c,
-                                                        const QVector<Spectrum> &raw,
-                                                        const std::atomic<bool> &stopping) {
+                                                        const Spectrum *raw,
+                                                        const std::atomic<bool> &stopping,
+                                                        std::any &own) {
+                          // The task's spectrum and search buffers, kept for the run.
+                          auto *scratch = std::any_cast<BlockShift::Scratch>(&own);
+                          if (!scratch)
+                              scratch = &own.emplace<BlockShift::Scratch>();
                           for (int k = 0; k < c.xs.size() && !stopping; k++) {
                               if (!walk.reaches(c.xs[k], c.y) || raw[k].isEmpty())
                                   continue;
-                              c.values[k] = method.shiftOf(raw[k], standard, suggest);
+                              c.values[k] = method.shiftOf(raw[k], standard, suggest, *scratch);
                               c.ok[k] = 1;
                               if (!std::isfinite(c.values[k]))
                                   c.noResult[k] = {"Body", QT_TRANSLATE_NOOP("Body", "shift not finite"), 0};

@@ -71,8 +71,13 @@ void Body::analyzeRAPoints()
     // Per block: dMut and the rest; computed on the pool, recorded here in walk order.
     raEngine.runToEnd(raArea, spectrumSource(), 2,
                       [suggest, mode, e, factor, shifts](AreaEngine::Chunk &c,
-                                                         const QVector<Spectrum> &raw,
-                                                         const std::atomic<bool> &stopping) {
+                                                         const Spectrum *raw,
+                                                         const std::atomic<bool> &stopping,
+                                                         std::any &own) {
+                          // The task's spectrum, normalised anew in place block after block.
+                          auto *sp = std::any_cast<XafsSpectrum>(&own);
+                          if (!sp)
+                              sp = &own.emplace<XafsSpectrum>();
                           for (int k = 0; k < c.xs.size() && !stopping; k++) {
                               // A block without a value records 0.
                               c.ok[k] = 1;
@@ -81,10 +86,10 @@ void Body::analyzeRAPoints()
                                   continue;
                               }
                               // Only the lines are read: no derived spectra.
-                              const XafsSpectrum sp(raw[k], QStringLiteral("Body-RaA"), mode,
-                                                    shifts.at(c.xs[k], c.y), suggest, 0);
-                              const double post = sp.post.valueAt(e);
-                              const double pre = sp.pre.valueAt(e);
+                              sp->renew(raw[k], QStringLiteral("Body-RaA"), mode,
+                                        shifts.at(c.xs[k], c.y), suggest, 0);
+                              const double post = sp->post.valueAt(e);
+                              const double pre = sp->pre.valueAt(e);
                               const double dMut = post - pre;
                               const double rest = pre - factor * dMut;
                               if (!std::isfinite(dMut) || !std::isfinite(rest)) {

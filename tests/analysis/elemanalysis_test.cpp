@@ -2,6 +2,7 @@
 #include <QTest>
 #include <QThread>
 #include <cmath>
+#include <vector>
 #include <gtest/gtest.h>
 
 #include "analysis/analyzeproc.h"
@@ -130,6 +131,34 @@ TEST(ElemAnalysisEdges, ShortSpectra)
                                                     AElemsCondsData(), 0);
         expectValues(a, 0, {0.0, 0.0, n == 1 ? 1.0 : 0.0, n == 1 ? 1.0 : 0.0, 0.0, 0.0, -1.0});
     }
+}
+
+// A plan serves only spectra with its abscissae and offset; through it a
+// spectrum gets the values of analyze(), row by row and kind by kind, and the
+// correlation over the rows in use.
+TEST(ElemAnalysisPlan, ServesItsAbscissaeOnlyWithTheValuesOfAnalyze)
+{
+    QVector<ElemRowData> rows{row(7111, 20, 7100, 7120), row(7090, 10, 7060, 7080, -1.0, false),
+                              row(7200, 20, 7100, 7120)};
+    rows[0].use = false;
+    AElemsCondsData bg;
+    bg.bgDMut = 0.5;
+    const Spectrum s = stepSpectrum();
+    const ElemAnalysis::Plan plan = ElemAnalysis::plan(s, rows, bg, 1, {1.0, 2.0, 3.0});
+    Spectrum other = s, offset = s;
+    other.points[7].setX(7075);
+    offset.useOffset = true;
+    EXPECT_TRUE(plan.fits(s));
+    EXPECT_FALSE(plan.fits(other) || plan.fits(offset) || plan.fits(Spectrum()));
+
+    std::vector<double> out(ElemAnalysis::Kinds * 3 + 1);
+    ElemAnalysis::analyze(s, plan, out.data());
+    const ElemsAnswer a = ElemAnalysis::analyze(s, rows, bg, 1);
+    for (int k = 0; k < 3; ++k)
+        for (int kind = 0; kind < ElemAnalysis::Kinds; ++kind)
+            EXPECT_EQ(out[size_t(kind * 3 + k)], valuesOf(a, k)[kind]) << k << " " << kind;
+    EXPECT_EQ(out.back(), ElemAnalysis::correlation(a, rows, {1.0, 2.0, 3.0}));
+    EXPECT_GT(out.back(), 0.0);
 }
 
 TEST(ElemAnalysisCorrelation, UncentredCosineOfKnownRatios)

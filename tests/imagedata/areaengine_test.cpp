@@ -33,8 +33,8 @@ TEST(AreaEngine, FinishingKeepsTheChunksInFlightBounded)
             worst = qMax(worst, computed.load() - delivered);
         });
         QObject::connect(&engine, &AreaEngine::finished, [&] { ended = true; });
-        auto work = [&computed](AreaEngine::Chunk &, const QVector<Spectrum> &,
-                                const std::atomic<bool> &) { computed++; };
+        auto work = [&computed](AreaEngine::Chunk &, const Spectrum *,
+                                const std::atomic<bool> &, std::any &) { computed++; };
         if (toEnd) {
             ASSERT_TRUE(engine.runToEnd(walk, source, 1, work));
         } else {

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <cmath>
@@ -219,13 +220,18 @@ namespace {
 
 // Every kind of area run against the single-spectrum path, block by block and
 // bit for bit: one-pixel blocks over the image, 3 x 3 blocks over an area
-// that runs off the image's right and lower edges.
+// that runs off the image's right and lower edges. The fits also with the
+// edge found by a search against a step, with Victoreen lines, and with an
+// energy-shift map made first, which gives the blocks energies of their own.
 enum class Kind { Lcf, LcfOld, Mlcf, Elems, Residual, CalibMidx, CalibInner };
 struct Case
 {
     Kind kind;
     int half;
     int x0, y0;
+    bool search = false;
+    bool victoreen = false;
+    bool shifted = false;
 };
 
 class BodyAreaEqual : public BodyArea, public ::testing::WithParamInterface<Case>
@@ -259,11 +265,27 @@ TEST_P(BodyAreaEqual, MapsEqualTheSingleSpectrumPath)
     an->findChild<QCheckBox *>("AsOldLCF")->setChecked(c.kind == Kind::LcfOld);
     an->mlcfBox()->setChecked(c.kind == Kind::Mlcf);
     body.imageView()->setSelectedArea(c.x0, c.y0, W, H);
+    const int rows = c.kind == Kind::Elems ? 4 : 0;
     if (c.kind == Kind::Elems) {
+        // By atomic number: Mn, its edge below the stack; Fe; the Co row moved
+        // onto the pre-edge, its region below mu- kept; the Cu row on the
+        // edge with a negative threshold and not in use.
         an->selectAnalysisMode(2);
-        an->setTargetElements("Fe Cu");
-        an->elems[0]->setStdRatio(1.0);
-        an->elems[1]->setStdRatio(0.25);
+        an->setTargetElements("Fe Cu Mn Co");
+        ASSERT_EQ(an->elems.size(), rows);
+        const double ratios[] = {1.0, 0.25, 0.5, 2.0};
+        for (int j = 0; j < rows; j++)
+            an->elems[j]->setStdRatio(ratios[j]);
+        an->elems[2]->setEdgeEnergy(7000);
+        an->elems[2]->setThDMut(-1);
+        an->elems[2]->setROI(7000, 7018);
+        an->elems[2]->setNoNeg(false);
+        an->elems[3]->setEdgeEnergy(7125.3);
+        an->elems[3]->setPrePostDE(7.5);
+        an->elems[3]->setROI(7115, 7121);
+        an->elems[3]->setThDMut(-5);
+        an->elems[3]->setUse(false);
+        an->elems[1]->mainTargetButton()->setChecked(c.half > 0);
     }
     CalibCtrl *calib = body.calibrationWindow();
     if (c.kind == Kind::CalibMidx || c.kind == Kind::CalibInner) {
@@ -277,6 +299,18 @@ TEST_P(BodyAreaEqual, MapsEqualTheSingleSpectrumPath)
             body.applyImgShift(body.i1Stack()[i], during ? 6 : i % 3 - 1, during ? 0 : i % 2);
     };
     shiftAll(false);
+    if (c.search) {
+        an->findChild<QRadioButton *>("DEdgeCompWith")->setChecked(true);
+        an->findChild<QRadioButton *>("DEdgeCWStep")->setChecked(true);
+    }
+    if (c.victoreen)
+        calib->findChild<QRadioButton *>("TargetBGVictreen")->setChecked(true);
+    if (c.shifted) {
+        calib->loadStd(files.path("ref1.dat"));
+        body.execCalibration();
+        ASSERT_TRUE(waitFor([&] { return !body.isCalibrating(); }));
+        ASSERT_NE(body.energyShiftMap().value(c.x0 + 1, c.y0), body.energyShiftMap().value(W - 1, c.y0));
+    }
     QSignalSpy done(&body, &Body::finishBatchExec);
     switch (c.kind) {
     case Kind::Elems: body.startElems2DAnalysis(); break;
@@ -298,23 +332,29 @@ TEST_P(BodyAreaEqual, MapsEqualTheSingleSpectrumPath)
     AnalyzeCond w;
     w.init(W, H, c.half, c.half, QRectF(c.x0, c.y0, W - c.x0, H - c.y0), -1, -1);
     int blocks = 0;
+    unsigned seen = 0;
     do {
         const int x = w.x, y = w.y;
         if (!w.inside(x, y))
             continue;
         blocks++;
         const Spectrum raw = body.spectrumAtPoint(x, y, c.half, c.half);
-        const XafsSpectrum s(raw, "Body-AaP", 1, 0, suggest);
+        const double shift = c.shifted ? body.energyShiftMap().value(x, y) : 0.0;
+        const XafsSpectrum s(raw, "Body-AaP", c.victoreen ? 0 : 1, shift, suggest);
         if (c.kind == Kind::Elems) {
             double cor = 0;
             const ElemsAnswer a = singleElems(s, &cor);
             const QVector<double> *v[] = {&a.dMut, &a.dMutRatio, &a.muPlus, &a.muMinus, &a.dE, &a.roi, &a.nroi};
             for (int kind = 0; kind < ElemCtrl::MapKinds; kind++)
-                for (int j = 0; j < 2; j++)
+                for (int j = 0; j < rows; j++)
                     EXPECT_EQ(an->elems[j]->map(kind)->value(x, y), (*v[kind])[j]) << kind << j;
             EXPECT_EQ(an->elemsCorMap.value(x, y), cor) << x << "," << y;
+            // Every way a row can go, somewhere in the map.
+            for (int j = 0; j < rows; j++)
+                seen |= (a.res[j] > an->elems[j]->snapshot().thDMut ? 1 : 2) << 2 * j;
+            seen |= (a.roi[2] < 0 ? 1 : 0) << 8;
         } else if (c.kind == Kind::Residual) {
-            const XafsSpectrum r(raw, "Body-RaA", 1, 0, suggest);
+            const XafsSpectrum r(raw, "Body-RaA", c.victoreen ? 0 : 1, 0, suggest);
             const double e = an->raEnergyEdit()->text().toDouble();
             const double dMut = r.post.valueAt(e) - r.pre.valueAt(e);
             EXPECT_EQ(an->dMutMap.value(x, y), dMut) << x << "," << y;
@@ -325,6 +365,7 @@ TEST_P(BodyAreaEqual, MapsEqualTheSingleSpectrumPath)
             m.range = calib->searchRange();
             m.step = calib->searchStep();
             m.minStep = calib->minSearchStep();
+            m.targetMode = c.victoreen ? 0 : 1;
             EXPECT_EQ(body.energyShiftMap().value(x, y), m.shiftOf(raw, *calib->standard(), suggest))
                 << x << "," << y;
         } else {
@@ -342,14 +383,20 @@ TEST_P(BodyAreaEqual, MapsEqualTheSingleSpectrumPath)
         }
     } while (w.next());
     EXPECT_GE(blocks, 3);
+    if (c.kind == Kind::Elems)
+        EXPECT_EQ(seen & 0x156u, 0x156u);   // Mn below its threshold, the others measured, a negative region
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Runs, BodyAreaEqual,
     ::testing::Values(Case{Kind::Lcf, 0, 0, 0}, Case{Kind::Lcf, 1, 4, 2}, Case{Kind::LcfOld, 0, 0, 0},
-                      Case{Kind::Mlcf, 1, 4, 2}, Case{Kind::Elems, 0, 0, 0}, Case{Kind::Elems, 1, 4, 2},
-                      Case{Kind::Residual, 0, 0, 0}, Case{Kind::Residual, 1, 4, 2},
-                      Case{Kind::CalibMidx, 1, 4, 2}, Case{Kind::CalibInner, 0, 0, 0}));
+                      Case{Kind::Mlcf, 1, 4, 2}, Case{Kind::Lcf, 0, 0, 0, true, false, true},
+                      Case{Kind::Mlcf, 0, 0, 0, false, true, true},
+                      Case{Kind::LcfOld, 1, 4, 2, true, true, false}, Case{Kind::Elems, 0, 0, 0},
+                      Case{Kind::Elems, 1, 4, 2},
+                      Case{Kind::Residual, 0, 0, 0}, Case{Kind::Residual, 1, 4, 2, false, true},
+                      Case{Kind::CalibMidx, 0, 0, 0, false, true}, Case{Kind::CalibMidx, 1, 4, 2},
+                      Case{Kind::CalibInner, 0, 0, 0}, Case{Kind::CalibInner, 1, 4, 2, false, true}));
 
 } // namespace
 
