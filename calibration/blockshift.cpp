@@ -27,6 +27,6 @@ double BlockShift::shiftOf(const Spectrum &block, const XafsSpectrum &standard,
     t.renew(block, QStringLiteral("Body-Calib"), targetMode, 0.0, suggest,
             innerProduct ? XafsSpectrum::DerivedPreBase : 0);
     if (innerProduct)
-        return t.bestShift(standard, range, step, minStep);
+        return t.bestShift(standard, range, step, minStep, scratch.search);
     return t.midx - standard.midx;
 }

@@ -17,6 +17,7 @@ public:
     struct Scratch
     {
         XafsSpectrum target;
+        XafsSpectrum::ShiftScratch search;
     };
 
     // The block spectrum normalised as the calibration sees it ("Body-Calib").

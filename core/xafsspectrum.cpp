@@ -327,17 +327,73 @@ double XafsSpectrum::score(double shift, const XafsSpectrum &ref, ShiftScratch &
     const int n = count();
     const Spectrum &mine = doubleNormalizedPreBase;
     const Spectrum &d = ref.doubleNormalizedPreBase;
+    if (t.ref != &d) {
+        t.ref = &d;
+        t.refAscending = d.ascending() ? 1 : 0;
+        t.refX.clear();
+    }
+    const int m = d.count();
+    if (t.refAscending == 1 && m >= 2) {
+        // Spectrum::valuesAt over ascending points, the division of each
+        // segment's interpolation taken once per segment: the same values.
+        if (t.refX.empty()) {
+            t.refX.resize(size_t(m));
+            t.refY.resize(size_t(m));
+            t.slope.resize(size_t(m - 1));
+            for (int k = 0; k < m; k++) {
+                t.refX[size_t(k)] = d.xAt(k);
+                t.refY[size_t(k)] = d.points[k].y();
+            }
+            for (int k = 0; k + 1 < m; k++) {
+                const double x0 = t.refX[size_t(k)], x1 = t.refX[size_t(k + 1)];
+                t.slope[size_t(k)] = x1 == x0 ? 0.0 : (t.refY[size_t(k + 1)] - t.refY[size_t(k)]) / (x1 - x0);
+            }
+        }
+        const double *X = t.refX.data(), *Y = t.refY.data(), *slope = t.slope.data();
+        const double first = X[0], last = X[m - 1];
+        const double lo = ref.xMin, hi = ref.xMax;
+        const QPointF *p = points.constData();
+        const QPointF *a = mine.points.constData();
+        const int na = mine.count();
+        int seg = 0;
+        double saa = 0.0, sbb = 0.0, sab = 0.0;
+        for (int i = 0; i < n; i++) {
+            const double e = p[i].x() - shift;
+            // A NaN energy lies in no range: it is not looked up.
+            if (!(e >= lo && e <= hi))
+                continue;
+            const double q = d.useOffset ? e + d.offset : e;
+            int k;
+            if (q <= first) {
+                k = 0;
+            } else if (!(q < last)) {
+                k = m - 2;
+            } else {
+                while (seg > 0 && X[seg] > q)
+                    seg--;
+                while (X[seg + 1] <= q)
+                    seg++;
+                k = seg;
+            }
+            const double b = X[k + 1] == X[k] ? (Y[k] + Y[k + 1]) / 2
+                                              : slope[k] * (q - X[k]) + Y[k];
+            const double v = i < na ? a[i].y() : 0.0;
+            saa += v * v;
+            sbb += b * b;
+            sab += v * b;
+        }
+        if (saa > 0.0 && sbb > 0.0)
+            return sab / std::sqrt(saa * sbb);
+        return 0.0;
+    }
     t.q.resize(size_t(n));
     t.want.resize(size_t(n));
     t.b.resize(size_t(n));
     for (int i = 0; i < n; i++) {
         const double e = points[i].x() - shift;
-        // A NaN energy lies in no range: it is not looked up.
         t.want[size_t(i)] = e >= ref.xMin && e <= ref.xMax;
         t.q[size_t(i)] = d.useOffset ? e + d.offset : e;
     }
-    if (t.refAscending < 0)
-        t.refAscending = d.ascending() ? 1 : 0;
     d.valuesAt(t.q.data(), t.want.data(), n, t.b.data(), t.refAscending == 1);
     double saa = 0.0, sbb = 0.0, sab = 0.0;
     for (int i = 0; i < n; i++) {
@@ -365,6 +421,13 @@ bool XafsSpectrum::shiftSearchUsable(double range, double step, double minStep)
 double XafsSpectrum::bestShift(const XafsSpectrum &ref, double range, double step,
                                double minStep) const
 {
+    ShiftScratch scratch;
+    return bestShift(ref, range, step, minStep, scratch);
+}
+
+double XafsSpectrum::bestShift(const XafsSpectrum &ref, double range, double step,
+                               double minStep, ShiftScratch &scratch) const
+{
     if (step < minStep)
         return 0.0;
     if (!shiftSearchUsable(range, step, minStep)) {
@@ -381,7 +444,6 @@ double XafsSpectrum::bestShift(const XafsSpectrum &ref, double range, double ste
     double result = 0.0;
     qint64 trials = 0;
     bool capped = false;
-    ShiftScratch scratch;
     while (step >= minStep && !capped) {
         // A step far below the range would take hours: widen it for this pass.
         if (std::fabs(range) / step > MaxShiftTrialsPerPass / 2) {

@@ -56,6 +56,20 @@ public:
     // positive finite steps.
     static bool shiftSearchUsable(double range, double step, double minStep);
     double bestShift(const XafsSpectrum &ref, double range, double step, double minStep) const;
+    // Buffers of trial shifts against one reference, reusable from search to
+    // search against that reference (a thread searching block after block).
+    struct ShiftScratch
+    {
+        std::vector<double> q, b;
+        std::vector<char> want;
+        int refAscending = -1;   // not yet known
+        // The reference's points as the lookups see them, and per segment
+        // its slope (0 where both ends share x); built on first use.
+        std::vector<double> refX, refY, slope;
+        const Spectrum *ref = nullptr;
+    };
+    double bestShift(const XafsSpectrum &ref, double range, double step, double minStep,
+                     ShiftScratch &scratch) const;
 
     double doubleNormalizedPreBaseAt(double e) const;
 
@@ -91,13 +105,6 @@ public:
     double dMut;
 
 private:
-    // Buffers of the trial shifts of one search.
-    struct ShiftScratch
-    {
-        std::vector<double> q, b;
-        std::vector<char> want;
-        int refAscending = -1;   // not yet known
-    };
     double score(double shift, const XafsSpectrum &ref, ShiftScratch &scratch) const;
     void begin(const QString &name, int mode, double shift, const SuggestElm &suggest, int derived);
     int edgeGuessIndex() const;

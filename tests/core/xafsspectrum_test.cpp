@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -238,6 +239,42 @@ TEST(XafsShift, BestShiftFindsKnownShift)
     EXPECT_NEAR(sample.bestShift(ref, 5.0, 1e-7, 1e-7), 3.3, 0.02);
     EXPECT_LT(t.elapsed(), 20000);
     EXPECT_TRUE(log.messages().join("\n").contains("bestShift: search cut")) << log.messages().join("\n").toStdString();
+}
+
+// The score against a reference with a repeated energy and an offset, for
+// shifts that move the sample past both of its ends, bit for bit as the
+// reference's interpolation at each shifted energy gives it.
+TEST(XafsShift, ScoreIsTheInnerProductOfTheInterpolatedReference)
+{
+    Spectrum r = atanEdge(8990.0);
+    r.points[120].setX(r.points[119].x());
+    XafsSpectrum ref(r, "ref", 1);
+    ref.doubleNormalizedPreBase.useOffset = true;
+    ref.doubleNormalizedPreBase.offset = 0.75;
+    const XafsSpectrum sample(atanEdge(8987.0), "sample", 1);
+    const Spectrum &d = ref.doubleNormalizedPreBase;
+    const int n = sample.count();
+    for (double shift = -130.0; shift <= 130.0; shift += 0.37) {
+        std::vector<double> q(static_cast<size_t>(n)), b(static_cast<size_t>(n));
+        std::vector<char> want(static_cast<size_t>(n));
+        for (int i = 0; i < n; i++) {
+            const double e = sample.points[i].x() - shift;
+            want[size_t(i)] = e >= ref.xMin && e <= ref.xMax;
+            q[size_t(i)] = e + d.offset;
+        }
+        d.valuesAt(q.data(), want.data(), n, b.data());
+        double aa = 0, bb = 0, ab = 0;
+        for (int i = 0; i < n; i++) {
+            if (!want[size_t(i)])
+                continue;
+            const double a = sample.doubleNormalizedPreBase.points[i].y();
+            aa += a * a;
+            bb += b[size_t(i)] * b[size_t(i)];
+            ab += a * b[size_t(i)];
+        }
+        const double want0 = aa > 0 && bb > 0 ? ab / std::sqrt(aa * bb) : 0.0;
+        ASSERT_EQ(sample.score(shift, ref), want0) << shift;
+    }
 }
 
 TEST(XafsCopy, CopiesShareStorageAndRegisterAsMetaType)
