@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/globals.h"
+#include "core/innerproduct.h"
 #include "core/spectrum.h"
 
 namespace {
@@ -61,17 +62,10 @@ double valueOn(const QPointF *p, const ElemAnalysis::Plan::Segment &g, double x)
 template <typename A, typename B>
 bool cosineOf(int n, A a, B b, double *c)
 {
-    double sa = 0.0, sb = 0.0, p = 0.0;
-    for (int i = 0; i < n; ++i) {
-        const double u = a(i), v = b(i);
-        sa += u * u;
-        sb += v * v;
-        p += u * v;
-    }
-    if (!(sa > 0.0) || !(sb > 0.0))
-        return false;
-    *c = p / std::sqrt(sa * sb);
-    return true;
+    InnerProduct sum;
+    for (int i = 0; i < n; ++i)
+        sum.add(a(i), b(i));
+    return sum.normalised(c);
 }
 
 } // namespace

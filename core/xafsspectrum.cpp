@@ -10,6 +10,7 @@
 
 #include "core/boundedlinereader.h"
 #include "core/globals.h"
+#include "core/innerproduct.h"
 #include "core/physconst.h"
 #include "core/wholefile.h"
 
@@ -349,42 +350,9 @@ double XafsSpectrum::score(double shift, const XafsSpectrum &ref, ShiftScratch &
                 t.slope[size_t(k)] = x1 == x0 ? 0.0 : (t.refY[size_t(k + 1)] - t.refY[size_t(k)]) / (x1 - x0);
             }
         }
-        const double *X = t.refX.data(), *Y = t.refY.data(), *slope = t.slope.data();
-        const double first = X[0], last = X[m - 1];
-        const double lo = ref.xMin, hi = ref.xMax;
-        const QPointF *p = points.constData();
-        const QPointF *a = mine.points.constData();
-        const int na = mine.count();
-        int seg = 0;
-        double saa = 0.0, sbb = 0.0, sab = 0.0;
-        for (int i = 0; i < n; i++) {
-            const double e = p[i].x() - shift;
-            // A NaN energy lies in no range: it is not looked up.
-            if (!(e >= lo && e <= hi))
-                continue;
-            const double q = d.useOffset ? e + d.offset : e;
-            int k;
-            if (q <= first) {
-                k = 0;
-            } else if (!(q < last)) {
-                k = m - 2;
-            } else {
-                while (seg > 0 && X[seg] > q)
-                    seg--;
-                while (X[seg + 1] <= q)
-                    seg++;
-                k = seg;
-            }
-            const double b = X[k + 1] == X[k] ? (Y[k] + Y[k + 1]) / 2
-                                              : slope[k] * (q - X[k]) + Y[k];
-            const double v = i < na ? a[i].y() : 0.0;
-            saa += v * v;
-            sbb += b * b;
-            sab += v * b;
-        }
-        if (saa > 0.0 && sbb > 0.0)
-            return sab / std::sqrt(saa * sbb);
-        return 0.0;
+        if (t.sample != this)
+            takeSample(t);
+        return scoreAscending(shift, ref, t);
     }
     t.q.resize(size_t(n));
     t.want.resize(size_t(n));
@@ -395,19 +363,74 @@ double XafsSpectrum::score(double shift, const XafsSpectrum &ref, ShiftScratch &
         t.q[size_t(i)] = d.useOffset ? e + d.offset : e;
     }
     d.valuesAt(t.q.data(), t.want.data(), n, t.b.data(), t.refAscending == 1);
-    double saa = 0.0, sbb = 0.0, sab = 0.0;
+    InnerProduct sum;
     for (int i = 0; i < n; i++) {
-        if (!t.want[size_t(i)])
-            continue;
-        const double a = i < mine.count() ? mine.points[i].y() : 0.0;
-        const double b = t.b[size_t(i)];
-        saa += a * a;
-        sbb += b * b;
-        sab += a * b;
+        if (t.want[size_t(i)])
+            sum.add(i < mine.count() ? mine.points[i].y() : 0.0, t.b[size_t(i)]);
     }
-    if (saa > 0.0 && sbb > 0.0)
-        return sab / std::sqrt(saa * sbb);
-    return 0.0;
+    double c = 0.0;
+    sum.normalised(&c);
+    return c;
+}
+
+// Spectrum::valuesAt over the ascending reference, the division of each
+// segment's interpolation taken once per segment: the same values. The sample
+// is read from t.sampleE and t.sampleV, taken by takeSample.
+double XafsSpectrum::scoreAscending(double shift, const XafsSpectrum &ref, const ShiftScratch &t)
+{
+    const Spectrum &d = ref.doubleNormalizedPreBase;
+    const int m = int(t.refX.size());
+    const double *X = t.refX.data(), *Y = t.refY.data(), *slope = t.slope.data();
+    const double first = X[0], last = X[m - 1];
+    const double lo = ref.xMin, hi = ref.xMax;
+    const bool useOffset = d.useOffset;
+    const double offset = d.offset;
+    const double *E = t.sampleE.data(), *V = t.sampleV.data();
+    const int n = int(t.sampleE.size());
+    // at: the segment of the last query, walked on while the queries ascend.
+    const double *at = X;
+    const double *const end = X + (m - 1);
+    InnerProduct sum;
+    for (int i = 0; i < n; i++) {
+        const double e = E[i] - shift;
+        // A NaN energy lies in no range: it is not looked up.
+        if (!(e >= lo && e <= hi))
+            continue;
+        const double q = useOffset ? e + offset : e;
+        const double *x;
+        if (q <= first) {
+            x = X;
+        } else if (!(q < last)) {
+            x = end - 1;
+        } else {
+            if (*at > q)
+                at = X;
+            while (at[1] <= q)
+                at++;
+            x = at;
+        }
+        const ptrdiff_t k = x - X;
+        const double b = x[1] == x[0] ? (Y[k] + Y[k + 1]) / 2 : slope[k] * (q - x[0]) + Y[k];
+        sum.add(V[i], b);
+    }
+    double c = 0.0;
+    sum.normalised(&c);
+    return c;
+}
+
+void XafsSpectrum::takeSample(ShiftScratch &t) const
+{
+    const int n = count();
+    const int na = doubleNormalizedPreBase.count();
+    const QPointF *p = points.constData();
+    const QPointF *a = doubleNormalizedPreBase.points.constData();
+    t.sampleE.resize(size_t(n));
+    t.sampleV.resize(size_t(n));
+    for (int i = 0; i < n; i++) {
+        t.sampleE[size_t(i)] = p[i].x();
+        t.sampleV[size_t(i)] = i < na ? a[i].y() : 0.0;
+    }
+    t.sample = this;
 }
 
 bool XafsSpectrum::shiftSearchUsable(double range, double step, double minStep)
@@ -444,6 +467,8 @@ double XafsSpectrum::bestShift(const XafsSpectrum &ref, double range, double ste
     double result = 0.0;
     qint64 trials = 0;
     bool capped = false;
+    // This spectrum's points are read from the scratch for the whole search.
+    takeSample(scratch);
     while (step >= minStep && !capped) {
         // A step far below the range would take hours: widen it for this pass.
         if (std::fabs(range) / step > MaxShiftTrialsPerPass / 2) {
@@ -465,6 +490,7 @@ double XafsSpectrum::bestShift(const XafsSpectrum &ref, double range, double ste
         range *= 0.1;
         step *= 0.1;
     }
+    scratch.sample = nullptr;
     if (capped)
         logDebug(QString("XafsSpectrum::bestShift: search cut at %1 trial shifts (range %2, "
                          "step %3, min step %4)")

@@ -67,6 +67,10 @@ public:
         // its slope (0 where both ends share x); built on first use.
         std::vector<double> refX, refY, slope;
         const Spectrum *ref = nullptr;
+        // The searching spectrum's energies and doubleNormalizedPreBase
+        // values, taken for one search.
+        std::vector<double> sampleE, sampleV;
+        const XafsSpectrum *sample = nullptr;
     };
     double bestShift(const XafsSpectrum &ref, double range, double step, double minStep,
                      ShiftScratch &scratch) const;
@@ -106,6 +110,8 @@ public:
 
 private:
     double score(double shift, const XafsSpectrum &ref, ShiftScratch &scratch) const;
+    static double scoreAscending(double shift, const XafsSpectrum &ref, const ShiftScratch &scratch);
+    void takeSample(ShiftScratch &scratch) const;
     void begin(const QString &name, int mode, double shift, const SuggestElm &suggest, int derived);
     int edgeGuessIndex() const;
     // Both lines at every point into the two vectors below.

@@ -251,29 +251,42 @@ TEST(XafsShift, ScoreIsTheInnerProductOfTheInterpolatedReference)
     XafsSpectrum ref(r, "ref", 1);
     ref.doubleNormalizedPreBase.useOffset = true;
     ref.doubleNormalizedPreBase.offset = 0.75;
-    const XafsSpectrum sample(atanEdge(8987.0), "sample", 1);
+    // The second sample's energies fall back once.
+    Spectrum back = atanEdge(8987.0);
+    std::swap(back.points[40], back.points[41]);
     const Spectrum &d = ref.doubleNormalizedPreBase;
-    const int n = sample.count();
-    for (double shift = -130.0; shift <= 130.0; shift += 0.37) {
-        std::vector<double> q(static_cast<size_t>(n)), b(static_cast<size_t>(n));
-        std::vector<char> want(static_cast<size_t>(n));
-        for (int i = 0; i < n; i++) {
-            const double e = sample.points[i].x() - shift;
-            want[size_t(i)] = e >= ref.xMin && e <= ref.xMax;
-            q[size_t(i)] = e + d.offset;
+    for (const XafsSpectrum &sample : {XafsSpectrum(atanEdge(8987.0), "sample", 1), XafsSpectrum(back, "back", 1)}) {
+        const int n = sample.count();
+        for (double shift = -130.0; shift <= 130.0; shift += 0.37) {
+            std::vector<double> q(static_cast<size_t>(n)), b(static_cast<size_t>(n));
+            std::vector<char> want(static_cast<size_t>(n));
+            for (int i = 0; i < n; i++) {
+                const double e = sample.points[i].x() - shift;
+                want[size_t(i)] = e >= ref.xMin && e <= ref.xMax;
+                q[size_t(i)] = e + d.offset;
+            }
+            d.valuesAt(q.data(), want.data(), n, b.data());
+            double aa = 0, bb = 0, ab = 0;
+            for (int i = 0; i < n; i++) {
+                if (!want[size_t(i)])
+                    continue;
+                const double a = sample.doubleNormalizedPreBase.points[i].y();
+                aa += a * a;
+                bb += b[size_t(i)] * b[size_t(i)];
+                ab += a * b[size_t(i)];
+            }
+            const double want0 = aa > 0 && bb > 0 ? ab / std::sqrt(aa * bb) : 0.0;
+            ASSERT_EQ(sample.score(shift, ref), want0) << sample.name.toStdString() << " " << shift;
         }
-        d.valuesAt(q.data(), want.data(), n, b.data());
-        double aa = 0, bb = 0, ab = 0;
-        for (int i = 0; i < n; i++) {
-            if (!want[size_t(i)])
-                continue;
-            const double a = sample.doubleNormalizedPreBase.points[i].y();
-            aa += a * a;
-            bb += b[size_t(i)] * b[size_t(i)];
-            ab += a * b[size_t(i)];
-        }
-        const double want0 = aa > 0 && bb > 0 ? ab / std::sqrt(aa * bb) : 0.0;
-        ASSERT_EQ(sample.score(shift, ref), want0) << shift;
+    }
+
+    // One scratch serves search after search, also of one spectrum renewed in place.
+    XafsSpectrum::ShiftScratch kept;
+    XafsSpectrum renewed;
+    for (double edge : {8987.0, 8993.5, 8984.25}) {
+        renewed.renew(atanEdge(edge), "renewed", 1, 0.0, SuggestElm(), XafsSpectrum::DerivedPreBase);
+        const XafsSpectrum fresh(atanEdge(edge), "fresh", 1);
+        EXPECT_EQ(renewed.bestShift(ref, 8.0, 1.0, 0.01, kept), fresh.bestShift(ref, 8.0, 1.0, 0.01)) << edge;
     }
 }
 
