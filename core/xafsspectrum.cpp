@@ -57,9 +57,17 @@ void XafsSpectrum::renew(const Spectrum &s, const QString &name, int mode, doubl
     assignKeepingRoom(s);
     pre.restart(true);
     post.restart(false);
-    for (Spectrum *d : {&i0, &i1, &normalizedPostBase, &doubleNormalizedPostBase, &normalized,
-                        &doubleNormalizedPreBase})
-        d->restart();
+    i0.restart();
+    i1.restart();
+    // The normalisation sets the points of every derived spectrum; without
+    // one they are emptied here.
+    for (Spectrum *d : {&normalizedPostBase, &doubleNormalizedPostBase, &normalized,
+                        &doubleNormalizedPreBase}) {
+        if (count() == 0)
+            d->restart();
+        else
+            d->reset();
+    }
     begin(name, mode, shift, suggest, derived);
 }
 
@@ -99,22 +107,48 @@ void XafsSpectrum::normalize(int linear, int derived)
     outOfRangeMidx = noisyMidx = false;
     smooth(2);
     const int n = count();
-    midx = n > 0 ? xAt(edgeGuessIndex()) : 0.0;
-    fitPrePost(midx, linear);
+    bool xAscend, eAscend;
+    takeEnergies(xAscend, eAscend);
+    midx = n > 0 ? xAt(edgeGuessIndex(xAscend)) : 0.0;
+    fitPrePost(midx, linear, eAscend);
 
-    lineValues();
+    lineValues(eAscend);
     midx = findMidx(preAtPoints.constData(), postAtPoints.constData());
     dMut = post.valueAt(midx) - pre.valueAt(midx);
     if (!std::isfinite(dMut)) {  // a Victoreen line has no value at E <= 0
         dMut = 0.0;
         noisyMidx = true;
     }
-    buildDerived(preAtPoints.constData(), postAtPoints.constData(), derived);
+    buildDerived(pointEnergy.constData(), preAtPoints.constData(), postAtPoints.constData(),
+                 derived);
     checkSuggestion();
 }
 
+void XafsSpectrum::takeEnergies(bool &xAscend, bool &eAscend)
+{
+    const int n = count();
+    pointEnergy.resize(n);
+    double *e = pointEnergy.data();
+    const QPointF *p = points.constData();
+    const double off = useOffset ? offset : 0.0;
+    bool ascends = true;
+    for (int i = 0; i < n; i++) {
+        const double x = p[i].x();
+        e[i] = x - off;
+        ascends &= i == 0 || p[i - 1].x() <= x;
+    }
+    xAscend = ascends;
+    // Shifted by a finite offset, ascending x stay ascending.
+    eAscend = ascends && std::isfinite(off);
+    if (!eAscend) {
+        eAscend = true;
+        for (int i = 0; i + 1 < n && eAscend; i++)
+            eAscend = e[i] <= e[i + 1];
+    }
+}
+
 // Index of the steepest rise of the smoothed data inside the edge window.
-int XafsSpectrum::edgeGuessIndex() const
+int XafsSpectrum::edgeGuessIndex(bool xAscend) const
 {
     const int n = count();
     if (n <= 1)
@@ -127,28 +161,50 @@ int XafsSpectrum::edgeGuessIndex() const
         const double lo = suggest.edgeEV + suggest.dPreE + off;
         const double hi = suggest.edgeEV + suggest.dPostS + off;
         auto mid = [p](int i) { return (p[i].x() + p[i + 1].x()) / 2; };
-        if (mid(0) <= lo) {
-            start = n - 1;
-            for (int i = 1; i < n - 1; i++) {
-                if (mid(i) > lo) {
-                    start = i;
-                    break;
+        // The first i of 1 .. n - 2 with mid(i) above v, else n - 1; over
+        // ascending x the mid points ascend too.
+        auto firstAbove = [n, mid, xAscend](double v) {
+            if (xAscend) {
+                int a = 1, b = n - 1;
+                while (a < b) {
+                    const int m = a + (b - a) / 2;
+                    if (mid(m) > v)
+                        b = m;
+                    else
+                        a = m + 1;
                 }
+                return a;
             }
-        }
+            for (int i = 1; i < n - 1; i++) {
+                if (mid(i) > v)
+                    return i;
+            }
+            return n - 1;
+        };
+        if (mid(0) <= lo)
+            start = firstAbove(lo);
         if (mid(0) > hi)
             return 0;
-        for (int i = 1; i < n - 1; i++) {
-            if (mid(i) > hi) {
-                end = i;
-                break;
-            }
-        }
+        end = firstAbove(hi);
     }
     if (end <= start)
         return 0;
     int best = 0;
     double bestRise = 0.0;
+    if (end < smoothed.size()) {
+        const double *s = smoothed.constData();
+        double last = s[start];
+        for (int i = start; i < end; i++) {
+            const double next = s[i + 1];
+            const double rise = next - last;
+            if (rise > bestRise) {
+                bestRise = rise;
+                best = i;
+            }
+            last = next;
+        }
+        return best;
+    }
     for (int i = start; i < end; i++) {
         const double rise = smoothedAt(i + 1) - smoothedAt(i);
         if (rise > bestRise) {
@@ -161,9 +217,15 @@ int XafsSpectrum::edgeGuessIndex() const
 
 bool XafsSpectrum::fitPrePost(double guess, int linear)
 {
+    return fitPrePost(guess, linear, lookupsAscend());
+}
+
+bool XafsSpectrum::fitPrePost(double guess, int linear, bool ascends)
+{
     const int n = count();
-    const bool okPre = pre.fit(*this, n > 0 ? xAt(0) : 0.0, guess + preEnd, linear);
-    const bool okPost = post.fit(*this, guess + postStart, n > 0 ? xAt(n - 1) : 0.0, linear);
+    const bool okPre = pre.fit(*this, n > 0 ? xAt(0) : 0.0, guess + preEnd, linear, ascends);
+    const bool okPost =
+        post.fit(*this, guess + postStart, n > 0 ? xAt(n - 1) : 0.0, linear, ascends);
     const double j = post.valueAt(guess) - pre.valueAt(guess);
     if (j < 0) {
         pre.c += 0.55 * std::fabs(j);
@@ -174,24 +236,23 @@ bool XafsSpectrum::fitPrePost(double guess, int linear)
     return okPre && okPost;
 }
 
-void XafsSpectrum::lineValues()
+void XafsSpectrum::lineValues(bool eAscend)
 {
     const int n = count();
-    pointEnergy.resize(n);
     preAtPoints.resize(n);
     postAtPoints.resize(n);
-    double *e = pointEnergy.data();
-    for (int i = 0; i < n; i++)
-        e[i] = xAt(i);
-    pre.lineValues(e, n, preAtPoints.data());
-    post.lineValues(e, n, postAtPoints.data());
+    const double *e = pointEnergy.constData();
+    pre.lineValues(e, n, preAtPoints.data(), eAscend);
+    post.lineValues(e, n, postAtPoints.data(), eAscend);
 }
 
 double XafsSpectrum::findMidx()
 {
     if (smoothed.size() != count())
         smooth(2);
-    lineValues();
+    bool xAscend, eAscend;
+    takeEnergies(xAscend, eAscend);
+    lineValues(eAscend);
     return findMidx(preAtPoints.constData(), postAtPoints.constData());
 }
 
@@ -241,7 +302,8 @@ double XafsSpectrum::findMidx(const double *preV, const double *postV)
     return sum / used;
 }
 
-void XafsSpectrum::buildDerived(const double *preV, const double *postV, int derived)
+void XafsSpectrum::buildDerived(const double *e, const double *preV, const double *postV,
+                                int derived)
 {
     const int n = count();
     Spectrum *all[4] = {&normalized, &doubleNormalizedPreBase, &normalizedPostBase,
@@ -249,40 +311,48 @@ void XafsSpectrum::buildDerived(const double *preV, const double *postV, int der
     const int bits[4] = {DerivedNormalized, DerivedPreBase, DerivedPostBase, DerivedDoublePostBase};
     QPointF *out[4] = {nullptr, nullptr, nullptr, nullptr};
     for (int k = 0; k < 4; k++) {
-        all[k]->clearPoints();
         if (derived & bits[k]) {
+            // Every point and the range are written below.
             all[k]->points.resize(n);
+            if (!all[k]->smoothed.isEmpty())
+                all[k]->smoothed.resize(0);
             out[k] = all[k]->points.data();
+        } else {
+            all[k]->clearPoints();
         }
     }
     const QPointF *p = points.constData();
-    const double off = useOffset ? offset : 0.0;
     const double jump = dMut;
+    RangeScan range[4];
     if (!(derived & DerivedAll)) {
         // Nothing to build.
+        return;
     } else if (derived == DerivedPreBase) {
         // What the fits and the edge search read, alone.
-        for (int i = 0; i < n; i++)
-            out[1][i] = QPointF(p[i].x() - off, finiteRatio(p[i].y() - preV[i], postV[i] - preV[i]));
+        for (int i = 0; i < n; i++) {
+            const double y = finiteRatio(p[i].y() - preV[i], postV[i] - preV[i]);
+            out[1][i] = QPointF(e[i], y);
+            range[1].add(i, e[i], y);
+        }
     } else {
         for (int i = 0; i < n; i++) {
-            const double e = p[i].x() - off;
             const double y = p[i].y();
             const double lines = postV[i] - preV[i];
             const double postBase = finiteRatio(y - postV[i], jump);
-            if (out[0])
-                out[0][i] = QPointF(e, jump != 0.0 ? postBase + 1.0 : 0.0);
-            if (out[1])
-                out[1][i] = QPointF(e, finiteRatio(y - preV[i], lines));
-            if (out[2])
-                out[2][i] = QPointF(e, postBase);
-            if (out[3])
-                out[3][i] = QPointF(e, finiteRatio(y - postV[i], lines));
+            const double values[4] = {jump != 0.0 ? postBase + 1.0 : 0.0,
+                                      finiteRatio(y - preV[i], lines), postBase,
+                                      finiteRatio(y - postV[i], lines)};
+            for (int k = 0; k < 4; k++) {
+                if (out[k]) {
+                    out[k][i] = QPointF(e[i], values[k]);
+                    range[k].add(i, e[i], values[k]);
+                }
+            }
         }
     }
     for (int k = 0; k < 4; k++) {
         if (out[k])
-            all[k]->rescanRange();
+            range[k].storeIn(*all[k]);
     }
 }
 
