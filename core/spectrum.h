@@ -53,17 +53,37 @@ public:
         int i0 = unsetIYMin, i1 = unsetIYMax;
         void add(int i, double x, double y)
         {
+            addX(x);
+            addY(i, y);
+        }
+        void addX(double x)
+        {
             if (x < x0)
                 x0 = x;
+            if (x > x1)
+                x1 = x;
+        }
+        void addY(int i, double y)
+        {
             if (y < y0) {
                 y0 = y;
                 i0 = i;
             }
-            if (x > x1)
-                x1 = x;
             if (y > y1) {
                 y1 = y;
                 i1 = i;
+            }
+        }
+        // All of x[0 .. n - 1], ascending with no NaN: the first is the least;
+        // the last is the greatest unless a zero of the other sign comes first.
+        void addAscendingX(const double *x, int n)
+        {
+            if (n > 0 && x[n - 1] != 0.0) {
+                addX(x[0]);
+                addX(x[n - 1]);
+            } else {
+                for (int i = 0; i < n; i++)
+                    addX(x[i]);
             }
         }
         void storeIn(Spectrum &s) const

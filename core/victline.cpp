@@ -60,7 +60,12 @@ void VictLine::lineValues(const double *e, int n, double *out, bool ascends) con
     auto plainRun = [this, e, out](int from, int to) {
         if (linear) {
             const double s = slope, c0 = c;
-            for (int i = from; i < to; i++)
+            int i = from;
+            for (; i + 1 < to; i += 2) {  // two at a time: half the loop's steps
+                out[i] = s * e[i] + c0;
+                out[i + 1] = s * e[i + 1] + c0;
+            }
+            if (i < to)
                 out[i] = s * e[i] + c0;
         } else {
             for (int i = from; i < to; i++)
@@ -138,7 +143,6 @@ bool VictLine::fitLinear(const Spectrum &s, bool ascends)
     double sn = 0.0, sx = 0.0, sxx = 0.0, sy = 0.0, sxy = 0.0;
     auto add = [&](int i, double e) {
         const double y = p[i].y();
-        sn += 1.0;
         sx += e;
         sxx += e * e;
         sy += y;
@@ -150,6 +154,8 @@ bool VictLine::fitLinear(const Spectrum &s, bool ascends)
         from = firstWhere(p, off, 0, to, [this](double e) { return !(e < fitLo); });
         for (int i = from; i < to; i++)
             add(i, p[i].x() - off);
+        // A count of ones adds up exactly.
+        sn = std::max(0, to - from);
     } else {
         for (int i = 0; i < n; i++) {
             const double e = p[i].x() - off;
@@ -157,6 +163,7 @@ bool VictLine::fitLinear(const Spectrum &s, bool ascends)
                 break;
             if (e < fitLo)
                 continue;
+            sn += 1.0;
             add(i, e);
         }
     }

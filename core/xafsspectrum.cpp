@@ -15,11 +15,10 @@
 
 namespace {
 
-// A derived value whose denominator is zero, or that is not finite, reads 0.
+// A derived value whose denominator is zero, or that is not finite, reads 0
+// (a zero denominator gives no finite quotient).
 double finiteRatio(double num, double den)
 {
-    if (den == 0.0)
-        return 0.0;
     const double r = num / den;
     return std::isfinite(r) ? r : 0.0;
 }
@@ -38,6 +37,28 @@ bool toFinite(const QString &text, double &value)
 }
 
 } // namespace
+
+// The steepest rise of the smoothed data s across the mean of the two lines.
+struct XafsSpectrum::Crossing
+{
+    int k = 0;  // its point; 0 while there is none
+    double bestRise = 0.0;
+    static double level(const double *preV, const double *postV, int i)
+    {
+        return (preV[i] + postV[i]) / 2;
+    }
+    void at(int i, const double *preV, const double *postV, const double *s)
+    {
+        const double lev = level(preV, postV, i);
+        if (lev > s[i - 1] && s[i + 1] > lev) {
+            const double rise = s[i + 1] - s[i - 1];
+            if (rise > bestRise) {
+                bestRise = rise;
+                k = i;
+            }
+        }
+    }
+};
 
 XafsSpectrum::XafsSpectrum() : pre(true), post(false)
 {
@@ -113,14 +134,23 @@ void XafsSpectrum::normalize(int linear, int derived)
     fitPrePost(midx, linear, eAscend);
 
     lineValues(eAscend);
-    midx = findMidx(preAtPoints.constData(), postAtPoints.constData());
+    const double *preV = preAtPoints.constData(), *postV = postAtPoints.constData();
+    // The derived spectrum alone reads neither midx nor dMut: it is built in
+    // the pass of the edge search.
+    const bool together = derived == DerivedPreBase;
+    Crossing crossing;
+    if (together)
+        buildDerived(eAscend, preV, postV, derived, &crossing);
+    else
+        crossing = crossingOf(preV, postV);
+    midx = midxAt(crossing.k, preV, postV);
     dMut = post.valueAt(midx) - pre.valueAt(midx);
     if (!std::isfinite(dMut)) {  // a Victoreen line has no value at E <= 0
         dMut = 0.0;
         noisyMidx = true;
     }
-    buildDerived(pointEnergy.constData(), preAtPoints.constData(), postAtPoints.constData(),
-                 derived);
+    if (!together)
+        buildDerived(eAscend, preV, postV, derived, nullptr);
     checkSuggestion();
 }
 
@@ -132,10 +162,21 @@ void XafsSpectrum::takeEnergies(bool &xAscend, bool &eAscend)
     const QPointF *p = points.constData();
     const double off = useOffset ? offset : 0.0;
     bool ascends = true;
-    for (int i = 0; i < n; i++) {
-        const double x = p[i].x();
-        e[i] = x - off;
-        ascends &= i == 0 || p[i - 1].x() <= x;
+    if (n > 0) {
+        double last = p[0].x();
+        e[0] = last - off;
+        int i = 1;
+        for (; i + 1 < n; i += 2) {  // two at a time: half the loop's steps
+            const double x0 = p[i].x(), x1 = p[i + 1].x();
+            e[i] = x0 - off;
+            e[i + 1] = x1 - off;
+            ascends &= (last <= x0) & (x0 <= x1);
+            last = x1;
+        }
+        if (i < n) {
+            e[i] = p[i].x() - off;
+            ascends &= last <= p[i].x();
+        }
     }
     xAscend = ascends;
     // Shifted by a finite offset, ascending x stay ascending.
@@ -256,24 +297,24 @@ double XafsSpectrum::findMidx()
     return findMidx(preAtPoints.constData(), postAtPoints.constData());
 }
 
+XafsSpectrum::Crossing XafsSpectrum::crossingOf(const double *preV, const double *postV) const
+{
+    const double *s = smoothed.constData();
+    Crossing c;
+    for (int i = 1, n = count(); i < n - 1; i++)
+        c.at(i, preV, postV, s);
+    return c;
+}
+
 double XafsSpectrum::findMidx(const double *preV, const double *postV)
 {
-    const int n = count();
-    const double *s = smoothed.constData();
-    auto level = [preV, postV](int i) { return (preV[i] + postV[i]) / 2; };
+    return midxAt(crossingOf(preV, postV).k, preV, postV);
+}
 
-    int k = 0;
-    double bestRise = 0.0;
-    for (int i = 1; i < n - 1; i++) {
-        const double lev = level(i);
-        if (lev > s[i - 1] && s[i + 1] > lev) {
-            const double rise = s[i + 1] - s[i - 1];
-            if (rise > bestRise) {
-                bestRise = rise;
-                k = i;
-            }
-        }
-    }
+double XafsSpectrum::midxAt(int k, const double *preV, const double *postV)
+{
+    const double *s = smoothed.constData();
+    auto level = [preV, postV](int i) { return Crossing::level(preV, postV, i); };
     if (k == 0) {
         noisyMidx = true;
         return midx;
@@ -302,9 +343,10 @@ double XafsSpectrum::findMidx(const double *preV, const double *postV)
     return sum / used;
 }
 
-void XafsSpectrum::buildDerived(const double *e, const double *preV, const double *postV,
-                                int derived)
+void XafsSpectrum::buildDerived(bool eAscend, const double *preV, const double *postV,
+                                int derived, Crossing *crossing)
 {
+    const double *e = pointEnergy.constData();
     const int n = count();
     Spectrum *all[4] = {&normalized, &doubleNormalizedPreBase, &normalizedPostBase,
                         &doubleNormalizedPostBase};
@@ -317,8 +359,10 @@ void XafsSpectrum::buildDerived(const double *e, const double *preV, const doubl
             if (!all[k]->smoothed.isEmpty())
                 all[k]->smoothed.resize(0);
             out[k] = all[k]->points.data();
-        } else {
+        } else if (!all[k]->points.isEmpty() || !all[k]->smoothed.isEmpty()) {
             all[k]->clearPoints();
+        } else {
+            all[k]->resetRange();
         }
     }
     const QPointF *p = points.constData();
@@ -329,10 +373,30 @@ void XafsSpectrum::buildDerived(const double *e, const double *preV, const doubl
         return;
     } else if (derived == DerivedPreBase) {
         // What the fits and the edge search read, alone.
-        for (int i = 0; i < n; i++) {
+        QPointF *o = out[1];
+        RangeScan &r = range[1];
+        auto derive = [&](int i) {
             const double y = finiteRatio(p[i].y() - preV[i], postV[i] - preV[i]);
-            out[1][i] = QPointF(e[i], y);
-            range[1].add(i, e[i], y);
+            o[i] = QPointF(e[i], y);
+            r.addY(i, y);
+        };
+        if (crossing && n >= 3) {
+            const double *s = smoothed.constData();
+            derive(0);
+            for (int i = 1; i < n - 1; i++) {
+                derive(i);
+                crossing->at(i, preV, postV, s);
+            }
+            derive(n - 1);
+        } else {
+            for (int i = 0; i < n; i++)
+                derive(i);
+        }
+        if (eAscend) {
+            r.addAscendingX(e, n);
+        } else {
+            for (int i = 0; i < n; i++)
+                r.addX(e[i]);
         }
     } else {
         for (int i = 0; i < n; i++) {

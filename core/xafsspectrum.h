@@ -115,8 +115,15 @@ private:
     int edgeGuessIndex(bool xAscend) const;
     // Both lines at every point energy into the two vectors below.
     void lineValues(bool eAscend);
+    struct Crossing;
+    Crossing crossingOf(const double *preV, const double *postV) const;
     double findMidx(const double *preV, const double *postV);
-    void buildDerived(const double *e, const double *preV, const double *postV, int derived);
+    // midx from the crossing at point k; the guess kept without one.
+    double midxAt(int k, const double *preV, const double *postV);
+    // From pointEnergy and both lines there; with crossing, for DerivedPreBase
+    // alone, crossingOf is found in the same pass.
+    void buildDerived(bool eAscend, const double *preV, const double *postV, int derived,
+                      Crossing *crossing);
     void checkSuggestion();
     // Point energies and both lines there, as the last normalisation took them.
     QVector<double> pointEnergy;
