@@ -205,10 +205,52 @@ bool LinAlg::solveU(int n, double **u, double *y, double *x, int *perm)
     return ok;
 }
 
+namespace {
+
+// solve for n = 2: the operations of luDecompose, solveL and solveU in their
+// order, on the values alone. Row r0 is the pivot row (perm[0]), r1 the other.
+bool solve2(double **a, const double *b, double *result, bool stopOnSingular)
+{
+    const double first = std::fabs(a[0][0]);
+    const bool swap = std::fabs(a[1][0]) > (first > 0.0 ? first : 0.0);
+    const int p0 = swap ? 1 : 0, p1 = swap ? 0 : 1;
+    const double r00 = a[p0][0], r01 = a[p0][1];
+    double r10 = a[p1][0], r11 = a[p1][1];
+    bool ok = true;
+    if (r00 == 0.0) {
+        ok = false;
+    } else {
+        const double m = r10 / r00;
+        r10 = m;
+        r11 -= r01 * m;
+    }
+    if (r11 == 0.0)
+        ok = false;
+    if (!ok && stopOnSingular)
+        return false;
+    // L has ones on its diagonal: solveL divides by 1.0, which changes no value.
+    const double y0 = b[p0];
+    const double y1 = b[p1] - y0 * r10;
+    double x0 = y0, x1 = y1;
+    if (r11 != 0.0) {
+        x1 /= r11;
+        x0 -= x1 * r01;
+    }
+    if (r00 != 0.0)
+        x0 /= r00;
+    result[0] = x0;
+    result[1] = x1;
+    return ok;
+}
+
+} // namespace
+
 bool LinAlg::solve(int n, double **a, const double *b, double *result, bool stopOnSingular)
 {
     if (n < 1)
         return true;
+    if (n == 2)
+        return solve2(a, b, result, stopOnSingular);
     // Small systems (every fit here) work in arrays on the stack.
     const int Small = 8;
     double lRows[Small][Small], uRows[Small][Small];

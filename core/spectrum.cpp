@@ -3,6 +3,7 @@
 #include "core/globals.h"
 
 #include <algorithm>
+#include <cmath>
 
 Spectrum::Spectrum()
     : inUse(true), xMin(1e300), yMin(1e300), xMax(-1e300), yMax(-1e300), iYMin(unsetIYMin),
@@ -66,31 +67,11 @@ void Spectrum::assignKeepingRoom(const Spectrum &s)
 
 void Spectrum::rescanRange()
 {
-    resetRange();
+    RangeScan r;
     const QPointF *p = points.constData();
-    double x0 = xMin, x1 = xMax, y0 = yMin, y1 = yMax;
-    int i0 = iYMin, i1 = iYMax;
-    for (int i = 0, n = points.size(); i < n; i++) {
-        const double x = p[i].x(), y = p[i].y();
-        if (x < x0)
-            x0 = x;
-        if (y < y0) {
-            y0 = y;
-            i0 = i;
-        }
-        if (x > x1)
-            x1 = x;
-        if (y > y1) {
-            y1 = y;
-            i1 = i;
-        }
-    }
-    xMin = x0;
-    xMax = x1;
-    yMin = y0;
-    yMax = y1;
-    iYMin = i0;
-    iYMax = i1;
+    for (int i = 0, n = points.size(); i < n; i++)
+        r.add(i, p[i].x(), p[i].y());
+    r.storeIn(*this);
 }
 
 // values == nullptr reads the y of the points. Only indexes below nValues are
@@ -146,6 +127,11 @@ bool Spectrum::ascending() const
             return false;
     }
     return true;
+}
+
+bool Spectrum::lookupsAscend() const
+{
+    return (!useOffset || std::isfinite(offset)) && ascending();
 }
 
 void Spectrum::valuesAt(const double *x, const char *want, int count, double *out) const
@@ -212,7 +198,7 @@ void Spectrum::smooth(int w)
         sum += p[j].y();
         inWindow++;
     }
-    for (int i = 0; i < n; i++) {
+    auto step = [&](int i) {
         s[i] = inWindow > 0 ? sum / inWindow : 0.0;
         if (i - w >= 0) {
             sum -= p[i - w].y();
@@ -222,5 +208,21 @@ void Spectrum::smooth(int w)
             sum += p[i + w + 1].y();
             inWindow++;
         }
+    };
+    int i = 0;
+    // Between the ends a point leaves and a point enters the window at every
+    // step: the count stays.
+    const int fullTo = n - w - 1;
+    if (w < fullTo) {
+        for (; i < w; i++)
+            step(i);
+        const double full = inWindow;
+        for (; i < fullTo; i++) {
+            s[i] = sum / full;
+            sum -= p[i - w].y();
+            sum += p[i + w + 1].y();
+        }
     }
+    for (; i < n; i++)
+        step(i);
 }

@@ -46,6 +46,56 @@ public:
 
     // The extremes of all points, as adding them one by one would set them.
     void rescanRange();
+    // The same extremes gathered by a loop that writes the points itself.
+    struct RangeScan
+    {
+        double x0 = 1e300, x1 = -1e300, y0 = 1e300, y1 = -1e300;
+        int i0 = unsetIYMin, i1 = unsetIYMax;
+        void add(int i, double x, double y)
+        {
+            addX(x);
+            addY(i, y);
+        }
+        void addX(double x)
+        {
+            if (x < x0)
+                x0 = x;
+            if (x > x1)
+                x1 = x;
+        }
+        void addY(int i, double y)
+        {
+            if (y < y0) {
+                y0 = y;
+                i0 = i;
+            }
+            if (y > y1) {
+                y1 = y;
+                i1 = i;
+            }
+        }
+        // All of x[0 .. n - 1], ascending with no NaN: the first is the least;
+        // the last is the greatest unless a zero of the other sign comes first.
+        void addAscendingX(const double *x, int n)
+        {
+            if (n > 0 && x[n - 1] != 0.0) {
+                addX(x[0]);
+                addX(x[n - 1]);
+            } else {
+                for (int i = 0; i < n; i++)
+                    addX(x[i]);
+            }
+        }
+        void storeIn(Spectrum &s) const
+        {
+            s.xMin = x0;
+            s.xMax = x1;
+            s.yMin = y0;
+            s.yMax = y1;
+            s.iYMin = i0;
+            s.iYMax = i1;
+        }
+    };
 
     int count() const { return points.size(); }
     bool isEmpty() const { return points.isEmpty(); }
@@ -69,6 +119,9 @@ public:
     void valuesAt(const double *x, const char *want, int count, double *out, bool ascends) const;
     // Whether every point's x is at or below the next one's (false with a NaN).
     bool ascending() const;
+    // Whether x as the lookups see it (xAt) ascends with no NaN: ascending()
+    // with a finite offset or none.
+    bool lookupsAscend() const;
     // Running mean over the window i-w .. i+w, clipped at both ends.
     void smooth(int w);
 

@@ -2,6 +2,7 @@
 
 #include "core/linalg.h"
 
+#include <algorithm>
 #include <cmath>
 
 VictLine::VictLine(bool preEdge)
@@ -27,12 +28,55 @@ void VictLine::restart(bool preEdge)
     this->preEdge = preEdge;
 }
 
+namespace {
+
+// The first index in [from, to) whose x less off satisfies pred, to if none;
+// pred turns from false to true at most once along ascending x.
+template <typename Pred>
+int firstWhere(const QPointF *p, double off, int from, int to, Pred pred)
+{
+    while (from < to) {
+        const int mid = from + (to - from) / 2;
+        if (pred(p[mid].x() - off))
+            to = mid;
+        else
+            from = mid + 1;
+    }
+    return from;
+}
+
+} // namespace
+
 void VictLine::lineValues(const double *e, int n, double *out) const
 {
     bool ascends = true;
     for (int i = 0; i + 1 < n && ascends; i++)
         ascends = e[i] <= e[i + 1];
-    if (!cubicOn || mode != StoredCurve || !ascends) {
+    lineValues(e, n, out, ascends);
+}
+
+void VictLine::lineValues(const double *e, int n, double *out, bool ascends) const
+{
+    auto plainRun = [this, e, out](int from, int to) {
+        if (linear) {
+            const double s = slope, c0 = c;
+            int i = from;
+            for (; i + 1 < to; i += 2) {  // two at a time: half the loop's steps
+                out[i] = s * e[i] + c0;
+                out[i + 1] = s * e[i + 1] + c0;
+            }
+            if (i < to)
+                out[i] = s * e[i] + c0;
+        } else {
+            for (int i = from; i < to; i++)
+                out[i] = plainValue(e[i]);
+        }
+    };
+    if (!cubicOn) {
+        plainRun(0, n);
+        return;
+    }
+    if (mode != StoredCurve || !ascends) {
         for (int i = 0; i < n; i++)
             out[i] = valueAt(e[i]);
         return;
@@ -40,39 +84,55 @@ void VictLine::lineValues(const double *e, int n, double *out) const
     // Over ascending energies the region is one run of them, looked up along
     // the stored curve in one walk.
     int from = 0, to = n;
-    if (cubicAbove) {
-        while (from < n && !(e[from] > fitHi))
-            from++;
-    } else {
-        to = 0;
-        while (to < n && e[to] < fitLo)
-            to++;
-    }
-    for (int i = 0; i < from; i++)
-        out[i] = plainValue(e[i]);
-    Spectrum::valuesAt(e + from, nullptr, to - from, out + from);
-    for (int i = to; i < n; i++)
-        out[i] = plainValue(e[i]);
+    auto firstAt = [e, n](auto pred) {
+        int lo = 0, hi = n;
+        while (lo < hi) {
+            const int mid = lo + (hi - lo) / 2;
+            if (pred(e[mid]))
+                hi = mid;
+            else
+                lo = mid + 1;
+        }
+        return lo;
+    };
+    if (cubicAbove)
+        from = firstAt([this](double x) { return x > fitHi; });
+    else
+        to = firstAt([this](double x) { return !(x < fitLo); });
+    plainRun(0, from);
+    Spectrum::valuesAt(e + from, nullptr, to - from, out + from, curveAscends);
+    plainRun(to, n);
 }
 
 void VictLine::clearCorrection()
 {
     cubicOn = false;
-    controlPoints.resize(0);
-    clearPoints();
+    if (!controlPoints.isEmpty())
+        controlPoints.resize(0);
+    if (!points.isEmpty())
+        points.resize(0);
+    if (!smoothed.isEmpty())
+        smoothed.resize(0);
+    resetRange();
 }
 
 bool VictLine::fit(const Spectrum &s, double lo, double hi, int linear)
+{
+    return fit(s, lo, hi, linear, s.lookupsAscend());
+}
+
+bool VictLine::fit(const Spectrum &s, double lo, double hi, int linear, bool ascends)
 {
     clearCorrection();
     this->linear = linear;
     fitLo = lo;
     fitHi = hi;
-    fitOk = linear ? fitLinear(s) : fitVictoreen(s);
+    fitOk = linear ? fitLinear(s, ascends) : fitVictoreen(s, ascends);
     return fitOk;
 }
 
-bool VictLine::fitLinear(const Spectrum &s)
+// Over ascending x the points from fitLo up to fitHi are one run of them.
+bool VictLine::fitLinear(const Spectrum &s, bool ascends)
 {
     const int n = s.count();
     if (n < 3)
@@ -81,18 +141,31 @@ bool VictLine::fitLinear(const Spectrum &s)
     const QPointF *p = s.points.constData();
     const double off = s.useOffset ? s.offset : 0.0;
     double sn = 0.0, sx = 0.0, sxx = 0.0, sy = 0.0, sxy = 0.0;
-    for (int i = 0; i < n; i++) {
-        const double e = p[i].x() - off;
-        if (e >= fitHi)
-            break;
-        if (e < fitLo)
-            continue;
+    auto add = [&](int i, double e) {
         const double y = p[i].y();
-        sn += 1.0;
         sx += e;
         sxx += e * e;
         sy += y;
         sxy += e * y;
+    };
+    int from = 0, to = n;
+    if (ascends) {
+        to = firstWhere(p, off, 0, n, [this](double e) { return e >= fitHi; });
+        from = firstWhere(p, off, 0, to, [this](double e) { return !(e < fitLo); });
+        for (int i = from; i < to; i++)
+            add(i, p[i].x() - off);
+        // A count of ones adds up exactly.
+        sn = std::max(0, to - from);
+    } else {
+        for (int i = 0; i < n; i++) {
+            const double e = p[i].x() - off;
+            if (e >= fitHi)
+                break;
+            if (e < fitLo)
+                continue;
+            sn += 1.0;
+            add(i, e);
+        }
     }
 
     bool ok = false;
@@ -114,12 +187,13 @@ bool VictLine::fitLinear(const Spectrum &s)
         c = 0.0;
     }
 
-    updateSigma(s);
+    // The residual window of a straight line is the fit's.
+    updateSigma(s, ascends, from, to);
     return ok;
 }
 
 // Points at E <= 0 have no wavelength and are left out.
-bool VictLine::fitVictoreen(const Spectrum &s)
+bool VictLine::fitVictoreen(const Spectrum &s, bool ascends)
 {
     const int n = s.count();
     if (n < 4)
@@ -129,12 +203,7 @@ bool VictLine::fitVictoreen(const Spectrum &s)
     const double off = s.useOffset ? s.offset : 0.0;
     double sn = 0.0, s3 = 0.0, s4 = 0.0, s33 = 0.0, s34 = 0.0, s44 = 0.0;
     double sy = 0.0, s3y = 0.0, s4y = 0.0;
-    for (int i = 0; i < n; i++) {
-        const double e = p[i].x() - off;
-        if (e >= fitHi)
-            break;
-        if (e < fitLo || e <= 0.0)
-            continue;
+    auto add = [&](int i, double e) {
         const double y = p[i].y();
         const double l = hc / e;
         const double l3 = l * l * l;
@@ -148,6 +217,27 @@ bool VictLine::fitVictoreen(const Spectrum &s)
         sy += y;
         s3y += l3 * y;
         s4y += l4 * y;
+    };
+    int from = 0, to = n;
+    if (ascends) {
+        auto inFrom = [this](double e) { return !(e < fitLo) && !(e <= 0.0); };
+        to = firstWhere(p, off, 0, n, [this](double e) { return e >= fitHi; });
+        from = firstWhere(p, off, 0, to, inFrom);
+        for (int i = from; i < to; i++)
+            add(i, p[i].x() - off);
+        // The residual window takes points at fitHi itself as well.
+        const int sigmaTo = firstWhere(p, off, to, n, [this](double e) { return e > fitHi; });
+        from = firstWhere(p, off, from, sigmaTo, inFrom);
+        to = sigmaTo;
+    } else {
+        for (int i = 0; i < n; i++) {
+            const double e = p[i].x() - off;
+            if (e >= fitHi)
+                break;
+            if (e < fitLo || e <= 0.0)
+                continue;
+            add(i, e);
+        }
     }
 
     double row0[3] = {sn, s3, s4};
@@ -162,25 +252,41 @@ bool VictLine::fitVictoreen(const Spectrum &s)
     b = result[1];
     a = result[2];
 
-    updateSigma(s);
+    updateSigma(s, ascends, from, to);
     return ok;
 }
 
 // Root-mean-square residual over the whole window: every point from fitLo up
 // to fitHi, fitHi itself only for a Victoreen line (which has no value at E <= 0).
-void VictLine::updateSigma(const Spectrum &s)
+void VictLine::updateSigma(const Spectrum &s, bool ascends, int from, int to)
 {
     const QPointF *p = s.points.constData();
     const double off = s.useOffset ? s.offset : 0.0;
     double ss = 0.0;
     int count = 0;
-    for (int i = 0, n = s.count(); i < n; i++) {
-        const double e = p[i].x() - off;
-        if (e < fitLo || e > fitHi || (linear ? e == fitHi : e <= 0.0))
-            continue;
-        const double r = p[i].y() - plainValue(e);
-        ss += r * r;
-        count++;
+    if (ascends) {
+        if (linear) {
+            const double sl = slope, c0 = c;
+            for (int i = from; i < to; i++) {
+                const double r = p[i].y() - (sl * (p[i].x() - off) + c0);
+                ss += r * r;
+            }
+        } else {
+            for (int i = from; i < to; i++) {
+                const double r = p[i].y() - plainValue(p[i].x() - off);
+                ss += r * r;
+            }
+        }
+        count = std::max(0, to - from);
+    } else {
+        for (int i = 0, n = s.count(); i < n; i++) {
+            const double e = p[i].x() - off;
+            if (e < fitLo || e > fitHi || (linear ? e == fitHi : e <= 0.0))
+                continue;
+            const double r = p[i].y() - plainValue(e);
+            ss += r * r;
+            count++;
+        }
     }
     nPoints = count;
     sigma = count > 0 ? std::sqrt(ss / count) : 1.0;
@@ -194,33 +300,58 @@ void VictLine::genCorrected(const VictLine &other)
         genCurveInPost(other);
 }
 
+namespace {
+
+// The weights of the four control points at u = 0, 0.01, ..., 0.99.
+struct BezierWeights
+{
+    double w[100][4];
+    BezierWeights()
+    {
+        double u = 0.0;
+        for (int k = 0; k < 100; k++) {
+            const double v = 1.0 - u;
+            w[k][0] = v * v * v;
+            w[k][1] = 3.0 * u * v * v;
+            w[k][2] = 3.0 * u * u * v;
+            w[k][3] = u * u * u;
+            u += 0.01;
+        }
+    }
+};
+
+} // namespace
+
 // The cubic Bezier curve through the four control points, sampled at
-// u = 0, 0.01, ..., 0.99, becomes the stored curve of the region.
+// u = 0, 0.01, ..., 0.99, becomes the stored curve of the region (the
+// points, empty before: every builder clears the correction first).
 void VictLine::storeCurve(const QPointF &c0, const QPointF &c1, const QPointF &c2,
                           const QPointF &c3, bool above)
 {
+    static const BezierWeights bezier;
     controlPoints.resize(4);
     QPointF *cp = controlPoints.data();
     cp[0] = c0;
     cp[1] = c1;
     cp[2] = c2;
     cp[3] = c3;
-    // Written in place after the points added so far, the range taken over all.
-    const int first = points.size();
-    points.resize(first + 100);
-    QPointF *out = points.data() + first;
-    double u = 0.0;
+    points.resize(100);
+    QPointF *out = points.data();
+    RangeScan range;
+    bool ascends = true;
+    double lastX = 0.0;
     for (int k = 0; k < 100; k++) {
-        const double v = 1.0 - u;
-        const double w0 = v * v * v;
-        const double w1 = 3.0 * u * v * v;
-        const double w2 = 3.0 * u * u * v;
-        const double w3 = u * u * u;
-        out[k] = QPointF(w0 * c0.x() + w1 * c1.x() + w2 * c2.x() + w3 * c3.x(),
-                         w0 * c0.y() + w1 * c1.y() + w2 * c2.y() + w3 * c3.y());
-        u += 0.01;
+        const double *w = bezier.w[k];
+        const double x = w[0] * c0.x() + w[1] * c1.x() + w[2] * c2.x() + w[3] * c3.x();
+        const double y = w[0] * c0.y() + w[1] * c1.y() + w[2] * c2.y() + w[3] * c3.y();
+        out[k] = QPointF(x, y);
+        range.add(k, x, y);
+        if (k > 0 && !(lastX <= x))
+            ascends = false;
+        lastX = x;
     }
-    rescanRange();
+    range.storeIn(*this);
+    curveAscends = ascends;
     mode = StoredCurve;
     cubicOn = true;
     cubicAbove = above;

@@ -24,8 +24,11 @@ public:
     // Fits over [lo, hi] of the spectrum's x as its lookups see it. Every fit
     // starts from an empty stored curve with the correction cleared.
     bool fit(const Spectrum &s, double lo, double hi, int linear);
-    bool fitLinear(const Spectrum &s);
-    bool fitVictoreen(const Spectrum &s);
+    // The same for a caller that knows s.lookupsAscend(): when it holds, only
+    // the window's run of points is read, in the same order.
+    bool fit(const Spectrum &s, double lo, double hi, int linear, bool ascends);
+    bool fitLinear(const Spectrum &s, bool ascends = false);
+    bool fitVictoreen(const Spectrum &s, bool ascends = false);
 
     double valueAt(double e) const
     {
@@ -44,6 +47,8 @@ public:
 
     // valueAt(e[i]) into out[i], i < n.
     void lineValues(const double *e, int n, double *out) const;
+    // The same for a caller that knows whether e ascends with no NaN.
+    void lineValues(const double *e, int n, double *out, bool ascends) const;
 
     // The correction region against the other line of the same spectrum:
     // genCurveInPre on the pre-edge line, genCurveInPost on the post-edge line.
@@ -70,9 +75,14 @@ public:
 
 private:
     void clearCorrection();
-    void updateSigma(const Spectrum &s);
+    // Over the points from .. to - 1 when the caller found the window's run of
+    // them, else over every point.
+    void updateSigma(const Spectrum &s, bool ascends, int from, int to);
     void storeCurve(const QPointF &c0, const QPointF &c1, const QPointF &c2, const QPointF &c3,
                     bool above);
+    // Whether the stored curve's x ascend, as storeCurve wrote them (the
+    // points of a line are its stored curve; nothing else writes them).
+    bool curveAscends = true;
 };
 
 #endif

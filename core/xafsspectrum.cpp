@@ -16,11 +16,10 @@
 
 namespace {
 
-// A derived value whose denominator is zero, or that is not finite, reads 0.
+// A derived value whose denominator is zero, or that is not finite, reads 0
+// (a zero denominator gives no finite quotient).
 double finiteRatio(double num, double den)
 {
-    if (den == 0.0)
-        return 0.0;
     const double r = num / den;
     return std::isfinite(r) ? r : 0.0;
 }
@@ -40,6 +39,31 @@ bool toFinite(const QString &text, double &value)
 
 } // namespace
 
+// The steepest rise of the smoothed data s across the mean of the two lines.
+struct XafsSpectrum::Crossing
+{
+    int k = 0;  // its point; 0 while there is none
+    double bestRise = 0.0;
+    static double level(const double *preV, const double *postV, int i)
+    {
+        return (preV[i] + postV[i]) / 2;
+    }
+    void at(int i, const double *preV, const double *postV, const double *s)
+    {
+        atLevel(i, level(preV, postV, i), s);
+    }
+    void atLevel(int i, double lev, const double *s)
+    {
+        if (lev > s[i - 1] && s[i + 1] > lev) {
+            const double rise = s[i + 1] - s[i - 1];
+            if (rise > bestRise) {
+                bestRise = rise;
+                k = i;
+            }
+        }
+    }
+};
+
 XafsSpectrum::XafsSpectrum() : pre(true), post(false)
 {
     init(QStringLiteral("No Name"), SuggestElm());
@@ -58,9 +82,17 @@ void XafsSpectrum::renew(const Spectrum &s, const QString &name, int mode, doubl
     assignKeepingRoom(s);
     pre.restart(true);
     post.restart(false);
-    for (Spectrum *d : {&i0, &i1, &normalizedPostBase, &doubleNormalizedPostBase, &normalized,
-                        &doubleNormalizedPreBase})
-        d->restart();
+    i0.restart();
+    i1.restart();
+    // The normalisation sets the points of every derived spectrum; without
+    // one they are emptied here.
+    for (Spectrum *d : {&normalizedPostBase, &doubleNormalizedPostBase, &normalized,
+                        &doubleNormalizedPreBase}) {
+        if (count() == 0)
+            d->restart();
+        else
+            d->reset();
+    }
     begin(name, mode, shift, suggest, derived);
 }
 
@@ -100,22 +132,68 @@ void XafsSpectrum::normalize(int linear, int derived)
     outOfRangeMidx = noisyMidx = false;
     smooth(2);
     const int n = count();
-    midx = n > 0 ? xAt(edgeGuessIndex()) : 0.0;
-    fitPrePost(midx, linear);
+    bool xAscend, eAscend;
+    takeEnergies(xAscend, eAscend);
+    midx = n > 0 ? xAt(edgeGuessIndex(xAscend)) : 0.0;
+    fitPrePost(midx, linear, eAscend);
 
-    lineValues();
-    midx = findMidx(preAtPoints.constData(), postAtPoints.constData());
+    lineValues(eAscend);
+    const double *preV = preAtPoints.constData(), *postV = postAtPoints.constData();
+    // The derived spectrum alone reads neither midx nor dMut: it is built in
+    // the pass of the edge search.
+    const bool together = derived == DerivedPreBase;
+    Crossing crossing;
+    if (together)
+        buildDerived(eAscend, preV, postV, derived, &crossing);
+    else
+        crossing = crossingOf(preV, postV);
+    midx = midxAt(crossing.k, preV, postV);
     dMut = post.valueAt(midx) - pre.valueAt(midx);
     if (!std::isfinite(dMut)) {  // a Victoreen line has no value at E <= 0
         dMut = 0.0;
         noisyMidx = true;
     }
-    buildDerived(preAtPoints.constData(), postAtPoints.constData(), derived);
+    if (!together)
+        buildDerived(eAscend, preV, postV, derived, nullptr);
     checkSuggestion();
 }
 
+void XafsSpectrum::takeEnergies(bool &xAscend, bool &eAscend)
+{
+    const int n = count();
+    pointEnergy.resize(n);
+    double *e = pointEnergy.data();
+    const QPointF *p = points.constData();
+    const double off = useOffset ? offset : 0.0;
+    bool ascends = true;
+    if (n > 0) {
+        double last = p[0].x();
+        e[0] = last - off;
+        int i = 1;
+        for (; i + 1 < n; i += 2) {  // two at a time: half the loop's steps
+            const double x0 = p[i].x(), x1 = p[i + 1].x();
+            e[i] = x0 - off;
+            e[i + 1] = x1 - off;
+            ascends &= (last <= x0) & (x0 <= x1);
+            last = x1;
+        }
+        if (i < n) {
+            e[i] = p[i].x() - off;
+            ascends &= last <= p[i].x();
+        }
+    }
+    xAscend = ascends;
+    // Shifted by a finite offset, ascending x stay ascending.
+    eAscend = ascends && std::isfinite(off);
+    if (!eAscend) {
+        eAscend = true;
+        for (int i = 0; i + 1 < n && eAscend; i++)
+            eAscend = e[i] <= e[i + 1];
+    }
+}
+
 // Index of the steepest rise of the smoothed data inside the edge window.
-int XafsSpectrum::edgeGuessIndex() const
+int XafsSpectrum::edgeGuessIndex(bool xAscend) const
 {
     const int n = count();
     if (n <= 1)
@@ -128,28 +206,54 @@ int XafsSpectrum::edgeGuessIndex() const
         const double lo = suggest.edgeEV + suggest.dPreE + off;
         const double hi = suggest.edgeEV + suggest.dPostS + off;
         auto mid = [p](int i) { return (p[i].x() + p[i + 1].x()) / 2; };
-        if (mid(0) <= lo) {
-            start = n - 1;
-            for (int i = 1; i < n - 1; i++) {
-                if (mid(i) > lo) {
-                    start = i;
-                    break;
+        // The first i of 1 .. n - 2 with mid(i) above v, else n - 1; over
+        // ascending x the mid points ascend too.
+        auto firstAbove = [n, mid, xAscend](double v) {
+            if (xAscend) {
+                int a = 1, b = n - 1;
+                while (a < b) {
+                    const int m = a + (b - a) / 2;
+                    if (mid(m) > v)
+                        b = m;
+                    else
+                        a = m + 1;
                 }
+                return a;
             }
-        }
+            for (int i = 1; i < n - 1; i++) {
+                if (mid(i) > v)
+                    return i;
+            }
+            return n - 1;
+        };
+        if (mid(0) <= lo)
+            start = firstAbove(lo);
         if (mid(0) > hi)
             return 0;
-        for (int i = 1; i < n - 1; i++) {
-            if (mid(i) > hi) {
-                end = i;
-                break;
-            }
-        }
+        end = firstAbove(hi);
     }
     if (end <= start)
         return 0;
     int best = 0;
     double bestRise = 0.0;
+    if (end < smoothed.size()) {
+        const double *s = smoothed.constData();
+        auto rise = [&](int i, double r) {
+            if (r > bestRise) {
+                bestRise = r;
+                best = i;
+            }
+        };
+        int i = start;
+        for (; i + 1 < end; i += 2) {  // two at a time: half the loop's steps
+            const double s1 = s[i + 1];
+            rise(i, s1 - s[i]);
+            rise(i + 1, s[i + 2] - s1);
+        }
+        if (i < end)
+            rise(i, s[i + 1] - s[i]);
+        return best;
+    }
     for (int i = start; i < end; i++) {
         const double rise = smoothedAt(i + 1) - smoothedAt(i);
         if (rise > bestRise) {
@@ -162,9 +266,15 @@ int XafsSpectrum::edgeGuessIndex() const
 
 bool XafsSpectrum::fitPrePost(double guess, int linear)
 {
+    return fitPrePost(guess, linear, lookupsAscend());
+}
+
+bool XafsSpectrum::fitPrePost(double guess, int linear, bool ascends)
+{
     const int n = count();
-    const bool okPre = pre.fit(*this, n > 0 ? xAt(0) : 0.0, guess + preEnd, linear);
-    const bool okPost = post.fit(*this, guess + postStart, n > 0 ? xAt(n - 1) : 0.0, linear);
+    const bool okPre = pre.fit(*this, n > 0 ? xAt(0) : 0.0, guess + preEnd, linear, ascends);
+    const bool okPost =
+        post.fit(*this, guess + postStart, n > 0 ? xAt(n - 1) : 0.0, linear, ascends);
     const double j = post.valueAt(guess) - pre.valueAt(guess);
     if (j < 0) {
         pre.c += 0.55 * std::fabs(j);
@@ -175,45 +285,44 @@ bool XafsSpectrum::fitPrePost(double guess, int linear)
     return okPre && okPost;
 }
 
-void XafsSpectrum::lineValues()
+void XafsSpectrum::lineValues(bool eAscend)
 {
     const int n = count();
-    pointEnergy.resize(n);
     preAtPoints.resize(n);
     postAtPoints.resize(n);
-    double *e = pointEnergy.data();
-    for (int i = 0; i < n; i++)
-        e[i] = xAt(i);
-    pre.lineValues(e, n, preAtPoints.data());
-    post.lineValues(e, n, postAtPoints.data());
+    const double *e = pointEnergy.constData();
+    pre.lineValues(e, n, preAtPoints.data(), eAscend);
+    post.lineValues(e, n, postAtPoints.data(), eAscend);
 }
 
 double XafsSpectrum::findMidx()
 {
     if (smoothed.size() != count())
         smooth(2);
-    lineValues();
+    bool xAscend, eAscend;
+    takeEnergies(xAscend, eAscend);
+    lineValues(eAscend);
     return findMidx(preAtPoints.constData(), postAtPoints.constData());
+}
+
+XafsSpectrum::Crossing XafsSpectrum::crossingOf(const double *preV, const double *postV) const
+{
+    const double *s = smoothed.constData();
+    Crossing c;
+    for (int i = 1, n = count(); i < n - 1; i++)
+        c.at(i, preV, postV, s);
+    return c;
 }
 
 double XafsSpectrum::findMidx(const double *preV, const double *postV)
 {
-    const int n = count();
-    const double *s = smoothed.constData();
-    auto level = [preV, postV](int i) { return (preV[i] + postV[i]) / 2; };
+    return midxAt(crossingOf(preV, postV).k, preV, postV);
+}
 
-    int k = 0;
-    double bestRise = 0.0;
-    for (int i = 1; i < n - 1; i++) {
-        const double lev = level(i);
-        if (lev > s[i - 1] && s[i + 1] > lev) {
-            const double rise = s[i + 1] - s[i - 1];
-            if (rise > bestRise) {
-                bestRise = rise;
-                k = i;
-            }
-        }
-    }
+double XafsSpectrum::midxAt(int k, const double *preV, const double *postV)
+{
+    const double *s = smoothed.constData();
+    auto level = [preV, postV](int i) { return Crossing::level(preV, postV, i); };
     if (k == 0) {
         noisyMidx = true;
         return midx;
@@ -242,48 +351,82 @@ double XafsSpectrum::findMidx(const double *preV, const double *postV)
     return sum / used;
 }
 
-void XafsSpectrum::buildDerived(const double *preV, const double *postV, int derived)
+void XafsSpectrum::buildDerived(bool eAscend, const double *preV, const double *postV,
+                                int derived, Crossing *crossing)
 {
+    const double *e = pointEnergy.constData();
     const int n = count();
     Spectrum *all[4] = {&normalized, &doubleNormalizedPreBase, &normalizedPostBase,
                         &doubleNormalizedPostBase};
     const int bits[4] = {DerivedNormalized, DerivedPreBase, DerivedPostBase, DerivedDoublePostBase};
     QPointF *out[4] = {nullptr, nullptr, nullptr, nullptr};
     for (int k = 0; k < 4; k++) {
-        all[k]->clearPoints();
         if (derived & bits[k]) {
+            // Every point and the range are written below.
             all[k]->points.resize(n);
+            if (!all[k]->smoothed.isEmpty())
+                all[k]->smoothed.resize(0);
             out[k] = all[k]->points.data();
+        } else if (!all[k]->points.isEmpty() || !all[k]->smoothed.isEmpty()) {
+            all[k]->clearPoints();
+        } else {
+            all[k]->resetRange();
         }
     }
     const QPointF *p = points.constData();
-    const double off = useOffset ? offset : 0.0;
     const double jump = dMut;
+    RangeScan range[4];
     if (!(derived & DerivedAll)) {
         // Nothing to build.
+        return;
     } else if (derived == DerivedPreBase) {
         // What the fits and the edge search read, alone.
-        for (int i = 0; i < n; i++)
-            out[1][i] = QPointF(p[i].x() - off, finiteRatio(p[i].y() - preV[i], postV[i] - preV[i]));
+        QPointF *o = out[1];
+        RangeScan &r = range[1];
+        // The lines read once: the points written may share memory with them.
+        auto derive = [&](int i, double pv, double qv) {
+            const double y = finiteRatio(p[i].y() - pv, qv - pv);
+            o[i] = QPointF(e[i], y);
+            r.addY(i, y);
+        };
+        if (crossing && n >= 3) {
+            const double *s = smoothed.constData();
+            derive(0, preV[0], postV[0]);
+            for (int i = 1; i < n - 1; i++) {
+                const double pv = preV[i], qv = postV[i];
+                derive(i, pv, qv);
+                crossing->atLevel(i, (pv + qv) / 2, s);
+            }
+            derive(n - 1, preV[n - 1], postV[n - 1]);
+        } else {
+            for (int i = 0; i < n; i++)
+                derive(i, preV[i], postV[i]);
+        }
+        if (eAscend) {
+            r.addAscendingX(e, n);
+        } else {
+            for (int i = 0; i < n; i++)
+                r.addX(e[i]);
+        }
     } else {
         for (int i = 0; i < n; i++) {
-            const double e = p[i].x() - off;
             const double y = p[i].y();
             const double lines = postV[i] - preV[i];
             const double postBase = finiteRatio(y - postV[i], jump);
-            if (out[0])
-                out[0][i] = QPointF(e, jump != 0.0 ? postBase + 1.0 : 0.0);
-            if (out[1])
-                out[1][i] = QPointF(e, finiteRatio(y - preV[i], lines));
-            if (out[2])
-                out[2][i] = QPointF(e, postBase);
-            if (out[3])
-                out[3][i] = QPointF(e, finiteRatio(y - postV[i], lines));
+            const double values[4] = {jump != 0.0 ? postBase + 1.0 : 0.0,
+                                      finiteRatio(y - preV[i], lines), postBase,
+                                      finiteRatio(y - postV[i], lines)};
+            for (int k = 0; k < 4; k++) {
+                if (out[k]) {
+                    out[k][i] = QPointF(e[i], values[k]);
+                    range[k].add(i, e[i], values[k]);
+                }
+            }
         }
     }
     for (int k = 0; k < 4; k++) {
         if (out[k])
-            all[k]->rescanRange();
+            range[k].storeIn(*all[k]);
     }
 }
 

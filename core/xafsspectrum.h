@@ -43,6 +43,8 @@ public:
     // Normalises only a spectrum with points; returns the point count.
     int normalizeIfNotEmpty(int linear);
     bool fitPrePost(double guess, int linear);
+    // The same for a caller that knows lookupsAscend().
+    bool fitPrePost(double guess, int linear, bool ascends);
     // Where the smoothed data cross the mean of the two lines. Without such a
     // crossing the current midx (the guess) is kept and noisyMidx is set.
     double findMidx();
@@ -113,11 +115,21 @@ private:
     static double scoreAscending(double shift, const XafsSpectrum &ref, const ShiftScratch &scratch);
     void takeSample(ShiftScratch &scratch) const;
     void begin(const QString &name, int mode, double shift, const SuggestElm &suggest, int derived);
-    int edgeGuessIndex() const;
-    // Both lines at every point into the two vectors below.
-    void lineValues();
+    // The point energies (xAt) into pointEnergy; whether the points' x
+    // ascend with no NaN, and whether those energies do.
+    void takeEnergies(bool &xAscend, bool &eAscend);
+    int edgeGuessIndex(bool xAscend) const;
+    // Both lines at every point energy into the two vectors below.
+    void lineValues(bool eAscend);
+    struct Crossing;
+    Crossing crossingOf(const double *preV, const double *postV) const;
     double findMidx(const double *preV, const double *postV);
-    void buildDerived(const double *preV, const double *postV, int derived);
+    // midx from the crossing at point k; the guess kept without one.
+    double midxAt(int k, const double *preV, const double *postV);
+    // From pointEnergy and both lines there; with crossing, for DerivedPreBase
+    // alone, crossingOf is found in the same pass.
+    void buildDerived(bool eAscend, const double *preV, const double *postV, int derived,
+                      Crossing *crossing);
     void checkSuggestion();
     // Point energies and both lines there, as the last normalisation took them.
     QVector<double> pointEnergy;

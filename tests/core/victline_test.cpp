@@ -3,6 +3,8 @@
 #include "core/victline.h"
 
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -204,4 +206,103 @@ TEST(VictLineCorrection, RebuildAndRefitStartAfresh)
     EXPECT_FALSE(pre.cubicOn);
     EXPECT_EQ(pre.count(), 0);
     EXPECT_TRUE(pre.controlPoints.isEmpty());
+}
+
+namespace {
+
+// The same bits, or both NaN.
+bool sameBits(double a, double b)
+{
+    return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+} // namespace
+
+// Over ascending energies a fit reads only its window's run of points; the
+// lines must be the full scan's to the bit, at awkward windows and energies.
+TEST(VictLineFit, WindowRunGivesTheFullScansLine)
+{
+    const double xs[] = {-3, -1, 0, 0, 2, 5, 5, 5, 8, 13, 21, 21};
+    std::vector<Spectrum> spectra;
+    Spectrum s;
+    for (int i = 0; i < 12; i++)
+        s.addPoint(xs[i], std::sin(1.3 * i) + 0.1 * i);
+    spectra.push_back(s);
+    s.useOffset = true;
+    s.offset = -2.5;
+    spectra.push_back(s);
+    s.offset = 1e17;  // distinct x meet after the shift
+    spectra.push_back(s);
+    for (int n : {3, 4}) {
+        Spectrum few;
+        for (int i = 0; i < n; i++)
+            few.addPoint(7000.0 + 10 * i, 1.0 / (i + 1));
+        spectra.push_back(few);
+    }
+
+    std::vector<double> ends = {-INFINITY, INFINITY, NAN, -2.0, 0.0, 3.5, 5.0, 21.0, 22.0,
+                                7000.0, 7010.0, 7015.0, 7030.0, 1e17};
+    for (const Spectrum &sp : spectra) {
+        ASSERT_TRUE(sp.lookupsAscend());
+        for (int i = 0; i < sp.count(); i++)
+            ends.push_back(sp.xAt(i));
+    }
+    int fits = 0;
+    for (const Spectrum &sp : spectra) {
+        for (double lo : ends) {
+            for (double hi : ends) {
+                for (int linear : {1, 0}) {
+                    VictLine run, scan, plain;
+                    const bool okRun = run.fit(sp, lo, hi, linear, true);
+                    const bool okScan = scan.fit(sp, lo, hi, linear, false);
+                    const bool okPlain = plain.fit(sp, lo, hi, linear);
+                    SCOPED_TRACE(testing::Message() << "lo " << lo << " hi " << hi << " linear "
+                                                    << linear << " n " << sp.count());
+                    ASSERT_EQ(okRun, okScan);
+                    ASSERT_EQ(okPlain, okScan);
+                    for (const VictLine *l : {&run, &plain}) {
+                        ASSERT_TRUE(sameBits(l->c, scan.c));
+                        ASSERT_TRUE(sameBits(l->b, scan.b));
+                        ASSERT_TRUE(sameBits(l->a, scan.a));
+                        ASSERT_TRUE(sameBits(l->slope, scan.slope));
+                        ASSERT_TRUE(sameBits(l->sigma, scan.sigma));
+                        ASSERT_EQ(l->nPoints, scan.nPoints);
+                    }
+                    fits++;
+                }
+            }
+        }
+    }
+    EXPECT_GT(fits, 1000);
+}
+
+// The line values over ascending energies walk the stored curve once; they
+// are valueAt's at every energy, also at the window's ends, beyond the curve
+// and along a curve whose x turn back.
+TEST(VictLineCorrection, LineValuesEqualValueAt)
+{
+    VictLine pre = straight(0.004, 0.0, 0, 100, true);
+    VictLine post = straight(0.0, 1.0, 120, 300, false);
+    pre.genCorrected(post);
+    VictLine turning = straight(0.004, 2.0, 0, 100, true);  // below the post line: t < 0
+    turning.genCorrected(post);
+    VictLine pre2 = straight(0.0, 0.0, 0, 100, true);
+    VictLine post2 = straight(0.004, -0.2, 120, 300, false);
+    post2.genCorrected(pre2);
+    VictLine vic;
+    vic.linear = 0;
+    vic.c = 1.0;
+    vic.b = -2e-4;
+    vic.a = 3e-6;
+    ASSERT_TRUE(pre.cubicOn && turning.cubicOn && post2.cubicOn);
+    ASSERT_LT(turning.controlPoints[1].x(), turning.controlPoints[0].x());
+
+    std::vector<double> e = {-50, 0, 0, 60, 82.5, 90, 99.5, 100, 100, 100.25, 120, 150, 150,
+                             299, 300, 301, 317.5, 400};
+    for (const VictLine *l : {&pre, &turning, &post2, &post, &vic}) {
+        std::vector<double> out(e.size());
+        l->lineValues(e.data(), int(e.size()), out.data(), true);
+        for (size_t i = 0; i < e.size(); i++)
+            ASSERT_TRUE(sameBits(out[i], l->valueAt(e[i]))) << "at " << e[i];
+    }
 }

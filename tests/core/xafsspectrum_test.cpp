@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -325,5 +326,185 @@ TEST(XafsRealData, EdgeOfIronOxides)
             EXPECT_FALSE(x.noisyMidx);
             expectDerivedFinite(x);
         }
+    }
+}
+
+namespace {
+
+// The same bits, or both NaN.
+bool sameBits(double a, double b)
+{
+    return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+void expectSameSpectrum(const Spectrum &a, const Spectrum &b, const char *what)
+{
+    SCOPED_TRACE(what);
+    ASSERT_EQ(a.count(), b.count());
+    for (int i = 0; i < a.count(); i++) {
+        ASSERT_TRUE(sameBits(a.points[i].x(), b.points[i].x())) << i;
+        ASSERT_TRUE(sameBits(a.points[i].y(), b.points[i].y())) << i;
+    }
+    ASSERT_EQ(a.smoothed.size(), b.smoothed.size());
+    for (int i = 0; i < a.smoothed.size(); i++)
+        ASSERT_TRUE(sameBits(a.smoothed[i], b.smoothed[i])) << i;
+    EXPECT_TRUE(sameBits(a.xMin, b.xMin) && sameBits(a.xMax, b.xMax));
+    EXPECT_TRUE(sameBits(a.yMin, b.yMin) && sameBits(a.yMax, b.yMax));
+    EXPECT_EQ(a.iYMin, b.iYMin);
+    EXPECT_EQ(a.iYMax, b.iYMax);
+    EXPECT_EQ(a.useOffset, b.useOffset);
+}
+
+void expectSameLine(const VictLine &a, const VictLine &b, const char *what)
+{
+    SCOPED_TRACE(what);
+    EXPECT_EQ(a.fitOk, b.fitOk);
+    for (auto f : {&VictLine::c, &VictLine::b, &VictLine::a, &VictLine::slope, &VictLine::sigma,
+                   &VictLine::fitLo, &VictLine::fitHi})
+        EXPECT_TRUE(sameBits(a.*f, b.*f));
+    EXPECT_EQ(a.nPoints, b.nPoints);
+    EXPECT_EQ(a.cubicOn, b.cubicOn);
+    EXPECT_EQ(a.cubicAbove, b.cubicAbove);
+    EXPECT_EQ(a.controlPoints, b.controlPoints);
+    expectSameSpectrum(a, b, "stored curve");
+}
+
+// Every field a caller reads, to the bit.
+void expectSameXafs(const XafsSpectrum &a, const XafsSpectrum &b)
+{
+    EXPECT_TRUE(sameBits(a.midx, b.midx));
+    EXPECT_TRUE(sameBits(a.dMut, b.dMut));
+    EXPECT_EQ(a.noisyMidx, b.noisyMidx);
+    EXPECT_EQ(a.outOfRangeMidx, b.outOfRangeMidx);
+    EXPECT_EQ(a.shift, b.shift);
+    expectSameSpectrum(a, b, "spectrum");
+    expectSameLine(a.pre, b.pre, "pre");
+    expectSameLine(a.post, b.post, "post");
+    expectSameSpectrum(a.normalized, b.normalized, "normalized");
+    expectSameSpectrum(a.doubleNormalizedPreBase, b.doubleNormalizedPreBase, "preBase");
+    expectSameSpectrum(a.normalizedPostBase, b.normalizedPostBase, "postBase");
+    expectSameSpectrum(a.doubleNormalizedPostBase, b.doubleNormalizedPostBase, "doublePostBase");
+}
+
+} // namespace
+
+// One spectrum renewed block after block (its vectors keep their room) must
+// equal a new one for every input and choice of derived spectra; the lines
+// fitted over their windows' runs must equal the full scans.
+TEST(XafsNormalize, RenewedAndWindowedEqualTheFullWork)
+{
+    std::vector<Spectrum> inputs;
+    for (double slope : {0.0, 0.003, -0.003})  // no correction, pre corrected, post corrected
+        inputs.push_back(atanEdge(8985.0, slope, -slope));
+    Spectrum offset = atanEdge();
+    offset.useOffset = true;
+    offset.offset = 12.5;
+    inputs.push_back(offset);
+    Spectrum twice;  // every energy twice
+    for (const QPointF &p : atanEdge().points) {
+        twice.addPoint(p.x(), p.y());
+        twice.addPoint(p.x(), p.y() + 0.01);
+    }
+    inputs.push_back(twice);
+    Spectrum falling;  // energies descend
+    const Spectrum edge = atanEdge();
+    for (int i = edge.count() - 1; i >= 0; i--)
+        falling.addPoint(edge.points[i].x(), edge.points[i].y());
+    inputs.push_back(falling);
+    Spectrum gap = atanEdge();
+    gap.points[60].setX(NAN);
+    inputs.push_back(gap);
+    Spectrum nearZero;  // E <= 0 for a Victoreen line
+    for (int i = 0; i < 40; i++)
+        nearZero.addPoint(-10.0 + i, 1.0 + (i > 20 ? 1.0 : 0.0) + 0.01 * i);
+    inputs.push_back(nearZero);
+    for (int n = 0; n <= 3; n++) {
+        Spectrum few;
+        for (int i = 0; i < n; i++)
+            few.addPoint(8980.0 + 5 * i, i);
+        inputs.push_back(few);
+    }
+
+    SuggestElm on;
+    on.use = true;
+    on.edgeEV = 8985.5;  // the window's ends lie on mid points
+    on.dPreE = -10.0;
+    on.dPostS = 15.0;
+    XafsSpectrum renewed;
+    int compared = 0;
+    for (int round = 0; round < 2; round++) {
+        for (size_t k = 0; k < inputs.size(); k++) {
+            for (int derived : {0, int(XafsSpectrum::DerivedPreBase), int(XafsSpectrum::DerivedAll),
+                                XafsSpectrum::DerivedNormalized | XafsSpectrum::DerivedPostBase}) {
+                for (int mode : {1, 0}) {
+                    const SuggestElm &se = k % 2 ? on : SuggestElm();
+                    SCOPED_TRACE(testing::Message() << "input " << k << " derived " << derived
+                                                    << " mode " << mode << " round " << round);
+                    renewed.renew(inputs[k], "r", mode, 0.5, se, derived);
+                    const XafsSpectrum fresh(inputs[k], "r", mode, 0.5, se, derived);
+                    expectSameXafs(renewed, fresh);
+                    if (fresh.count() == 0 || !fresh.lookupsAscend() || round > 0)
+                        continue;
+                    // Both lines at every guess, over the runs and over every point.
+                    for (int g = 0; g < fresh.count(); g += 7) {
+                        XafsSpectrum run = fresh, scan = fresh;
+                        EXPECT_EQ(run.fitPrePost(fresh.xAt(g), mode, true),
+                                  scan.fitPrePost(fresh.xAt(g), mode, false));
+                        expectSameLine(run.pre, scan.pre, "pre at a guess");
+                        expectSameLine(run.post, scan.post, "post at a guess");
+                    }
+                    compared++;
+                }
+            }
+        }
+        std::reverse(inputs.begin(), inputs.end());  // the vectors shrink and grow
+    }
+    EXPECT_GT(compared, 30);
+}
+
+// With a suggestion the edge is guessed at the steepest rise of the smoothed
+// data between the first mid point above each end of the window; ends that
+// fall on mid points and repeated energies included.
+TEST(XafsSuggestion, GuessWithinWindowEndingOnMidPoints)
+{
+    struct Case
+    {
+        std::vector<double> x, y;
+        double preE, postS;
+        int from, to;  // the rises i -> i + 1 for from <= i < to
+    };
+    // Steeper rises just outside the window on both sides.
+    const Case cases[] = {
+        {{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
+         {-10, 0, 0, 0, 0, 10, 11, 12, 13, 14, 40, 40, 40}, -2.5, 1.5, 3, 7},  // mids 2.5, 6.5
+        {{0, 1, 2, 2, 2, 3, 4, 5, 5, 6, 7, 8, 9},
+         {0, -10, 0, 0, 0, 0, 10, 11, 12, 13, 14, 40, 40}, -3.0, 0.0, 4, 8},  // mids 2, 5 repeated
+    };
+    for (const Case &c : cases) {
+        Spectrum s;
+        for (size_t i = 0; i < c.x.size(); i++)
+            s.addPoint(c.x[i], c.y[i]);
+        SuggestElm se;
+        se.use = true;
+        se.edgeEV = 5.0;
+        se.dPreE = c.preE;
+        se.dPostS = c.postS;
+        const XafsSpectrum x(s, "window", 1, 0.0, se);
+        // The guess as the pre-edge window's end shows it; the window matters.
+        auto steepest = [&x](int from, int to) {
+            int best = 0;
+            double bestRise = 0.0;
+            for (int i = from; i < to; i++) {
+                if (x.smoothed[i + 1] - x.smoothed[i] > bestRise) {
+                    bestRise = x.smoothed[i + 1] - x.smoothed[i];
+                    best = i;
+                }
+            }
+            return best;
+        };
+        const int g = steepest(c.from, c.to);
+        ASSERT_NE(steepest(c.from - 1, c.to), g);
+        ASSERT_NE(steepest(c.from, c.to + 1), g);
+        EXPECT_EQ(x.pre.fitHi, x.xAt(g) + c.preE);
     }
 }
