@@ -310,6 +310,7 @@ void sumRun(const double *const *cols, const QPointF *ys, size_t count, size_t f
     size_t i = from;
     for (; i < to && i < count; i++) {
         const double y = ys[i].y();
+#pragma GCC unroll 4
         for (int r = 0; r < M; r++)
             acc[r] += col[r][i] * y;
     }
