@@ -598,7 +598,7 @@ double SpectrumFit::edgePosition(const XafsSpectrum &s, const SuggestElm &sElm, 
     // reference changed in place, or another one at the same address, is
     // read anew.
     const Spectrum &d = ref.doubleNormalizedPreBase;
-    if (!sameSpectrum(t.shiftRef, d)) {
+    if (!isMidPoint && !sameSpectrum(t.shiftRef, d)) {
         t.shiftRef = d;
         t.shift.ref = nullptr;
     }
