@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "analysis/refvaluecache.h"
+#include "core/globals.h"
 #include "core/linalg.h"
 
 namespace {
@@ -46,6 +48,12 @@ bool sameRows(const QVector<LcfRefData> &a, const QVector<LcfRefData> &b)
     return true;
 }
 
+// Whether the indexes follow one another without a gap.
+bool isRun(const std::vector<int> &at)
+{
+    return at.empty() || at.back() - at.front() + 1 == int(at.size());
+}
+
 // The parts of a fit that depend only on the sample's energies, the rows and
 // the fit range, kept in t while those stay the same.
 // With sameEnergies false the energies are those of t.nextEnergy and t.nextPreX.
@@ -83,16 +91,21 @@ void keepRangeParts(SpectrumFit::Kind kind, const QVector<LcfRefData> &refs, dou
     t.hi = hi;
     const size_t np = t.energy.size();
     t.inFit.resize(np);
-    t.inCurve.resize(np);
     t.needPre.resize(np);
-    t.curvePoints = 0;
+    t.fitAt.clear();
+    t.curveAt.clear();
     for (size_t i = 0; i < np; i++) {
         const double e = t.energy[i];
-        t.inFit[i] = lo <= e && e <= hi;
-        t.inCurve[i] = cLo <= e && e <= cHi;
-        t.needPre[i] = t.inCurve[i] || (kind != SpectrumFit::Mlcf && t.inFit[i]);
-        t.curvePoints += t.inCurve[i];
+        const bool inFit = lo <= e && e <= hi, inCurve = cLo <= e && e <= cHi;
+        t.inFit[i] = inFit;
+        t.needPre[i] = inCurve || (kind != SpectrumFit::Mlcf && inFit);
+        if (inFit)
+            t.fitAt.push_back(int(i));
+        if (inCurve)
+            t.curveAt.push_back(int(i));
     }
+    t.fitRun = isRun(t.fitAt);
+    t.curveRun = isRun(t.curveAt);
     // The references' normalised forms at the sample energies: the
     // doubleNormalizedPreBase for the LCF fit and for the curve, the
     // doubleNormalizedPostBase for the MLCF fit.
@@ -112,82 +125,334 @@ void keepRangeParts(SpectrumFit::Kind kind, const QVector<LcfRefData> &refs, dou
         t.cols = t.refPre;
     }
     // The normal matrix A = sum of v vT, v(r) = cols[r][i], over the points in the fit.
-    const int m = int(t.cols.size());
-    t.ata.assign(size_t(m) * size_t(m), 0.0);
-    for (size_t i = 0; i < np; i++) {
-        if (!t.inFit[i])
-            continue;
-        for (int r = 0; r < m; r++) {
-            const double vr = t.cols[size_t(r)][i];
-            double *row = t.ata.data() + size_t(r) * size_t(m);
-            for (int c = r; c < m; c++)
-                row[c] += vr * t.cols[size_t(c)][i];
+    const size_t m = t.cols.size();
+    t.ata.assign(m * m, 0.0);
+    for (const int i : t.fitAt) {
+        for (size_t r = 0; r < m; r++) {
+            const double vr = t.cols[r][size_t(i)];
+            double *row = t.ata.data() + r * m;
+            for (size_t c = r; c < m; c++)
+                row[c] += vr * t.cols[c][size_t(i)];
         }
     }
-    for (int r = 0; r < m; r++)
-        for (int c = 0; c < r; c++)
-            t.ata[size_t(r) * size_t(m) + size_t(c)] = t.ata[size_t(c) * size_t(m) + size_t(r)];
+    for (size_t r = 0; r < m; r++)
+        for (size_t c = 0; c < r; c++)
+            t.ata[r * m + c] = t.ata[c * m + r];
+    // Its decomposition, as LinAlg::solve makes it for every right-hand side.
+    t.ataRows.resize(m);
+    t.lu.assign(2 * m * m, 0.0);
+    t.lRows.resize(m);
+    t.uRows.resize(m);
+    t.perm.assign(m, 0);
+    for (size_t r = 0; r < m; r++) {
+        t.ataRows[r] = t.ata.data() + r * m;
+        t.lRows[r] = t.lu.data() + r * m;
+        t.uRows[r] = t.lu.data() + (m + r) * m;
+    }
+    LinAlg la;
+    t.luOk = la.luDecompose(int(m), t.ataRows.data(), t.lRows.data(), t.uRows.data(), t.perm.data());
+
     // The residual's points: the inner points of the sample's
-    // doubleNormalizedPreBase in [lo, hi], read on the curve (no offset).
+    // doubleNormalizedPreBase in [lo, hi], read on the curve (no offset) on
+    // the segment where Spectrum::y's bisection ends.
+    const std::vector<int> &node = t.curveAt;
+    const int nodes = int(node.size());
+    auto X = [&t, &node](int k) { return t.energy[size_t(node[size_t(k)])]; };
     const size_t nPre = t.preX.size();
-    t.inside.assign(nPre, 0);
-    t.at.assign(nPre, 0.0);
+    t.readings.clear();
     for (size_t j = 1; j + 1 < nPre; j++) {
-        t.inside[j] = lo <= t.preX[j] && t.preX[j] <= hi;
-        t.at[j] = t.preX[j] + 0.0;
+        if (!(lo <= t.preX[j] && t.preX[j] <= hi))
+            continue;
+        SpectrumFit::Scratch::Reading r{int(j), 0, 0, false, 0.0, 0.0};
+        if (nodes >= 2) {
+            const double x = t.preX[j] + 0.0;
+            r.b = 1;
+            if (x <= X(0)) {
+            } else if (x >= X(nodes - 1)) {
+                r.a = nodes - 2;
+                r.b = nodes - 1;
+            } else {
+                r.b = nodes - 1;
+                int mid = (nodes - 1) / 2;
+                do {
+                    const bool above = X(mid) > x;
+                    r.b = above ? mid : r.b;
+                    r.a = above ? r.a : mid;
+                    mid = (r.a + r.b) / 2;
+                } while (r.b - 1 > r.a);
+            }
+            r.flat = X(r.b) == X(r.a);
+            r.dq = x - X(r.a);
+            r.dx = X(r.b) - X(r.a);
+        }
+        t.readings.push_back(r);
+    }
+    // The longest stretch of readings on their segments' starts, one point
+    // after the other on the sample and on the curve.
+    const std::vector<SpectrumFit::Scratch::Reading> &rd = t.readings;
+    auto onStart = [nodes](const SpectrumFit::Scratch::Reading &r) {
+        return nodes >= 2 && !r.flat && r.dq == 0.0 && r.b == r.a + 1;
+    };
+    auto follows = [&rd, &node](size_t e) {
+        return rd[e].j == rd[e - 1].j + 1 && rd[e].a == rd[e - 1].a + 1 &&
+               node[size_t(rd[e].a)] == node[size_t(rd[e - 1].a)] + 1;
+    };
+    t.alignFrom = t.alignTo = t.alignAt = 0;
+    for (size_t k = 0; k < rd.size();) {
+        size_t e = k;
+        while (e < rd.size() && onStart(rd[e]) && (e == k || follows(e)))
+            e++;
+        if (e - k > size_t(t.alignTo - t.alignFrom)) {
+            t.alignFrom = int(k);
+            t.alignTo = int(e);
+            t.alignAt = node[size_t(rd[k].a)];
+        }
+        k = std::max(e, k + 1);
+    }
+    double dxMin = 1.0;
+    for (int k = t.alignFrom; k < t.alignTo; k++)
+        dxMin = std::min(dxMin, std::fabs(rd[size_t(k)].dx));
+    // |v| <= limit gives |v(b) - v(a)| / dx <= 2e300 (1 + eps)^2.
+    t.alignLimit = dxMin * 1e300;
+    t.refMax.assign(t.refPre.size(), 0.0);
+    for (size_t k = 0; k < t.refPre.size(); k++) {
+        for (const int i : node) {
+            const double v = std::fabs(t.refPre[k][size_t(i)]);
+            t.refMax[k] = v <= t.refMax[k] ? t.refMax[k] : std::isnan(v) ? HUGE_VAL : v;
+        }
     }
 }
 
-// Solves A x = b, A the kept normal matrix and b = sum of v y over the points
-// in the fit; unknown r to sol[r]. False when the system is singular.
-bool solveNormal(SpectrumFit::Scratch &t, const double *y)
+// Whether x holds the bits of the points' x.
+bool sameX(const QPointF *p, const double *x, size_t count)
 {
-    const int m = int(t.cols.size());
-    t.atb.assign(size_t(m), 0.0);
-    const char *in = t.inFit.data();
-    const size_t np = t.inFit.size();
-    // Each sum in order of the points, in a register.
-    for (int r = 0; r < m; r++) {
-        const double *col = t.cols[size_t(r)];
-        double acc = 0.0;
-        for (size_t i = 0; i < np; i++) {
-            if (in[i])
-                acc += col[i] * y[i];
-        }
-        t.atb[size_t(r)] = acc;
+    auto bits = [](double v) {
+        quint64 b;
+        std::memcpy(&b, &v, sizeof b);
+        return b;
+    };
+    quint64 d0 = 0, d1 = 0;
+    size_t i = 0;
+    for (; i + 2 <= count; i += 2) {
+        d0 |= bits(p[i].x()) ^ bits(x[i]);
+        d1 |= bits(p[i + 1].x()) ^ bits(x[i + 1]);
     }
-    // The solver reads the matrix without changing it.
-    t.ataRows.resize(size_t(m));
-    for (int r = 0; r < m; r++)
-        t.ataRows[size_t(r)] = t.ata.data() + size_t(r) * size_t(m);
-    t.sol.assign(size_t(m), 0.0);
+    for (; i < count; i++)
+        d0 |= bits(p[i].x()) ^ bits(x[i]);
+    return (d0 | d1) == 0;
+}
+
+bool sameBits(double a, double b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// Takes the energies of s and of its doubleNormalizedPreBase, as the kept
+// parts read them, anew when they differ from the kept ones; true when they
+// are the same. Points whose x are those the kept ones came from, bit for
+// bit, are not taken again.
+bool sameEnergies(const XafsSpectrum &s, SpectrumFit::Scratch &t)
+{
+    const size_t np = size_t(s.count());
+    const Spectrum &pre = s.doubleNormalizedPreBase;
+    const size_t nPre = size_t(pre.count());
+    const QPointF *p = s.points.constData(), *q = pre.points.constData();
+    const double offset = offsetOf(s), preOffset = offsetOf(pre), shift = s.shift;
+    if (t.made && t.rawExact && t.rawX.size() == np && t.rawPreX.size() == nPre &&
+        sameBits(offset, t.rawOffset) && sameBits(shift, t.rawShift) &&
+        sameBits(preOffset, t.rawPreOffset) && sameX(p, t.rawX.data(), np) &&
+        sameX(q, t.rawPreX.data(), nPre))
+        return true;
+
+    bool same = t.made && t.energy.size() == np && t.preX.size() == nPre;
+    for (size_t i = 0; same && i < np; i++)
+        same = p[i].x() - offset - shift == t.energy[i];
+    for (size_t j = 0; same && j < nPre; j++)
+        same = q[j].x() - preOffset == t.preX[j];
+    if (!same) {
+        t.nextEnergy.resize(np);
+        for (size_t i = 0; i < np; i++)
+            t.nextEnergy[i] = p[i].x() - offset - shift;
+        t.nextPreX.resize(nPre);
+        for (size_t j = 0; j < nPre; j++)
+            t.nextPreX[j] = q[j].x() - preOffset;
+    }
+    const std::vector<double> &e = same ? t.energy : t.nextEnergy;
+    const std::vector<double> &x = same ? t.preX : t.nextPreX;
+    auto noNaN = [](const std::vector<double> &v) {
+        return std::none_of(v.cbegin(), v.cend(), [](double d) { return std::isnan(d); });
+    };
+    t.rawExact = noNaN(e) && noNaN(x);
+    t.rawX.resize(np);
+    for (size_t i = 0; i < np; i++)
+        t.rawX[i] = p[i].x();
+    t.rawPreX.resize(nPre);
+    for (size_t j = 0; j < nPre; j++)
+        t.rawPreX[j] = q[j].x();
+    t.rawOffset = offset;
+    t.rawShift = shift;
+    t.rawPreOffset = preOffset;
+    return same;
+}
+
+// b[r] = sum of cols[r][i] y(i) over i in [from, to), y(i) the y of point i
+// of ys below count and 0 from there on; each sum in order of the points.
+template <int M>
+void sumRun(const double *const *cols, const QPointF *ys, size_t count, size_t from, size_t to,
+            double *b)
+{
+    double acc[M];
+    const double *col[M];
+    for (int r = 0; r < M; r++) {
+        acc[r] = 0.0;
+        col[r] = cols[r];
+    }
+    size_t i = from;
+    for (; i < to && i < count; i++) {
+        const double y = ys[i].y();
+#pragma GCC unroll 4
+        for (int r = 0; r < M; r++)
+            acc[r] += col[r][i] * y;
+    }
+    for (; i < to; i++) {
+        for (int r = 0; r < M; r++)
+            acc[r] += col[r][i] * 0.0;
+    }
+    for (int r = 0; r < M; r++)
+        b[r] = acc[r];
+}
+
+// Solves A x = b, A the kept normal matrix and b = sum of v y over the points
+// in the fit, y(i) the y of point i of ys (0 from count on); unknown r to
+// sol[r]. False when the system is singular.
+bool solveNormal(SpectrumFit::Scratch &t, const QPointF *ys, size_t count)
+{
+    const size_t m = t.cols.size();
+    t.atb.resize(m);
+    const double *const *cols = t.cols.data();
+    const size_t from = t.fitAt.empty() ? 0 : size_t(t.fitAt.front());
+    const size_t to = from + t.fitAt.size();
+    if (t.fitRun && m == 2) {
+        sumRun<2>(cols, ys, count, from, to, t.atb.data());
+    } else if (t.fitRun && m == 3) {
+        sumRun<3>(cols, ys, count, from, to, t.atb.data());
+    } else if (t.fitRun && m == 4) {
+        sumRun<4>(cols, ys, count, from, to, t.atb.data());
+    } else {
+        for (size_t r = 0; r < m; r++) {
+            const double *col = t.cols[r];
+            double acc = 0.0;
+            for (const int i : t.fitAt)
+                acc += col[i] * (size_t(i) < count ? ys[i].y() : 0.0);
+            t.atb[r] = acc;
+        }
+    }
+    // LinAlg::solve's two substitutions on the kept decomposition.
+    if (!t.luOk)
+        return false;
+    t.forward.resize(m);
+    t.back.resize(m);
+    t.sol.resize(m);
     LinAlg la;
-    return la.solve(m, t.ataRows.data(), t.atb.data(), t.sol.data(), true);
+    const bool okL = la.solveL(int(m), t.lRows.data(), t.atb.data(), t.forward.data(), t.perm.data());
+    const bool okU = la.solveU(int(m), t.uRows.data(), t.forward.data(), t.back.data(), t.perm.data());
+    for (size_t k = 0; k < m; k++)
+        t.sol[k] = t.back[size_t(t.perm[k])];
+    return okL && okU;
+}
+
+// The curve of the fractions at energy index i: the sum of the references'
+// values there times their fractions, from 0.0 in order of the references.
+double curveValue(const SpectrumFit::Scratch &t, size_t i)
+{
+    double v = 0.0;
+    for (size_t k = 0; k < t.fractions.size(); k++)
+        v += t.refPre[k][i] * t.fractions[k];
+    return v;
+}
+
+// A residual term: the squared deviation of f from yj relative to yj, 1 for yj zero.
+inline double term(double f, double yj)
+{
+    if (yj == 0.0)
+        return 1.0;
+    const double d = (f - yj) / yj;
+    return d * d;
+}
+
+// sum plus the terms of the curve at energy indexes from `from` on against y,
+// in order.
+template <int N>
+double alignedSum(const double *const *refs, const double *f, size_t from, const QPointF *y,
+                  size_t count, double sum)
+{
+    const double *ref[N];
+    double fk[N];
+    for (int k = 0; k < N; k++) {
+        ref[k] = refs[k] + from;
+        fk[k] = f[k];
+    }
+    for (size_t c = 0; c < count; c++) {
+        double v = 0.0;
+        for (int k = 0; k < N; k++)
+            v += ref[k][c] * fk[k];
+        sum += term(v, y[c].y());
+    }
+    return sum;
 }
 
 // Mean squared relative deviation of the curve from the sample's
 // doubleNormalizedPreBase over its inner points in [lo, hi], divided once
-// more by the sample's point count; a zero sample value counts 1.
-double residual(const XafsSpectrum &s, SpectrumFit::Scratch &t)
+// more by the sample's point count; a zero sample value counts 1. The curve
+// is read as Spectrum::y reads it. A reading on its segment's start takes
+// the value there where no slope can overflow: linearInterpolate's
+// slope * 0 + v(a), with a finite slope, differs from it at most in the sign
+// of a zero, which f - yj with yj not zero does not show.
+double residual(const XafsSpectrum &s, const SpectrumFit::Scratch &t)
 {
-    const Spectrum &pre = s.doubleNormalizedPreBase;
-    const size_t nPre = t.preX.size();
-    t.f.resize(nPre);
-    t.curve.valuesAt(t.at.data(), t.inside.data(), int(nPre), t.f.data());
+    const QPointF *pre = s.doubleNormalizedPreBase.points.constData();
+    const std::vector<SpectrumFit::Scratch::Reading> &rd = t.readings;
+    const size_t nodes = t.curveAt.size();
+    auto value = [&t](int c) { return curveValue(t, size_t(t.curveAt[size_t(c)])); };
+    auto at = [&value](const SpectrumFit::Scratch::Reading &r) {
+        if (r.flat)
+            return (value(r.a) + value(r.b)) / 2;
+        return (value(r.b) - value(r.a)) / r.dx * r.dq + value(r.a);
+    };
     double sum = 0.0;
-    int counted = 0;
-    for (size_t j = 1; j + 1 < nPre; j++) {
-        if (!t.inside[j])
-            continue;
-        const double yj = pre.points[int(j)].y();
-        double term = 1.0;
-        if (yj != 0.0) {
-            const double d = (t.f[j] - yj) / yj;
-            term = d * d;
+    if (nodes < 2) {
+        const double f = nodes ? value(0) : 0.0;
+        for (const SpectrumFit::Scratch::Reading &r : rd)
+            sum += term(f, pre[r.j].y());
+    } else {
+        // Every curve value at most bound in size (up to rounding).
+        const size_t n = t.fractions.size();
+        double bound = 0.0;
+        for (size_t k = 0; k < n; k++)
+            bound += std::fabs(t.fractions[k]) * t.refMax[k];
+        const bool aligned = bound <= 0.5 * t.alignLimit;
+        const size_t from = aligned ? size_t(t.alignFrom) : rd.size();
+        const size_t to = aligned ? size_t(t.alignTo) : rd.size();
+        for (size_t k = 0; k < from; k++)
+            sum += term(at(rd[k]), pre[rd[k].j].y());
+        if (from < to) {
+            const double *const *refs = t.refPre.data();
+            const double *f = t.fractions.data();
+            const size_t i0 = size_t(t.alignAt), count = to - from;
+            const QPointF *y = pre + rd[from].j;
+            if (n == 2) {
+                sum = alignedSum<2>(refs, f, i0, y, count, sum);
+            } else if (n == 3) {
+                sum = alignedSum<3>(refs, f, i0, y, count, sum);
+            } else {
+                for (size_t c = 0; c < count; c++)
+                    sum += term(curveValue(t, i0 + c), y[c].y());
+            }
         }
-        sum += term;
-        counted++;
+        for (size_t k = to; k < rd.size(); k++)
+            sum += term(at(rd[k]), pre[rd[k].j].y());
     }
+    const int counted = int(rd.size());
     return counted > 0 ? sum / counted / s.count() : 0.0;
 }
 
@@ -226,38 +491,15 @@ const char *SpectrumFit::fitValues(Kind kind, const XafsSpectrum &s, const QVect
         return nullptr;
     }
 
-    // The energies the kept parts hang on, taken anew only when they changed.
-    const size_t np = size_t(s.count());
-    const double sampleOff = offsetOf(s);
-    const QPointF *p = s.points.constData();
-    const Spectrum &pre = s.doubleNormalizedPreBase;
-    const double preOff = offsetOf(pre);
-    const size_t nPre = size_t(pre.count());
-    const QPointF *q = pre.points.constData();
-    bool same = t.made && t.energy.size() == np && t.preX.size() == nPre;
-    for (size_t i = 0; same && i < np; i++)
-        same = p[i].x() - sampleOff - s.shift == t.energy[i];
-    for (size_t j = 0; same && j < nPre; j++)
-        same = q[j].x() - preOff == t.preX[j];
-    if (!same) {
-        t.nextEnergy.resize(np);
-        for (size_t i = 0; i < np; i++)
-            t.nextEnergy[i] = p[i].x() - sampleOff - s.shift;
-        t.nextPreX.resize(nPre);
-        for (size_t j = 0; j < nPre; j++)
-            t.nextPreX[j] = q[j].x() - preOff;
-    }
-    keepRangeParts(kind, refs, sE0, eE0, t, same);
+    // The kept parts hang on the energies, taken anew only when they changed.
+    keepRangeParts(kind, refs, sE0, eE0, t, sameEnergies(s, t));
 
-    t.y.assign(np, 0.0);
-    if (kind == Mlcf) {
-        for (size_t i = 0; i < np; i++)
-            t.y[i] = s.points[int(i)].y();
-    } else {
-        for (size_t i = 0; i < np && int(i) < pre.count(); i++)
-            t.y[i] = pre.points[int(i)].y();
-    }
-    if (!solveNormal(t, t.y.data()))
+    const size_t np = size_t(s.count());
+    const Spectrum &pre = s.doubleNormalizedPreBase;
+    const bool solved = kind == Mlcf
+        ? solveNormal(t, s.points.constData(), np)
+        : solveNormal(t, pre.points.constData(), std::min(np, size_t(pre.count())));
+    if (!solved)
         return empty(QT_TRANSLATE_NOOP("SpectrumFit", "singular system"));
     if (!allFinite(t.sol.data(), t.sol.size()))
         return empty(QT_TRANSLATE_NOOP("SpectrumFit", "fit result not finite"));
@@ -287,19 +529,6 @@ const char *SpectrumFit::fitValues(Kind kind, const XafsSpectrum &s, const QVect
         !allFinite(t.amounts.data(), t.amounts.size()))
         return empty(QT_TRANSLATE_NOOP("SpectrumFit", "fit result not finite"));
 
-    // The curve of this spectrum's own fractions.
-    Spectrum &curve = t.curve;
-    curve.restart();
-    curve.points.resize(t.curvePoints);
-    QPointF *point = curve.points.data();
-    for (size_t i = 0; i < np; i++) {
-        if (!t.inCurve[i])
-            continue;
-        double v = 0.0;
-        for (int k = 0; k < n; k++)
-            v += t.refPre[size_t(k)][i] * t.fractions[size_t(k)];
-        *point++ = QPointF(t.energy[i], v);
-    }
     t.zansa = residual(s, t);
     if (!std::isfinite(t.zansa))
         return empty(QT_TRANSLATE_NOOP("SpectrumFit", "residual not finite"));
@@ -317,22 +546,30 @@ FitAnswer SpectrumFit::fit(Kind kind, const XafsSpectrum &s, const QVector<LcfRe
     ans.amounts = QVector<double>(t.amounts.cbegin(), t.amounts.cend());
     ans.zansa = t.zansa;
     if (t.fitted && withCurve) {
-        t.curve.rescanRange();
+        Spectrum &curve = t.curve;
+        curve.restart();
+        curve.points.resize(int(t.curveAt.size()));
+        QPointF *point = curve.points.data();
+        for (const int i : t.curveAt)
+            *point++ = QPointF(t.energy[size_t(i)], curveValue(t, size_t(i)));
+        curve.rescanRange();
         ans.curve = XafsSpectrum(t.curve, kind == Mlcf ? "anal-MLCF" : "anal-LCF", 1, 0.0, sElm);
         ans.hasCurve = true;
     }
     return ans;
 }
 
-double SpectrumFit::edgePosition(const XafsSpectrum &s, const SuggestElm &sElm, bool isMidPoint,
-                                 const XafsSpectrum &ref, double rangeEV, double initDEeV,
-                                 double minDEeV, QString *why, const char **failure)
+namespace {
+
+double edgeAt(const XafsSpectrum &s, const SuggestElm &sElm, bool isMidPoint,
+              const XafsSpectrum &ref, double rangeEV, double initDEeV, double minDEeV,
+              XafsSpectrum::ShiftScratch &search, QString *why, const char **failure)
 {
     double d;
     if (isMidPoint)
         d = s.midx - s.shift - sElm.edgeEV;
     else
-        d = s.bestShift(ref, rangeEV, initDEeV, minDEeV) - s.shift;
+        d = s.bestShift(ref, rangeEV, initDEeV, minDEeV, search) - s.shift;
     if (!std::isfinite(d)) {
         if (why)
             *why = QStringLiteral("edge position not finite, taken as 0");
@@ -341,4 +578,29 @@ double SpectrumFit::edgePosition(const XafsSpectrum &s, const SuggestElm &sElm, 
         d = 0.0;
     }
     return d;
+}
+
+} // namespace
+
+double SpectrumFit::edgePosition(const XafsSpectrum &s, const SuggestElm &sElm, bool isMidPoint,
+                                 const XafsSpectrum &ref, double rangeEV, double initDEeV,
+                                 double minDEeV, QString *why, const char **failure)
+{
+    XafsSpectrum::ShiftScratch search;
+    return edgeAt(s, sElm, isMidPoint, ref, rangeEV, initDEeV, minDEeV, search, why, failure);
+}
+
+double SpectrumFit::edgePosition(const XafsSpectrum &s, const SuggestElm &sElm, bool isMidPoint,
+                                 const XafsSpectrum &ref, double rangeEV, double initDEeV,
+                                 double minDEeV, Scratch &t, QString *why, const char **failure)
+{
+    // The search keeps what it read of the reference by its address: a
+    // reference changed in place, or another one at the same address, is
+    // read anew.
+    const Spectrum &d = ref.doubleNormalizedPreBase;
+    if (!isMidPoint && !sameSpectrum(t.shiftRef, d)) {
+        t.shiftRef = d;
+        t.shift.ref = nullptr;
+    }
+    return edgeAt(s, sElm, isMidPoint, ref, rangeEV, initDEeV, minDEeV, t.shift, why, failure);
 }

@@ -36,17 +36,50 @@ public:
         // The kept parts.
         std::vector<const XafsSpectrum *> used;
         double lo = 0.0, hi = 0.0;
-        std::vector<char> inFit, inCurve, needPre, inside;
+        std::vector<char> inFit, needPre;
+        // Indexes of the energies in the fit and on the curve, ascending;
+        // a run when they follow one another without a gap.
+        std::vector<int> fitAt, curveAt;
+        bool fitRun = false, curveRun = false;
         std::vector<const double *> refPre, cols;
-        std::vector<double> ones, ata, at;
+        std::vector<double> ones, ata;
         std::vector<double *> ataRows;
-        int curvePoints = 0;
+        // The normal matrix decomposed once: rows, order and whether it held.
+        std::vector<double> lu;
+        std::vector<double *> lRows, uRows;
+        std::vector<int> perm;
+        bool luOk = false;
+        // A residual point: the sample's point j, read on the curve between
+        // its points a and b; dq is the query less a's energy, dx b's energy
+        // less a's, flat whether those two are equal.
+        struct Reading
+        {
+            int j, a, b;
+            bool flat;
+            double dq, dx;
+        };
+        std::vector<Reading> readings;
+        // Readings [alignFrom, alignTo) lie on their segments' starts, at
+        // points one after the other from the energy index alignAt: there the
+        // curve's value is read while no slope can overflow, which needs
+        // every curve value at most alignLimit in size. refMax: the largest
+        // size of each reference's values on the curve (inf for a NaN).
+        int alignFrom = 0, alignTo = 0, alignAt = 0;
+        double alignLimit = 0.0;
+        std::vector<double> refMax;
+        // The x of the points the energies were taken from, bit for bit, and
+        // whether no energy is NaN (then equal bits mean equal energies).
+        std::vector<double> rawX, rawPreX;
+        double rawOffset = 0.0, rawShift = 0.0, rawPreOffset = 0.0;
+        bool rawExact = false;
         // A fit's own.
         std::vector<double> nextEnergy, nextPreX;
-        std::vector<double> y, atb, sol, fractions, amounts, f;
+        std::vector<double> atb, forward, back, sol, fractions, amounts;
         Spectrum curve;
+        XafsSpectrum::ShiftScratch shift;
+        Spectrum shiftRef;   // what shift was made for
         double zansa = 0.0;
-        bool fitted = false;   // the last fit was made and left its curve
+        bool fitted = false;   // the last fit was made: its curve can be drawn
     };
 
     // LCF fits the sample's doubleNormalizedPreBase with the references';
@@ -74,6 +107,11 @@ public:
     static double edgePosition(const XafsSpectrum &s, const SuggestElm &sElm, bool isMidPoint,
                                const XafsSpectrum &ref, double rangeEV, double initDEeV,
                                double minDEeV, QString *why, const char **failure = nullptr);
+    // The same keeping the search's buffers in scratch from one block to the next.
+    static double edgePosition(const XafsSpectrum &s, const SuggestElm &sElm, bool isMidPoint,
+                               const XafsSpectrum &ref, double rangeEV, double initDEeV,
+                               double minDEeV, Scratch &scratch, QString *why,
+                               const char **failure = nullptr);
 };
 
 #endif

@@ -536,7 +536,7 @@ void Body::start2DAnalysis()
                 const char *failure = nullptr;
                 v[2 * used + 1] = SpectrumFit::edgePosition(s, suggest, job.midPoint, job.comparison,
                                                             job.rangeEV, job.initDEeV, job.minDEeV,
-                                                            &why, &failure);
+                                                            t->fit, &why, &failure);
                 if (!why.isEmpty())
                     c.notes[k] = why;
                 // The fit's reason first where both failed.
