@@ -25,6 +25,58 @@ double boxPixels(int hw, int hh)
     return double(2 * qAbs(qint64(hw)) + 1) * double(2 * qAbs(qint64(hh)) + 1);
 }
 
+// A spectrum's range before its first point.
+const Spectrum &unsetRange()
+{
+    static const Spectrum unset = [] {
+        Spectrum s;
+        s.resetRange();
+        return s;
+    }();
+    return unset;
+}
+
+// The points of a row of boxes at one frame, with the y range of each box.
+struct Row
+{
+    int count;
+    int point;
+    double e;
+    const double *i1;
+    const double *dark1;
+    double m1n;
+    bool darkOn1;
+    const char *on;
+    QPointF *const *at;
+    double *yLo, *yHi;
+    int *iLo, *iHi;
+
+    // Every: every box is on the image; Log: ln(I0 / I1), else I1 / I0.
+    template <bool Every, bool Log, typename I0Of> void write(I0Of i0Of) const
+    {
+        for (int k = 0; k < count; k++) {
+            if (!Every && !on[k])
+                continue;
+            const double I1 = i1[k] - (darkOn1 ? m1n + dark1[k] : dark1[k]);
+            const double I0 = i0Of(k);
+            double v;
+            if (!Log)
+                v = I1 / I0;
+            else
+                v = I0 * I1 > 0 ? std::log(I0 / I1) : 1.0;
+            at[k][point] = QPointF(e, v);
+            if (v < yLo[k]) {
+                yLo[k] = v;
+                iLo[k] = point;
+            }
+            if (v > yHi[k]) {
+                yHi[k] = v;
+                iHi[k] = point;
+            }
+        }
+    }
+};
+
 } // namespace
 
 SpectrumSource::Frame SpectrumSource::taken(const TiffData *f)
@@ -124,25 +176,45 @@ void SpectrumSource::rowSpectra(const int *xs, int count, int y, int hw, int hh,
         return;
     const size_t m = size_t(count);
     const double n = boxPixels(hw, hh);
+    const Spectrum &Unset = unsetRange();
+    // The x range of every box on the image, as rescanning its points would take it.
     int frames = 0;
-    for (const Frame &f : i1Frames)
-        frames += f.data ? 1 : 0;
+    double xLo = Unset.xMin, xHi = Unset.xMax;
+    for (const Frame &f : i1Frames) {
+        if (!f.data)
+            continue;
+        frames++;
+        if (f.energy < xLo)
+            xLo = f.energy;
+        if (f.energy > xHi)
+            xHi = f.energy;
+    }
     sums.dark.assign(m, 0.0);
-    sums.on.assign(m, 0);
     darkFrame.boxSums(xs, count, y, hw, hh, sums.dark.data());
     // A box reaching the image takes the pixels inside it; its points are
-    // written in place and its range taken once they are all there.
+    // written in place, its y range taken while they are.
     const qint64 ha = qAbs(qint64(hw)), hb = qAbs(qint64(hh));
-    std::vector<QPointF *> &at = sums.points;
-    at.assign(m, nullptr);
+    sums.on.resize(m);
+    sums.points.resize(m);
+    sums.yLo.assign(m, Unset.yMin);
+    sums.yHi.assign(m, Unset.yMax);
+    sums.iLo.assign(m, Unset.iYMin);
+    sums.iHi.assign(m, Unset.iYMax);
+    bool allOn = true;
     for (int k = 0; k < count; k++) {
-        out[k].clearPoints();
-        out[k].reset();
-        sums.on[size_t(k)] = xs[k] + ha >= 0 && y + hb >= 0 && xs[k] - ha < width && y - hb < height;
-        if (sums.on[size_t(k)]) {
-            out[k].points.resize(frames);
-            at[size_t(k)] = out[k].points.data();
-        }
+        Spectrum &s = out[k];
+        s.reset();
+        if (!s.smoothed.isEmpty())
+            s.smoothed.resize(0);
+        const bool on = xs[k] + ha >= 0 && y + hb >= 0 && xs[k] - ha < width && y - hb < height;
+        sums.on[size_t(k)] = on;
+        allOn = allOn && on;
+        // Steady state: the points keep their size and room; each is written below.
+        if (on && s.points.size() != frames)
+            s.points.resize(frames);
+        else if (!on && !s.points.isEmpty())
+            s.points.resize(0);
+        sums.points[size_t(k)] = on ? s.points.data() : nullptr;
     }
     // The box sums of the I0 frames the brackets read, once per box.
     const bool readI0 = useI0 && !useTable;
@@ -170,57 +242,65 @@ void SpectrumSource::rowSpectra(const int *xs, int count, int y, int hw, int hh,
     const double *dark1 = sums.dark1.data();
     const double *dark0 = sums.dark0.data();
     const char *on = sums.on.data();
+    QPointF *const *at = sums.points.data();
+    double *yLo = sums.yLo.data(), *yHi = sums.yHi.data();
+    int *iLo = sums.iLo.data(), *iHi = sums.iHi.data();
     double *i1Sums = sums.i1.data();
+    const bool darkOn1 = i1DarkOn, darkOn0 = i0DarkOn, ratio = fluo;
     int point = 0;
     for (int i = 0; i < Ahead && i < i1Frames.size(); i++)
         i1Frames[i].prefetch(xFirst, xLast, y, hw, hh);
     for (int i = 0; i < i1Frames.size(); i++) {
         const Frame &frame = i1Frames[i];
+        if (i + Ahead < i1Frames.size())
+            i1Frames[i + Ahead].prefetch(xFirst, xLast, y, hw, hh);
         if (!frame.data)
             continue;
         const Bracket b = i < brackets.size() ? brackets[i] : Bracket();
-        const double m1n = (i1DarkOn ? darkMeanAt(i1DarkMeans, i) : 0.0) * n;
-        const double m0n = (i0DarkOn ? darkMeanAt(i0DarkMeans, i) : 0.0) * n;
+        const double m1n = (darkOn1 ? darkMeanAt(i1DarkMeans, i) : 0.0) * n;
+        const double m0n = (darkOn0 ? darkMeanAt(i0DarkMeans, i) : 0.0) * n;
         const double table = useTable ? (i < tableI0.size() ? tableI0[i] : 0.0) : 0.0;
         const double *lo = b.lo >= 0 && readI0 ? sums.i0.data() + size_t(b.lo) * m : nullptr;
         const double *hi = b.hi >= 0 && readI0 ? sums.i0.data() + size_t(b.hi) * m : nullptr;
         const double e = frame.energy;
         const double eLo = b.lo >= 0 ? i0Frames[b.lo].energy : 0.0;
         const double eHi = b.hi >= 0 ? i0Frames[b.hi].energy : 0.0;
-        if (i + Ahead < i1Frames.size())
-            i1Frames[i + Ahead].prefetch(xFirst, xLast, y, hw, hh);
         frame.boxSums(xs, count, y, hw, hh, i1Sums);
         // The points of the boxes at this frame, given the I0 of box k.
-        auto points = [&](auto i0Of) {
-            for (int k = 0; k < count; k++) {
-                if (!on[k])
-                    continue;
-                const double I1 = i1Sums[k] - (i1DarkOn ? m1n + dark1[k] : dark1[k]);
-                const double I0 = i0Of(k);
-                double v;
-                if (fluo)
-                    v = I1 / I0;
-                else
-                    v = I0 * I1 > 0 ? std::log(I0 / I1) : 1.0;
-                at[size_t(k)][point] = QPointF(e, v);
-            }
+        const Row row{count, point, e, i1Sums, dark1, m1n, darkOn1, on, at, yLo, yHi, iLo, iHi};
+        auto mode = [&](auto i0Of) {
+            if (allOn && !ratio)
+                row.write<true, true>(i0Of);
+            else if (allOn)
+                row.write<true, false>(i0Of);
+            else if (!ratio)
+                row.write<false, true>(i0Of);
+            else
+                row.write<false, false>(i0Of);
         };
-        auto d0 = [&](int k) { return i0DarkOn ? m0n + dark0[k] : dark0[k]; };
+        auto d0 = [=](int k) { return darkOn0 ? m0n + dark0[k] : dark0[k]; };
         if (useTable)
-            points([&](int) { return table; });
+            mode([=](int) { return table; });
         else if (!useI0)
-            points([&](int) { return n; });
+            mode([=](int) { return n; });
         else if (b.lo >= 0 && b.lo == b.hi)
-            points([&](int k) { return lo[k] - d0(k); });
+            mode([=](int k) { return lo[k] - d0(k); });
         else if (b.lo >= 0)
             // The I0 box sum at this frame's energy, interpolated between its bracket.
-            points([&](int k) { return linearInterpolate(e, eLo, lo[k], eHi, hi[k]) - d0(k); });
+            mode([=](int k) { return linearInterpolate(e, eLo, lo[k], eHi, hi[k]) - d0(k); });
         else
-            points([&](int k) { return 1.0 - d0(k); });
+            mode([=](int k) { return 1.0 - d0(k); });
         point++;
     }
     for (int k = 0; k < count; k++) {
-        if (on[k])
-            out[k].rescanRange();
+        if (!on[k])
+            continue;
+        Spectrum &s = out[k];
+        s.xMin = xLo;
+        s.xMax = xHi;
+        s.yMin = yLo[k];
+        s.yMax = yHi[k];
+        s.iYMin = iLo[k];
+        s.iYMax = iHi[k];
     }
 }
