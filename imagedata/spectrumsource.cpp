@@ -36,7 +36,9 @@ const Spectrum &unsetRange()
     return unset;
 }
 
-// The points of a row of boxes at one frame, with the y range of each box.
+// The points of a row of boxes at one frame: x the frame's energy, y for
+// ln(I0 / I1) the ratio I0 / I1, or -1 where I0 * I1 is not positive (made
+// the value by logs()), else I1 / I0 itself.
 struct Row
 {
     int count;
@@ -48,34 +50,67 @@ struct Row
     bool darkOn1;
     const char *on;
     QPointF *const *at;
-    double *yLo, *yHi;
-    int *iLo, *iHi;
+    // One-pixel boxes all inside a 16-bit frame: the box sums read from its row.
+    const int *xs;
+    const quint16 *pixels;
+    int dx;
 
-    // Every: every box is on the image; Log: ln(I0 / I1), else I1 / I0.
-    template <bool Every, bool Log, typename I0Of> void write(I0Of i0Of) const
+    // Every: every box is on the image; Direct: the sums are the pixels.
+    template <bool Every, bool Log, bool Direct, typename I0Of> void write(I0Of i0Of) const
     {
-        for (int k = 0; k < count; k++) {
-            if (!Every && !on[k])
+        // Locals, which the stores below can not change.
+        const int n = count, j = point, shift = dx;
+        const double x = e, m = m1n;
+        const bool darkOn = darkOn1;
+        const double *sums = i1, *d1 = dark1;
+        const char *inside = on;
+        const int *cx = xs;
+        const quint16 *row = pixels;
+        QPointF *const *to = at;
+        for (int k = 0; k < n; k++) {
+            if (!Every && !inside[k])
                 continue;
-            const double I1 = i1[k] - (darkOn1 ? m1n + dark1[k] : dark1[k]);
+            const double sum = Direct ? double(qint64(row[cx[k] - shift])) : sums[k];
+            const double I1 = sum - (darkOn ? m + d1[k] : d1[k]);
             const double I0 = i0Of(k);
             double v;
             if (!Log)
                 v = I1 / I0;
             else
-                v = I0 * I1 > 0 ? std::log(I0 / I1) : 1.0;
-            at[k][point] = QPointF(e, v);
-            if (v < yLo[k]) {
-                yLo[k] = v;
-                iLo[k] = point;
-            }
-            if (v > yHi[k]) {
-                yHi[k] = v;
-                iHi[k] = point;
-            }
+                v = I0 * I1 > 0 ? I0 / I1 : -1.0;
+            to[k][j] = QPointF(x, v);
         }
     }
 };
+
+// The values of a box's points from what Row wrote, with the y range as
+// rescanning the points takes it.
+template <bool Log> void finishPoints(Spectrum &s, const Spectrum &unset)
+{
+    QPointF *p = s.points.data();
+    const int n = s.points.size();
+    double lo = unset.yMin, hi = unset.yMax;
+    int iLo = unset.iYMin, iHi = unset.iYMax;
+    for (int i = 0; i < n; i++) {
+        double v = p[i].y();
+        if (Log) {
+            v = v < 0 ? 1.0 : std::log(v);
+            p[i].setY(v);
+        }
+        if (v < lo) {
+            lo = v;
+            iLo = i;
+        }
+        if (v > hi) {
+            hi = v;
+            iHi = i;
+        }
+    }
+    s.yMin = lo;
+    s.yMax = hi;
+    s.iYMin = iLo;
+    s.iYMax = iHi;
+}
 
 } // namespace
 
@@ -192,14 +227,10 @@ void SpectrumSource::rowSpectra(const int *xs, int count, int y, int hw, int hh,
     sums.dark.assign(m, 0.0);
     darkFrame.boxSums(xs, count, y, hw, hh, sums.dark.data());
     // A box reaching the image takes the pixels inside it; its points are
-    // written in place, its y range taken while they are.
+    // written in place, frame by frame, then finished box by box.
     const qint64 ha = qAbs(qint64(hw)), hb = qAbs(qint64(hh));
     sums.on.resize(m);
     sums.points.resize(m);
-    sums.yLo.assign(m, Unset.yMin);
-    sums.yHi.assign(m, Unset.yMax);
-    sums.iLo.assign(m, Unset.iYMin);
-    sums.iHi.assign(m, Unset.iYMax);
     bool allOn = true;
     for (int k = 0; k < count; k++) {
         Spectrum &s = out[k];
@@ -243,10 +274,9 @@ void SpectrumSource::rowSpectra(const int *xs, int count, int y, int hw, int hh,
     const double *dark0 = sums.dark0.data();
     const char *on = sums.on.data();
     QPointF *const *at = sums.points.data();
-    double *yLo = sums.yLo.data(), *yHi = sums.yHi.data();
-    int *iLo = sums.iLo.data(), *iHi = sums.iHi.data();
     double *i1Sums = sums.i1.data();
     const bool darkOn1 = i1DarkOn, darkOn0 = i0DarkOn, ratio = fluo;
+    const bool nil = hw == 0 && hh == 0;
     int point = 0;
     for (int i = 0; i < Ahead && i < i1Frames.size(); i++)
         i1Frames[i].prefetch(xFirst, xLast, y, hw, hh);
@@ -265,18 +295,27 @@ void SpectrumSource::rowSpectra(const int *xs, int count, int y, int hw, int hh,
         const double e = frame.energy;
         const double eLo = b.lo >= 0 ? i0Frames[b.lo].energy : 0.0;
         const double eHi = b.hi >= 0 ? i0Frames[b.hi].energy : 0.0;
-        frame.boxSums(xs, count, y, hw, hh, i1Sums);
+        // One-pixel boxes wholly inside a 16-bit frame read its row in place.
+        const quint16 *pixels = nil && allOn ? frame.data->pixels16(y - frame.dy) : nullptr;
+        const bool direct = pixels && qint64(xFirst) - frame.dx >= 0
+                            && qint64(xLast) - frame.dx < qint64(frame.data->width);
+        if (!direct)
+            frame.boxSums(xs, count, y, hw, hh, i1Sums);
         // The points of the boxes at this frame, given the I0 of box k.
-        const Row row{count, point, e, i1Sums, dark1, m1n, darkOn1, on, at, yLo, yHi, iLo, iHi};
+        const Row row{count, point, e, i1Sums, dark1, m1n, darkOn1, on, at, xs, pixels, frame.dx};
         auto mode = [&](auto i0Of) {
-            if (allOn && !ratio)
-                row.write<true, true>(i0Of);
+            if (direct && !ratio)
+                row.write<true, true, true>(i0Of);
+            else if (direct)
+                row.write<true, false, true>(i0Of);
+            else if (allOn && !ratio)
+                row.write<true, true, false>(i0Of);
             else if (allOn)
-                row.write<true, false>(i0Of);
+                row.write<true, false, false>(i0Of);
             else if (!ratio)
-                row.write<false, true>(i0Of);
+                row.write<false, true, false>(i0Of);
             else
-                row.write<false, false>(i0Of);
+                row.write<false, false, false>(i0Of);
         };
         auto d0 = [=](int k) { return darkOn0 ? m0n + dark0[k] : dark0[k]; };
         if (useTable)
@@ -298,9 +337,9 @@ void SpectrumSource::rowSpectra(const int *xs, int count, int y, int hw, int hh,
         Spectrum &s = out[k];
         s.xMin = xLo;
         s.xMax = xHi;
-        s.yMin = yLo[k];
-        s.yMax = yHi[k];
-        s.iYMin = iLo[k];
-        s.iYMax = iHi[k];
+        if (ratio)
+            finishPoints<false>(s, Unset);
+        else
+            finishPoints<true>(s, Unset);
     }
 }

@@ -46,13 +46,11 @@ public:
     // each frame's rows are read once in memory order. out[k] is the same as
     // spectrum(xs[k], y, hw, hh).
     void rowSpectra(const int *xs, int count, int y, int hw, int hh, Spectrum *out) const;
-    // The box sums of one row of boxes and the y ranges of their spectra;
-    // kept by a caller that builds row after row, as are the spectra, whose
-    // point vectors keep their size and room.
+    // The box sums of one row of boxes; kept by a caller that builds row
+    // after row, as are the spectra, whose point vectors keep their size and room.
     struct Sums
     {
-        std::vector<double> dark, dark1, dark0, i0, i1, yLo, yHi;
-        std::vector<int> iLo, iHi;
+        std::vector<double> dark, dark1, dark0, i0, i1;
         std::vector<char> on;
         std::vector<QPointF *> points;
     };

@@ -77,11 +77,14 @@ TEST(SpectrumSourceRows, EqualTheSpectraOfSingleBoxes)
     Spectrum kept;
     for (bool ratio : {false, true}) {
         s.fluo = s.useI0 = s.i1DarkOn = s.i0DarkOn = !ratio;
-        for (int half : {1, 0, 1}) {
-            for (int y : {0, 3, 6, -2}) {
-                SCOPED_TRACE(testing::Message() << "fluo " << ratio << " half " << half << " y " << y);
-                const std::vector<int> xs = half ? std::vector<int>{-2, -1, 0, 4, 8, 9, 12}
-                                                 : std::vector<int>{-1, 0, 3, 8, 9};
+        // Rows with boxes off the image, and one-pixel boxes all on it.
+        const std::vector<std::vector<int>> rows{{-2, -1, 0, 4, 8, 9, 12}, {-1, 0, 3, 8, 9}, {0, 3, 8},
+                                                 {-2, -1, 0, 4, 8, 9, 12}};
+        for (int r = 0; r < int(rows.size()); r++) {
+            const int half = r % 3 == 0 ? 1 : 0;
+            for (int y : {0, 3, 5, 6, -2}) {
+                SCOPED_TRACE(testing::Message() << "fluo " << ratio << " row " << r << " y " << y);
+                const std::vector<int> &xs = rows[size_t(r)];
                 const int count = int(xs.size());
                 out[0].smoothed = {1.0, 2.0};
                 const Spectrum before = out[2];
