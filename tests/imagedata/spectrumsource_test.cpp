@@ -79,7 +79,7 @@ TEST(SpectrumSourceRows, EqualTheSpectraOfSingleBoxes)
         s.fluo = s.useI0 = s.i1DarkOn = s.i0DarkOn = !ratio;
         // Rows with boxes off the image, and one-pixel boxes all on it.
         const std::vector<std::vector<int>> rows{{-2, -1, 0, 4, 8, 9, 12}, {-1, 0, 3, 8, 9}, {0, 3, 8},
-                                                 {-2, -1, 0, 4, 8, 9, 12}};
+                                                 {-2, -1, 0, 4, 8, 9, 12}, {1, 3, 8}};
         for (int r = 0; r < int(rows.size()); r++) {
             const int half = r % 3 == 0 ? 1 : 0;
             for (int y : {0, 3, 5, 6, -2}) {
