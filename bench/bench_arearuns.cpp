@@ -4,7 +4,8 @@
 //   bench_arearuns [--benchmark_filter=...]
 //
 // per_block is the time of one block; the CPU column counts every thread of
-// the process. Stacks: 256 x 256 16-bit frames at 151
+// the process; peak_MB the largest resident size of the process (run each
+// benchmark alone for it). Stacks: 256 x 256 16-bit frames at 151
 // energies from 7000 eV in 2 eV steps, each pixel a mixture of two references
 // with edges at 7112 and 7120 eV in a share that runs across the image (LCF,
 // edge position, element run with 10 rows); 101 frames whose edge moves with
@@ -178,6 +179,7 @@ void BM_LcfAreaRun(benchmark::State &state)
     checkFit(b->analysisWindow(), true, false);
     runUntil(state, b.get(), &Body::start2DAnalysis, EX_analyzer_exec_LCF);
     perBlock(state, Side * Side);
+    peakMemory(state);
 }
 BENCHMARK(BM_LcfAreaRun)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime()->MeasureProcessCPUTime();
 
@@ -228,6 +230,7 @@ void BM_ElementAreaRun10Rows(benchmark::State &state)
     }
     runUntil(state, b.get(), &Body::startElems2DAnalysis, EX_analyzer_exec_elems);
     perBlock(state, Side * Side);
+    peakMemory(state);
 }
 BENCHMARK(BM_ElementAreaRun10Rows)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime()->MeasureProcessCPUTime();
 
@@ -287,6 +290,7 @@ void calibrationRun(benchmark::State &state, bool innerProduct)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     perBlock(state, area * area);
+    peakMemory(state);
 }
 
 void BM_CalibrationInnerProduct(benchmark::State &state) { calibrationRun(state, true); }
@@ -302,6 +306,7 @@ void BM_ResidualAbsorption512(benchmark::State &state)
     for (auto _ : state)
         b->startRA2DAnalysis();
     perBlock(state, side * side);
+    peakMemory(state);
 }
 BENCHMARK(BM_ResidualAbsorption512)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime()->MeasureProcessCPUTime();
 

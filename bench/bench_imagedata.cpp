@@ -3,7 +3,8 @@
 //   bench_imagedata [--benchmark_filter=...]
 //
 // The frames are 100 TIFF files of 1024 x 1024 16-bit pixels written into a
-// temporary folder at start (so they are read from the page cache).
+// temporary folder when first needed (so they are read from the page cache);
+// the row spectra read stacks held in memory.
 
 #include <QGuiApplication>
 #include <QEventLoop>
@@ -11,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <benchmark/benchmark.h>
+#include <cmath>
 #include <memory>
 #include <random>
 #include <tiffio.h>
@@ -18,6 +20,7 @@
 
 #include "core/globals.h"
 #include "imagedata/loadtiff.h"
+#include "imagedata/spectrumsource.h"
 #include "imagedata/tiffdata.h"
 #include "benchframes.h"
 
@@ -27,7 +30,14 @@ const int FrameSide = 1024;
 const int FrameCount = 100;
 const int64_t FrameBytes = int64_t(FrameSide) * FrameSide * 2;
 
-QStringList frameFiles;
+QTemporaryDir *folder = nullptr;
+
+// The frame files, written on first use.
+const QStringList &frameFiles()
+{
+    static const QStringList files = writeBenchFrames(folder->path(), FrameCount, FrameSide);
+    return files;
+}
 
 // Loads the whole stack and keeps it, as the program does; the frames are
 // freed outside the timing.
@@ -35,7 +45,7 @@ void loadAll(benchmark::State &state, bool withImage)
 {
     std::vector<std::unique_ptr<TiffData>> frames;
     for (auto _ : state) {
-        for (const QString &f : frameFiles) {
+        for (const QString &f : frameFiles()) {
             frames.emplace_back(new TiffData);
             frames.back()->displayImageOnLoad = withImage;
             if (!frames.back()->load(f, nullptr))
@@ -70,7 +80,7 @@ void BM_LoadTiff(benchmark::State &state)
     QObject::connect(&loader, &LoadTiff::finishLoadFiles, &receiver, [&] { loop.quit(); });
     for (auto _ : state) {
         QMetaObject::invokeMethod(&loader, [&] {
-            loader.loadTiffs(frameFiles, false, 1, 0, 0, nullptr, EX_load_I1_files);
+            loader.loadTiffs(frameFiles(), false, 1, 0, 0, nullptr, EX_load_I1_files);
         });
         loop.exec();
         if (frames.size() != size_t(FrameCount))
@@ -94,7 +104,7 @@ void plainLibtiffRead(benchmark::State &state, const char *mode, bool keep)
     std::vector<std::vector<quint16>> kept;
     std::vector<quint16> reused(size_t(FrameSide) * FrameSide);
     for (auto _ : state) {
-        for (const QString &f : frameFiles) {
+        for (const QString &f : frameFiles()) {
             TIFF *tif = TIFFOpen(QFile::encodeName(f).constData(), mode);
             if (!tif) {
                 state.SkipWithError("open failed");
@@ -130,7 +140,7 @@ void BM_MakeImage(benchmark::State &state)
 {
     TiffData t;
     t.displayImageOnLoad = false;
-    t.load(frameFiles[0], nullptr);
+    t.load(frameFiles()[0], nullptr);
     for (auto _ : state) {
         t.makeImage();
         benchmark::DoNotOptimize(t.imageBuffer);
@@ -138,15 +148,17 @@ void BM_MakeImage(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * int64_t(FrameSide) * FrameSide);
 }
 
+std::vector<std::unique_ptr<TiffData>> stackFrames;
+
 // A small stack kept in memory for the box sums.
 std::vector<std::unique_ptr<TiffData>> &stack()
 {
-    static std::vector<std::unique_ptr<TiffData>> frames;
+    std::vector<std::unique_ptr<TiffData>> &frames = stackFrames;
     if (frames.empty()) {
         for (int i = 0; i < 20; i++) {
             frames.emplace_back(new TiffData);
             frames.back()->displayImageOnLoad = false;
-            frames.back()->load(frameFiles[i], nullptr);
+            frames.back()->load(frameFiles()[i], nullptr);
             frames.back()->energy = 7000 + 2.5 * i;
         }
     }
@@ -189,6 +201,50 @@ void BM_BoxSumAtEnergy(benchmark::State &state)
     state.SetItemsProcessed(state.iterations());
 }
 
+// The spectra of rows of 32 boxes over a 256 x 256 stack of 151 frames, as an
+// area run builds them; range(0) the half box size, range(1) 1 with an I0
+// stack at the same energies. per_block: the time of one box's spectrum.
+void BM_RowSpectra(benchmark::State &state)
+{
+    const int side = 256, energies = 151, half = int(state.range(0));
+    std::vector<std::unique_ptr<TiffData>> own;
+    SpectrumSource source;
+    source.width = source.height = side;
+    for (int i = 0; i < energies; i++) {
+        own.emplace_back(memoryFrame(QString("f%1").arg(i), side, [i](int x, int y) {
+            return 20000 * std::exp(-0.3 - 0.001 * (x + y) - (i > 70 ? 0.5 : 0.0));
+        }));
+        own.back()->energy = 7000 + 2 * i;
+        source.i1 << own.back().get();
+        if (state.range(1)) {
+            own.emplace_back(memoryFrame(QString("i0_%1").arg(i), side,
+                                         [](int x, int) { return 20000.0 + x % 7; }));
+            own.back()->energy = 7000 + 2 * i;
+            source.i0ByEnergy << own.back().get();
+        }
+    }
+    source.useI0 = state.range(1) != 0;
+    source.prepare();
+    const int count = 32;
+    std::vector<int> xs(count);
+    std::vector<Spectrum> out(count);
+    SpectrumSource::Sums sums;
+    int64_t boxes = 0;
+    for (auto _ : state) {
+        for (int y = 0; y < side; y++) {
+            for (int x0 = 0; x0 < side; x0 += count) {
+                for (int k = 0; k < count; k++)
+                    xs[size_t(k)] = x0 + k;
+                source.rowSpectra(xs.data(), count, y, half, half, out.data(), sums);
+                boxes += count;
+            }
+        }
+    }
+    benchmark::DoNotOptimize(out.data());
+    state.counters["per_block"] = benchmark::Counter(double(boxes), benchmark::Counter::kIsRate
+                                                                      | benchmark::Counter::kInvert);
+}
+
 BENCHMARK(BM_LoadTiff)->Arg(1)->Arg(QThread::idealThreadCount())->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadStack_NoDisplayImage)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadStack_WithDisplayImage)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -199,6 +255,7 @@ BENCHMARK(BM_PlainLibtiff_Kept_rmc)->Unit(benchmark::kMillisecond)->UseRealTime(
 BENCHMARK(BM_MakeImage)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BoxSum)->Arg(0)->Arg(2)->Arg(10);
 BENCHMARK(BM_BoxSumAtEnergy)->Arg(0)->Arg(2)->Arg(10);
+BENCHMARK(BM_RowSpectra)->Args({0, 0})->Args({0, 1})->Args({1, 0})->Args({1, 1})->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 
@@ -213,10 +270,10 @@ int main(int argc, char **argv)
     qRegisterMetaType<EX_CMD_ID>("EX_CMD_ID");
     // Frames are coloured through the default grey scale, as in the program.
     QTemporaryDir dir;
-    frameFiles = writeBenchFrames(dir.path(), FrameCount, FrameSide);
+    folder = &dir;
 
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
-    stack().clear();
+    stackFrames.clear();
     return 0;
 }

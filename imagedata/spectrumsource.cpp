@@ -25,6 +25,93 @@ double boxPixels(int hw, int hh)
     return double(2 * qAbs(qint64(hw)) + 1) * double(2 * qAbs(qint64(hh)) + 1);
 }
 
+// A spectrum's range before its first point.
+const Spectrum &unsetRange()
+{
+    static const Spectrum unset = [] {
+        Spectrum s;
+        s.resetRange();
+        return s;
+    }();
+    return unset;
+}
+
+// The points of a row of boxes at one frame: x the frame's energy, y for
+// ln(I0 / I1) the ratio I0 / I1, or -1 where I0 * I1 is not positive (made
+// the value by logs()), else I1 / I0 itself.
+struct Row
+{
+    int count;
+    int point;
+    double e;
+    const double *i1;
+    const double *dark1;
+    double m1n;
+    bool darkOn1;
+    const char *on;
+    QPointF *const *at;
+    // One-pixel boxes all inside a 16-bit frame: the box sums read from its row.
+    const int *xs;
+    const quint16 *pixels;
+    int dx;
+
+    // Every: every box is on the image; Direct: the sums are the pixels.
+    template <bool Every, bool Log, bool Direct, typename I0Of> void write(I0Of i0Of) const
+    {
+        // Locals, which the stores below can not change.
+        const int n = count, j = point, shift = dx;
+        const double x = e, m = m1n;
+        const bool darkOn = darkOn1;
+        const double *sums = i1, *d1 = dark1;
+        const char *inside = on;
+        const int *cx = xs;
+        const quint16 *row = pixels;
+        QPointF *const *to = at;
+        for (int k = 0; k < n; k++) {
+            if (!Every && !inside[k])
+                continue;
+            const double sum = Direct ? double(qint64(row[cx[k] - shift])) : sums[k];
+            const double I1 = sum - (darkOn ? m + d1[k] : d1[k]);
+            const double I0 = i0Of(k);
+            double v;
+            if (!Log)
+                v = I1 / I0;
+            else
+                v = I0 * I1 > 0 ? I0 / I1 : -1.0;
+            to[k][j] = QPointF(x, v);
+        }
+    }
+};
+
+// The values of a box's points from what Row wrote, with the y range as
+// rescanning the points takes it.
+template <bool Log> void finishPoints(Spectrum &s, const Spectrum &unset)
+{
+    QPointF *p = s.points.data();
+    const int n = s.points.size();
+    double lo = unset.yMin, hi = unset.yMax;
+    int iLo = unset.iYMin, iHi = unset.iYMax;
+    for (int i = 0; i < n; i++) {
+        double v = p[i].y();
+        if (Log) {
+            v = v < 0 ? 1.0 : std::log(v);
+            p[i].setY(v);
+        }
+        if (v < lo) {
+            lo = v;
+            iLo = i;
+        }
+        if (v > hi) {
+            hi = v;
+            iHi = i;
+        }
+    }
+    s.yMin = lo;
+    s.yMax = hi;
+    s.iYMin = iLo;
+    s.iYMax = iHi;
+}
+
 } // namespace
 
 SpectrumSource::Frame SpectrumSource::taken(const TiffData *f)
@@ -124,25 +211,41 @@ void SpectrumSource::rowSpectra(const int *xs, int count, int y, int hw, int hh,
         return;
     const size_t m = size_t(count);
     const double n = boxPixels(hw, hh);
+    const Spectrum &Unset = unsetRange();
+    // The x range of every box on the image, as rescanning its points would take it.
     int frames = 0;
-    for (const Frame &f : i1Frames)
-        frames += f.data ? 1 : 0;
+    double xLo = Unset.xMin, xHi = Unset.xMax;
+    for (const Frame &f : i1Frames) {
+        if (!f.data)
+            continue;
+        frames++;
+        if (f.energy < xLo)
+            xLo = f.energy;
+        if (f.energy > xHi)
+            xHi = f.energy;
+    }
     sums.dark.assign(m, 0.0);
-    sums.on.assign(m, 0);
     darkFrame.boxSums(xs, count, y, hw, hh, sums.dark.data());
     // A box reaching the image takes the pixels inside it; its points are
-    // written in place and its range taken once they are all there.
+    // written in place, frame by frame, then finished box by box.
     const qint64 ha = qAbs(qint64(hw)), hb = qAbs(qint64(hh));
-    std::vector<QPointF *> &at = sums.points;
-    at.assign(m, nullptr);
+    sums.on.resize(m);
+    sums.points.resize(m);
+    bool allOn = true;
     for (int k = 0; k < count; k++) {
-        out[k].clearPoints();
-        out[k].reset();
-        sums.on[size_t(k)] = xs[k] + ha >= 0 && y + hb >= 0 && xs[k] - ha < width && y - hb < height;
-        if (sums.on[size_t(k)]) {
-            out[k].points.resize(frames);
-            at[size_t(k)] = out[k].points.data();
-        }
+        Spectrum &s = out[k];
+        s.reset();
+        if (!s.smoothed.isEmpty())
+            s.smoothed.resize(0);
+        const bool on = xs[k] + ha >= 0 && y + hb >= 0 && xs[k] - ha < width && y - hb < height;
+        sums.on[size_t(k)] = on;
+        allOn = allOn && on;
+        // Steady state: the points keep their size and room; each is written below.
+        if (on && s.points.size() != frames)
+            s.points.resize(frames);
+        else if (!on && !s.points.isEmpty())
+            s.points.resize(0);
+        sums.points[size_t(k)] = on ? s.points.data() : nullptr;
     }
     // The box sums of the I0 frames the brackets read, once per box.
     const bool readI0 = useI0 && !useTable;
@@ -170,57 +273,73 @@ void SpectrumSource::rowSpectra(const int *xs, int count, int y, int hw, int hh,
     const double *dark1 = sums.dark1.data();
     const double *dark0 = sums.dark0.data();
     const char *on = sums.on.data();
+    QPointF *const *at = sums.points.data();
     double *i1Sums = sums.i1.data();
+    const bool darkOn1 = i1DarkOn, darkOn0 = i0DarkOn, ratio = fluo;
+    const bool nil = hw == 0 && hh == 0;
     int point = 0;
     for (int i = 0; i < Ahead && i < i1Frames.size(); i++)
         i1Frames[i].prefetch(xFirst, xLast, y, hw, hh);
     for (int i = 0; i < i1Frames.size(); i++) {
         const Frame &frame = i1Frames[i];
+        if (i + Ahead < i1Frames.size())
+            i1Frames[i + Ahead].prefetch(xFirst, xLast, y, hw, hh);
         if (!frame.data)
             continue;
         const Bracket b = i < brackets.size() ? brackets[i] : Bracket();
-        const double m1n = (i1DarkOn ? darkMeanAt(i1DarkMeans, i) : 0.0) * n;
-        const double m0n = (i0DarkOn ? darkMeanAt(i0DarkMeans, i) : 0.0) * n;
+        const double m1n = (darkOn1 ? darkMeanAt(i1DarkMeans, i) : 0.0) * n;
+        const double m0n = (darkOn0 ? darkMeanAt(i0DarkMeans, i) : 0.0) * n;
         const double table = useTable ? (i < tableI0.size() ? tableI0[i] : 0.0) : 0.0;
         const double *lo = b.lo >= 0 && readI0 ? sums.i0.data() + size_t(b.lo) * m : nullptr;
         const double *hi = b.hi >= 0 && readI0 ? sums.i0.data() + size_t(b.hi) * m : nullptr;
         const double e = frame.energy;
         const double eLo = b.lo >= 0 ? i0Frames[b.lo].energy : 0.0;
         const double eHi = b.hi >= 0 ? i0Frames[b.hi].energy : 0.0;
-        if (i + Ahead < i1Frames.size())
-            i1Frames[i + Ahead].prefetch(xFirst, xLast, y, hw, hh);
-        frame.boxSums(xs, count, y, hw, hh, i1Sums);
+        // One-pixel boxes wholly inside a 16-bit frame read its row in place.
+        const quint16 *pixels = nil && allOn ? frame.data->pixels16(y - frame.dy) : nullptr;
+        const bool direct = pixels && qint64(xFirst) - frame.dx >= 0
+                            && qint64(xLast) - frame.dx < qint64(frame.data->width);
+        if (!direct)
+            frame.boxSums(xs, count, y, hw, hh, i1Sums);
         // The points of the boxes at this frame, given the I0 of box k.
-        auto points = [&](auto i0Of) {
-            for (int k = 0; k < count; k++) {
-                if (!on[k])
-                    continue;
-                const double I1 = i1Sums[k] - (i1DarkOn ? m1n + dark1[k] : dark1[k]);
-                const double I0 = i0Of(k);
-                double v;
-                if (fluo)
-                    v = I1 / I0;
-                else
-                    v = I0 * I1 > 0 ? std::log(I0 / I1) : 1.0;
-                at[size_t(k)][point] = QPointF(e, v);
-            }
+        const Row row{count, point, e, i1Sums, dark1, m1n, darkOn1, on, at, xs, pixels, frame.dx};
+        auto mode = [&](auto i0Of) {
+            if (direct && !ratio)
+                row.write<true, true, true>(i0Of);
+            else if (direct)
+                row.write<true, false, true>(i0Of);
+            else if (allOn && !ratio)
+                row.write<true, true, false>(i0Of);
+            else if (allOn)
+                row.write<true, false, false>(i0Of);
+            else if (!ratio)
+                row.write<false, true, false>(i0Of);
+            else
+                row.write<false, false, false>(i0Of);
         };
-        auto d0 = [&](int k) { return i0DarkOn ? m0n + dark0[k] : dark0[k]; };
+        auto d0 = [=](int k) { return darkOn0 ? m0n + dark0[k] : dark0[k]; };
         if (useTable)
-            points([&](int) { return table; });
+            mode([=](int) { return table; });
         else if (!useI0)
-            points([&](int) { return n; });
+            mode([=](int) { return n; });
         else if (b.lo >= 0 && b.lo == b.hi)
-            points([&](int k) { return lo[k] - d0(k); });
+            mode([=](int k) { return lo[k] - d0(k); });
         else if (b.lo >= 0)
             // The I0 box sum at this frame's energy, interpolated between its bracket.
-            points([&](int k) { return linearInterpolate(e, eLo, lo[k], eHi, hi[k]) - d0(k); });
+            mode([=](int k) { return linearInterpolate(e, eLo, lo[k], eHi, hi[k]) - d0(k); });
         else
-            points([&](int k) { return 1.0 - d0(k); });
+            mode([=](int k) { return 1.0 - d0(k); });
         point++;
     }
     for (int k = 0; k < count; k++) {
-        if (on[k])
-            out[k].rescanRange();
+        if (!on[k])
+            continue;
+        Spectrum &s = out[k];
+        s.xMin = xLo;
+        s.xMax = xHi;
+        if (ratio)
+            finishPoints<false>(s, Unset);
+        else
+            finishPoints<true>(s, Unset);
     }
 }

@@ -47,7 +47,7 @@ public:
     // spectrum(xs[k], y, hw, hh).
     void rowSpectra(const int *xs, int count, int y, int hw, int hh, Spectrum *out) const;
     // The box sums of one row of boxes; kept by a caller that builds row
-    // after row, as are the spectra, whose point vectors keep their room.
+    // after row, as are the spectra, whose point vectors keep their size and room.
     struct Sums
     {
         std::vector<double> dark, dark1, dark0, i0, i1;

@@ -292,8 +292,9 @@ double TiffData::boxSum(int x, int y, int hw, int hh, int dx, int dy) const
 namespace {
 
 // A one-pixel box as sumFrameRect adds it up.
-double pixelAsSum(quint16 v) { return double(quint64(v)); }
-double pixelAsSum(quint32 v) { return double(quint64(v)); }
+// (through a signed type: the same value, a shorter conversion)
+double pixelAsSum(quint16 v) { return double(qint64(v)); }
+double pixelAsSum(quint32 v) { return double(qint64(v)); }
 double pixelAsSum(float v) { return 0.0 + double(v); }
 
 } // namespace
@@ -303,10 +304,16 @@ void TiffData::sumRects(const int *xs, int count, qint64 a, qint64 r0, qint64 r1
                         double *out) const
 {
     if (a == 0 && r0 == r1) {
+        // One-pixel boxes: a direct read of the row.
         const T *row = static_cast<const T *>(rows[int(r0)]);
+        if (!row) {
+            std::fill(out, out + count, 0.0);
+            return;
+        }
+        const quint64 w = width;
         for (int k = 0; k < count; k++) {
-            const qint64 c = qint64(xs[k]) - dx;
-            out[k] = !row || c < 0 || c >= qint64(width) ? 0.0 : pixelAsSum(row[c]);
+            const quint64 c = quint64(qint64(xs[k]) - dx);
+            out[k] = c < w ? pixelAsSum(row[c]) : 0.0;
         }
         return;
     }

@@ -62,6 +62,14 @@ public:
     double boxSum(int x, int y, int hw, int hh, int dx, int dy) const;
     // boxSum(xs[k], y, hw, hh, dx, dy) into out[k] for every k < count.
     void boxSums(const int *xs, int count, int y, int hw, int hh, int dx, int dy, double *out) const;
+    // Stored row r as 16-bit pixels: null unless the frame holds 16-bit rows
+    // and row r of them has pixels.
+    const quint16 *pixels16(qint64 r) const
+    {
+        if ((pixelType != PixelTiff16 && pixelType != PixelImg16) || r < 0 || r >= rows.size())
+            return nullptr;
+        return static_cast<const quint16 *>(rows[int(r)]);
+    }
     // Asks the memory early for the first rows of the band boxSums(xs, ...)
     // reads for boxes centred from x0 to x1: a hint, nothing is read.
     void prefetchBand(int x0, int x1, int y, int hw, int hh, int dx, int dy) const;

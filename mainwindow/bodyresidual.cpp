@@ -78,6 +78,7 @@ void Body::analyzeRAPoints()
                           auto *sp = std::any_cast<XafsSpectrum>(&own);
                           if (!sp)
                               sp = &own.emplace<XafsSpectrum>();
+                          const QString name = QStringLiteral("Body-RaA");
                           for (int k = 0; k < c.xs.size() && !stopping; k++) {
                               // A block without a value records 0.
                               c.ok[k] = 1;
@@ -86,7 +87,7 @@ void Body::analyzeRAPoints()
                                   continue;
                               }
                               // Only the lines are read: no derived spectra.
-                              sp->renew(raw[k], QStringLiteral("Body-RaA"), mode,
+                              sp->renew(raw[k], name, mode,
                                         shifts.at(c.xs[k], c.y), suggest, 0);
                               const double post = sp->post.valueAt(e);
                               const double pre = sp->pre.valueAt(e);
