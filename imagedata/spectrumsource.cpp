@@ -25,17 +25,6 @@ double boxPixels(int hw, int hh)
     return double(2 * qAbs(qint64(hw)) + 1) * double(2 * qAbs(qint64(hh)) + 1);
 }
 
-// A spectrum's range before its first point.
-const Spectrum &unsetRange()
-{
-    static const Spectrum unset = [] {
-        Spectrum s;
-        s.resetRange();
-        return s;
-    }();
-    return unset;
-}
-
 // The points of a row of boxes at one frame: x the frame's energy, y for
 // ln(I0 / I1) the ratio I0 / I1, or -1 where I0 * I1 is not positive (made
 // the value by logs()), else I1 / I0 itself.
@@ -83,33 +72,21 @@ struct Row
     }
 };
 
-// The values of a box's points from what Row wrote, with the y range as
-// rescanning the points takes it.
-template <bool Log> void finishPoints(Spectrum &s, const Spectrum &unset)
+// The values of a box's points from what Row wrote; their y range is added
+// to range, which holds their x range, and all of it stored in s.
+template <bool Log> void finishPoints(Spectrum &s, Spectrum::RangeScan range)
 {
     QPointF *p = s.points.data();
     const int n = s.points.size();
-    double lo = unset.yMin, hi = unset.yMax;
-    int iLo = unset.iYMin, iHi = unset.iYMax;
     for (int i = 0; i < n; i++) {
         double v = p[i].y();
         if (Log) {
             v = v < 0 ? 1.0 : std::log(v);
             p[i].setY(v);
         }
-        if (v < lo) {
-            lo = v;
-            iLo = i;
-        }
-        if (v > hi) {
-            hi = v;
-            iHi = i;
-        }
+        range.addY(i, v);
     }
-    s.yMin = lo;
-    s.yMax = hi;
-    s.iYMin = iLo;
-    s.iYMax = iHi;
+    range.storeIn(s);
 }
 
 } // namespace
@@ -211,18 +188,14 @@ void SpectrumSource::rowSpectra(const int *xs, int count, int y, int hw, int hh,
         return;
     const size_t m = size_t(count);
     const double n = boxPixels(hw, hh);
-    const Spectrum &Unset = unsetRange();
     // The x range of every box on the image, as rescanning its points would take it.
     int frames = 0;
-    double xLo = Unset.xMin, xHi = Unset.xMax;
+    Spectrum::RangeScan xRange;
     for (const Frame &f : i1Frames) {
         if (!f.data)
             continue;
         frames++;
-        if (f.energy < xLo)
-            xLo = f.energy;
-        if (f.energy > xHi)
-            xHi = f.energy;
+        xRange.addX(f.energy);
     }
     sums.dark.assign(m, 0.0);
     darkFrame.boxSums(xs, count, y, hw, hh, sums.dark.data());
@@ -334,12 +307,9 @@ void SpectrumSource::rowSpectra(const int *xs, int count, int y, int hw, int hh,
     for (int k = 0; k < count; k++) {
         if (!on[k])
             continue;
-        Spectrum &s = out[k];
-        s.xMin = xLo;
-        s.xMax = xHi;
         if (ratio)
-            finishPoints<false>(s, Unset);
+            finishPoints<false>(out[k], xRange);
         else
-            finishPoints<true>(s, Unset);
+            finishPoints<true>(out[k], xRange);
     }
 }
