@@ -105,7 +105,6 @@ void keepRangeParts(SpectrumFit::Kind kind, const QVector<LcfRefData> &refs, dou
             t.curveAt.push_back(int(i));
     }
     t.fitRun = isRun(t.fitAt);
-    t.curveRun = isRun(t.curveAt);
     // The references' normalised forms at the sample energies: the
     // doubleNormalizedPreBase for the LCF fit and for the curve, the
     // doubleNormalizedPostBase for the MLCF fit.

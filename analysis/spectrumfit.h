@@ -38,9 +38,9 @@ public:
         double lo = 0.0, hi = 0.0;
         std::vector<char> inFit, needPre;
         // Indexes of the energies in the fit and on the curve, ascending;
-        // a run when they follow one another without a gap.
+        // fitRun when those in the fit follow one another without a gap.
         std::vector<int> fitAt, curveAt;
-        bool fitRun = false, curveRun = false;
+        bool fitRun = false;
         std::vector<const double *> refPre, cols;
         std::vector<double> ones, ata;
         std::vector<double *> ataRows;
