@@ -139,15 +139,18 @@ void AreaEngine::submit(Chunk c)
         if (!sh->stopping) {
             const int n = c.xs.size();
             std::unique_ptr<Slot> slot = sh->takeSlot();
-            if (int(slot->raw.size()) < n)
-                slot->raw.resize(size_t(n));
-            src->rowSpectra(c.xs.constData(), n, c.y, c.halfW, c.halfH, slot->raw.data(),
-                            slot->sums);
+            if (int(slot->raw.size()) < qMin(n, int(PartBlocks)))
+                slot->raw.resize(size_t(qMin(n, int(PartBlocks))));
             c.values = QVector<double>(n * per, 0.0);
             c.ok = QVector<char>(n, 0);
             c.notes = QVector<QString>(n);
             c.noResult = QVector<Chunk::NoResult>(n);
-            (*wk)(c, slot->raw.data(), sh->stopping, slot->own);
+            for (int first = 0; first < n && !sh->stopping; first += PartBlocks) {
+                const int count = qMin(int(PartBlocks), n - first);
+                src->rowSpectra(c.xs.constData() + first, count, c.y, c.halfW, c.halfH,
+                                slot->raw.data(), slot->sums);
+                (*wk)(c, first, count, slot->raw.data(), sh->stopping, slot->own);
+            }
             sh->giveSlot(std::move(slot));
         }
         {

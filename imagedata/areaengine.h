@@ -31,8 +31,10 @@ class AreaEngine : public QObject
     Q_OBJECT
 
 public:
-    // Blocks a chunk holds at most.
-    static constexpr int ChunkBlocks = 32;
+    // Blocks a chunk holds at most, and a part of it whose spectra are built
+    // and worked on at a time.
+    static constexpr int ChunkBlocks = 256;
+    static constexpr int PartBlocks = 16;
 
     struct Chunk
     {
@@ -60,12 +62,14 @@ public:
         QVector<QString> notes;
         QVector<NoResult> noResult;
     };
-    // Runs in a pool thread: raw[k] is the spectrum of block k (empty off the
-    // image); ok, values, notes and noResult come sized. Returns early once stopping
-    // reads true. raw and own belong to the task for this chunk: each task
-    // running at a time has its own, kept from chunk to chunk of the run, and
-    // the work may keep in own whatever it reuses (made on its first chunk).
-    using Work = std::function<void(Chunk &chunk, const Spectrum *raw,
+    // Runs in a pool thread for the blocks first .. first + count - 1 of the
+    // chunk: raw[k - first] is the spectrum of block k (empty off the image);
+    // ok, values, notes and noResult come sized for the whole chunk. Returns
+    // early once stopping reads true. raw and own belong to the task for this
+    // chunk: each task running at a time has its own, kept from chunk to chunk
+    // of the run, and the work may keep in own whatever it reuses (made on its
+    // first chunk).
+    using Work = std::function<void(Chunk &chunk, int first, int count, const Spectrum *raw,
                                     const std::atomic<bool> &stopping, std::any &own)>;
 
     explicit AreaEngine(QObject *parent = nullptr);

@@ -501,7 +501,7 @@ void Body::start2DAnalysis()
     const ShiftTable shifts = shiftTable();
     const int mode = calibCtrl && calibCtrl->targetBGVictoreen() ? 0 : 1;
     runAreaEngine(skipAll, skipWhy, per, [job, used, per, shifts, mode, suggest](
-                                    AreaEngine::Chunk &c, const Spectrum *raw,
+                                    AreaEngine::Chunk &c, int first, int count, const Spectrum *raw,
                                     const std::atomic<bool> &stopping, std::any &own) {
         FitThread *t = std::any_cast<FitThread>(&own);
         if (!t)
@@ -510,11 +510,12 @@ void Body::start2DAnalysis()
         // The fits and the edge search read only the doubleNormalizedPreBase,
         // the edge's mid point none.
         const int derived = job.fit || !job.midPoint ? XafsSpectrum::DerivedPreBase : 0;
-        for (int k = 0; k < c.xs.size() && !stopping; k++) {
-            if (raw[k].isEmpty())
+        for (int k = first; k < first + count && !stopping; k++) {
+            const Spectrum &sp = raw[k - first];
+            if (sp.isEmpty())
                 continue;
             XafsSpectrum &s = t->spectrum;
-            s.renew(raw[k], name, mode, shifts.at(c.xs[k], c.y), suggest, derived);
+            s.renew(sp, name, mode, shifts.at(c.xs[k], c.y), suggest, derived);
             double *v = c.values.data() + qint64(k) * per;
             if (job.fit) {
                 QString why;
@@ -641,24 +642,25 @@ void Body::startElems2DAnalysis()
             energies.addPoint(f->energy, 0.0);
     }
     const ElemAnalysis::Plan plan = ElemAnalysis::plan(energies, rows, bg, mainT, stdRatios);
-    runAreaEngine(skipAll, skipWhy, per, [plan, stdRatios, per](AreaEngine::Chunk &c,
-                                                                const Spectrum *raw,
+    runAreaEngine(skipAll, skipWhy, per, [plan, stdRatios, per](AreaEngine::Chunk &c, int first,
+                                                                int count, const Spectrum *raw,
                                                                 const std::atomic<bool> &stopping,
                                                                 std::any &own) {
-        for (int k = 0; k < c.xs.size() && !stopping; k++) {
-            if (raw[k].isEmpty())
+        for (int k = first; k < first + count && !stopping; k++) {
+            const Spectrum &sp = raw[k - first];
+            if (sp.isEmpty())
                 continue;
             // The element rows read the raw points alone, which normalising leaves as they are.
             double *v = c.values.data() + qint64(k) * per;
             const ElemAnalysis::Plan *p = &plan;
-            if (!plan.fits(raw[k])) {
+            if (!plan.fits(sp)) {
                 // Other energies than the frames had when the run started: a plan of the task's own.
                 p = std::any_cast<ElemAnalysis::Plan>(&own);
-                if (!p || !p->fits(raw[k]))
+                if (!p || !p->fits(sp))
                     p = &own.emplace<ElemAnalysis::Plan>(ElemAnalysis::plan(
-                        raw[k], plan.rows, plan.bg, plan.mainT, stdRatios));
+                        sp, plan.rows, plan.bg, plan.mainT, stdRatios));
             }
-            ElemAnalysis::analyze(raw[k], *p, v);
+            ElemAnalysis::analyze(sp, *p, v);
             c.ok[k] = 1;
         }
     });

@@ -121,18 +121,19 @@ void Body::execCalibration()
     const AnalyzeCond walk = calibCond;
     // Reported when the run ends (finishCalib or a stop), not here.
     calibEngine.start(calibCond, spectrumSource(), 1,
-                      [method, standard, suggest, walk](AreaEngine::Chunk &c,
-                                                        const Spectrum *raw,
+                      [method, standard, suggest, walk](AreaEngine::Chunk &c, int first,
+                                                        int count, const Spectrum *raw,
                                                         const std::atomic<bool> &stopping,
                                                         std::any &own) {
                           // The task's spectrum and search buffers, kept for the run.
                           auto *scratch = std::any_cast<BlockShift::Scratch>(&own);
                           if (!scratch)
                               scratch = &own.emplace<BlockShift::Scratch>();
-                          for (int k = 0; k < c.xs.size() && !stopping; k++) {
-                              if (!walk.reaches(c.xs[k], c.y) || raw[k].isEmpty())
+                          for (int k = first; k < first + count && !stopping; k++) {
+                              const Spectrum &sp = raw[k - first];
+                              if (!walk.reaches(c.xs[k], c.y) || sp.isEmpty())
                                   continue;
-                              c.values[k] = method.shiftOf(raw[k], standard, suggest, *scratch);
+                              c.values[k] = method.shiftOf(sp, standard, suggest, *scratch);
                               c.ok[k] = 1;
                               if (!std::isfinite(c.values[k]))
                                   c.noResult[k] = {"Body", QT_TRANSLATE_NOOP("Body", "shift not finite"), 0};

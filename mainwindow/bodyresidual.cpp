@@ -70,8 +70,8 @@ void Body::analyzeRAPoints()
     connect(&raEngine, &AreaEngine::chunkReady, this, &Body::recordRAChunk, Qt::UniqueConnection);
     // Per block: dMut and the rest; computed on the pool, recorded here in walk order.
     raEngine.runToEnd(raArea, spectrumSource(), 2,
-                      [suggest, mode, e, factor, shifts](AreaEngine::Chunk &c,
-                                                         const Spectrum *raw,
+                      [suggest, mode, e, factor, shifts](AreaEngine::Chunk &c, int first,
+                                                         int count, const Spectrum *raw,
                                                          const std::atomic<bool> &stopping,
                                                          std::any &own) {
                           // The task's spectrum, normalised anew in place block after block.
@@ -79,15 +79,15 @@ void Body::analyzeRAPoints()
                           if (!sp)
                               sp = &own.emplace<XafsSpectrum>();
                           const QString name = QStringLiteral("Body-RaA");
-                          for (int k = 0; k < c.xs.size() && !stopping; k++) {
+                          for (int k = first; k < first + count && !stopping; k++) {
                               // A block without a value records 0.
                               c.ok[k] = 1;
-                              if (raw[k].isEmpty()) {
+                              if (raw[k - first].isEmpty()) {
                                   c.noResult[k] = RunFailures::NoPoints;
                                   continue;
                               }
                               // Only the lines are read: no derived spectra.
-                              sp->renew(raw[k], name, mode,
+                              sp->renew(raw[k - first], name, mode,
                                         shifts.at(c.xs[k], c.y), suggest, 0);
                               const double post = sp->post.valueAt(e);
                               const double pre = sp->pre.valueAt(e);
