@@ -4,17 +4,6 @@
 
 #include "core/globals.h"
 
-double ColorScale::fractionOf(double v) const
-{
-    const double span = upperLimit - lowerLimit;
-    if (span == 0 || !std::isfinite(span))
-        return 0;
-    const double f = (v - lowerLimit) / span;
-    if (!(f > 0))   // also NaN
-        return 0;
-    return f < 1 ? f : 1;
-}
-
 uchar *ColorScale::colorBytesOf(double v, uchar *out) const
 {
     const LookupFunc lookup = lookupFuncFor(format);
@@ -56,6 +45,22 @@ QColor ColorScale::pixelColor(double f) const
 }
 
 QColor ColorScale::colorOf(double v) const { return pixelColor(fractionOf(v)); }
+
+ColorScale::Writer::Writer(const ColorScale &s, int outFormat) : scale(s), format(outFormat)
+{
+    if (outFormat != s.format || !lookupFuncFor(outFormat))
+        return;
+    if (outFormat == ImageFormatRGB888) {
+        table = colorLut;
+        steps = ColorSteps;
+        last = ColorLutSize - 1;
+        bytes = 3;
+    } else {
+        table = greyLut;
+        steps = GreySteps;
+        last = GreyLutSize - 1;
+    }
+}
 
 bool ColorScale::isValueRange(double lo, double hi)
 {

@@ -93,20 +93,9 @@ void initGlobals()
     showAnalyzer2Button = false;
 }
 
-// Index of v * scale truncated and clamped to [0, last]; NaN gives 0.
-static int lutIndex(double v, double scale, int last)
-{
-    double f = v * scale;
-    if (!(f > 0))
-        return 0;
-    if (f >= last)
-        return last;
-    return int(f);
-}
-
-const uchar *greyOf(double v) { return greyLut + lutIndex(v, 256, GreyLutSize - 1); }
+const uchar *greyOf(double v) { return greyLut + lutIndex(v, GreySteps, GreyLutSize - 1); }
 const uchar *greyOf(int i) { return greyLut + qBound(0, i, GreyLutSize - 1); }
-const uchar *colorOf(double v) { return colorLut + 3 * lutIndex(v, 766, ColorLutSize - 1); }
+const uchar *colorOf(double v) { return colorLut + 3 * lutIndex(v, ColorSteps, ColorLutSize - 1); }
 const uchar *colorOf(int i) { return colorLut + 3 * qBound(0, i, ColorLutSize - 1); }
 
 LookupFunc lookupFuncFor(int format)

@@ -25,6 +25,19 @@ void initGlobals();
 // Registers the compiled-in tables once (safe from any thread).
 void initCoreResources();
 
+// Index of v * scale truncated and clamped to [0, last]; NaN gives 0.
+inline int lutIndex(double v, double scale, int last)
+{
+    const double f = v * scale;
+    if (!(f > 0))
+        return 0;
+    if (f >= last)
+        return last;
+    return int(f);
+}
+// The tables' steps: greyOf(v) is greyLut + lutIndex(v, GreySteps, GreyLutSize - 1),
+// colorOf(v) colorLut + 3 * lutIndex(v, ColorSteps, ColorLutSize - 1).
+enum { GreySteps = 256, ColorSteps = 766 };
 const uchar *greyOf(double v);
 const uchar *greyOf(int i);
 const uchar *colorOf(double v);

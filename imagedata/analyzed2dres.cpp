@@ -409,9 +409,9 @@ void Analyzed2DRes::genImg()
         const double hi = scaleMax();
         const int stride = rowStride(imageFormat, w);
         // Cells without a stored value are 0: their pixel is made once.
+        const ColorScale::Writer write(colorScale, imageFormat);
         uchar zero[8] = {};
-        const int zeroBytes =
-            int(colorScale.colorBytesOf(scaleFraction(0.0, lo, hi), zero, imageFormat) - zero);
+        const int zeroBytes = int(write(scaleFraction(0.0, lo, hi), zero) - zero);
         for (int r = 0; r < h; r++) {
             uchar *line = imageBuffer + qint64(r) * stride;
             walkRow(
@@ -420,7 +420,7 @@ void Analyzed2DRes::genImg()
                     uchar *p = line + qint64(c0) * zeroBytes;
                     for (int c = c0; c <= c1; c++) {
                         const double v = src != nullptr ? src[at + c - c0] : 0.0;
-                        p = colorScale.colorBytesOf(scaleFraction(v, lo, hi), p, imageFormat);
+                        p = write(scaleFraction(v, lo, hi), p);
                     }
                 },
                 [&](int c0, int c1) {

@@ -33,17 +33,16 @@ class PixelPainter
 {
 public:
     PixelPainter(const ColorScale &scale, int format)
-        : scale(scale), format(format), bpp(::bytesPerPixel(format)),
+        : write(scale, format), bpp(::bytesPerPixel(format)),
           usableFormat(lookupFuncFor(format) != nullptr)
     {
     }
     bool usable() const { return usableFormat; }
     int bytes() const { return bpp; }
-    void paint(double f, uchar *out) const { scale.colorBytesOf(f, out, format); }
+    void paint(double f, uchar *out) const { write(f, out); }
 
 private:
-    const ColorScale &scale;
-    int format;
+    ColorScale::Writer write;
     int bpp;
     bool usableFormat;
 };
