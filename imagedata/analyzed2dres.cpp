@@ -2,9 +2,12 @@
 
 #include <QDebug>
 #include <QFile>
+#include <QSemaphore>
 #include <QTextStream>
+#include <QThreadPool>
 #include <QtGlobal>
 
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <algorithm>
@@ -387,6 +390,12 @@ bool Analyzed2DRes::setCells(const double *values)
 
 void Analyzed2DRes::genImg()
 {
+    newImg();
+    paintImg();
+}
+
+void Analyzed2DRes::newImg()
+{
     delete image;
     image = nullptr;
     delete[] imageBuffer;
@@ -402,8 +411,13 @@ void Analyzed2DRes::genImg()
         imageBuffer = nullptr;
         image = new QImage();
     }
+}
 
+void Analyzed2DRes::paintImg()
+{
     if (imageBuffer != nullptr) {
+        const int w = qMax(area.width, 0);
+        const int h = qMax(area.height, 0);
         const double *src = source();
         const double lo = scaleMin();
         const double hi = scaleMax();
@@ -432,6 +446,35 @@ void Analyzed2DRes::genImg()
         }
     }
     imageValid = true;
+}
+
+void Analyzed2DRes::genImgs(const QVector<Analyzed2DRes *> &maps, const ColorScale &scale)
+{
+    QVector<Analyzed2DRes *> todo;
+    // The images are made here, in this thread's heap, and painted anywhere.
+    for (Analyzed2DRes *map : maps) {
+        if (map && !todo.contains(map)) {
+            map->colorScale = scale;
+            map->newImg();
+            todo << map;
+        }
+    }
+    std::atomic<int> next(0);
+    auto paint = [&] {
+        for (int i = next++; i < todo.size(); i = next++)
+            todo[i]->paintImg();
+    };
+    // Only threads free at once help: the wait below never waits for a busy pool.
+    QSemaphore helped;
+    int helpers = 0;
+    QThreadPool *pool = QThreadPool::globalInstance();
+    while (helpers + 1 < todo.size() && pool->tryStart([&] {
+        paint();
+        helped.release();
+    }))
+        helpers++;
+    paint();
+    helped.acquire(helpers);
 }
 
 QImage *Analyzed2DRes::img()

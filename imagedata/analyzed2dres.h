@@ -53,6 +53,11 @@ public:
     bool hasData() const { return data != nullptr; }
     // The cells held by data and procData; empty without data.
     QRect storedRect() const { return stored; }
+    // Gives every map (null ones and repeats are passed over) the scale and paints its
+    // image, as genImg one after the other would. Idle threads of the global
+    // pool paint maps too, each map in one thread, while the caller paints and
+    // then waits: nothing else may touch the maps until it returns.
+    static void genImgs(const QVector<Analyzed2DRes *> &maps, const ColorScale &scale);
 
     int no;
     QString name;
@@ -117,6 +122,9 @@ private:
     void noteValue(int x, int y, double v);
     bool storeProcessed();
     const double *source() const;
+    // genImg in two steps: the image, sized to the area, then its pixels.
+    void newImg();
+    void paintImg();
     double cellOf(const double *cells, int x, int y) const;
     void fillBox(double *cells, int x, int y, int halfW, int halfH, double v) const;
     // Writes the samples of one map row: out(c0, c1, cells) for the stored

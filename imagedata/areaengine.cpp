@@ -26,6 +26,7 @@ AreaEngine::AreaEngine(QObject *parent) : QObject(parent)
 AreaEngine::~AreaEngine()
 {
     stop();
+    pool.waitForDone();
 }
 
 bool AreaEngine::begin(const AnalyzeCond &walk, const SpectrumSource &src, int valuesPerBlock,
@@ -120,7 +121,7 @@ bool AreaEngine::nextChunk(Chunk &c)
 void AreaEngine::submitMore()
 {
     // Chunks made and not yet handed on, computed or waiting for an earlier one.
-    const int most = 4 * pool.maxThreadCount();
+    const int most = 2 * pool.maxThreadCount();
     Chunk c;
     while (running && made - delivered < most && nextChunk(c))
         submit(c);
@@ -236,7 +237,10 @@ void AreaEngine::stop()
 {
     if (shared)
         shared->stopping = true;
-    pool.waitForDone();
+    // After a run that handed on every chunk the tasks read nothing more: they
+    // are left to end by themselves.
+    if (running)
+        pool.waitForDone();
     if (running) {
         running = false;
         ++run;   // notes still queued belong to no run

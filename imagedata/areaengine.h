@@ -87,8 +87,8 @@ public:
     // delivered, in walk order as it is done, then finished(). No more
     // chunks are in flight at once than while the run goes on by itself.
     void finish();
-    // Ends the run at once: tasks still working give up, the pool is waited
-    // for and nothing more is delivered. No finished().
+    // Ends a run going at once: its tasks still working give up and are
+    // waited for, and nothing more is delivered. No finished().
     void stop();
     bool isRunning() const { return running; }
     int threadCount() const { return pool.maxThreadCount(); }

@@ -591,17 +591,9 @@ void Body::recordFitBlock(int x, int y, int hw, int hh, const double *v)
 
 void Body::generateResImages()
 {
-    const ColorScale scale = ui->CBar->scale();
-    for (Analyzed2DRes *map : qAsConst(lcfResMaps)) {
-        if (map) {
-            map->colorScale = scale;
-            map->genImg();
-        }
-    }
-    for (Analyzed2DRes *map : {&analyzer->zansaMap, &analyzer->dEdgeMap}) {
-        map->colorScale = scale;
-        map->genImg();
-    }
+    Analyzed2DRes::genImgs(QVector<Analyzed2DRes *>(lcfResMaps)
+                               << &analyzer->zansaMap << &analyzer->dEdgeMap,
+                           ui->CBar->scale());
     ui->dispA->overlayMap = analyzer->currentMap();
 }
 
@@ -717,12 +709,6 @@ void Body::showLastElemsBlock()
 
 void Body::generateElemsResImages()
 {
-    const ColorScale scale = ui->CBar->scale();
-    for (Analyzed2DRes *map : qAsConst(elemsResMaps)) {
-        if (map) {
-            map->colorScale = scale;
-            map->genImg();
-        }
-    }
+    Analyzed2DRes::genImgs(elemsResMaps, ui->CBar->scale());
     ui->dispA->overlayMap = analyzer->currentMap();
 }

@@ -150,11 +150,7 @@ void Body::generateRAResImage()
             }
         }
     }
-    const ColorScale scale = ui->CBar->scale();
-    for (Analyzed2DRes *map : {raDMutMap, raRestMap, raRatioMap}) {
-        map->colorScale = scale;
-        map->genImg();
-    }
+    Analyzed2DRes::genImgs({raDMutMap, raRestMap, raRatioMap}, ui->CBar->scale());
     if (analyzer)
         ui->dispA->overlayMap = analyzer->currentMap();
     ui->dispA->update();
