@@ -138,6 +138,10 @@ void AreaEngine::submit(Chunk c)
     QPointer<AreaEngine> self(this);
     task->job = [sh, wk, src, per, me, self, c]() mutable {
         if (!sh->stopping) {
+            // The centres are read through a pointer while the work runs: they
+            // must not be shared, or the work's first non-const access would
+            // move them.
+            c.xs.detach();
             const int n = c.xs.size();
             std::unique_ptr<Slot> slot = sh->takeSlot();
             if (int(slot->raw.size()) < qMin(n, int(PartBlocks)))
@@ -146,12 +150,11 @@ void AreaEngine::submit(Chunk c)
             c.ok = QVector<char>(n, 0);
             c.notes = QVector<QString>(n);
             c.noResult = QVector<Chunk::NoResult>(n);
-            for (int first = 0; first < n && !sh->stopping; first += PartBlocks) {
-                const int count = qMin(int(PartBlocks), n - first);
-                src->rowSpectra(c.xs.constData() + first, count, c.y, c.halfW, c.halfH,
-                                slot->raw.data(), slot->sums);
-                (*wk)(c, first, count, slot->raw.data(), sh->stopping, slot->own);
-            }
+            src->rowSpectra(c.xs.constData(), n, c.y, c.halfW, c.halfH, PartBlocks,
+                            slot->raw.data(), slot->sums, [&](int first, int count) {
+                                (*wk)(c, first, count, slot->raw.data(), sh->stopping, slot->own);
+                                return !sh->stopping;
+                            });
             sh->giveSlot(std::move(slot));
         }
         {

@@ -99,6 +99,7 @@ SpectrumSource::Frame SpectrumSource::taken(const TiffData *f)
         t.energy = f->energy;
         t.dx = f->shiftX;
         t.dy = f->shiftY;
+        t.width = f->width;
     }
     return t;
 }
@@ -111,10 +112,36 @@ void SpectrumSource::Frame::boxSums(const int *xs, int count, int y, int hw, int
         std::fill(out, out + count, 0.0);
 }
 
+void SpectrumSource::Frame::boxSums(const quint16 *row, const int *xs, int count, int y, int hw,
+                                    int hh, double *out) const
+{
+    if (row && count > 0) {
+        const auto range = std::minmax_element(xs, xs + count);
+        if (qint64(*range.first) - dx >= 0 && qint64(*range.second) - dx < width) {
+            for (int k = 0; k < count; k++)
+                out[k] = double(qint64(row[xs[k] - dx]));
+            return;
+        }
+    }
+    boxSums(xs, count, y, hw, hh, out);
+}
+
 void SpectrumSource::Frame::prefetch(int x0, int x1, int y, int hw, int hh) const
 {
     if (data)
         data->prefetchBand(x0, x1, y, hw, hh, dx, dy);
+}
+
+void SpectrumSource::Frame::prefetch(const quint16 *row, int x0, int x1, int y, int hw, int hh) const
+{
+    if (!row) {
+        prefetch(x0, x1, y, hw, hh);
+        return;
+    }
+    const qint64 c0 = qBound<qint64>(0, qint64(x0) - dx, width - 1);
+    const qint64 c1 = qBound<qint64>(0, qint64(x1) - dx, width - 1);
+    __builtin_prefetch(row + c0);
+    __builtin_prefetch(row + c1);
 }
 
 void SpectrumSource::prepare()
@@ -181,8 +208,43 @@ void SpectrumSource::rowSpectra(const int *xs, int count, int y, int hw, int hh,
     rowSpectra(xs, count, y, hw, hh, out, sums);
 }
 
+void SpectrumSource::takeRows(int y, int hw, int hh, Sums &sums) const
+{
+    const bool nil = hw == 0 && hh == 0;
+    auto take = [&](const QVector<Frame> &frames, std::vector<const quint16 *> &rows) {
+        rows.assign(size_t(frames.size()), nullptr);
+        for (int i = 0; nil && i < frames.size(); i++) {
+            if (frames[i].data)
+                rows[size_t(i)] = frames[i].data->pixels16(qint64(y) - frames[i].dy);
+        }
+    };
+    take(i1Frames, sums.rows1);
+    take(i0Frames, sums.rows0);
+}
+
 void SpectrumSource::rowSpectra(const int *xs, int count, int y, int hw, int hh, Spectrum *out,
                                 Sums &sums) const
+{
+    takeRows(y, hw, hh, sums);
+    partSpectra(xs, count, y, hw, hh, out, sums);
+}
+
+void SpectrumSource::rowSpectra(const int *xs, int count, int y, int hw, int hh, int part,
+                                Spectrum *out, Sums &sums,
+                                const std::function<bool(int, int)> &use) const
+{
+    takeRows(y, hw, hh, sums);
+    part = qMax(part, 1);
+    for (int first = 0; first < count; first += part) {
+        const int n = qMin(part, count - first);
+        partSpectra(xs + first, n, y, hw, hh, out, sums);
+        if (!use(first, n))
+            return;
+    }
+}
+
+void SpectrumSource::partSpectra(const int *xs, int count, int y, int hw, int hh, Spectrum *out,
+                                 Sums &sums) const
 {
     if (count <= 0)
         return;
@@ -227,12 +289,18 @@ void SpectrumSource::rowSpectra(const int *xs, int count, int y, int hw, int hh,
     const int xFirst = *std::min_element(xs, xs + count), xLast = *std::max_element(xs, xs + count);
     if (readI0) {
         sums.i0.resize(size_t(i0Frames.size()) * m);
+        const quint16 *const *rows = sums.rows0.data();
+        auto ask = [&](int j) {
+            const int f = i0Read[j];
+            i0Frames[f].prefetch(rows[f], xFirst, xLast, y, hw, hh);
+        };
         for (int j = 0; j < Ahead && j < i0Read.size(); j++)
-            i0Frames[i0Read[j]].prefetch(xFirst, xLast, y, hw, hh);
+            ask(j);
         for (int j = 0; j < i0Read.size(); j++) {
             if (j + Ahead < i0Read.size())
-                i0Frames[i0Read[j + Ahead]].prefetch(xFirst, xLast, y, hw, hh);
-            i0Frames[i0Read[j]].boxSums(xs, count, y, hw, hh, sums.i0.data() + size_t(i0Read[j]) * m);
+                ask(j + Ahead);
+            const int f = i0Read[j];
+            i0Frames[f].boxSums(rows[f], xs, count, y, hw, hh, sums.i0.data() + size_t(f) * m);
         }
     }
     sums.i1.resize(m);
@@ -251,12 +319,13 @@ void SpectrumSource::rowSpectra(const int *xs, int count, int y, int hw, int hh,
     const bool darkOn1 = i1DarkOn, darkOn0 = i0DarkOn, ratio = fluo;
     const bool nil = hw == 0 && hh == 0;
     int point = 0;
+    const quint16 *const *rows = sums.rows1.data();
     for (int i = 0; i < Ahead && i < i1Frames.size(); i++)
-        i1Frames[i].prefetch(xFirst, xLast, y, hw, hh);
+        i1Frames[i].prefetch(rows[i], xFirst, xLast, y, hw, hh);
     for (int i = 0; i < i1Frames.size(); i++) {
         const Frame &frame = i1Frames[i];
         if (i + Ahead < i1Frames.size())
-            i1Frames[i + Ahead].prefetch(xFirst, xLast, y, hw, hh);
+            i1Frames[i + Ahead].prefetch(rows[i + Ahead], xFirst, xLast, y, hw, hh);
         if (!frame.data)
             continue;
         const Bracket b = i < brackets.size() ? brackets[i] : Bracket();
@@ -269,9 +338,9 @@ void SpectrumSource::rowSpectra(const int *xs, int count, int y, int hw, int hh,
         const double eLo = b.lo >= 0 ? i0Frames[b.lo].energy : 0.0;
         const double eHi = b.hi >= 0 ? i0Frames[b.hi].energy : 0.0;
         // One-pixel boxes wholly inside a 16-bit frame read its row in place.
-        const quint16 *pixels = nil && allOn ? frame.data->pixels16(y - frame.dy) : nullptr;
+        const quint16 *pixels = nil && allOn ? rows[i] : nullptr;
         const bool direct = pixels && qint64(xFirst) - frame.dx >= 0
-                            && qint64(xLast) - frame.dx < qint64(frame.data->width);
+                            && qint64(xLast) - frame.dx < frame.width;
         if (!direct)
             frame.boxSums(xs, count, y, hw, hh, i1Sums);
         // The points of the boxes at this frame, given the I0 of box k.

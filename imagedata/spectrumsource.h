@@ -3,6 +3,7 @@
 
 #include <QVector>
 
+#include <functional>
 #include <vector>
 
 #include "core/spectrum.h"
@@ -53,9 +54,17 @@ public:
         std::vector<double> dark, dark1, dark0, i0, i1;
         std::vector<char> on;
         std::vector<QPointF *> points;
+        // Per I1 and per I0 frame, the row of 16-bit pixels one-pixel boxes
+        // read in place (null: through the box sums).
+        std::vector<const quint16 *> rows1, rows0;
     };
     void rowSpectra(const int *xs, int count, int y, int hw, int hh, Spectrum *out,
                     Sums &sums) const;
+    // The same, part by part, the frames' rows looked up once: out[0 .. n)
+    // holds the spectra of boxes first .. first + n - 1 (n at most part) while
+    // use(first, n) runs; stops after a use that returns false.
+    void rowSpectra(const int *xs, int count, int y, int hw, int hh, int part, Spectrum *out,
+                    Sums &sums, const std::function<bool(int first, int n)> &use) const;
 
 private:
     struct Bracket
@@ -70,10 +79,22 @@ private:
         double energy = 0.0;
         int dx = 0;
         int dy = 0;
+        qint64 width = 0;
+        // The sums of one-pixel boxes read from row (may be null) where they all
+        // lie on it; else boxSums.
+        void boxSums(const quint16 *row, const int *xs, int count, int y, int hw, int hh,
+                     double *out) const;
         void boxSums(const int *xs, int count, int y, int hw, int hh, double *out) const;
         void prefetch(int x0, int x1, int y, int hw, int hh) const;
+        // prefetch, from row where it is not null.
+        void prefetch(const quint16 *row, int x0, int x1, int y, int hw, int hh) const;
     };
     static Frame taken(const TiffData *f);
+    // Takes sums.rows1 and rows0 for boxes of half sizes hw, hh on row y.
+    void takeRows(int y, int hw, int hh, Sums &sums) const;
+    // rowSpectra with the rows taken.
+    void partSpectra(const int *xs, int count, int y, int hw, int hh, Spectrum *out,
+                     Sums &sums) const;
     QVector<Frame> i1Frames;
     QVector<Frame> i0Frames;
     Frame darkFrame;
