@@ -97,6 +97,18 @@ void setEnergies(SelectDataFiles *p, double e0, double de)
     p->setEngCalcDelta(de);
 }
 
+// Lets a new window finish what it started in the background (the folder
+// listings of its file dialogs), so that the runs are timed alone.
+void settle()
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 300) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(2);
+    }
+}
+
 // A main window holding the stack, the two references in rows 0 and 1,
 // one-pixel blocks and the area selected; with i0, an I0 stack at the same
 // energies, used.
@@ -124,7 +136,7 @@ std::unique_ptr<Body> newBody(int side, int frames, double e0, double de, const 
     b->findChild<QLineEdit *>("HWidth")->setText("0");
     b->findChild<QLineEdit *>("VWidth")->setText("0");
     b->imageView()->setSelectedArea(0, 0, areaSide, areaSide);
-    QCoreApplication::processEvents();
+    settle();
     return b;
 }
 
