@@ -39,6 +39,7 @@ bool AreaEngine::begin(const AnalyzeCond &walk, const SpectrumSource &src, int v
     walkLeft = true;
     firstCentre = true;
     perBlock = qMax(0, valuesPerBlock);
+    chunkBlocks = qBound(int(MinChunkBlocks), ChunkValues / qMax(perBlock, 1), int(ChunkBlocks));
     made = delivered = 0;
     shared = std::make_shared<Shared>();
     work = std::make_shared<const Work>(std::move(w));
@@ -114,7 +115,7 @@ bool AreaEngine::nextChunk(Chunk &c)
     do {
         c.xs << walker.x;
         walkLeft = walker.next();
-    } while (walkLeft && !walker.rowStart && c.xs.size() < ChunkBlocks);
+    } while (walkLeft && !walker.rowStart && c.xs.size() < chunkBlocks);
     return true;
 }
 

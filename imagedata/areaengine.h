@@ -31,9 +31,12 @@ class AreaEngine : public QObject
     Q_OBJECT
 
 public:
-    // Blocks a chunk holds at most, and a part of it whose spectra are built
-    // and worked on at a time.
+    // Blocks a chunk holds at most (fewer where a block has many values: a
+    // chunk holds about ChunkValues, but at least MinChunkBlocks blocks), and
+    // a part of it whose spectra are built and worked on at a time.
     static constexpr int ChunkBlocks = 256;
+    static constexpr int MinChunkBlocks = 64;
+    static constexpr int ChunkValues = 2048;
     static constexpr int PartBlocks = 16;
 
     struct Chunk
@@ -134,6 +137,7 @@ private:
     bool walkLeft = false;    // walker stands on a centre not yet in a chunk
     bool firstCentre = true;
     int perBlock = 0;
+    int chunkBlocks = ChunkBlocks;   // of this run
     int made = 0;             // chunks made
     int delivered = 0;
     bool running = false;
