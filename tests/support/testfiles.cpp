@@ -57,12 +57,15 @@ static QtMessageHandler passOn = nullptr;
 
 static void captureHandler(QtMsgType type, const QMessageLogContext &context, const QString &msg)
 {
+    // Messages come from any thread, also while a capture is being set up.
+    QtMessageHandler next;
     {
         QMutexLocker lock(&captureMutex);
         capturedMessages << msg;
+        next = passOn;
     }
-    if (passOn)
-        passOn(type, context, msg);
+    if (next)
+        next(type, context, msg);
 }
 
 DebugCapture::DebugCapture()
