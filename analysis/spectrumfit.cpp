@@ -165,21 +165,7 @@ void keepRangeParts(SpectrumFit::Kind kind, const QVector<LcfRefData> &refs, dou
         SpectrumFit::Scratch::Reading r{int(j), 0, 0, false, 0.0, 0.0};
         if (nodes >= 2) {
             const double x = t.preX[j] + 0.0;
-            r.b = 1;
-            if (x <= X(0)) {
-            } else if (x >= X(nodes - 1)) {
-                r.a = nodes - 2;
-                r.b = nodes - 1;
-            } else {
-                r.b = nodes - 1;
-                int mid = (nodes - 1) / 2;
-                do {
-                    const bool above = X(mid) > x;
-                    r.b = above ? mid : r.b;
-                    r.a = above ? r.a : mid;
-                    mid = (r.a + r.b) / 2;
-                } while (r.b - 1 > r.a);
-            }
+            Spectrum::segmentAt(x, nodes, X, &r.a, &r.b);
             r.flat = X(r.b) == X(r.a);
             r.dq = x - X(r.a);
             r.dx = X(r.b) - X(r.a);

@@ -93,23 +93,7 @@ double Spectrum::interpolate(double x, const double *values, int nValues) const
     if (n == 1)
         return Y(0);
     int lo, hi;
-    if (x <= X(0)) {
-        lo = 0;
-        hi = 1;
-    } else if (x >= X(n - 1)) {
-        lo = n - 2;
-        hi = n - 1;
-    } else {
-        lo = 0;
-        hi = n - 1;
-        int mid = (n - 1) / 2;
-        do {  // written without branches: the comparison is unpredictable
-            const bool above = X(mid) > x;
-            hi = above ? mid : hi;
-            lo = above ? lo : mid;
-            mid = (lo + hi) / 2;
-        } while (hi - 1 > lo);
-    }
+    segmentAt(x, n, X, &lo, &hi);
     return linearInterpolate(x, X(lo), Y(lo), X(hi), Y(hi));
 }
 

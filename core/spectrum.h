@@ -46,6 +46,43 @@ public:
 
     // The extremes of all points, as adding them one by one would set them.
     void rescanRange();
+    // The first i in [from, to) for which pred(i) holds, to if none; pred
+    // turns from false to true at most once along i.
+    template <typename Pred> static int firstIndex(int from, int to, Pred pred)
+    {
+        while (from < to) {
+            const int mid = from + (to - from) / 2;
+            if (pred(mid))
+                to = mid;
+            else
+                from = mid + 1;
+        }
+        return from;
+    }
+    // The segment *lo, *hi of n >= 2 points, X(i) the x of point i, that
+    // interpolate reads at x: the first at or below X(0), the last at or
+    // above X(n - 1) (and for NaN), else the one its bisection ends on.
+    template <typename XOf> static void segmentAt(double x, int n, XOf X, int *lo, int *hi)
+    {
+        if (x <= X(0)) {
+            *lo = 0;
+            *hi = 1;
+        } else if (x >= X(n - 1)) {
+            *lo = n - 2;
+            *hi = n - 1;
+        } else {
+            int a = 0, b = n - 1;
+            int mid = (n - 1) / 2;
+            do {  // written without branches: the comparison is unpredictable
+                const bool above = X(mid) > x;
+                b = above ? mid : b;
+                a = above ? a : mid;
+                mid = (a + b) / 2;
+            } while (b - 1 > a);
+            *lo = a;
+            *hi = b;
+        }
+    }
     // The same extremes gathered by a loop that writes the points itself.
     struct RangeScan
     {

@@ -35,14 +35,7 @@ namespace {
 template <typename Pred>
 int firstWhere(const QPointF *p, double off, int from, int to, Pred pred)
 {
-    while (from < to) {
-        const int mid = from + (to - from) / 2;
-        if (pred(p[mid].x() - off))
-            to = mid;
-        else
-            from = mid + 1;
-    }
-    return from;
+    return Spectrum::firstIndex(from, to, [&](int i) { return pred(p[i].x() - off); });
 }
 
 } // namespace
@@ -84,21 +77,10 @@ void VictLine::lineValues(const double *e, int n, double *out, bool ascends) con
     // Over ascending energies the region is one run of them, looked up along
     // the stored curve in one walk.
     int from = 0, to = n;
-    auto firstAt = [e, n](auto pred) {
-        int lo = 0, hi = n;
-        while (lo < hi) {
-            const int mid = lo + (hi - lo) / 2;
-            if (pred(e[mid]))
-                hi = mid;
-            else
-                lo = mid + 1;
-        }
-        return lo;
-    };
     if (cubicAbove)
-        from = firstAt([this](double x) { return x > fitHi; });
+        from = firstIndex(0, n, [this, e](int i) { return e[i] > fitHi; });
     else
-        to = firstAt([this](double x) { return !(x < fitLo); });
+        to = firstIndex(0, n, [this, e](int i) { return !(e[i] < fitLo); });
     plainRun(0, from);
     Spectrum::valuesAt(e + from, nullptr, to - from, out + from, curveAscends);
     plainRun(to, n);

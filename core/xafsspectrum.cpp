@@ -209,17 +209,8 @@ int XafsSpectrum::edgeGuessIndex(bool xAscend) const
         // The first i of 1 .. n - 2 with mid(i) above v, else n - 1; over
         // ascending x the mid points ascend too.
         auto firstAbove = [n, mid, xAscend](double v) {
-            if (xAscend) {
-                int a = 1, b = n - 1;
-                while (a < b) {
-                    const int m = a + (b - a) / 2;
-                    if (mid(m) > v)
-                        b = m;
-                    else
-                        a = m + 1;
-                }
-                return a;
-            }
+            if (xAscend)
+                return firstIndex(1, n - 1, [mid, v](int i) { return mid(i) > v; });
             for (int i = 1; i < n - 1; i++) {
                 if (mid(i) > v)
                     return i;
