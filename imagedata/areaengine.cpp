@@ -243,9 +243,8 @@ void AreaEngine::stop()
         shared->stopping = true;
     // After a run that handed on every chunk the tasks read nothing more: they
     // are left to end by themselves.
-    if (running)
-        pool.waitForDone();
     if (running) {
+        pool.waitForDone();
         running = false;
         ++run;   // notes still queued belong to no run
     }

@@ -112,16 +112,13 @@ void SpectrumSource::Frame::boxSums(const int *xs, int count, int y, int hw, int
         std::fill(out, out + count, 0.0);
 }
 
-void SpectrumSource::Frame::boxSums(const quint16 *row, const int *xs, int count, int y, int hw,
-                                    int hh, double *out) const
+void SpectrumSource::Frame::boxSums(const quint16 *row, int x0, int x1, const int *xs, int count,
+                                    int y, int hw, int hh, double *out) const
 {
-    if (row && count > 0) {
-        const auto range = std::minmax_element(xs, xs + count);
-        if (qint64(*range.first) - dx >= 0 && qint64(*range.second) - dx < width) {
-            for (int k = 0; k < count; k++)
-                out[k] = double(qint64(row[xs[k] - dx]));
-            return;
-        }
+    if (row && covers(x0, x1)) {
+        for (int k = 0; k < count; k++)
+            out[k] = double(qint64(row[xs[k] - dx]));
+        return;
     }
     boxSums(xs, count, y, hw, hh, out);
 }
@@ -300,7 +297,8 @@ void SpectrumSource::partSpectra(const int *xs, int count, int y, int hw, int hh
             if (j + Ahead < i0Read.size())
                 ask(j + Ahead);
             const int f = i0Read[j];
-            i0Frames[f].boxSums(rows[f], xs, count, y, hw, hh, sums.i0.data() + size_t(f) * m);
+            i0Frames[f].boxSums(rows[f], xFirst, xLast, xs, count, y, hw, hh,
+                                sums.i0.data() + size_t(f) * m);
         }
     }
     sums.i1.resize(m);
@@ -339,8 +337,7 @@ void SpectrumSource::partSpectra(const int *xs, int count, int y, int hw, int hh
         const double eHi = b.hi >= 0 ? i0Frames[b.hi].energy : 0.0;
         // One-pixel boxes wholly inside a 16-bit frame read its row in place.
         const quint16 *pixels = nil && allOn ? rows[i] : nullptr;
-        const bool direct = pixels && qint64(xFirst) - frame.dx >= 0
-                            && qint64(xLast) - frame.dx < frame.width;
+        const bool direct = pixels && frame.covers(xFirst, xLast);
         if (!direct)
             frame.boxSums(xs, count, y, hw, hh, i1Sums);
         // The points of the boxes at this frame, given the I0 of box k.

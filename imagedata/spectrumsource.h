@@ -80,10 +80,15 @@ private:
         int dx = 0;
         int dy = 0;
         qint64 width = 0;
-        // The sums of one-pixel boxes read from row (may be null) where they all
-        // lie on it; else boxSums.
-        void boxSums(const quint16 *row, const int *xs, int count, int y, int hw, int hh,
-                     double *out) const;
+        // Whether the columns x0 .. x1 of the image lie on the frame's row.
+        bool covers(int x0, int x1) const
+        {
+            return qint64(x0) - dx >= 0 && qint64(x1) - dx < width;
+        }
+        // The sums of one-pixel boxes, centred from x0 to x1, read from row
+        // (may be null) where they all lie on it; else boxSums.
+        void boxSums(const quint16 *row, int x0, int x1, const int *xs, int count, int y, int hw,
+                     int hh, double *out) const;
         void boxSums(const int *xs, int count, int y, int hw, int hh, double *out) const;
         void prefetch(int x0, int x1, int y, int hw, int hh) const;
         // prefetch, from row where it is not null.
