@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <functional>
 #include <vector>
 
 #include "analysis/spectrumfit.h"
+#include "support/testfiles.h"
 
 namespace {
 
@@ -33,11 +33,6 @@ std::vector<double> grid(double from, double step, int count)
     for (int i = 0; i < count; i++)
         x.push_back(from + i * step);
     return x;
-}
-
-bool sameBits(double a, double b)
-{
-    return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 double edge(double x, double at)

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "core/victline.h"
+#include "support/testfiles.h"
 
 #include <cmath>
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -210,12 +210,6 @@ TEST(VictLineCorrection, RebuildAndRefitStartAfresh)
 
 namespace {
 
-// The same bits, or both NaN.
-bool sameBits(double a, double b)
-{
-    return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0;
-}
-
 } // namespace
 
 // Over ascending energies a fit reads only its window's run of points; the
@@ -261,11 +255,11 @@ TEST(VictLineFit, WindowRunGivesTheFullScansLine)
                     ASSERT_EQ(okRun, okScan);
                     ASSERT_EQ(okPlain, okScan);
                     for (const VictLine *l : {&run, &plain}) {
-                        ASSERT_TRUE(sameBits(l->c, scan.c));
-                        ASSERT_TRUE(sameBits(l->b, scan.b));
-                        ASSERT_TRUE(sameBits(l->a, scan.a));
-                        ASSERT_TRUE(sameBits(l->slope, scan.slope));
-                        ASSERT_TRUE(sameBits(l->sigma, scan.sigma));
+                        ASSERT_TRUE(sameBitsOrNaN(l->c, scan.c));
+                        ASSERT_TRUE(sameBitsOrNaN(l->b, scan.b));
+                        ASSERT_TRUE(sameBitsOrNaN(l->a, scan.a));
+                        ASSERT_TRUE(sameBitsOrNaN(l->slope, scan.slope));
+                        ASSERT_TRUE(sameBitsOrNaN(l->sigma, scan.sigma));
                         ASSERT_EQ(l->nPoints, scan.nPoints);
                     }
                     fits++;
@@ -303,6 +297,6 @@ TEST(VictLineCorrection, LineValuesEqualValueAt)
         std::vector<double> out(e.size());
         l->lineValues(e.data(), int(e.size()), out.data(), true);
         for (size_t i = 0; i < e.size(); i++)
-            ASSERT_TRUE(sameBits(out[i], l->valueAt(e[i]))) << "at " << e[i];
+            ASSERT_TRUE(sameBitsOrNaN(out[i], l->valueAt(e[i]))) << "at " << e[i];
     }
 }

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -331,25 +330,19 @@ TEST(XafsRealData, EdgeOfIronOxides)
 
 namespace {
 
-// The same bits, or both NaN.
-bool sameBits(double a, double b)
-{
-    return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0;
-}
-
 void expectSameSpectrum(const Spectrum &a, const Spectrum &b, const char *what)
 {
     SCOPED_TRACE(what);
     ASSERT_EQ(a.count(), b.count());
     for (int i = 0; i < a.count(); i++) {
-        ASSERT_TRUE(sameBits(a.points[i].x(), b.points[i].x())) << i;
-        ASSERT_TRUE(sameBits(a.points[i].y(), b.points[i].y())) << i;
+        ASSERT_TRUE(sameBitsOrNaN(a.points[i].x(), b.points[i].x())) << i;
+        ASSERT_TRUE(sameBitsOrNaN(a.points[i].y(), b.points[i].y())) << i;
     }
     ASSERT_EQ(a.smoothed.size(), b.smoothed.size());
     for (int i = 0; i < a.smoothed.size(); i++)
-        ASSERT_TRUE(sameBits(a.smoothed[i], b.smoothed[i])) << i;
-    EXPECT_TRUE(sameBits(a.xMin, b.xMin) && sameBits(a.xMax, b.xMax));
-    EXPECT_TRUE(sameBits(a.yMin, b.yMin) && sameBits(a.yMax, b.yMax));
+        ASSERT_TRUE(sameBitsOrNaN(a.smoothed[i], b.smoothed[i])) << i;
+    EXPECT_TRUE(sameBitsOrNaN(a.xMin, b.xMin) && sameBitsOrNaN(a.xMax, b.xMax));
+    EXPECT_TRUE(sameBitsOrNaN(a.yMin, b.yMin) && sameBitsOrNaN(a.yMax, b.yMax));
     EXPECT_EQ(a.iYMin, b.iYMin);
     EXPECT_EQ(a.iYMax, b.iYMax);
     EXPECT_EQ(a.useOffset, b.useOffset);
@@ -361,7 +354,7 @@ void expectSameLine(const VictLine &a, const VictLine &b, const char *what)
     EXPECT_EQ(a.fitOk, b.fitOk);
     for (auto f : {&VictLine::c, &VictLine::b, &VictLine::a, &VictLine::slope, &VictLine::sigma,
                    &VictLine::fitLo, &VictLine::fitHi})
-        EXPECT_TRUE(sameBits(a.*f, b.*f));
+        EXPECT_TRUE(sameBitsOrNaN(a.*f, b.*f));
     EXPECT_EQ(a.nPoints, b.nPoints);
     EXPECT_EQ(a.cubicOn, b.cubicOn);
     EXPECT_EQ(a.cubicAbove, b.cubicAbove);
@@ -372,8 +365,8 @@ void expectSameLine(const VictLine &a, const VictLine &b, const char *what)
 // Every field a caller reads, to the bit.
 void expectSameXafs(const XafsSpectrum &a, const XafsSpectrum &b)
 {
-    EXPECT_TRUE(sameBits(a.midx, b.midx));
-    EXPECT_TRUE(sameBits(a.dMut, b.dMut));
+    EXPECT_TRUE(sameBitsOrNaN(a.midx, b.midx));
+    EXPECT_TRUE(sameBitsOrNaN(a.dMut, b.dMut));
     EXPECT_EQ(a.noisyMidx, b.noisyMidx);
     EXPECT_EQ(a.outOfRangeMidx, b.outOfRangeMidx);
     EXPECT_EQ(a.shift, b.shift);

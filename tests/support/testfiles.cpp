@@ -7,6 +7,9 @@
 #include <QMutexLocker>
 #include <QRegExp>
 
+#include <cmath>
+#include <cstring>
+
 #include "core/xafsspectrum.h"
 
 TestFiles::TestFiles() : tmp(QDir::tempPath() + "/vantoscope-test-XXXXXX") {}
@@ -44,6 +47,16 @@ QStringList TestFiles::savedMap(const QString &name) const
     if (found.size() != 1)
         return {QString("%1 files named %2").arg(found.size()).arg(name)};
     return QString(read(found[0])).split('\n').filter(QRegExp("^(?!Record Date)"));
+}
+
+bool sameBits(double a, double b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+bool sameBitsOrNaN(double a, double b)
+{
+    return (std::isnan(a) && std::isnan(b)) || sameBits(a, b);
 }
 
 QString sourceDataPath(const QString &relative)

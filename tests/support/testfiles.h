@@ -45,6 +45,10 @@ private:
 // A file shipped with the sources under data/.
 QString sourceDataPath(const QString &relative);
 
+// a and b hold the same bits; the second also takes any two NaN as the same.
+bool sameBits(double a, double b);
+bool sameBitsOrNaN(double a, double b);
+
 // The measured spectrum data/relative at n energies from e0 in steps of de:
 // its values appended to values, and "energy value" lines; empty when the
 // file can not be read.
