@@ -512,6 +512,9 @@ double XafsSpectrum::score(double shift, const XafsSpectrum &ref, ShiftScratch &
 // is read from t.sampleE and t.sampleV, taken by takeSample.
 double XafsSpectrum::scoreAscending(double shift, const XafsSpectrum &ref, const ShiftScratch &t)
 {
+    if (t.sampleAscends)
+        return ref.doubleNormalizedPreBase.useOffset ? scoreRun<true>(shift, ref, t)
+                                                     : scoreRun<false>(shift, ref, t);
     const Spectrum &d = ref.doubleNormalizedPreBase;
     const int m = int(t.refX.size());
     const double *X = t.refX.data(), *Y = t.refY.data(), *slope = t.slope.data();
@@ -552,6 +555,59 @@ double XafsSpectrum::scoreAscending(double shift, const XafsSpectrum &ref, const
     return c;
 }
 
+// scoreAscending for sample energies that ascend with no NaN: the points within
+// the reference's range are one run, their lookups ascend, and they fall into
+// three parts in turn: at or before the first x, between, at or after the last.
+// The same lookups, values and order of summation.
+template<bool UseOffset>
+double XafsSpectrum::scoreRun(double shift, const XafsSpectrum &ref, const ShiftScratch &t)
+{
+    const double offset = ref.doubleNormalizedPreBase.offset;
+    const int m = int(t.refX.size());
+    const double *X = t.refX.data(), *Y = t.refY.data(), *slope = t.slope.data();
+    const double first = X[0], last = X[m - 1];
+    const double lo = ref.xMin, hi = ref.xMax;
+    const double *E = t.sampleE.data(), *V = t.sampleV.data();
+    const auto query = [&](int i) {
+        const double e = E[i] - shift;
+        return UseOffset ? e + offset : e;
+    };
+    // An end segment of equal x gives the mean of its ends.
+    const auto endValue = [&](int k, double q) {
+        return X[k + 1] == X[k] ? (Y[k] + Y[k + 1]) / 2 : slope[k] * (q - X[k]) + Y[k];
+    };
+    int i = 0;
+    int end = int(t.sampleE.size());
+    while (i < end && !(E[i] - shift >= lo))
+        i++;
+    while (end > i && !(E[end - 1] - shift <= hi))
+        end--;
+    const auto atLastSegment = [&](double q) { return !(q <= first) && !(q < last); };
+    int middleEnd = end;
+    while (middleEnd > i && atLastSegment(query(middleEnd - 1)))
+        middleEnd--;
+    InnerProduct sum;
+    for (; i < middleEnd; i++) {
+        const double q = query(i);
+        if (!(q <= first))
+            break;
+        sum.add(V[i], endValue(0, q));
+    }
+    // Between the ends no segment has equal x: x[k] <= q < x[k + 1].
+    int k = 0;
+    for (; i < middleEnd; i++) {
+        const double q = query(i);
+        while (X[k + 1] <= q)
+            k++;
+        sum.add(V[i], slope[k] * (q - X[k]) + Y[k]);
+    }
+    for (; i < end; i++)
+        sum.add(V[i], endValue(m - 2, query(i)));
+    double c = 0.0;
+    sum.normalised(&c);
+    return c;
+}
+
 void XafsSpectrum::takeSample(ShiftScratch &t) const
 {
     const int n = count();
@@ -560,10 +616,15 @@ void XafsSpectrum::takeSample(ShiftScratch &t) const
     const QPointF *a = doubleNormalizedPreBase.points.constData();
     t.sampleE.resize(size_t(n));
     t.sampleV.resize(size_t(n));
+    bool ascends = true;
     for (int i = 0; i < n; i++) {
         t.sampleE[size_t(i)] = p[i].x();
         t.sampleV[size_t(i)] = i < na ? a[i].y() : 0.0;
+        if (!(i == 0 || t.sampleE[size_t(i - 1)] <= t.sampleE[size_t(i)]))
+            ascends = false;
     }
+    // A NaN fails every comparison, also the one with the point after it.
+    t.sampleAscends = ascends && (n == 0 || !std::isnan(t.sampleE.back()));
     t.sample = this;
 }
 

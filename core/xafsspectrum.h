@@ -72,6 +72,7 @@ public:
         // The searching spectrum's energies and doubleNormalizedPreBase
         // values, taken for one search.
         std::vector<double> sampleE, sampleV;
+        bool sampleAscends = false;   // ascending, no NaN
         const XafsSpectrum *sample = nullptr;
     };
     double bestShift(const XafsSpectrum &ref, double range, double step, double minStep,
@@ -113,6 +114,8 @@ public:
 private:
     double score(double shift, const XafsSpectrum &ref, ShiftScratch &scratch) const;
     static double scoreAscending(double shift, const XafsSpectrum &ref, const ShiftScratch &scratch);
+    template<bool UseOffset>
+    static double scoreRun(double shift, const XafsSpectrum &ref, const ShiftScratch &scratch);
     void takeSample(ShiftScratch &scratch) const;
     void begin(const QString &name, int mode, double shift, const SuggestElm &suggest, int derived);
     // The point energies (xAt) into pointEnergy; whether the points' x

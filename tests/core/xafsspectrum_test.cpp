@@ -246,37 +246,60 @@ TEST(XafsShift, BestShiftFindsKnownShift)
 // reference's interpolation at each shifted energy gives it.
 TEST(XafsShift, ScoreIsTheInnerProductOfTheInterpolatedReference)
 {
+    // References with equal x inside, at both ends, and everywhere, with
+    // offsets that take lookups past either end, and without.
     Spectrum r = atanEdge(8990.0);
     r.points[120].setX(r.points[119].x());
-    XafsSpectrum ref(r, "ref", 1);
-    ref.doubleNormalizedPreBase.useOffset = true;
-    ref.doubleNormalizedPreBase.offset = 0.75;
-    // The second sample's energies fall back once.
+    std::vector<XafsSpectrum> refs{XafsSpectrum(r, "ref", 1), XafsSpectrum(r, "ends", 1),
+                                   XafsSpectrum(r, "ends back", 1), XafsSpectrum(r, "plain", 1),
+                                   XafsSpectrum(r, "flat", 1)};
+    for (int k : {1, 2}) {
+        QVector<QPointF> &p = refs[size_t(k)].doubleNormalizedPreBase.points;
+        p[1].setX(p[0].x());
+        p[p.size() - 2].setX(p.back().x());
+    }
+    for (QPointF &p : refs[4].doubleNormalizedPreBase.points)
+        p.setX(8990.0);
+    for (int k : {0, 1, 2, 4}) {
+        refs[size_t(k)].doubleNormalizedPreBase.useOffset = true;
+        refs[size_t(k)].doubleNormalizedPreBase.offset = k == 2 ? -0.75 : 0.75;
+    }
+    refs[4].xMin = 8980.0;
+    refs[4].xMax = 9000.0;
+    // Sample energies that ascend, fall back once, or hold a NaN.
     Spectrum back = atanEdge(8987.0);
     std::swap(back.points[40], back.points[41]);
-    const Spectrum &d = ref.doubleNormalizedPreBase;
-    for (const XafsSpectrum &sample : {XafsSpectrum(atanEdge(8987.0), "sample", 1), XafsSpectrum(back, "back", 1)}) {
-        const int n = sample.count();
-        for (double shift = -130.0; shift <= 130.0; shift += 0.37) {
-            std::vector<double> q(static_cast<size_t>(n)), b(static_cast<size_t>(n));
-            std::vector<char> want(static_cast<size_t>(n));
-            for (int i = 0; i < n; i++) {
-                const double e = sample.points[i].x() - shift;
-                want[size_t(i)] = e >= ref.xMin && e <= ref.xMax;
-                q[size_t(i)] = e + d.offset;
+    Spectrum withNaN = atanEdge(8987.0);
+    withNaN.points[60].setX(std::numeric_limits<double>::quiet_NaN());
+    const std::vector<XafsSpectrum> samples{XafsSpectrum(atanEdge(8987.0), "sample", 1),
+                                            XafsSpectrum(back, "back", 1),
+                                            XafsSpectrum(withNaN, "nan", 1)};
+    for (const XafsSpectrum &ref : refs) {
+        const Spectrum &d = ref.doubleNormalizedPreBase;
+        for (const XafsSpectrum &sample : samples) {
+            const int n = sample.count();
+            for (double shift = -130.0; shift <= 130.0; shift += 0.37) {
+                std::vector<double> q(static_cast<size_t>(n)), b(static_cast<size_t>(n));
+                std::vector<char> want(static_cast<size_t>(n));
+                for (int i = 0; i < n; i++) {
+                    const double e = sample.points[i].x() - shift;
+                    want[size_t(i)] = e >= ref.xMin && e <= ref.xMax;
+                    q[size_t(i)] = d.useOffset ? e + d.offset : e;
+                }
+                d.valuesAt(q.data(), want.data(), n, b.data());
+                double aa = 0, bb = 0, ab = 0;
+                for (int i = 0; i < n; i++) {
+                    if (!want[size_t(i)])
+                        continue;
+                    const double a = sample.doubleNormalizedPreBase.points[i].y();
+                    aa += a * a;
+                    bb += b[size_t(i)] * b[size_t(i)];
+                    ab += a * b[size_t(i)];
+                }
+                const double want0 = aa > 0 && bb > 0 ? ab / std::sqrt(aa * bb) : 0.0;
+                ASSERT_TRUE(sameBits(sample.score(shift, ref), want0))
+                    << ref.name.toStdString() << " " << sample.name.toStdString() << " " << shift;
             }
-            d.valuesAt(q.data(), want.data(), n, b.data());
-            double aa = 0, bb = 0, ab = 0;
-            for (int i = 0; i < n; i++) {
-                if (!want[size_t(i)])
-                    continue;
-                const double a = sample.doubleNormalizedPreBase.points[i].y();
-                aa += a * a;
-                bb += b[size_t(i)] * b[size_t(i)];
-                ab += a * b[size_t(i)];
-            }
-            const double want0 = aa > 0 && bb > 0 ? ab / std::sqrt(aa * bb) : 0.0;
-            ASSERT_EQ(sample.score(shift, ref), want0) << sample.name.toStdString() << " " << shift;
         }
     }
 
@@ -286,7 +309,7 @@ TEST(XafsShift, ScoreIsTheInnerProductOfTheInterpolatedReference)
     for (double edge : {8987.0, 8993.5, 8984.25}) {
         renewed.renew(atanEdge(edge), "renewed", 1, 0.0, SuggestElm(), XafsSpectrum::DerivedPreBase);
         const XafsSpectrum fresh(atanEdge(edge), "fresh", 1);
-        EXPECT_EQ(renewed.bestShift(ref, 8.0, 1.0, 0.01, kept), fresh.bestShift(ref, 8.0, 1.0, 0.01)) << edge;
+        EXPECT_EQ(renewed.bestShift(refs[0], 8.0, 1.0, 0.01, kept), fresh.bestShift(refs[0], 8.0, 1.0, 0.01)) << edge;
     }
 }
 
