@@ -448,7 +448,8 @@ void Analyzed2DRes::paintImg()
     imageValid = true;
 }
 
-void Analyzed2DRes::genImgs(const QVector<Analyzed2DRes *> &maps, const ColorScale &scale)
+void Analyzed2DRes::genImgs(const QVector<Analyzed2DRes *> &maps, const ColorScale &scale,
+                            QThreadPool *helpers)
 {
     QVector<Analyzed2DRes *> todo;
     // The images are made here, in this thread's heap, and painted anywhere.
@@ -466,15 +467,14 @@ void Analyzed2DRes::genImgs(const QVector<Analyzed2DRes *> &maps, const ColorSca
     };
     // Only threads free at once help: the wait below never waits for a busy pool.
     QSemaphore helped;
-    int helpers = 0;
-    QThreadPool *pool = QThreadPool::globalInstance();
-    while (helpers + 1 < todo.size() && pool->tryStart([&] {
+    int started = 0;
+    while (helpers && started + 1 < todo.size() && helpers->tryStart([&] {
         paint();
         helped.release();
     }))
-        helpers++;
+        started++;
     paint();
-    helped.acquire(helpers);
+    helped.acquire(started);
 }
 
 QImage *Analyzed2DRes::img()

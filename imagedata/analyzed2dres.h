@@ -7,6 +7,8 @@
 #include <QRect>
 #include <QString>
 
+class QThreadPool;
+
 #include "core/colorscale.h"
 #include "imagedata/analyzecond.h"
 
@@ -54,10 +56,11 @@ public:
     // The cells held by data and procData; empty without data.
     QRect storedRect() const { return stored; }
     // Gives every map (null ones and repeats are passed over) the scale and paints its
-    // image, as genImg one after the other would. Idle threads of the global
-    // pool paint maps too, each map in one thread, while the caller paints and
+    // image, as genImg one after the other would. Idle threads of helpers
+    // paint maps too, each map in one thread, while the caller paints and
     // then waits: nothing else may touch the maps until it returns.
-    static void genImgs(const QVector<Analyzed2DRes *> &maps, const ColorScale &scale);
+    static void genImgs(const QVector<Analyzed2DRes *> &maps, const ColorScale &scale,
+                        QThreadPool *helpers);
 
     int no;
     QString name;

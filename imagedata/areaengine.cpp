@@ -78,7 +78,7 @@ void AreaEngine::finish()
         // rest on when it returns.
         Chunk c;
         while (nextChunk(c))
-            submit(c);
+            submit(std::move(c));
         pool.waitForDone();
         return;
     }
@@ -122,22 +122,27 @@ bool AreaEngine::nextChunk(Chunk &c)
 void AreaEngine::submitMore()
 {
     // Chunks made and not yet handed on, computed or waiting for an earlier one.
-    const int most = 2 * pool.maxThreadCount();
+    const int most = pool.maxThreadCount() + 2;
     Chunk c;
     while (running && made - delivered < most && nextChunk(c))
-        submit(c);
+        submit(std::move(c));
 }
 
 void AreaEngine::submit(Chunk c)
 {
     auto *task = new ChunkTask;
+    // The results are sized here, from this thread's heap, which takes them back.
+    const int blocks = c.xs.size();
+    c.values = QVector<double>(blocks * perBlock, 0.0);
+    c.ok = QVector<char>(blocks, 0);
+    c.notes = QVector<QString>(blocks);
+    c.noResult = QVector<Chunk::NoResult>(blocks);
     const std::shared_ptr<Shared> sh = shared;
     const std::shared_ptr<const Work> wk = work;
     const std::shared_ptr<const SpectrumSource> src = source;
-    const int per = perBlock;
     const quint64 me = run;
     QPointer<AreaEngine> self(this);
-    task->job = [sh, wk, src, per, me, self, c]() mutable {
+    task->job = [sh, wk, src, me, self, c = std::move(c)]() mutable {
         if (!sh->stopping) {
             // The centres are read through a pointer while the work runs: they
             // must not be shared, or the work's first non-const access would
@@ -147,10 +152,6 @@ void AreaEngine::submit(Chunk c)
             std::unique_ptr<Slot> slot = sh->takeSlot();
             if (int(slot->raw.size()) < qMin(n, int(PartBlocks)))
                 slot->raw.resize(size_t(qMin(n, int(PartBlocks))));
-            c.values = QVector<double>(n * per, 0.0);
-            c.ok = QVector<char>(n, 0);
-            c.notes = QVector<QString>(n);
-            c.noResult = QVector<Chunk::NoResult>(n);
             src->rowSpectra(c.xs.constData(), n, c.y, c.halfW, c.halfH, PartBlocks,
                             slot->raw.data(), slot->sums, [&](int first, int count) {
                                 (*wk)(c, first, count, slot->raw.data(), sh->stopping, slot->own);

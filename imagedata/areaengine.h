@@ -37,7 +37,7 @@ public:
     static constexpr int ChunkBlocks = 256;
     static constexpr int MinChunkBlocks = 64;
     static constexpr int ChunkValues = 2048;
-    static constexpr int PartBlocks = 16;
+    static constexpr int PartBlocks = 8;
 
     struct Chunk
     {
@@ -95,6 +95,8 @@ public:
     void stop();
     bool isRunning() const { return running; }
     int threadCount() const { return pool.maxThreadCount(); }
+    // The run's threads, for work between runs that waits for its own tasks.
+    QThreadPool *threads() { return &pool; }
 
 signals:
     void chunkReady(const AreaEngine::Chunk &chunk);

@@ -593,7 +593,7 @@ void Body::generateResImages()
 {
     Analyzed2DRes::genImgs(QVector<Analyzed2DRes *>(lcfResMaps)
                                << &analyzer->zansaMap << &analyzer->dEdgeMap,
-                           ui->CBar->scale());
+                           ui->CBar->scale(), areaEngine.threads());
     ui->dispA->overlayMap = analyzer->currentMap();
 }
 
@@ -709,6 +709,6 @@ void Body::showLastElemsBlock()
 
 void Body::generateElemsResImages()
 {
-    Analyzed2DRes::genImgs(elemsResMaps, ui->CBar->scale());
+    Analyzed2DRes::genImgs(elemsResMaps, ui->CBar->scale(), areaEngine.threads());
     ui->dispA->overlayMap = analyzer->currentMap();
 }

@@ -150,7 +150,8 @@ void Body::generateRAResImage()
             }
         }
     }
-    Analyzed2DRes::genImgs({raDMutMap, raRestMap, raRatioMap}, ui->CBar->scale());
+    Analyzed2DRes::genImgs({raDMutMap, raRestMap, raRatioMap}, ui->CBar->scale(),
+                           raEngine.threads());
     if (analyzer)
         ui->dispA->overlayMap = analyzer->currentMap();
     ui->dispA->update();
