@@ -97,6 +97,32 @@ void setEnergies(SelectDataFiles *p, double e0, double de)
     p->setEngCalcDelta(de);
 }
 
+// A field of /proc/self/status in MB, or 0.
+double statusMB(const char *field)
+{
+    QFile f("/proc/self/status");
+    if (!f.open(QIODevice::ReadOnly))
+        return 0.0;
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return 0.0;
+}
+
+// Restarts the count of the largest resident size at the present one, which
+// it returns in MB.
+double resetPeak()
+{
+    QFile f("/proc/self/clear_refs");
+    if (f.open(QIODevice::WriteOnly))
+        f.write("5");
+    return statusMB("VmRSS:");
+}
+
+// The resident size once the last new window settled, in MB.
+double runBaseMB = 0.0;
+
 // Lets a new window finish what it started in the background (the folder
 // listings of its file dialogs), so that the runs are timed alone.
 void settle()
@@ -137,6 +163,7 @@ std::unique_ptr<Body> newBody(int side, int frames, double e0, double de, const 
     b->findChild<QLineEdit *>("VWidth")->setText("0");
     b->imageView()->setSelectedArea(0, 0, areaSide, areaSide);
     settle();
+    runBaseMB = resetPeak();
     return b;
 }
 
@@ -151,12 +178,14 @@ void perBlock(benchmark::State &state, double blocks)
         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-// The largest resident size of the process so far, in MB.
+// The largest resident size of the process so far, in MB, and (run_MB) how far
+// it rose over the size of the last new window.
 void peakMemory(benchmark::State &state)
 {
     struct rusage use;
     getrusage(RUSAGE_SELF, &use);
     state.counters["peak_MB"] = double(use.ru_maxrss) / 1024.0;
+    state.counters["run_MB"] = statusMB("VmHWM:") - runBaseMB;
 }
 
 // Runs start on b until the completion id arrives, once per iteration.
@@ -217,6 +246,7 @@ void BM_OtherFitAreaRun(benchmark::State &state)
     a->findChild<QCheckBox *>("AsOldLCF")->setChecked(state.range(0) == 1);
     runUntil(state, b.get(), &Body::start2DAnalysis, EX_analyzer_exec_LCF);
     perBlock(state, Side * Side);
+    peakMemory(state);
 }
 BENCHMARK(BM_OtherFitAreaRun)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime()->MeasureProcessCPUTime();
 
@@ -226,6 +256,7 @@ void BM_EdgePositionAreaRun(benchmark::State &state)
     checkFit(b->analysisWindow(), false, true);
     runUntil(state, b.get(), &Body::start2DAnalysis, EX_analyzer_exec_LCF);
     perBlock(state, Side * Side);
+    peakMemory(state);
 }
 BENCHMARK(BM_EdgePositionAreaRun)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime()->MeasureProcessCPUTime();
 
