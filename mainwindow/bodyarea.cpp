@@ -128,6 +128,9 @@ bool Body::beginAreaRun(AreaRun kind, int token, const QString &problem)
             analyzer->showNoElemsResults();
         else
             analyzer->showNoFit(true, true);
+        // What was asked before the refusal does not fill the emptied fields.
+        analyzer->dropAnswersInFlight();
+        pointSpectrumWaiting = false;
         reportRunEnd(completionOf(kind), token);
         return false;
     }

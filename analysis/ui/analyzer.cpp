@@ -698,4 +698,5 @@ void Analyzer::dropAnswersInFlight()
     ++requestId;
     pending = 0;
     answerIsCurrent = false;
+    elemsAnswerIsCurrent = false;
 }

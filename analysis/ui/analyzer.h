@@ -176,6 +176,9 @@ public slots:
     void showNoFit(bool fit, bool edge);
     // The same of the element rows' results.
     void showNoElemsResults();
+    // Marks every answer still on its way, also one partly taken, as
+    // belonging to an older request: none of it reaches the fields.
+    void dropAnswersInFlight();
     void setLCFStd(int no, bool use, double dE, QString fname, QString isVic);
     void selectImage(int id);
     void setRaEnergy(double eng);
@@ -320,8 +323,6 @@ private:
     static double numberIn(const QLineEdit *edit);
     // A new request id with the rows' snapshot, sent ahead of the requests.
     void startRequest();
-    // Marks every answer still on its way as belonging to an older request.
-    void dropAnswersInFlight();
 
     Ui::Analyzer *ui;
     XafsView *view;
