@@ -124,7 +124,7 @@ int rowStride(int format, int width)
     return alignedStride(int(bytes));
 }
 
-uchar *newImageBuffer(int format, int width, int height)
+uchar *newImageBuffer(int format, int width, int height, bool zeroed)
 {
     if (width < 1 || height < 1)
         return nullptr;
@@ -132,7 +132,7 @@ uchar *newImageBuffer(int format, int width, int height)
     if (size < 1 || size > qint64(1) << 40)
         return nullptr;
     uchar *buf = new (std::nothrow) uchar[size_t(size)];
-    if (buf)
+    if (buf && zeroed)
         memset(buf, 0, size_t(size));
     return buf;
 }

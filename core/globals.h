@@ -49,7 +49,8 @@ QColor paletteColor(int i);
 int bytesPerPixel(int format);
 int alignedStride(int bytes);
 int rowStride(int format, int width);
-uchar *newImageBuffer(int format, int width, int height);
+// Zeroed unless told otherwise; given back by delete[].
+uchar *newImageBuffer(int format, int width, int height, bool zeroed = true);
 QImage *newImage(int format, uchar *buffer, int width, int height);
 
 void logDebug(const QString &text);

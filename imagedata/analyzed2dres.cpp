@@ -10,6 +10,7 @@
 #include <atomic>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -21,14 +22,21 @@ namespace {
 
 const double Huge = 1e300;
 
+// Zeros from calloc: fresh pages are not touched until values are stored, so
+// a new map costs its first run no time up front. Given back by freeZeroArray.
 double *newZeroArray(qint64 n)
 {
     if (n <= 0)
         return nullptr;
-    double *a = new (std::nothrow) double[size_t(n)]();
+    double *a = static_cast<double *>(std::calloc(size_t(n), sizeof(double)));
     if (a == nullptr)
         qDebug() << "Analyzed2DRes: can't allocate" << n << "values";
     return a;
+}
+
+void freeZeroArray(double *a)
+{
+    std::free(a);
 }
 
 double *copyArray(const double *src, qint64 n)
@@ -212,8 +220,8 @@ bool Analyzed2DRes::store(const QRect &need)
     double *cells = newZeroArray(n);
     double *proc = procData != nullptr ? newZeroArray(n) : nullptr;
     if (cells == nullptr || (procData != nullptr && proc == nullptr)) {
-        delete[] cells;
-        delete[] proc;
+        freeZeroArray(cells);
+        freeZeroArray(proc);
         return false;
     }
     // The cells held so far move into the new storage.
@@ -224,8 +232,8 @@ bool Analyzed2DRes::store(const QRect &need)
         if (proc != nullptr)
             std::memcpy(proc + to, procData + from, size_t(stored.width()) * sizeof(double));
     }
-    delete[] data;
-    delete[] procData;
+    freeZeroArray(data);
+    freeZeroArray(procData);
     data = cells;
     procData = proc;
     stored = next;
@@ -274,9 +282,9 @@ void Analyzed2DRes::freeArrays()
     image = nullptr;
     delete[] imageBuffer;
     imageBuffer = nullptr;
-    delete[] data;
+    freeZeroArray(data);
     data = nullptr;
-    delete[] procData;
+    freeZeroArray(procData);
     procData = nullptr;
 }
 
@@ -403,7 +411,9 @@ void Analyzed2DRes::newImg()
 
     const int w = qMax(area.width, 0);
     const int h = qMax(area.height, 0);
-    imageBuffer = cellCount() > 0 ? newImageBuffer(imageFormat, w, h) : nullptr;
+    // Cleared by paintImg, in the thread that paints: a fresh buffer's pages
+    // are first touched there.
+    imageBuffer = cellCount() > 0 ? newImageBuffer(imageFormat, w, h, false) : nullptr;
     if (imageBuffer != nullptr)
         image = newImage(imageFormat, imageBuffer, w, h);
     if (image == nullptr) {
@@ -443,6 +453,10 @@ void Analyzed2DRes::paintImg()
                          p < end; p += zeroBytes)
                         std::memcpy(p, zero, size_t(zeroBytes));
                 });
+            // Every pixel is written above; the row's padding is cleared.
+            const qint64 used = qint64(w) * zeroBytes;
+            if (stride > used)
+                std::memset(line + used, 0, size_t(stride - used));
         }
     }
     imageValid = true;
@@ -702,7 +716,7 @@ void Analyzed2DRes::copyFrom(const Analyzed2DRes *source)
     if (data != nullptr) {
         stored = source->stored;
     } else {
-        delete[] procData;
+        freeZeroArray(procData);
         procData = nullptr;
     }
 
