@@ -53,6 +53,9 @@ public:
     void selectRaImageType(int t);
     // Checks the control of mode 0 to 5; check boxes are only ever checked.
     void selectAnalysisMode(int mode);
+    // Marks every answer still on its way, also one partly taken, as
+    // belonging to an older request: none of it reaches the fields.
+    void dropAnswersInFlight();
 #if !VANTOSCOPE_CLASSIC
     // The ideal step of DEdgeCWStepWeV, DEdgeCWStepDEeV, DEdgeCWStepAt into
     // dEdgeComp; false (dEdgeComp unchanged, a debug line) for a spacing that
@@ -176,9 +179,6 @@ public slots:
     void showNoFit(bool fit, bool edge);
     // The same of the element rows' results.
     void showNoElemsResults();
-    // Marks every answer still on its way, also one partly taken, as
-    // belonging to an older request: none of it reaches the fields.
-    void dropAnswersInFlight();
     void setLCFStd(int no, bool use, double dE, QString fname, QString isVic);
     void selectImage(int id);
     void setRaEnergy(double eng);
