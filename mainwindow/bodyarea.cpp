@@ -119,6 +119,9 @@ int Body::completionOf(AreaRun kind)
 bool Body::beginAreaRun(AreaRun kind, int token, const QString &problem)
 {
     AnalyzeCond &walker = kind == AreaRun::Elems ? elemsArea : lcfArea;
+    // A pointer spectrum still waiting for the worker is not analysed after
+    // the run: it would replace what the run leaves in the fields.
+    pointSpectrumWaiting = false;
     const QString refusal = runRefusal(problem);
     if (!refusal.isEmpty() || !askAnalyzeCond(walker)) {
         const QString why = refusal.isEmpty() ? areaRefusal() : refusal;
@@ -130,7 +133,6 @@ bool Body::beginAreaRun(AreaRun kind, int token, const QString &problem)
             analyzer->showNoFit(true, true);
         // What was asked before the refusal does not fill the emptied fields.
         analyzer->dropAnswersInFlight();
-        pointSpectrumWaiting = false;
         reportRunEnd(completionOf(kind), token);
         return false;
     }
