@@ -122,7 +122,7 @@ bool AreaEngine::nextChunk(Chunk &c)
 void AreaEngine::submitMore()
 {
     // Chunks made and not yet handed on, computed or waiting for an earlier one.
-    const int most = pool.maxThreadCount() + 2;
+    const int most = 2 * pool.maxThreadCount();
     Chunk c;
     while (running && made - delivered < most && nextChunk(c))
         submit(std::move(c));
