@@ -507,6 +507,14 @@ double XafsSpectrum::score(double shift, const XafsSpectrum &ref, ShiftScratch &
     return c;
 }
 
+// The value at q of segment k of the points x, y with its slope, as
+// Spectrum::valuesAt gives it: the mean of both ends where they share x.
+static inline double segmentValue(const double *x, const double *y, const double *slope,
+                                  ptrdiff_t k, double q)
+{
+    return x[k + 1] == x[k] ? (y[k] + y[k + 1]) / 2 : slope[k] * (q - x[k]) + y[k];
+}
+
 // Spectrum::valuesAt over the ascending reference, the division of each
 // segment's interpolation taken once per segment: the same values. The sample
 // is read from t.sampleE and t.sampleV, taken by takeSample.
@@ -546,9 +554,7 @@ double XafsSpectrum::scoreAscending(double shift, const XafsSpectrum &ref, const
                 at++;
             x = at;
         }
-        const ptrdiff_t k = x - X;
-        const double b = x[1] == x[0] ? (Y[k] + Y[k + 1]) / 2 : slope[k] * (q - x[0]) + Y[k];
-        sum.add(V[i], b);
+        sum.add(V[i], segmentValue(X, Y, slope, x - X, q));
     }
     double c = 0.0;
     sum.normalised(&c);
@@ -572,10 +578,6 @@ double XafsSpectrum::scoreRun(double shift, const XafsSpectrum &ref, const Shift
         const double e = E[i] - shift;
         return UseOffset ? e + offset : e;
     };
-    // An end segment of equal x gives the mean of its ends.
-    const auto endValue = [&](int k, double q) {
-        return X[k + 1] == X[k] ? (Y[k] + Y[k + 1]) / 2 : slope[k] * (q - X[k]) + Y[k];
-    };
     int i = 0;
     int end = int(t.sampleE.size());
     while (i < end && !(E[i] - shift >= lo))
@@ -591,7 +593,7 @@ double XafsSpectrum::scoreRun(double shift, const XafsSpectrum &ref, const Shift
         const double q = query(i);
         if (!(q <= first))
             break;
-        sum.add(V[i], endValue(0, q));
+        sum.add(V[i], segmentValue(X, Y, slope, 0, q));
     }
     // Between the ends no segment has equal x: x[k] <= q < x[k + 1].
     int k = 0;
@@ -602,7 +604,7 @@ double XafsSpectrum::scoreRun(double shift, const XafsSpectrum &ref, const Shift
         sum.add(V[i], slope[k] * (q - X[k]) + Y[k]);
     }
     for (; i < end; i++)
-        sum.add(V[i], endValue(m - 2, query(i)));
+        sum.add(V[i], segmentValue(X, Y, slope, m - 2, query(i)));
     double c = 0.0;
     sum.normalised(&c);
     return c;
