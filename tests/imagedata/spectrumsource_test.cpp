@@ -109,23 +109,6 @@ TEST(SpectrumSourceRows, EqualTheSpectraOfSingleBoxes)
                     // The single-box call is the same.
                     EXPECT_EQ(s.spectrum(xs[size_t(k)], y, half, half).points, want.points);
                 }
-                // Part by part, two boxes at a time: the same; a false answer stops.
-                int seen = 0, calls = 0;
-                for (bool stop : {false, true}) {
-                    s.rowSpectra(xs.data(), count, y, half, half, 2, out.data(), sums,
-                                 [&](int first, int n) {
-                                     for (int k = 0; k < n; k++)
-                                         EXPECT_EQ(out[size_t(k)].points,
-                                                   boxByBox(s, i0, xs[size_t(first + k)], y, half,
-                                                            half)
-                                                       .points);
-                                     seen += stop ? 0 : n;
-                                     calls += stop ? 1 : 0;
-                                     return !stop;
-                                 });
-                }
-                EXPECT_EQ(seen, count);
-                EXPECT_EQ(calls, 1);
             }
         }
     }

@@ -20,7 +20,6 @@
 #include "imagedata/tiffdata.h"
 #include "imagedata/ui/selectdatafiles.h"
 #include "mainwindow/body.h"
-#include "support/heldworker.h"
 #include "support/imagefixtures.h"
 #include "support/testfiles.h"
 #include "support/waitfor.h"
@@ -143,51 +142,6 @@ TEST_F(BodyArea, StopAndRestartRecordOnlyTheirOwnAnswers)
     EXPECT_EQ(rowMap(1, 1)->value(W - 1, 2), 0.0);
     ASSERT_EQ(done.count(), 3);
     EXPECT_EQ(done[0][0].toInt() + done[2][0].toInt(), 2 * EX_analyzer_exec_LCF);
-}
-
-// A pointer spectrum that waits for the busy analysis worker when a run
-// starts is not analysed once the run is over: the fields keep what the run
-// left there (the LCF run leaves the point fit from before, the element run
-// its last block), not the spectrum at x = 11.
-TEST_F(BodyArea, SpectrumWaitingAtARunsStartIsNotAnalysedAfterIt)
-{
-    const QVector<QLineEdit *> fit{an->refs[0]->findChild<QLineEdit *>("R"),
-                                   an->refs[1]->findChild<QLineEdit *>("R"),
-                                   an->findChild<QLineEdit *>("DispZansa")};
-    const auto texts = [](const QVector<QLineEdit *> &fields) {
-        QStringList t;
-        for (const QLineEdit *f : fields)
-            t << f->text();
-        return t.join(' ').toStdString();
-    };
-    // Until the worker has answered all it was asked, also what waited.
-    const auto settled = [&] {
-        HeldWorker w(an->analysisWorker());
-        return w.settle() && w.settle();
-    };
-    for (const bool elems : {false, true}) {
-        if (elems) {
-            an->selectAnalysisMode(2);
-            an->setTargetElements("Fe");
-            ASSERT_EQ(an->elems.size(), 1);
-        }
-        const QVector<QLineEdit *> fields =
-            elems ? QVector<QLineEdit *>{an->elems[0]->findChild<QLineEdit *>("DMuT")} : fit;
-        body.showXafsSpectrum(1, 0);
-        ASSERT_TRUE(settled());
-        // One spectrum with the held worker, the next waiting for it.
-        HeldWorker held(an->analysisWorker());
-        body.showXafsSpectrum(W - 2, 0);
-        body.showXafsSpectrum(W - 1, 0);
-        run(elems ? &Body::startElems2DAnalysis : &Body::start2DAnalysis, 0, 0, 2, 1);
-        const std::string shown = texts(fields);
-        ASSERT_TRUE(held.settle() && held.settle());
-        EXPECT_EQ(texts(fields), shown) << elems;
-        // The same spectrum analysed shows other numbers.
-        body.showXafsSpectrum(W - 1, 0);
-        ASSERT_TRUE(settled());
-        EXPECT_NE(texts(fields), shown) << elems;
-    }
 }
 
 // A run works from what the window held at its start: a change made while
