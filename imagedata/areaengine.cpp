@@ -41,6 +41,7 @@ bool AreaEngine::begin(const AnalyzeCond &walk, const SpectrumSource &src, int v
     perBlock = qMax(0, valuesPerBlock);
     chunkBlocks = qBound(int(MinChunkBlocks), ChunkValues / qMax(perBlock, 1), int(ChunkBlocks));
     made = delivered = 0;
+    blocksMade = blocksDelivered = 0;
     shared = std::make_shared<Shared>();
     work = std::make_shared<const Work>(std::move(w));
     source = std::make_shared<const SpectrumSource>(src);
@@ -116,15 +117,20 @@ bool AreaEngine::nextChunk(Chunk &c)
         c.xs << walker.x;
         walkLeft = walker.next();
     } while (walkLeft && !walker.rowStart && c.xs.size() < chunkBlocks);
+    blocksMade += c.xs.size();
     return true;
 }
 
 void AreaEngine::submitMore()
 {
-    // Chunks made and not yet handed on, computed or waiting for an earlier one.
-    const int most = 2 * pool.maxThreadCount();
+    // Blocks made and not yet handed on, computed or waiting for an earlier
+    // chunk: two full chunks a thread, in more chunks where rows are short, so
+    // that one late chunk leaves the other threads work.
+    const int threads = pool.maxThreadCount();
+    const int most = 2 * threads * chunkBlocks;
     Chunk c;
-    while (running && made - delivered < most && nextChunk(c))
+    while (running && blocksMade - blocksDelivered < most && made - delivered < 8 * threads
+           && nextChunk(c))
         submit(std::move(c));
 }
 
@@ -135,8 +141,6 @@ void AreaEngine::submit(Chunk c)
     const int blocks = c.xs.size();
     c.values = QVector<double>(blocks * perBlock, 0.0);
     c.ok = QVector<char>(blocks, 0);
-    c.notes = QVector<QString>(blocks);
-    c.noResult = QVector<Chunk::NoResult>(blocks);
     const std::shared_ptr<Shared> sh = shared;
     const std::shared_ptr<const Work> wk = work;
     const std::shared_ptr<const SpectrumSource> src = source;
@@ -200,6 +204,7 @@ bool AreaEngine::deliver()
             shared->done.erase(it);
         }
         ++delivered;
+        blocksDelivered += c.xs.size();
         emit chunkReady(c);
         if (!running || run != me) {
             delivering = false;

@@ -59,15 +59,34 @@ public:
         };
         // Filled by the work: per block `values` per block and whether it gave
         // any, with a note for the log where it did not or had something to say,
-        // and what of it gave no result.
+        // and what of it gave no result. Notes and reasons take room only once
+        // a block of the chunk has one.
         QVector<double> values;
         QVector<char> ok;
+
+        QString note(int k) const { return notes.isEmpty() ? QString() : notes.at(k); }
+        void setNote(int k, const QString &text)
+        {
+            if (notes.isEmpty())
+                notes.resize(xs.size());
+            notes[k] = text;
+        }
+        NoResult noResult(int k) const { return reasons.isEmpty() ? NoResult() : reasons.at(k); }
+        NoResult &noResultAt(int k)
+        {
+            if (reasons.isEmpty())
+                reasons.resize(xs.size());
+            return reasons[k];
+        }
+
+    private:
         QVector<QString> notes;
-        QVector<NoResult> noResult;
+        QVector<NoResult> reasons;
     };
     // Runs in a pool thread for the blocks first .. first + count - 1 of the
     // chunk: raw[k - first] is the spectrum of block k (empty off the image);
-    // ok, values, notes and noResult come sized for the whole chunk. Returns
+    // ok and values come sized for the whole chunk, and setNote and
+    // noResultAt make room for notes and reasons. Returns
     // early once stopping reads true. raw and own belong to the task for this
     // chunk: each task running at a time has its own, kept from chunk to chunk
     // of the run, and the work may keep in own whatever it reuses (made on its
@@ -142,6 +161,8 @@ private:
     int chunkBlocks = ChunkBlocks;   // of this run
     int made = 0;             // chunks made
     int delivered = 0;
+    qint64 blocksMade = 0;
+    qint64 blocksDelivered = 0;
     bool running = false;
     bool delivering = false;
     quint64 run = 0;

@@ -421,9 +421,10 @@ void Body::recordAreaChunk(const AreaEngine::Chunk &c)
             failures.add(RunFailures::OffImage);
             continue;
         }
-        if (!c.notes[k].isEmpty())
-            noteAreaBlock(x, c.y, c.notes[k]);
-        const NoResult &no = c.noResult[k];
+        const QString note = c.note(k);
+        if (!note.isEmpty())
+            noteAreaBlock(x, c.y, note);
+        const NoResult no = c.noResult(k);
         if (!c.ok[k]) {
             skipAreaBlock(x, c.y, no.reason ? QString::fromLatin1(no.reason)
                                             : QStringLiteral("its spectrum has no points"));
@@ -528,9 +529,9 @@ void Body::start2DAnalysis()
                 const char *failure = SpectrumFit::fitValues(job.kind, s, job.refs, job.refs.size(),
                                                              job.sE0, job.eE0, t->fit, &why);
                 if (!why.isEmpty())
-                    c.notes[k] = QStringLiteral("no fit, ") + why;
+                    c.setNote(k, QStringLiteral("no fit, ") + why);
                 if (failure)
-                    c.noResult[k] = {"SpectrumFit", failure, FitPart};
+                    c.noResultAt(k) = {"SpectrumFit", failure, FitPart};
                 for (int j = 0; j < used && j < int(a.fractions.size()); j++) {
                     v[j] = a.amounts[size_t(j)];
                     v[used + j] = a.fractions[size_t(j)];
@@ -544,10 +545,10 @@ void Body::start2DAnalysis()
                                                             job.rangeEV, job.initDEeV, job.minDEeV,
                                                             t->fit, &why, &failure);
                 if (!why.isEmpty())
-                    c.notes[k] = why;
+                    c.setNote(k, why);
                 // The fit's reason first where both failed.
                 if (failure) {
-                    NoResult &no = c.noResult[k];
+                    NoResult &no = c.noResultAt(k);
                     if (!no.reason)
                         no = {"SpectrumFit", failure, 0};
                     no.parts |= EdgePart;

@@ -136,7 +136,7 @@ void Body::execCalibration()
                               c.values[k] = method.shiftOf(sp, standard, suggest, *scratch);
                               c.ok[k] = 1;
                               if (!std::isfinite(c.values[k]))
-                                  c.noResult[k] = {"Body", QT_TRANSLATE_NOOP("Body", "shift not finite"), 0};
+                                  c.noResultAt(k) = {"Body", QT_TRANSLATE_NOOP("Body", "shift not finite"), 0};
                           }
                       });
 }
@@ -184,8 +184,8 @@ void Body::recordCalibChunk(const AreaEngine::Chunk &c)
         const double dE = c.values[k];
         if (!c.ok[k])
             calibFailures.add(RunFailures::NoPoints);
-        else if (c.noResult[k].reason)
-            calibFailures.add(c.noResult[k]);
+        else if (c.noResult(k).reason)
+            calibFailures.add(c.noResult(k));
         if (c.ok[k] && std::isfinite(dE)) {
             eShiftMap.setData(x, c.y, c.halfW, c.halfH, dE);
             if (calibMin > dE)

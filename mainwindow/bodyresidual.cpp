@@ -83,7 +83,7 @@ void Body::analyzeRAPoints()
                               // A block without a value records 0.
                               c.ok[k] = 1;
                               if (raw[k - first].isEmpty()) {
-                                  c.noResult[k] = RunFailures::NoPoints;
+                                  c.noResultAt(k) = RunFailures::NoPoints;
                                   continue;
                               }
                               // Only the lines are read: no derived spectra.
@@ -94,7 +94,7 @@ void Body::analyzeRAPoints()
                               const double dMut = post - pre;
                               const double rest = pre - factor * dMut;
                               if (!std::isfinite(dMut) || !std::isfinite(rest)) {
-                                  c.noResult[k] = {"Body", QT_TRANSLATE_NOOP("Body", "value not finite"), 0};
+                                  c.noResultAt(k) = {"Body", QT_TRANSLATE_NOOP("Body", "value not finite"), 0};
                                   continue;
                               }
                               c.values[2 * k] = dMut;
@@ -117,8 +117,8 @@ void Body::recordRAChunk(const AreaEngine::Chunk &c)
     for (int k = 0; k < c.xs.size(); k++) {
         if (!raArea.reaches(c.xs[k], c.y))
             raFailures.add(RunFailures::OffImage);
-        else if (c.noResult[k].reason)
-            raFailures.add(c.noResult[k]);
+        else if (c.noResult(k).reason)
+            raFailures.add(c.noResult(k));
         raDMutMap->setData(c.xs[k], c.y, c.halfW, c.halfH, c.values[2 * k]);
         raRestMap->setData(c.xs[k], c.y, c.halfW, c.halfH, c.values[2 * k + 1]);
     }
