@@ -171,9 +171,11 @@ void AreaEngine::submit(Chunk c)
         if (sh->stopping)
             return;
         AreaEngine *e = self.data();
-        if (e)
+        if (e && !sh->told.exchange(true))
             QMetaObject::invokeMethod(
-                e, [self, me] {
+                e, [self, me, sh] {
+                    // Chunks done from here on queue a call of their own.
+                    sh->told = false;
                     if (self && self->run == me && self->running) {
                         if (!self->deliver() && self->running && self->run == me) {
                             self->submitMore();

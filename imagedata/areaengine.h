@@ -135,6 +135,9 @@ private:
         QMap<int, Chunk> done;
         QWaitCondition ready;   // a chunk was put into done
         std::atomic<bool> stopping{false};
+        // A call to hand on the done chunks is queued to the owner's thread
+        // and has not started: a task that finishes meanwhile queues none.
+        std::atomic<bool> told{false};
         // Slots no task holds; at most one per task running at a time.
         std::vector<std::unique_ptr<Slot>> idle;
         std::unique_ptr<Slot> takeSlot();
