@@ -124,8 +124,8 @@ bool AreaEngine::nextChunk(Chunk &c)
 void AreaEngine::submitMore()
 {
     // Blocks made and not yet handed on, computed or waiting for an earlier
-    // chunk: two full chunks a thread, in more chunks where rows are short, so
-    // that one late chunk leaves the other threads work.
+    // chunk: two full chunks a thread, in more chunks where rows are short (at
+    // most 8 a thread), so that one late chunk leaves the other threads work.
     const int threads = pool.maxThreadCount();
     const int most = 2 * threads * chunkBlocks;
     Chunk c;

@@ -182,10 +182,11 @@ void Body::recordCalibChunk(const AreaEngine::Chunk &c)
             continue;
         }
         const double dE = c.values[k];
+        const AreaEngine::Chunk::NoResult no = c.noResult(k);
         if (!c.ok[k])
             calibFailures.add(RunFailures::NoPoints);
-        else if (c.noResult(k).reason)
-            calibFailures.add(c.noResult(k));
+        else if (no.reason)
+            calibFailures.add(no);
         if (c.ok[k] && std::isfinite(dE)) {
             eShiftMap.setData(x, c.y, c.halfW, c.halfH, dE);
             if (calibMin > dE)

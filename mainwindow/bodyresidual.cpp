@@ -115,10 +115,11 @@ void Body::recordRAChunk(const AreaEngine::Chunk &c)
     if (c.index == 0 || c.rowStart)
         qDebug() << "RA row" << c.y;
     for (int k = 0; k < c.xs.size(); k++) {
+        const AreaEngine::Chunk::NoResult no = c.noResult(k);
         if (!raArea.reaches(c.xs[k], c.y))
             raFailures.add(RunFailures::OffImage);
-        else if (c.noResult(k).reason)
-            raFailures.add(c.noResult(k));
+        else if (no.reason)
+            raFailures.add(no);
         raDMutMap->setData(c.xs[k], c.y, c.halfW, c.halfH, c.values[2 * k]);
         raRestMap->setData(c.xs[k], c.y, c.halfW, c.halfH, c.values[2 * k + 1]);
     }
