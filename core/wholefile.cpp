@@ -1,5 +1,6 @@
 #include "core/wholefile.h"
 
+#include <QBuffer>
 #include <QDebug>
 #include <QFileInfo>
 #include <QImage>
@@ -142,11 +143,20 @@ bool WholeFile::saveImage(const QImage &image, const QString &fileName)
                      .arg(QFileInfo(fileName).suffix()));
         return false;
     }
+    // Encoded in memory first: writers that seek back (TIFF) would clear the
+    // error of a write that failed before, and the torn file would pass.
+    QBuffer encoded;
+    encoded.open(QIODevice::WriteOnly);
+    QImageWriter writer(&encoded, QFileInfo(fileName).suffix().toLower().toLatin1());
+    if (!writer.write(image)) {
+        out.fail(writer.errorString());
+        return false;
+    }
     if (!out.open(false))
         return false;
-    QImageWriter writer(out.device(), QFileInfo(fileName).suffix().toLower().toLatin1());
-    if (!writer.write(image)) {
-        out.fail(out.systemReason(writer.errorString()));
+    const QByteArray &bytes = encoded.data();
+    if (out.device()->write(bytes) != bytes.size()) {
+        out.fail(out.systemReason(QStringLiteral("incomplete write")));
         return false;
     }
     return out.commit();

@@ -16,6 +16,7 @@ mode="${1:-build}"
 
 packages=(build-essential cmake ninja-build pkg-config
           qtbase5-dev qttools5-dev qttools5-dev-tools qttranslations5-l10n
+          qt5-image-formats-plugins
           libfftw3-dev libtiff-dev libgtest-dev libbenchmark-dev)
 
 missing=()

@@ -5,6 +5,7 @@
 // hangs and no temporary file is left behind.
 #include <QDir>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QMap>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -72,13 +73,16 @@ const char *const Saves =
     "saveDataCfg_save_as_text\nsave_data out/map.dat\n"
     "saveDataCfg_save_as_tiff\nsave_data out/map.tif\n"
     "save_image out/img.png\nsave_all_images out/all.png\n"
+    "save_image out/img.tif\nsave_all_images out/all.tif\n"
     "move_position 16 12\nsave_spectra out/point.dat\ncalib_save_map out/shift.emp\n"
     "save_all_images nowhere/all.png\nsave_all_images out/all.nosuchformat\n"
     ":echo \"saves done\"\nquit\n";
 
-const QStringList Targets = {"all-0-0.png", "all-0-1.png",     "all-1-0.png",  "all-1-1.png",
-                             "img-cBar.png", "img.png",        "map-0--cBar.tif", "map-0.dat",
-                             "map-0.tif",    "point-T.dat",    "point-std.dat", "shift.emp"};
+const QStringList Targets = {"all-0-0.png",  "all-0-0.tif",  "all-0-1.png",     "all-0-1.tif",
+                             "all-1-0.png",  "all-1-0.tif",  "all-1-1.png",     "all-1-1.tif",
+                             "img-cBar.png", "img-cBar.tif", "img.png",         "img.tif",
+                             "map-0--cBar.tif", "map-0.dat", "map-0.tif",       "point-T.dat",
+                             "point-std.dat", "shift.emp"};
 
 bool savedToTheEnd(const QString &log)
 {
@@ -129,6 +133,13 @@ TEST(WholeSaves, FullDiskFifosAndKillsLeaveEarlierFilesAsTheyWere)
     const QString first = runProgram(files.dir(), "saves.bat");
     ASSERT_TRUE(savedToTheEnd(first)) << first.toStdString();
     ASSERT_EQ(outFiles(), Targets) << first.toStdString();
+    for (const char *picture : {"img", "img-cBar", "all-1-1"}) {
+        const QImage tif(out.filePath(QString(picture) + ".tif"));
+        ASSERT_FALSE(tif.isNull()) << picture;
+        EXPECT_EQ(tif.convertToFormat(QImage::Format_RGB32),
+                  QImage(out.filePath(QString(picture) + ".png")).convertToFormat(QImage::Format_RGB32))
+            << picture;
+    }
     EXPECT_TRUE(first.contains("saveAllImages: no image saved, no folder"));
     EXPECT_TRUE(first.contains("saveAllImages: no image saved, no image format"));
     QMap<QString, QByteArray> earlier;
