@@ -519,6 +519,11 @@ private:
     // Writes the summary of f, when it has one, to the batch log and the
     // analysis window (the calibration window for a calibration).
     void noteRunFailures(const RunFailures &f);
+    // Writes note (none when empty) where the summary of f goes.
+    void noteRunLine(const RunFailures &f, const QString &note);
+    // A run of f's kind refused for want of an I1 image changes nothing:
+    // maps, fields and f stay as they were; only why is noted.
+    void keepMapsWithoutI1(const RunFailures &f);
     // Why a run can not start: no I1 image, or problem; empty when it can.
     QString runRefusal(const QString &problem) const;
     static QString areaRefusal();

@@ -119,6 +119,13 @@ int Body::completionOf(AreaRun kind)
 bool Body::beginAreaRun(AreaRun kind, int token, const QString &problem)
 {
     AnalyzeCond &walker = kind == AreaRun::Elems ? elemsArea : lcfArea;
+    RunFailures &failures = kind == AreaRun::Elems ? elemsFailures : fitFailures;
+    if (i1Frames.isEmpty()) {
+        logDebug("2da: " + runRefusal(problem) + "; nothing is analysed");
+        keepMapsWithoutI1(failures);
+        reportRunEnd(completionOf(kind), token);
+        return false;
+    }
     // A pointer spectrum still waiting for the worker is not analysed after
     // the run: it would replace what the run leaves in the fields.
     pointSpectrumWaiting = false;
@@ -126,7 +133,7 @@ bool Body::beginAreaRun(AreaRun kind, int token, const QString &problem)
     if (!refusal.isEmpty() || !askAnalyzeCond(walker)) {
         const QString why = refusal.isEmpty() ? areaRefusal() : refusal;
         logDebug("2da: " + why + "; nothing is analysed");
-        refuseRun(kind == AreaRun::Elems ? elemsFailures : fitFailures, areaRunMaps(kind), why);
+        refuseRun(failures, areaRunMaps(kind), why);
         if (kind == AreaRun::Elems)
             analyzer->showNoElemsResults();
         else
@@ -246,7 +253,11 @@ void Body::emptyFailedFitMaps()
 
 void Body::noteRunFailures(const RunFailures &f)
 {
-    const QString note = f.summary();
+    noteRunLine(f, f.summary());
+}
+
+void Body::noteRunLine(const RunFailures &f, const QString &note)
+{
     if (note.isEmpty())
         return;
     batchEditor->Log(note + "\n");
@@ -261,6 +272,12 @@ QString Body::runRefusal(const QString &problem) const
     if (i1Frames.isEmpty())
         return tr("No I1 image is loaded");
     return problem.isEmpty() ? QString() : tr("The run did not start: %1").arg(problem);
+}
+
+void Body::keepMapsWithoutI1(const RunFailures &f)
+{
+    // f is left as it is too: a map it emptied keeps its reason.
+    noteRunLine(f, runRefusal(QString()));
 }
 
 QString Body::areaRefusal()

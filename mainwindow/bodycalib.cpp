@@ -63,18 +63,21 @@ void Body::execCalibration()
         stopCalibration();
         return;
     }
-    // Whatever keeps the run from its first block ends it as one in which
-    // every block failed, in one line.
+    if (i1Frames.isEmpty()) {
+        // The map, computed or loaded, and the statistics stay.
+        qDebug() << "Calibration: no I1 image is loaded; nothing is calibrated";
+        keepMapsWithoutI1(calibFailures);
+        reportRunEnd(EX_calib_exec, token);
+        return;
+    }
+    // Whatever else keeps the run from its first block ends it as one in
+    // which every block failed, in one line.
     const auto refuse = [this, token](const QString &why) {
         refuseRun(calibFailures, {&eShiftMap}, why);
         calibCtrl->showStatistics(qQNaN(), qQNaN(), qQNaN());
         calibCtrl->showSigma(qQNaN());
         reportRunEnd(EX_calib_exec, token);
     };
-    if (i1Frames.isEmpty()) {
-        qDebug() << "Calibration: no I1 image is loaded; nothing is calibrated";
-        return refuse(runRefusal(QString()));
-    }
     const QRectF area = analysisArea();
     if (area.isEmpty()) {
         qDebug() << "Calibration: the area lies outside the image";

@@ -32,14 +32,14 @@ void Body::startRA2DAnalysis()
 {
     if (!analyzer)
         return;
-    const QVector<Analyzed2DRes *> raMaps{&analyzer->dMutMap, &analyzer->restMap, &analyzer->ratioMap};
     if (i1Frames.isEmpty()) {
         qDebug() << "Residual absorption: no I1 image is loaded; no maps are made";
-        refuseRun(raFailures, raMaps, runRefusal(QString()));
+        keepMapsWithoutI1(raFailures);
         return;
     }
     if (!askAnalyzeCond(raArea)) {
-        refuseRun(raFailures, raMaps, areaRefusal());
+        refuseRun(raFailures, {&analyzer->dMutMap, &analyzer->restMap, &analyzer->ratioMap},
+                  areaRefusal());
         return;
     }
     raFailures.start(raArea.centreCount());

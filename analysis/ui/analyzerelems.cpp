@@ -498,26 +498,28 @@ void Analyzer::recalcCorMap()
     }
     r.resize(s.size());
     const double rows = w.y1 - w.y0;
-    // Before the first element run there is no area: the progress stays.
-    const bool walked = w.width > 0 && w.height > 0;
-    do {
-        if (w.rowStart && walked)
-            setElemsProgress(rows != 0.0 ? (w.y - w.y0) / rows * 100.0 : 0.0);
-        if (elems.isEmpty())
-            continue;
-        size_t i = 0;
-        for (ElemCtrl *row : qAsConst(elems)) {
-            if (row->inUse())
-                r[i++] = row->mapN.value(w.x, w.y);
-        }
-        double c = 0.0;
-        if (!ElemAnalysis::cosine(r.data(), s.data(), int(r.size()), &c))
-            c = 0.0;
-        elemsCorMap.setData(w.x, w.y, w.halfW, w.halfH, c);
-        elemsCorThMap.setData(w.x, w.y, w.halfW, w.halfH, c >= corTh ? c : 0.0);
-    } while (w.next());
-    if (walked)
+    // Before the first element run there is no area, and a run that left the
+    // map without data analysed none: nothing is written, the progress stays.
+    const bool walked = w.width > 0 && w.height > 0 && elemsCorMap.hasData();
+    if (walked) {
+        do {
+            if (w.rowStart)
+                setElemsProgress(rows != 0.0 ? (w.y - w.y0) / rows * 100.0 : 0.0);
+            if (elems.isEmpty())
+                continue;
+            size_t i = 0;
+            for (ElemCtrl *row : qAsConst(elems)) {
+                if (row->inUse())
+                    r[i++] = row->mapN.value(w.x, w.y);
+            }
+            double c = 0.0;
+            if (!ElemAnalysis::cosine(r.data(), s.data(), int(r.size()), &c))
+                c = 0.0;
+            elemsCorMap.setData(w.x, w.y, w.halfW, w.halfH, c);
+            elemsCorThMap.setData(w.x, w.y, w.halfW, w.halfH, c >= corTh ? c : 0.0);
+        } while (w.next());
         setElemsProgress(100.0);
+    }
     elemsCorMap.genImg();
     elemsCorThMap.genImg();
     emit changedSelection();

@@ -135,24 +135,26 @@ TEST(ExecNoFit, SameReferenceTwiceSavesNothingAndSaysWhy)
     EXPECT_TRUE(waitFor([&] { return fitNumbers() == 0; }));   // the point fit failed
 }
 
+// The runs refused below: LCF, elements, residual absorption, calibration;
+// their exec commands and the set-up lines showing one of their maps.
+const int ids[] = {EX_analyzer_exec_LCF, EX_analyzer_exec_elems, EX_analyzer_exec_ra, EX_calib_exec};
+const char *const execs[] = {"analyzer_exec_LCF", "analyzer_exec_elems", "analyzer_exec_ra", "calib_exec"};
+const QStringList setUps[] = {{"analyzer_select_image 0"},
+                              {"analyzer_select_analysis_mode 2", "analyzer_target_elements Fe",
+                               "analyzer_elems_select_disp_mode 0"},
+                              {"analyzer_select_image 4"},
+                              {}};
+
 // A run refused before its first box (its area wholly off the image) ends
 // as one in which every box failed: one line says why, the window shows no
 // number of an earlier analysis, the saves under the next tile's name write
-// nothing and log that reason, and the command completes once. The runs:
-// LCF, elements, residual absorption, calibration.
+// nothing and log that reason, and the command completes once.
 class RefusedTile : public ::testing::TestWithParam<int>
 {
 };
 
 TEST_P(RefusedTile, SavesNothingUnderTheNextTilesName)
 {
-    const int ids[] = {EX_analyzer_exec_LCF, EX_analyzer_exec_elems, EX_analyzer_exec_ra, EX_calib_exec};
-    const char *execs[] = {"analyzer_exec_LCF", "analyzer_exec_elems", "analyzer_exec_ra", "calib_exec"};
-    const QStringList setUps[] = {{"analyzer_select_image 0"},
-                                  {"analyzer_select_analysis_mode 2", "analyzer_target_elements Fe",
-                                   "analyzer_elems_select_disp_mode 0"},
-                                  {"analyzer_select_image 4"},
-                                  {}};
     const int id = ids[GetParam()];
     const bool calib = id == EX_calib_exec, elems = id == EX_analyzer_exec_elems;
     Body body;
@@ -207,5 +209,106 @@ TEST_P(RefusedTile, SavesNothingUnderTheNextTilesName)
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, RefusedTile, ::testing::Range(0, 4));
+
+// The texts of the line edits (children of w, when there is one) named.
+QStringList textsIn(const QWidget *w, const QStringList &names)
+{
+    QStringList texts;
+    for (const QString &name : names) {
+        const QLineEdit *edit = w ? w->findChild<QLineEdit *>(name) : nullptr;
+        texts << (edit ? edit->text() : "no " + name);
+    }
+    return texts;
+}
+
+// A run refused because no I1 image is loaded changes nothing: its maps (the
+// energy-shift map read from a file too) stay drawn and are saved as before,
+// the fields keep their numbers, one line says why, and the command
+// completes once.
+class RefusedWithoutI1 : public ::testing::TestWithParam<int>
+{
+};
+
+TEST_P(RefusedWithoutI1, KeepsEveryMap)
+{
+    const int id = ids[GetParam()];
+    const bool calib = id == EX_calib_exec;
+    Body body;
+    TestFiles files;
+    BatchWindow batch(body.batchCtrl());
+    Analyzer *an = body.analysisWindow();
+    ASSERT_NO_FATAL_FAILURE(
+        loadMix(body, batch, files, QStringList(setUps[GetParam()]) << "saveDataCfg_save_as_text"));
+    const auto save = [&](const QString &name) {
+        return calib ? "calib_save_map " + files.path(name + ".emp") : "save_data " + files.path(name);
+    };
+    ASSERT_TRUE(batch.runs({"move_position 3 2", execs[GetParam()], save("made")}));
+    QStringList clear{"clear_I1_files", QString("select_disp_image %1").arg(calib ? 2 : 3)};
+    if (calib)
+        clear << "calib_clear_map" << "calib_load_map " + files.path("made.emp") << save("loaded");
+    ASSERT_TRUE(batch.runs(clear));
+    const QStringList before = files.savedMap(calib ? "loaded" : "made");
+    ASSERT_GT(before.size(), H) << before.join('\n').toStdString();
+    QWidget *window = calib ? static_cast<QWidget *>(body.calibrationWindow()) : an;
+    const auto fields = [&] {
+        return calib ? textsIn(window, {"DEMin", "DEMax", "DEAvr", "DESigma"})
+                     : textsIn(an->refs[0], {"R", "T"}) + textsIn(an, {"DispZansa", "DispDEdge"})
+                           + textsIn(an->elems.value(0), {"DMuT", "Ratio"});
+    };
+    const QStringList shown = fields();
+    body.show();
+    body.imageView()->grab();
+    ASSERT_TRUE(body.imageView()->showsImage());
+
+    QList<int> done;
+    QObject::connect(&body, &Body::finishBatchExec, &body, [&done](int i) { done << i; });
+    ASSERT_TRUE(batch.runs({execs[GetParam()], save("after")}));
+    const QString why = "No I1 image is loaded";
+    EXPECT_EQ(batch.log().split('\n').count(why), 1) << batch.log().toStdString();
+    EXPECT_EQ(window->findChild<QLabel *>("RunNote")->text().toStdString(), why.toStdString());
+    EXPECT_EQ(done.count(id), 1);
+    EXPECT_TRUE(files.savedMap("after") == before) << files.savedMap("after").join('\n').toStdString();
+    EXPECT_EQ(fields(), shown);
+    body.imageView()->grab();
+    EXPECT_TRUE(body.imageView()->showsImage());
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, RefusedWithoutI1, ::testing::Range(0, 4));
+
+// After an element run refused off the image, a new correlation threshold
+// writes nothing into the correlation maps: their saves refuse with the
+// run's reason. After a run that walked the area it recomputes them.
+TEST(ExecNoFit, CorrelationThresholdWritesNoEmptiedMap)
+{
+    Body body;
+    TestFiles files;
+    BatchWindow batch(body.batchCtrl());
+    ASSERT_NO_FATAL_FAILURE(loadMix(body, batch, files, setUps[1]));
+    const auto saves = [&](const QString &name) {
+        return QStringList{"saveDataCfg_save_as_text", "saveDataCfg_text_as_vals",
+                           "analyzer_elems_select_disp_mode 2",
+                           "save_data " + files.path(name + "cor"), "analyzer_elems_select_disp_mode 3",
+                           "save_data " + files.path(name + "th")};
+    };
+    ASSERT_TRUE(batch.runs(QStringList{"select_region 40 0 50 4", "analyzer_exec_elems",
+                                       "analyzer_elems_set_corr_th 0.8"}
+                           << saves("off")));
+    const QString why = "The analysis area lies outside the image";
+    EXPECT_EQ(batch.log().count("nothing is saved: " + why), 2) << batch.log().toStdString();
+    EXPECT_EQ(QDir(files.dir()).entryList({"off*"}, QDir::Files).size(), 0);
+
+    // Over the image: a threshold above every correlation empties the
+    // thresholded map to zeros, one below keeps the correlation map.
+    ASSERT_TRUE(batch.runs(QStringList{"select_region 0 0 6 4", "analyzer_exec_elems",
+                                       "analyzer_elems_set_corr_th 2"}
+                           << saves("high")));
+    ASSERT_TRUE(batch.runs(QStringList{"analyzer_elems_set_corr_th -2"} << saves("low")));
+    const QStringList cor = files.savedMap("highcor");
+    ASSERT_GT(cor.size(), H);
+    EXPECT_NE(cor.join(',').count(QRegularExpression("[1-9]")), 0);
+    EXPECT_EQ(files.savedMap("highth").join(',').count(QRegularExpression("[1-9]")), 0);
+    EXPECT_EQ(files.savedMap("lowcor"), cor);
+    EXPECT_EQ(files.savedMap("lowth"), cor);
+}
 
 } // namespace
