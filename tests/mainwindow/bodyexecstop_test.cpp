@@ -2,6 +2,7 @@
 // moments: the next batch with the same command and a line after it runs to
 // its end, through the real batch window, interpreter thread and main window,
 // and the stopped command's late completion advances nothing.
+#include <QLabel>
 #include <QLineEdit>
 #include <QFile>
 #include <QPushButton>
@@ -10,8 +11,12 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+#include "analysis/ui/analyzer.h"
 #include "batch/ui/batchctrl.h"
+#include "calibration/ui/calibctrl.h"
+#include "display/eshiftmapdialog.h"
 #include "display/imgdispa.h"
+#include "imagedata/areaengine.h"
 #include "imagedata/tiffdata.h"
 #include "mainwindow/body.h"
 #include "mainwindow/savedatacfg.h"
@@ -133,5 +138,119 @@ INSTANTIATE_TEST_SUITE_P(LongCommands, StopDuringCommand,
                          ::testing::Combine(::testing::Range(0, 5),
                                             ::testing::Values(20, 60, 120, 200)),
                          caseName);
+
+// Runs stopped half-way through their windows' buttons: the windows say how
+// far they came, and the statistics are those of the blocks done.
+class StoppedRun : public ::testing::Test
+{
+protected:
+    static const int W = 48, H = 24;
+
+    void SetUp() override
+    {
+        const IronMix mix(files, N, E0, DE);
+        ASSERT_TRUE(mix.ok());
+        ASSERT_TRUE(batch.runs(mix.setUpLines()));
+        const QVector<TiffData *> frames = mix.frames(W, H);
+        for (int i = 0; i < frames.size(); i++)
+            body.loadedI1(frames[i], i);
+        body.finishedLoadI1Files();
+        body.imageView()->setSelectedArea(0, 0, W, H);
+    }
+    QString calibText(const char *name) const
+    {
+        CalibCtrl *c = body.calibrationWindow();
+        if (auto *e = c->findChild<QLineEdit *>(name))
+            return e->text();
+        return c->findChild<QLabel *>(name)->text();
+    }
+    QString statistics() const
+    {
+        return calibText("DEMin") + calibText("DEMax") + calibText("DEAvr") + calibText("DESigma");
+    }
+    void clickCalib(const char *button)
+    {
+        body.calibrationWindow()->findChild<QPushButton *>(button)->click();
+    }
+
+    Body body;
+    TestFiles files;
+    BatchWindow batch{body.batchCtrl()};
+};
+
+TEST_F(StoppedRun, WindowsSayHowFarTheRunCameAndShowItsFigures)
+{
+    ASSERT_TRUE(batch.runs({"calib_exec", "calib_save_map " + files.path("whole")}));
+    EXPECT_FALSE(calibText("DESigma").isEmpty());
+    EXPECT_FALSE(batch.logHas("unfinished"));
+
+    // Stopped as the second row starts: the first row's blocks are done.
+    QString during = "not seen";
+    const auto stopper = QObject::connect(&body, &Body::calibProgress, &body, [&](double p) {
+        if (p > 0 && p < 100 && during == "not seen") {
+            during = statistics();
+            body.execCalibration();   // the button's slot, at once
+        }
+    });
+    clickCalib("ExecCalib");
+    ASSERT_TRUE(waitFor([&] { return during != "not seen" && !body.isCalibrating(); }));
+    QObject::disconnect(stopper);
+    EXPECT_EQ(during, "");
+    const QString done = QString("%1 of %2 blocks done").arg(W).arg(W * H);
+    EXPECT_EQ(calibText("RunNote"),
+              "Calibration stopped; the energy-shift map is unfinished, " + done);
+    double lo = 1e300, hi = -1e300, sum = 0, squares = 0;
+    for (int x = 0; x < W; x++) {
+        const double v = body.energyShiftMap().value(x, 0);
+        lo = qMin(lo, v);
+        hi = qMax(hi, v);
+        sum += v;
+        EXPECT_EQ(body.energyShiftMap().value(x, 1), 0.0) << x;
+    }
+    for (int x = 0; x < W; x++)
+        squares += std::pow(body.energyShiftMap().value(x, 0) - sum / W, 2);
+    ASSERT_LT(lo, hi);
+    EXPECT_EQ(calibText("DEMin").toDouble(), QString::number(lo, 'g', 6).toDouble());
+    EXPECT_EQ(calibText("DEMax").toDouble(), QString::number(hi, 'g', 6).toDouble());
+    EXPECT_NEAR(calibText("DEAvr").toDouble(), sum / W, 1e-5 * (1 + std::abs(sum / W)));
+    EXPECT_NEAR(calibText("DESigma").toDouble(), std::sqrt(squares / W),
+                1e-5 * (1 + std::sqrt(squares / W)));
+
+    // Saves of the unfinished map say so, by command and through the dialog.
+    ASSERT_TRUE(batch.runs({"calib_save_map " + files.path("part")}));
+    const QString saved = "The energy-shift map saved to " + files.path("part.emp")
+                          + " is unfinished: " + done;
+    EXPECT_TRUE(batch.logHas(saved)) << batch.log().toStdString();
+    EXPECT_TRUE(QFile::exists(files.path("part.emp")));
+    emit body.calibrationWindow()->saveMapDialog()->fileSelected(files.path("byhand.emp"));
+    EXPECT_TRUE(QFile::exists(files.path("byhand.emp")));
+    EXPECT_EQ(calibText("RunNote"),
+              "The energy-shift map saved to " + files.path("byhand.emp") + " is unfinished: " + done);
+    EXPECT_EQ(calibText("EMPFileName"), files.path("byhand.emp"));
+
+    // Cleared: nothing of the gone map is shown.
+    clickCalib("ClearMap");
+    EXPECT_EQ(statistics() + calibText("RunNote") + calibText("EMPFileName"), "");
+
+    // A reference-fit run stopped after its first chunk says so below Analyze.
+    QPushButton *analyze = body.analysisWindow()->findChild<QPushButton *>("AskAnalyze");
+    analyze->click();
+    ASSERT_TRUE(body.isAnalyzing());
+    int blocks = 0;
+    QObject::connect(body.areaRunEngine(), &AreaEngine::chunkReady, &body,
+                     [&](const AreaEngine::Chunk &c) {
+                         if (blocks == 0 && body.isAnalyzing()) {
+                             blocks = c.xs.size();
+                             analyze->click();
+                         }
+                     });
+    ASSERT_TRUE(waitFor([&] { return !body.isAnalyzing(); }));
+    ASSERT_GT(blocks, 0);
+    ASSERT_LT(blocks, W * H);
+    EXPECT_EQ(body.analysisWindow()->findChild<QLabel *>("RunNote")->text(),
+              QString("Stopped; the reference-fit maps are unfinished, %1 of %2 blocks done")
+                  .arg(blocks)
+                  .arg(W * H));
+}
 
 } // namespace
