@@ -360,9 +360,10 @@ void Body::saveEMap(QString fileName, const Analyzed2DRes &map)
     calibCtrl->showEMPFileName(fileName);
     // Written all the same; the blocks not reached hold 0.
     if (&map == &eShiftMap && calibMapUnfinished) {
-        const QString note = tr("The energy-shift map saved to %1 is unfinished: %2 of %3 blocks done")
-                                 .arg(path, QString::number(calibBlocksDone),
-                                      QString::number(calibCond.centreCount()));
+        const QString note =
+            tr("The energy-shift map saved to %1 is unfinished: %2 of %3 blocks done")
+                .arg(path, QString::number(calibBlocksDone),
+                     QString::number(calibCond.centreCount()));
         qDebug().noquote() << note;
         batchEditor->Log(note + "\n");
         calibCtrl->setRunNote(note);
