@@ -577,12 +577,18 @@ private:
     // else EdgeEeV, else that of the last map read; 0 when none is known.
     double mapEdgeEnergy() const;
     void recordCalibChunk(const AreaEngine::Chunk &chunk);
+    // The statistics of the first blocks of the run's walk; returns their mean.
+    double showCalibStatistics(int blocks);
+    // The energy-shift map is replaced: what the window shows of the old one goes.
+    void forgetShiftMapRun();
     AreaEngine calibEngine;
     QQueue<AreaEngine::Chunk> calibChunks;   // arrived, not yet recorded
     bool calibWalkDone = false;              // every chunk of the run has arrived
     double calibSigma = 0;          // standard deviation of the last run
     double lastMapEdgeEnergy = 0;   // Std Edge Energy of the last map read
     int calibBlocksDone = 0;        // blocks of the run recorded
+    bool calibMapUnfinished = false;   // the map is of a run that has not ended or was stopped
+    int calibStops = 0;             // runs stopped so far
     int calibNoShift = 0;           // blocks of the run that gave no shift
     RunFailures calibFailures;      // of the last run
     int calibRunToken = 0;          // the batch command it reports to; 0: started by hand

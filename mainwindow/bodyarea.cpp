@@ -222,6 +222,11 @@ void Body::endAreaRun(bool completed, bool stopLog)
                      .arg(kind == AreaRun::Elems ? "element" : "reference-fit")
                      .arg(areaBlocksDone)
                      .arg(areaBlocksTotal));
+        const QString note =
+            kind == AreaRun::Elems
+                ? tr("Stopped; the element maps are unfinished, %1 of %2 blocks done")
+                : tr("Stopped; the reference-fit maps are unfinished, %1 of %2 blocks done");
+        analyzer->setRunNote(note.arg(areaBlocksDone).arg(areaBlocksTotal));
     }
     // A stopped run walked only part of its area: no summary of it.
     if (completed)

@@ -107,7 +107,9 @@ void Body::execCalibration()
                    ui->VWidth->text().toInt(nullptr, 10), area, -1, -1);
     eShiftMap.setArea(calibCond);
     calibFailures.start(calibCond.centreCount());
-    calibCtrl->setRunNote(QString());
+    // Nothing of the earlier map is shown while this one is being made.
+    forgetShiftMapRun();
+    calibMapUnfinished = true;
     mapOriginX = imageOriginX;
     mapOriginY = imageOriginY;
     calibCtrl->showMapGeometry(mapOriginX, mapOriginY, imageWidth, imageHeight);
@@ -146,6 +148,7 @@ void Body::execCalibration()
 
 void Body::stopCalibration()
 {
+    calibStops++;
     calibEngine.stop();
     calibChunks.clear();
     calibWalkDone = false;
@@ -153,6 +156,14 @@ void Body::stopCalibration()
     logDebug(QString("Calibration stopped; the energy-shift map is unfinished, %1 of %2 blocks done")
                  .arg(calibBlocksDone)
                  .arg(calibCond.centreCount()));
+    calibCtrl->setRunNote(
+        tr("Calibration stopped; the energy-shift map is unfinished, %1 of %2 blocks done")
+            .arg(calibBlocksDone)
+            .arg(calibCond.centreCount()));
+    showCalibStatistics(calibBlocksDone);
+    eShiftMap.colorScale = ui->CBar->scale();
+    eShiftMap.genImg();
+    ui->dispA->update();
     const int token = calibRunToken;
     calibRunToken = 0;
     reportRunEnd(EX_calib_exec, token);
@@ -175,7 +186,10 @@ void Body::recordCalibChunk(const AreaEngine::Chunk &c)
     if (c.index == 0 || c.rowStart) {
         AnalyzeCond at = calibCond;
         at.y = c.y;
+        const int stops = calibStops;
         emit calibProgress(rowProgress(at));
+        if (calibStops != stops)
+            return;   // stopped from the progress signal: the chunk is not recorded
     }
     calibBlocksDone += c.xs.size();
     for (int k = 0; k < c.xs.size(); k++) {
@@ -209,6 +223,7 @@ void Body::finishCalib()
     if (!calibrating)
         return;   // stopped meanwhile: the stop has reported the end
     calibrating = false;
+    calibMapUnfinished = false;
     emit calibProgress(100.0);
     if (calibNoShift > NoShiftLogged)
         qDebug() << "Calibration:" << calibNoShift << "blocks gave no shift";
@@ -219,28 +234,7 @@ void Body::finishCalib()
     // No box gave a shift: the map has none to show or save.
     if (calibFailures.failedEverywhere())
         calibFailures.empty(&eShiftMap, calibCond);
-    const double mean = calibCount > 0 ? calibSum / calibCount : 0.0;
-    calibSum = mean;
-    // No shift: no statistics, rather than those of an earlier run or zeros.
-    const double none = qQNaN();
-    if (calibCount > 0)
-        calibCtrl->showStatistics(calibMin, calibMax, mean);
-    else
-        calibCtrl->showStatistics(none, none, none);
-
-    // Over the blocks the run walked, with the map as it is now.
-    double squares = 0;
-    AnalyzeCond walk = calibCond;
-    walk.reset();
-    do {
-        int c0, c1, r0, r1;
-        if (walk.clippedBox(&c0, &c1, &r0, &r1)) {
-            const double d = eShiftMap.value(c0, r0) - mean;
-            squares += d * d;
-        }
-    } while (walk.next());
-    calibSigma = calibCount > 0 ? std::sqrt(squares / calibCount) : 0.0;
-    calibCtrl->showSigma(calibCount > 0 ? calibSigma : none);
+    calibSum = showCalibStatistics(calibCond.centreCount());
 
     eShiftMap.colorScale = ui->CBar->scale();
     eShiftMap.genImg();
@@ -250,6 +244,35 @@ void Body::finishCalib()
     const int token = calibRunToken;
     calibRunToken = 0;
     reportRunEnd(EX_calib_exec, token);
+}
+
+// Shows the statistics of the first blocks of the run's walk, as the map
+// holds them now, and returns their mean.
+double Body::showCalibStatistics(int blocks)
+{
+    const double mean = calibCount > 0 ? calibSum / calibCount : 0.0;
+    // No shift: no statistics, rather than those of an earlier run or zeros.
+    const double none = qQNaN();
+    if (calibCount > 0)
+        calibCtrl->showStatistics(calibMin, calibMax, mean);
+    else
+        calibCtrl->showStatistics(none, none, none);
+
+    double squares = 0;
+    AnalyzeCond walk = calibCond;
+    walk.reset();
+    do {
+        int c0, c1, r0, r1;
+        if (blocks-- <= 0)
+            break;
+        if (walk.clippedBox(&c0, &c1, &r0, &r1)) {
+            const double d = eShiftMap.value(c0, r0) - mean;
+            squares += d * d;
+        }
+    } while (walk.next());
+    calibSigma = calibCount > 0 ? std::sqrt(squares / calibCount) : 0.0;
+    calibCtrl->showSigma(calibCount > 0 ? calibSigma : none);
+    return mean;
 }
 
 // -- The map
@@ -269,10 +292,22 @@ void Body::clearShiftMap()
 {
     eShiftMap.clear();
     calibFailures.start(0);   // no reason of the last run speaks for it now
+    forgetShiftMapRun();
     calibCtrl->showMapGeometry(0, 0, 0, 0);
     mapOriginX = 0;
     mapOriginY = 0;
     ui->dispA->update();
+}
+
+// The map in place is gone: no note, statistics, file name or unfinished
+// blocks of it are shown or kept.
+void Body::forgetShiftMapRun()
+{
+    calibMapUnfinished = false;
+    calibCtrl->setRunNote(QString());
+    calibCtrl->showEMPFileName(QString());
+    calibCtrl->showStatistics(qQNaN(), qQNaN(), qQNaN());
+    calibCtrl->showSigma(qQNaN());
 }
 
 // -- Map files
@@ -322,8 +357,20 @@ void Body::saveEMap(QString fileName, const Analyzed2DRes &map)
     h.areaX1 = a.x1;
     h.areaY0 = a.y0;
     h.areaY1 = a.y1;
-    if (EmpFile::write(addDefaultSuffix(fileName, "emp"), h, calibCtrl->stdFileName(), map))
-        calibCtrl->showEMPFileName(fileName);
+    const QString path = addDefaultSuffix(fileName, "emp");
+    if (!EmpFile::write(path, h, calibCtrl->stdFileName(), map))
+        return;
+    calibCtrl->showEMPFileName(fileName);
+    // Written all the same; the blocks not reached hold 0.
+    if (&map == &eShiftMap && calibMapUnfinished) {
+        const QString note =
+            tr("The energy-shift map saved to %1 is unfinished: %2 of %3 blocks done")
+                .arg(path, QString::number(calibBlocksDone),
+                     QString::number(calibCond.centreCount()));
+        qDebug().noquote() << note;
+        batchEditor->Log(note + "\n");
+        calibCtrl->setRunNote(note);
+    }
 }
 
 EMPHeader Body::loadMapHeader(QTextStream &in)
@@ -401,6 +448,7 @@ void Body::loadMap(QString fileName, Analyzed2DRes &map, EMPHeader &header)
         mapOriginY = header.yOffset;
         calibCond = area;
         lastMapEdgeEnergy = e0;
+        forgetShiftMapRun();
         if (takeImageSize) {
             imageWidth = header.width;
             imageHeight = header.height;

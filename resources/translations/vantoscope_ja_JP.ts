@@ -483,6 +483,22 @@
 <context>
     <name>Body</name>
     <message>
+        <source>Calibration stopped; the energy-shift map is unfinished, %1 of %2 blocks done</source>
+        <translation>校正を停止しました。エネルギーシフトマップは未完成です (%2 ブロック中 %1 ブロック完了)</translation>
+    </message>
+    <message>
+        <source>The energy-shift map saved to %1 is unfinished: %2 of %3 blocks done</source>
+        <translation>%1 に保存したエネルギーシフトマップは未完成です: %3 ブロック中 %2 ブロック完了</translation>
+    </message>
+    <message>
+        <source>Stopped; the element maps are unfinished, %1 of %2 blocks done</source>
+        <translation>停止しました。元素マップは未完成です (%2 ブロック中 %1 ブロック完了)</translation>
+    </message>
+    <message>
+        <source>Stopped; the reference-fit maps are unfinished, %1 of %2 blocks done</source>
+        <translation>停止しました。参照フィットのマップは未完成です (%2 ブロック中 %1 ブロック完了)</translation>
+    </message>
+    <message>
         <source>No I1 image is loaded</source>
         <translation>I1 画像が読み込まれていません</translation>
     </message>

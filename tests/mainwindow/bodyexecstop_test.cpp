@@ -2,16 +2,23 @@
 // moments: the next batch with the same command and a line after it runs to
 // its end, through the real batch window, interpreter thread and main window,
 // and the stopped command's late completion advances nothing.
+#include <QLabel>
 #include <QLineEdit>
 #include <QFile>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <gtest/gtest.h>
 #include <memory>
 
+#include "analysis/ui/analyzer.h"
 #include "batch/ui/batchctrl.h"
+#include "calibration/ui/calibctrl.h"
+#include "display/eshiftmapdialog.h"
 #include "display/imgdispa.h"
+#include "imagedata/areaengine.h"
 #include "imagedata/tiffdata.h"
 #include "mainwindow/body.h"
 #include "mainwindow/savedatacfg.h"
@@ -57,28 +64,36 @@ const TestFiles &loadFiles()
     return *files;
 }
 
+// A stack of w x h pixels mixed from the two measured iron spectra, set up by
+// a batch: their references, the first also as calibration standard, the
+// whole image as area.
+void loadIronMix(Body &body, const TestFiles &files, BatchWindow &batch, int w, int h,
+                 const QStringList &more = {})
+{
+    const IronMix mix(files, N, E0, DE);
+    ASSERT_TRUE(mix.ok());
+    ASSERT_TRUE(batch.runs(mix.setUpLines() + more));
+    const QVector<TiffData *> frames = mix.frames(w, h);
+    for (int i = 0; i < frames.size(); i++)
+        body.loadedI1(frames[i], i);
+    body.finishedLoadI1Files();
+    body.imageView()->setSelectedArea(0, 0, w, h);
+}
+
 class StopDuringCommand : public ::testing::TestWithParam<std::tuple<int, int>>
 {
 protected:
-    // A stack mixed from the two measured iron spectra, set up by a batch:
-    // their references, the first also as calibration standard, the whole
-    // image as area, and for the map read a map saved by a calibration.
+    // For the map read also a map saved by a calibration.
     void SetUp() override
     {
         const QString name = command().name;
         // A calibration walks its blocks faster than a fit: a larger image.
-        const int w = name == "Calibration" || name == "MapRead" ? 96 : 32, h = w / 2;
-        const IronMix mix(files, N, E0, DE);
-        ASSERT_TRUE(mix.ok());
-        QStringList setUp = mix.setUpLines();
+        const int w = name == "Calibration" || name == "MapRead" ? 96 : 32;
+        QStringList more;
         if (name == "ElemRun")
-            setUp << "analyzer_select_analysis_mode 2" << "analyzer_target_elements \"Fe Cu\"";
-        ASSERT_TRUE(batch.runs(setUp));
-        const QVector<TiffData *> frames = mix.frames(w, h);
-        for (int i = 0; i < frames.size(); i++)
-            body.loadedI1(frames[i], i);
-        body.finishedLoadI1Files();
-        body.imageView()->setSelectedArea(0, 0, w, h);
+            more << "analyzer_select_analysis_mode 2" << "analyzer_target_elements \"Fe Cu\"";
+        loadIronMix(body, files, batch, w, w / 2, more);
+        ASSERT_FALSE(HasFatalFailure());
         if (name == "MapRead") {
             ASSERT_TRUE(batch.runs({"calib_exec", "calib_save_map " + files.path("shift")}));
             ASSERT_TRUE(QFile::exists(files.path("shift.emp")));
@@ -133,5 +148,80 @@ INSTANTIATE_TEST_SUITE_P(LongCommands, StopDuringCommand,
                          ::testing::Combine(::testing::Range(0, 5),
                                             ::testing::Values(20, 60, 120, 200)),
                          caseName);
+
+// Runs stopped half-way say in their windows how far they came; the
+// calibration's figures are those of the blocks done, and of no earlier map.
+TEST(StoppedRun, WindowsSayHowFarTheRunCameAndShowItsFigures)
+{
+    Body body;
+    TestFiles files;
+    BatchWindow batch{body.batchCtrl()};
+    const int w = 48, h = 24;
+    loadIronMix(body, files, batch, w, h);
+    ASSERT_TRUE(!HasFatalFailure() && batch.runs({"calib_exec"}));
+    CalibCtrl *calib = body.calibrationWindow();
+    const auto text = [calib](const char *name) {
+        const auto *e = calib->findChild<QLineEdit *>(name);
+        return e ? e->text() : calib->findChild<QLabel *>(name)->text();
+    };
+    const auto figures = [&] {
+        return text("DEMin") + text("DEMax") + text("DEAvr") + text("DESigma");
+    };
+    ASSERT_FALSE(figures().isEmpty());
+
+    // Stopped as the second row starts: the first row's blocks are done.
+    QString during = "-";
+    QObject::connect(&body, &Body::calibProgress, &body, [&](double p) {
+        if (p > 0 && during == "-") {
+            during = figures();
+            body.execCalibration();   // the button's slot, at once
+        }
+    });
+    calib->findChild<QPushButton *>("ExecCalib")->click();
+    ASSERT_TRUE(waitFor([&] { return during != "-" && !body.isCalibrating(); }));
+    EXPECT_EQ(during, "");
+    const QString done = QString("%1 of %2 blocks done").arg(w).arg(w * h);
+    EXPECT_EQ(text("RunNote"), "Calibration stopped; the energy-shift map is unfinished, " + done);
+    QVector<double> row;
+    for (int x = 0; x < w; x++)
+        row << body.energyShiftMap().value(x, 0);
+    const double mean = std::accumulate(row.begin(), row.end(), 0.0) / w;
+    double squares = 0;
+    for (double v : row)
+        squares += (v - mean) * (v - mean);
+    EXPECT_EQ(text("DEMin"), QString::number(*std::min_element(row.begin(), row.end()), 'g', 6));
+    EXPECT_EQ(text("DEMax"), QString::number(*std::max_element(row.begin(), row.end()), 'g', 6));
+    EXPECT_NEAR(text("DEAvr").toDouble(), mean, 1e-5);
+    EXPECT_NEAR(text("DESigma").toDouble(), std::sqrt(squares / w), 1e-5);
+
+    // Saves of the unfinished map say so, by command and through the dialog.
+    ASSERT_TRUE(batch.runs({"calib_save_map " + files.path("part")}));
+    const QString unfinished = " is unfinished: " + done;
+    const QString saved = "The energy-shift map saved to ";
+    EXPECT_TRUE(batch.logHas(saved + files.path("part.emp") + unfinished));
+    emit calib->saveMapDialog()->fileSelected(files.path("hand.emp"));
+    EXPECT_EQ(text("RunNote"), saved + files.path("hand.emp") + unfinished);
+    EXPECT_TRUE(QFile::exists(files.path("part.emp")) && QFile::exists(files.path("hand.emp")));
+    calib->findChild<QPushButton *>("ClearMap")->click();
+    EXPECT_EQ(figures() + text("RunNote") + text("EMPFileName"), "");
+
+    // A reference-fit run stopped after its first chunk says so below Analyze.
+    auto *analyze = body.analysisWindow()->findChild<QPushButton *>("AskAnalyze");
+    analyze->click();
+    int blocks = 0;
+    const auto stop = [&](const AreaEngine::Chunk &c) {
+        if (blocks == 0 && body.isAnalyzing()) {
+            blocks = c.xs.size();
+            analyze->click();
+        }
+    };
+    QObject::connect(body.areaRunEngine(), &AreaEngine::chunkReady, &body, stop);
+    ASSERT_TRUE(waitFor([&] { return !body.isAnalyzing(); }));
+    EXPECT_EQ(body.analysisWindow()->findChild<QLabel *>("RunNote")->text(),
+              QString("Stopped; the reference-fit maps are unfinished, %1 of %2 blocks done")
+                  .arg(blocks)
+                  .arg(w * h));
+    EXPECT_TRUE(blocks > 0 && blocks < w * h);
+}
 
 } // namespace
