@@ -644,98 +644,55 @@ TEST_F(BodyStacks, IndexWithNoFrameChangesNothingOnScreen)
     }
 }
 
-// Loads that empty and refill the panel's list of a shown stack, and Clear,
-// ask for no image: no line says that an image is missing. An energy
-// reference that cannot be read is named in the batch log; the images keep
-// the energies they had without it, and the form the list in use.
-TEST_F(BodyStacks, ListsRefilledAndUnreadableReferencesGiveTrueLines)
+// Loads that refill a shown stack's list ask for no image. An energy
+// reference that cannot be read is named in the batch log, and the images
+// keep the energies of the list in use, which has none: 8000 eV + i.
+TEST_F(BodyStacks, RefilledListsAndUnreadableReferencesGiveTrueLines)
 {
-    const QStringList i1 = stack("n", {8950, 8960, 8970}, {10, 20, 30});
-    stack("z", {8950, 8960}, {70, 80});
-    const QString dir = QFileInfo(i1.first()).path() + "/";
+    const QString dir = QFileInfo(stack("n", {8950, 8960, 8970}, {1, 2, 3})[0]).path();
+    const QString load = "load_I1_files_of_pattern NEW " + dir + "/ n_*.tif";
+    const QString missing = files.path("missing.dat");
     body.show();
     BatchWindow batch(body.batchCtrl());
     DebugCapture log;
-    const QString missing = files.path("missing.dat");
-    const QString loadI1 = "load_I1_files_of_pattern NEW " + dir + " n_*.tif";
-    const QString loadI0 = "load_I0_files_of_pattern NEW " + dir + " z_*.tif";
-    ASSERT_TRUE(batch.runs({loadI1, loadI0, "select_disp_image 1", loadI0, "select_disp_image 0",
-                            loadI1, "eng_by_ref_i1 " + missing, "eng_by_ref_i0 " + missing,
-                            loadI1, loadI0}));
-    body.i1Panel()->findChild<QPushButton *>("Clear")->click();
-    ASSERT_TRUE(load(body.i1Panel(), i1));
+    ASSERT_TRUE(batch.runs({load, load, "eng_by_ref_i1 " + missing, load}));
     EXPECT_EQ(log.count("is no image of the shown stack"), 0);
-    EXPECT_FALSE(batch.logHas("is no image of the shown stack")) << batch.log().toStdString();
-    for (const char *cmd : {"eng_by_ref_i1", "eng_by_ref_i0"})
-        EXPECT_EQ(batch.log().count(QString("%1: no energy reference was read from \"%2\"")
-                                        .arg(cmd, missing)),
-                  1)
-            << cmd;
+    EXPECT_EQ(batch.log().count("eng_by_ref_i1: no energy reference was read from \"" + missing
+                                + "\""),
+              1);
+    EXPECT_TRUE(body.i1Panel()->eofSetup()->refFilePath().isEmpty());
     ASSERT_EQ(body.i1Stack().size(), 3);
     for (int i = 0; i < 3; i++)
         EXPECT_EQ(body.i1Stack()[i]->energy, 8000 + i);
-    ASSERT_EQ(body.i0Stack().size(), 2);
-    EXPECT_EQ(body.i0Stack()[1]->energy, 8001);
-
-    // A list read before stays in use, with its path, when the next file fails.
-    const QString ref = files.writeText("ref.dat", "angles\n13.5\n13.0\n");
-    ASSERT_TRUE(batch.runs({"eng_by_ref_i1 " + ref, "eng_by_ref_i1 " + missing, loadI1}));
-    EXPECT_EQ(body.i1Panel()->eofSetup()->refFilePath().toStdString(), ref.toStdString());
-    ASSERT_EQ(body.i1Stack().size(), 3);
-    EXPECT_NEAR(body.i1Stack()[0]->energy, body.i1Panel()->eofSetup()->refEnergies()[0], 1e-9);
-    EXPECT_GT(body.i1Stack()[0]->energy, 8400);
 }
 
-// The "Selected Area" label shows the corners of the area analyses use, and
-// no corners while none is selected and the whole view is used; also while
-// the view shows no image.
+// The "Selected Area" label shows the corners of the area analyses use, or
+// no corners while the whole view is used; also without an image.
 TEST_F(BodyStacks, SelectedAreaLabelShowsTheAreaAnalysesUse)
 {
-    QStringList names;
-    for (int k = 0; k < 3; k++)
-        names << frameFile("a", 8950 + 10 * k, quint16(100 + k), 100, 32, 24);
     body.resize(1200, 800);
     body.show();
-    ASSERT_TRUE(load(body.i1Panel(), names));
+    ASSERT_TRUE(load(body.i1Panel(), {frameFile("a", 8950, 100, 100, 32, 24)}));
     QLabel *label = widget<QLabel>("BoxSize");
     ImgDispA *d = body.imageView();
+    ASSERT_TRUE(waitFor([d] { return d->showsImage(); }));
     d->grab();
     const QString whole = label->text();
-    EXPECT_FALSE(whole.contains(QRegularExpression("\\d")));
-    EXPECT_EQ(body.analysisArea(), QRectF(d->viewX, d->viewY, d->viewW, d->viewH));
-
+    EXPECT_FALSE(whole.contains(QRegularExpression("\\d"))) << whole.toStdString();
     auto at = [d](double x, double y) {
         return QPointF(d->coord.realToScreenX(x), d->coord.realToScreenY(y));
     };
-    auto corners = [label] {
-        QVector<int> c;
-        QRegularExpressionMatchIterator m = QRegularExpression("-?\\d+").globalMatch(label->text());
-        while (m.hasNext())
-            c << m.next().captured().toInt();
-        return c;
-    };
     widgetevents::drag(d, at(4.5, 3.5), at(20.5, 15.5));
     d->grab();
-    const QVector<int> dragged = corners();
-    ASSERT_EQ(dragged.size(), 4) << label->text().toStdString();
-    const QVector<int> want{4, 3, 20, 15};
-    for (int i = 0; i < 4; i++)
-        EXPECT_NEAR(dragged[i], want[i], 1) << i;
-    const QRectF area = body.analysisArea();
-    EXPECT_NEAR(area.left(), dragged[0], 1);
-    EXPECT_NEAR(area.bottom(), dragged[3], 1);
-
-    // A right click drops the area: analyses use the whole view again.
-    widgetevents::press(d, at(10, 10), Qt::RightButton);
-    widgetevents::release(d, at(10, 10), Qt::RightButton);
+    EXPECT_EQ(label->text().simplified().toStdString(), "( 4, 3)-( 20, 15)");
+    widgetevents::press(d, at(9, 9), Qt::RightButton);
+    widgetevents::release(d, at(9, 9), Qt::RightButton);
     d->grab();
-    EXPECT_EQ(label->text().toStdString(), whole.toStdString());
+    EXPECT_EQ(label->text(), whole);
     EXPECT_EQ(body.analysisArea(), QRectF(d->viewX, d->viewY, d->viewW, d->viewH));
 
-    // Without an image a selection by batch is shown all the same.
     body.i1Panel()->findChild<QPushButton *>("Clear")->click();
     BatchWindow batch(body.batchCtrl());
     ASSERT_TRUE(batch.runs({"select_region 100 100 120 120", "analyzer_exec_LCF"}));
-    EXPECT_FALSE(d->showsImage());
-    EXPECT_EQ(corners(), (QVector<int>{100, 100, 120, 120})) << label->text().toStdString();
+    EXPECT_EQ(label->text().simplified().toStdString(), "( 100, 100)-( 120, 120)");
 }
