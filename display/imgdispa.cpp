@@ -157,6 +157,7 @@ void ImgDispA::setSelectedArea(int x0, int y0, int x1, int y1)
     areaW = double(x1) - double(x0);
     areaH = double(y1) - double(y0);
     areaValid = true;
+    emit selectedAreaChanged();
     update();
 }
 
@@ -168,6 +169,7 @@ void ImgDispA::recallOldSelectedArea()
     areaY = prevAreaY;
     areaW = prevAreaW;
     areaH = prevAreaH;
+    emit selectedAreaChanged();
 }
 
 void ImgDispA::syncFrameImage()
@@ -292,8 +294,10 @@ void ImgDispA::onMousePressed()
         areaValid = false;
         break;
     default:
-        break;
+        update();
+        return;
     }
+    emit selectedAreaChanged();
     update();
 }
 
@@ -309,6 +313,7 @@ void ImgDispA::onMouseReleased()
             if (m == MouseC::CtrlLeft)
                 setView(areaX, areaY, areaW, areaH);
         }
+        emit selectedAreaChanged();
     }
     update();
 }
@@ -328,6 +333,7 @@ void ImgDispA::onMouseMoved()
         if (selecting) {
             areaW = imageX(mouse.curPos.x()) - areaX;
             areaH = imageY(mouse.curPos.y()) - areaY;
+            emit selectedAreaChanged();
         }
         break;
     case MouseC::ShiftLeft:

@@ -60,6 +60,8 @@ public:
 signals:
     void mouseMoved(double x, double y);
     void newAreaSelected();
+    // The selected area, its validity or the selecting state changed.
+    void selectedAreaChanged();
     void mouseDragged(double x, double y);
 
 public slots:

@@ -365,6 +365,8 @@ void Body::setupImageView()
             QOverload<double, double>::of(&Body::showXafsSpectrum));
     connect(ui->dispA, &DispA::drawImage2, this, &Body::draw);
     connect(ui->dispA, &DispA::mouseMoved0, this, &Body::onMouseMovedInDispA);
+    connect(ui->dispA, &ImgDispA::selectedAreaChanged, this, &Body::showSelectedArea);
+    showSelectedArea();
 }
 
 void Body::setupCalibCtrl()

@@ -132,6 +132,8 @@ public:
     // nothing of the area lies on it. The overlay, the statistics, the area
     // runs and the area saves all walk this.
     QRectF analysisArea() const;
+    // The "Selected Area" read-out, from the display's selection.
+    void showSelectedArea();
     // The element suggestion as the form shows it now.
     SuggestElm getSuggestElm() const;
 

@@ -82,6 +82,19 @@ QRectF Body::analysisArea() const
     return area;
 }
 
+// The area that analyses use: the selected one's corners, or the whole view.
+void Body::showSelectedArea()
+{
+    const ImgDispA *d = ui->dispA;
+    if (!d->selecting && !d->areaValid) {
+        ui->BoxSize->setText(tr("Whole view"));
+        return;
+    }
+    const int x = toInt(d->areaX), y = toInt(d->areaY);
+    const int x1 = toInt(d->areaX + d->areaW), y1 = toInt(d->areaY + d->areaH);
+    ui->BoxSize->setText(QString::asprintf("(% 4d, % 4d)-(% 4d, % 4d)", x, y, x1, y1));
+}
+
 // -- Overlay
 
 void Body::draw(QPainter *p)
@@ -109,9 +122,6 @@ void Body::draw(QPainter *p)
     if (d->selecting || d->areaValid) {
         p->setPen(QColor(192, 192, 255));
         p->drawRect(screenRect(c, d->areaX, d->areaY, d->areaW, d->areaH));
-        const int x = toInt(d->areaX), y = toInt(d->areaY);
-        const int x1 = toInt(d->areaX + d->areaW), y1 = toInt(d->areaY + d->areaH);
-        ui->BoxSize->setText(QString::asprintf("(% 4d, % 4d)-(% 4d, % 4d)", x, y, x1, y1));
     }
     if (i0DarkAreaOn) {
         p->setPen(QColor(192, 255, 192));

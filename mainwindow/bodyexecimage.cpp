@@ -189,10 +189,12 @@ bool Body::execImageDataCmd(EX_CMD_ID id, const CmdLine &cmd)
         i1->setDispUnit(batchInt(a0));
         return false;
     case EX_eng_by_ref_i0:
-        i0->setEngByRef(a0);
-        return false;
     case EX_eng_by_ref_i1:
-        i1->setEngByRef(a0);
+        if (!(id == EX_eng_by_ref_i0 ? i0 : i1)->setEngByRef(a0))
+            logRefusal((id == EX_eng_by_ref_i0 ? "eng_by_ref_i0: " : "eng_by_ref_i1: ")
+                       + tr("no energy reference was read from \"%1\"; the energies stay as "
+                            "they were")
+                             .arg(a0));
         return false;
 
     // Display and point spectrum

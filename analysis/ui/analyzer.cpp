@@ -24,6 +24,14 @@ QString realText(double v)
     return QString::number(v, 'g', 6);
 }
 
+// The row pointers in a block of their own: the worker counts them while
+// this thread rebuilds its rows, and a shared block would be written in place
+// once the worker's copy is gone, unordered with the worker's reads.
+template <typename T> QVector<T> ownCopy(const QVector<T> &rows)
+{
+    return QVector<T>(rows.constBegin(), rows.constEnd());
+}
+
 } // namespace
 
 Analyzer::Analyzer(QWidget *parent)
@@ -582,8 +590,8 @@ void Analyzer::analyzeSpectrum(XafsSpectrum &s, SuggestElm sElm)
     if (fit || edge || elemsJob)
         startRequest();
     if (fit)
-        emit analyzeSpectrum0(s, refs, &fitted, ui->MLCF->isChecked(), numberIn(ui->LCFRange1),
-                              numberIn(ui->LCFRange2), sElm);
+        emit analyzeSpectrum0(s, ownCopy(refs), &fitted, ui->MLCF->isChecked(),
+                              numberIn(ui->LCFRange1), numberIn(ui->LCFRange2), sElm);
     if (edge) {
         const FitJob j = fitJob();
 #if VANTOSCOPE_CLASSIC
@@ -595,7 +603,8 @@ void Analyzer::analyzeSpectrum(XafsSpectrum &s, SuggestElm sElm)
     }
     if (elemsJob) {
         ++elemsInFlight;
-        emit analyzeSpectrumElems0(s, elems, &elemResults, elemsTarget(), ui->AElemsCds);
+        emit analyzeSpectrumElems0(s, ownCopy(elems), &elemResults, elemsTarget(),
+                                   ui->AElemsCds);
     }
 }
 

@@ -342,13 +342,19 @@ void EOFSetup::newPatternSelected(const QString &text)
     newPattern();
 }
 
-void EOFSetup::refFileSelected(const QString &path)
+bool EOFSetup::refFileSelected(const QString &path)
 {
     EnergyRule r(crystal.d());
     int rejected = 0;
-    if (!r.loadRefFile(path, &rejected))
-        return;
+    if (!r.loadRefFile(path, &rejected)) {
+        ui->RefFilePath->setToolTip(
+            tr("no energy reference was read from \"%1\"; the energies stay as they were")
+                .arg(path));
+        return false;
+    }
     refList = r.refEnergies();
     ui->RefFilePath->setText(path);
+    ui->RefFilePath->setToolTip(QString());
     markField(ui->RefFilePath, rejected > 0 || refList.isEmpty(), RefPathStyle);
+    return true;
 }

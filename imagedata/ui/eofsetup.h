@@ -85,7 +85,9 @@ public slots:
     void newNumOfPoints();
     void newPattern();
     void newPatternSelected(const QString &text);
-    void refFileSelected(const QString &path);
+    // False when the file cannot be read: the list and its path stay, and the
+    // path field's tool tip says which file was refused.
+    bool refFileSelected(const QString &path);
     // Marks pink the fields whose values the rule cannot use.
     void markInvalidFields();
 

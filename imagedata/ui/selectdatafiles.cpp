@@ -135,7 +135,8 @@ double SelectDataFiles::expTimeMS(bool *ok) const
 
 void SelectDataFiles::newImageSelected(int i)
 {
-    if (showLatest())
+    // -1: the list was emptied, no image was chosen.
+    if (i >= 0 && showLatest())
         emit currentIndexChanged(i);
 }
 
@@ -246,12 +247,14 @@ void SelectDataFiles::setExpTimeMS(double ms, bool uniform)
     ui->ExpTime->setStyleSheet(QString::fromLatin1(uniform ? NormalStyle : BadStyle));
 }
 
-void SelectDataFiles::setEngByRef(const QString &path)
+bool SelectDataFiles::setEngByRef(const QString &path)
 {
     energyWindow->setByRef(!path.isEmpty());
-    energyWindow->setRefFilePath(path);
+    // A file that cannot be read leaves the path of the list in use.
     if (!path.isEmpty())
-        energyWindow->refFileSelected(path);
+        return energyWindow->refFileSelected(path);
+    energyWindow->setRefFilePath(path);
+    return true;
 }
 
 void SelectDataFiles::darkArea(const QRectF &r)

@@ -89,7 +89,8 @@ public slots:
     void setEngByNameRegExp(const QString &pattern);
     void setEngByNameFactor(double f);
     void setExpTimeMS(double ms, bool uniform);
-    void setEngByRef(const QString &path);
+    // False when a file is named and cannot be read.
+    bool setEngByRef(const QString &path);
     void darkArea(const QRectF &r);
 
 private:

@@ -914,6 +914,14 @@
         <source>no standard spectrum was read from &quot;%1&quot;; the former one is kept</source>
         <translation>「%1」から標準スペクトルを読めませんでした。以前の標準を残します</translation>
     </message>
+    <message>
+        <source>no energy reference was read from &quot;%1&quot;; the energies stay as they were</source>
+        <translation>「%1」からエネルギー参照を読めませんでした。エネルギーは変わりません</translation>
+    </message>
+    <message>
+        <source>Whole view</source>
+        <translation>表示範囲全体</translation>
+    </message>
 </context>
 <context>
     <name>CalibCtrl</name>
@@ -1043,6 +1051,10 @@
     <message>
         <source>Any Files (* *.*)</source>
         <translation>すべてのファイル (* *.*)</translation>
+    </message>
+    <message>
+        <source>no energy reference was read from &quot;%1&quot;; the energies stay as they were</source>
+        <translation>「%1」からエネルギー参照を読めませんでした。エネルギーは変わりません</translation>
     </message>
 </context>
 <context>

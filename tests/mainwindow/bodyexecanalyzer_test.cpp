@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QThread>
 #include <gtest/gtest.h>
 
 #include "analysis/ui/aelemsconds.h"
@@ -23,6 +24,7 @@
 #include "support/imagefixtures.h"
 #include "support/ironmix.h"
 #include "support/testfiles.h"
+#include "support/timing.h"
 #include "support/waitfor.h"
 
 namespace {
@@ -201,6 +203,36 @@ TEST_F(BodyExecAnalyzer, ElementRowsAreInPlaceWhileAnAnswerForTheOldRowsIsHeld)
     ASSERT_GT(quiet.size(), W * H);
     EXPECT_TRUE(files.savedMap("raced") == quiet) << "the map differs from the one made in quiet";
     EXPECT_FALSE(batch.logHas("no element row")) << batch.log().toStdString();
+}
+
+// New element rows right after the worker answered a point analysis, before
+// this thread has taken in anything from it: the worker read only what it was
+// sent, and the rows take the answer of the next analysis, made for them.
+TEST_F(BodyExecAnalyzer, RowsRebuiltBehindAPointAnalysisRaceNothing)
+{
+    const IronMix mix(files, 60, 7000, 5);
+    ASSERT_TRUE(mix.ok());
+    const QString rows = "Fe Cu Ni Mn Co Zn";
+    ASSERT_TRUE(batch.runs(mix.setUpLines() << "analyzer_select_analysis_mode 2"
+                                            << "analyzer_target_elements \"" + rows + "\""));
+    const QVector<TiffData *> frames = mix.frames(8, 6);
+    for (int i = 0; i < frames.size(); i++)
+        body.loadedI1(frames[i], i);
+    body.finishedLoadI1Files();
+    for (int k = 0; k < 3; k++) {
+        ASSERT_TRUE(waitFor([&] { return !an->elemsBusy(); }));
+        HeldWorker held(an->analysisWorker());
+        ASSERT_TRUE(batch.runs({"move_position 4 3"}));
+        ASSERT_TRUE(an->elemsBusy());
+        held.release();
+        // The worker answers and lets go of its copies; nothing is taken in here.
+        QThread::msleep(50 * SlowBuild);
+        an->setTargetElements(rows);
+    }
+    ASSERT_TRUE(batch.runs({"move_position 4 3"}));
+    ASSERT_TRUE(waitFor([&] { return !an->elemsBusy(); }));
+    ASSERT_EQ(an->elems.size(), 6);
+    EXPECT_GT(row("Fe-K")->findChild<QLineEdit *>("DMuT")->text().toDouble(), 0.0);
 }
 
 // Commands addressed to rows, elements, references or images that do not

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QSlider>
@@ -19,6 +20,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include "../display/widgetevents.h"
 #include "analysis/ui/analyzer.h"
 #include "core/cmdid.h"
 #include "display/chcoord.h"
@@ -28,6 +30,7 @@
 #include "display/xafsview.h"
 #include "imagedata/loadtiff.h"
 #include "imagedata/tiffdata.h"
+#include "imagedata/ui/eofsetup.h"
 #include "imagedata/ui/imgproc.h"
 #include "imagedata/ui/selectdatafiles.h"
 #include "imagedata/ui/selectdatafilesadditionalsetup.h"
@@ -639,4 +642,57 @@ TEST_F(BodyStacks, IndexWithNoFrameChangesNothingOnScreen)
         widget<QToolButton>(i0 ? "Prev" : "Next")->click();
         EXPECT_EQ(no->text() + " " + QString::number(bar->value()), "1 1");
     }
+}
+
+// Loads that refill a shown stack's list ask for no image. An energy
+// reference that cannot be read is named in the batch log, and the images
+// keep the energies of the list in use, which has none: 8000 eV + i.
+TEST_F(BodyStacks, RefilledListsAndUnreadableReferencesGiveTrueLines)
+{
+    const QString dir = QFileInfo(stack("n", {8950, 8960, 8970}, {1, 2, 3})[0]).path();
+    const QString load = "load_I1_files_of_pattern NEW " + dir + "/ n_*.tif";
+    const QString missing = files.path("missing.dat");
+    body.show();
+    BatchWindow batch(body.batchCtrl());
+    DebugCapture log;
+    ASSERT_TRUE(batch.runs({load, load, "eng_by_ref_i1 " + missing, load}));
+    EXPECT_EQ(log.count("is no image of the shown stack"), 0);
+    EXPECT_EQ(batch.log().count("eng_by_ref_i1: no energy reference was read from \"" + missing
+                                + "\""),
+              1);
+    EXPECT_TRUE(body.i1Panel()->eofSetup()->refFilePath().isEmpty());
+    ASSERT_EQ(body.i1Stack().size(), 3);
+    for (int i = 0; i < 3; i++)
+        EXPECT_EQ(body.i1Stack()[i]->energy, 8000 + i);
+}
+
+// The "Selected Area" label shows the corners of the area analyses use, or
+// no corners while the whole view is used; also without an image.
+TEST_F(BodyStacks, SelectedAreaLabelShowsTheAreaAnalysesUse)
+{
+    body.resize(1200, 800);
+    body.show();
+    ASSERT_TRUE(load(body.i1Panel(), {frameFile("a", 8950, 100, 100, 32, 24)}));
+    QLabel *label = widget<QLabel>("BoxSize");
+    ImgDispA *d = body.imageView();
+    ASSERT_TRUE(waitFor([d] { return d->showsImage(); }));
+    d->grab();
+    const QString whole = label->text();
+    EXPECT_FALSE(whole.contains(QRegularExpression("\\d"))) << whole.toStdString();
+    auto at = [d](double x, double y) {
+        return QPointF(d->coord.realToScreenX(x), d->coord.realToScreenY(y));
+    };
+    widgetevents::drag(d, at(4.5, 3.5), at(20.5, 15.5));
+    d->grab();
+    EXPECT_EQ(label->text().simplified().toStdString(), "( 4, 3)-( 20, 15)");
+    widgetevents::press(d, at(9, 9), Qt::RightButton);
+    widgetevents::release(d, at(9, 9), Qt::RightButton);
+    d->grab();
+    EXPECT_EQ(label->text(), whole);
+    EXPECT_EQ(body.analysisArea(), QRectF(d->viewX, d->viewY, d->viewW, d->viewH));
+
+    body.i1Panel()->findChild<QPushButton *>("Clear")->click();
+    BatchWindow batch(body.batchCtrl());
+    ASSERT_TRUE(batch.runs({"select_region 100 100 120 120", "analyzer_exec_LCF"}));
+    EXPECT_EQ(label->text().simplified().toStdString(), "( 100, 100)-( 120, 120)");
 }
