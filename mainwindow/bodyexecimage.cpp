@@ -190,12 +190,12 @@ bool Body::execImageDataCmd(EX_CMD_ID id, const CmdLine &cmd)
         return false;
     case EX_eng_by_ref_i0:
     case EX_eng_by_ref_i1:
-        if (!(id == EX_eng_by_ref_i0 ? i0 : i1)->setEngByRef(a0))
-            logRefusal((id == EX_eng_by_ref_i0 ? "eng_by_ref_i0: " : "eng_by_ref_i1: ")
-                       + tr("no energy reference was read from \"%1\"; the energies stay as "
-                            "they were")
-                             .arg(a0));
+    {
+        const QString why = (id == EX_eng_by_ref_i0 ? i0 : i1)->setEngByRef(a0);
+        if (!why.isEmpty())
+            logRefusal((id == EX_eng_by_ref_i0 ? "eng_by_ref_i0: " : "eng_by_ref_i1: ") + why);
         return false;
+    }
 
     // Display and point spectrum
     case EX_set_fluo_type:

@@ -342,19 +342,26 @@ void EOFSetup::newPatternSelected(const QString &text)
     newPattern();
 }
 
-bool EOFSetup::refFileSelected(const QString &path)
+QString EOFSetup::refFileSelected(const QString &path)
 {
     EnergyRule r(crystal.d());
     int rejected = 0;
     if (!r.loadRefFile(path, &rejected)) {
-        ui->RefFilePath->setToolTip(
-            tr("no energy reference was read from \"%1\"; the energies stay as they were")
-                .arg(path));
-        return false;
+        const QString why =
+            refList.isEmpty()
+                ? tr("no energy reference was read from \"%1\"; with no list, image i takes "
+                     "%2 + i eV")
+                      .arg(path)
+                      .arg(EnergyRule::EmptyRefBase)
+                : tr("no energy reference was read from \"%1\"; the images keep the energies "
+                     "of the list read before")
+                      .arg(path);
+        ui->RefFilePath->setToolTip(why);
+        return why;
     }
     refList = r.refEnergies();
     ui->RefFilePath->setText(path);
     ui->RefFilePath->setToolTip(QString());
     markField(ui->RefFilePath, rejected > 0 || refList.isEmpty(), RefPathStyle);
-    return true;
+    return QString();
 }

@@ -85,9 +85,10 @@ public slots:
     void newNumOfPoints();
     void newPattern();
     void newPatternSelected(const QString &text);
-    // False when the file cannot be read: the list and its path stay, and the
-    // path field's tool tip says which file was refused.
-    bool refFileSelected(const QString &path);
+    // Why the file cannot be read, and what energies the images keep (the
+    // path field's tool tip says it too); empty when it was read. A refused
+    // file leaves the list and its path as they were.
+    QString refFileSelected(const QString &path);
     // Marks pink the fields whose values the rule cannot use.
     void markInvalidFields();
 

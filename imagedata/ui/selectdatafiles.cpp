@@ -247,14 +247,14 @@ void SelectDataFiles::setExpTimeMS(double ms, bool uniform)
     ui->ExpTime->setStyleSheet(QString::fromLatin1(uniform ? NormalStyle : BadStyle));
 }
 
-bool SelectDataFiles::setEngByRef(const QString &path)
+QString SelectDataFiles::setEngByRef(const QString &path)
 {
     energyWindow->setByRef(!path.isEmpty());
     // A file that cannot be read leaves the path of the list in use.
     if (!path.isEmpty())
         return energyWindow->refFileSelected(path);
     energyWindow->setRefFilePath(path);
-    return true;
+    return QString();
 }
 
 void SelectDataFiles::darkArea(const QRectF &r)

@@ -89,8 +89,9 @@ public slots:
     void setEngByNameRegExp(const QString &pattern);
     void setEngByNameFactor(double f);
     void setExpTimeMS(double ms, bool uniform);
-    // False when a file is named and cannot be read.
-    bool setEngByRef(const QString &path);
+    // Why a named file cannot be read, and what energies the images keep;
+    // empty when it was read or none is named.
+    QString setEngByRef(const QString &path);
     void darkArea(const QRectF &r);
 
 private:

@@ -915,10 +915,6 @@
         <translation>「%1」から標準スペクトルを読めませんでした。以前の標準を残します</translation>
     </message>
     <message>
-        <source>no energy reference was read from &quot;%1&quot;; the energies stay as they were</source>
-        <translation>「%1」からエネルギー参照を読めませんでした。エネルギーは変わりません</translation>
-    </message>
-    <message>
         <source>Whole view</source>
         <translation>表示範囲全体</translation>
     </message>
@@ -1053,8 +1049,12 @@
         <translation>すべてのファイル (* *.*)</translation>
     </message>
     <message>
-        <source>no energy reference was read from &quot;%1&quot;; the energies stay as they were</source>
-        <translation>「%1」からエネルギー参照を読めませんでした。エネルギーは変わりません</translation>
+        <source>no energy reference was read from &quot;%1&quot;; with no list, image i takes %2 + i eV</source>
+        <translation>「%1」からエネルギー参照を読めませんでした。リストがないため、画像 i は %2 + i eV になります</translation>
+    </message>
+    <message>
+        <source>no energy reference was read from &quot;%1&quot;; the images keep the energies of the list read before</source>
+        <translation>「%1」からエネルギー参照を読めませんでした。画像は以前に読んだリストのエネルギーのままです</translation>
     </message>
 </context>
 <context>

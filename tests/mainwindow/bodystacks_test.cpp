@@ -658,7 +658,7 @@ TEST_F(BodyStacks, RefilledListsAndUnreadableReferencesGiveTrueLines)
     ASSERT_TRUE(batch.runs({load, load, "eng_by_ref_i1 " + missing, load}));
     EXPECT_EQ(log.count("is no image of the shown stack"), 0);
     EXPECT_EQ(batch.log().count("eng_by_ref_i1: no energy reference was read from \"" + missing
-                                + "\""),
+                                + "\"; with no list, image i takes 8000 + i eV"),
               1);
     EXPECT_TRUE(body.i1Panel()->eofSetup()->refFilePath().isEmpty());
     ASSERT_EQ(body.i1Stack().size(), 3);
