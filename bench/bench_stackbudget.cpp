@@ -17,6 +17,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cmath>
@@ -189,7 +190,9 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    std::vector<std::string> programs(argv + 1, argv + argc);
+    std::vector<std::string> programs;
+    for (int i = 1; i < argc; i++)   // run from the stacks' folder
+        programs.push_back(QFileInfo(QString::fromLocal8Bit(argv[i])).absoluteFilePath().toStdString());
     if (programs.empty())
         programs.push_back(VANTOSCOPE_PROGRAM);
     QTemporaryDir dir;
