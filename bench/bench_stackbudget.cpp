@@ -59,7 +59,9 @@ void writeStacks()
     for (int k = 0; k < 2; k++) {
         QString text;
         for (int i = 0; i < 200; i++)
-            text += QString("%1 %2\n").arg(7000 + 2 * i).arg(0.2 + reference(k, 7000 + 2 * i), 0, 'g', 10);
+            text += QString("%1 %2\n")
+                        .arg(7000 + 2 * i)
+                        .arg(0.2 + reference(k, 7000 + 2 * i), 0, 'g', 10);
         writeText(QString("ref%1.dat").arg(k), text);
     }
     QDir(folder).mkpath("i1");
@@ -74,8 +76,8 @@ void writeStacks()
         // Every row alike: the Fe share runs across the image.
         for (int x = 0; x < Side; x++) {
             const double u = double(x) / (Side - 1);
-            px[x] = quint16(std::lround(
-                20000 * std::exp(-(0.3 + 0.8 * (u * reference(0, e) + (1 - u) * reference(1, e))))));
+            const double mu = 0.3 + 0.8 * (u * reference(0, e) + (1 - u) * reference(1, e));
+            px[x] = quint16(std::lround(20000 * std::exp(-mu)));
         }
         for (int y = 1; y < Side; y++)
             std::copy(px.begin(), px.begin() + Side, px.begin() + size_t(y) * Side);
@@ -192,7 +194,8 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     std::vector<std::string> programs;
     for (int i = 1; i < argc; i++)   // run from the stacks' folder
-        programs.push_back(QFileInfo(QString::fromLocal8Bit(argv[i])).absoluteFilePath().toStdString());
+        programs.push_back(
+            QFileInfo(QString::fromLocal8Bit(argv[i])).absoluteFilePath().toStdString());
     if (programs.empty())
         programs.push_back(VANTOSCOPE_PROGRAM);
     QTemporaryDir dir;

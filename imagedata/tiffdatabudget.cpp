@@ -31,8 +31,8 @@ bool TiffDataBudget::reserve(int turn, qint64 bytes, const QString &fileName, qi
     } else {
         refused++;
         qDebug() << "Image refused: with the frames loaded it needs"
-                 << qint64((double(used) + double(bytes)) / 1048576) << "MB of the" << room / 1048576
-                 << "MB the stacks may take" << fileName;
+                 << qint64((double(used) + double(bytes)) / 1048576) << "MB of the"
+                 << room / 1048576 << "MB the stacks may take" << fileName;
     }
     if (current == turn)
         current++;

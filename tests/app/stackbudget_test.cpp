@@ -55,7 +55,8 @@ LimitedRun runLimited(const QString &dir, qint64 dataBytes)
     p.kill();
     p.waitForFinished();
     r.log = QString::fromLocal8Bit(p.readAll());
-    const QRegularExpression line("(I1|I0) stack: (\\d+) of (\\d+) images were left out \\(memory\\)");
+    const QRegularExpression line(
+        "(I1|I0) stack: (\\d+) of (\\d+) images were left out \\(memory\\)");
     for (auto m = line.globalMatch(r.log); m.hasNext();) {
         const auto match = m.next();
         r.leftOut[match.captured(1)] << match.captured(2) + " " + match.captured(3);
@@ -78,7 +79,8 @@ TEST(StackBudget, UnderADataLimitFramesAreRefusedEarlyEnoughForTheMapAndItsSave)
     for (const QString stack : {"i1", "i0"}) {
         QDir big(files.path("big" + stack));
         big.mkpath(".");
-        const QStringList names = QDir(files.path(stack)).entryList({"*.tif"}, QDir::Files, QDir::Name);
+        const QStringList names =
+            QDir(files.path(stack)).entryList({"*.tif"}, QDir::Files, QDir::Name);
         for (const QString &name : names) {
             TiffData small;
             ASSERT_TRUE(small.load(files.path(stack + "/" + name), nullptr));
@@ -129,7 +131,8 @@ TEST(StackBudget, UnderADataLimitFramesAreRefusedEarlyEnoughForTheMapAndItsSave)
         // Whatever was taken left room for the map, its save and the end.
         ASSERT_TRUE(r.endedWell) << r.log.right(3000).toStdString();
         EXPECT_TRUE(r.log.contains("batch done"));
-        EXPECT_FALSE(out.entryList({"map*.tif"}, QDir::Files).isEmpty()) << r.log.right(3000).toStdString();
+        EXPECT_FALSE(out.entryList({"map*.tif"}, QDir::Files).isEmpty())
+            << r.log.right(3000).toStdString();
         if (i1Refused == 0) {
             hi = mb;
             continue;
