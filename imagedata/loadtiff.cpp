@@ -190,10 +190,16 @@ void LoadTiff::beginJob()
     // The frames handed over that the holder had not yet received count
     // beside the stacks.
     const LoadJob &job = queue.first();
-    const qint64 limit = memoryLimit > 0 ? memoryLimit : TiffDataLimits::machineMemory();
-    budget = std::make_shared<TiffDataBudget>(
-        limit > 0 ? limit : std::numeric_limits<qint64>::max(),
-        job.heldBytes + qMax<qint64>(emittedBytes - job.receivedBytes, 0));
+    const qint64 held = job.heldBytes + qMax<qint64>(emittedBytes - job.receivedBytes, 0);
+    // What is free now comes on top of the frames already allocated.
+    const qint64 free = memoryLimit > 0 ? -1 : TiffDataLimits::freeMemory();
+    qint64 limit = memoryLimit > 0 ? memoryLimit : TiffDataLimits::machineMemory();
+    if (free >= 0)
+        limit = held + free;
+    else if (limit <= 0)
+        limit = std::numeric_limits<qint64>::max();
+    budget = std::make_shared<TiffDataBudget>(limit, held,
+                                              free >= 0 ? TiffDataLimits::WorkBytesPerPixel : 0);
     index = queue.first().start;
     launchIndex = index < queue.first().files.size() ? index : -1;
     emit jobStarted(queue.first().generation);
@@ -256,6 +262,8 @@ void LoadTiff::setMemoryLimit(qint64 bytes) { memoryLimit = qMax<qint64>(bytes, 
 
 void LoadTiff::finishJob()
 {
+    if (budget && budget->refusals() > 0)
+        emit leftOut(budget->refusals(), budget->turns());
     const EX_CMD_ID cmd = queue.first().cmd;
     queue.removeFirst();
     pending = queue.size();

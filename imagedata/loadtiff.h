@@ -49,12 +49,14 @@ struct LoadJob
 // still handed over one per step and in file order. With one decode thread
 // each file is read inside its step, in the loader's thread.
 //
-// Memory: the frames of the holder's stacks may take the machine's memory (or
-// the limit set), counting what the stacks held when the job was asked for
-// (setStackMemory), the frames handed over that the holder had not received
-// then and those of the job. A frame that would go
-// past it is refused from its header, before its pixels are allocated, with
-// one debug line; the job goes on with the next file.
+// Memory: the frames of a job may take what the process may still take
+// (TiffDataLimits::freeMemory, measured when the job begins) less room for the
+// maps of a run over an image of the largest frame's size; with a limit set,
+// the frames of the holder's stacks may take that limit. Both count what the
+// stacks held when the job was asked for (setStackMemory), the frames handed
+// over that the holder had not received then and those of the job. A frame
+// that would go past it is refused from its header, before its pixels are
+// allocated, with one debug line; the job goes on with the next file.
 //
 // Generations: a holder that starts its stack anew raises the generation
 // (setGeneration) before asking for the new files. A job of a newer
@@ -81,6 +83,9 @@ signals:
     void finishLoadFiles(EX_CMD_ID cmd);
     // The frames emitted from now on belong to a job of this generation.
     void jobStarted(quint64 generation);
+    // A job that ended refused `refused` of the `files` files it read for
+    // memory; before its finishLoadFiles(), never for a job without refusals.
+    void leftOut(int refused, int files);
 
 public slots:
     // errPoints is copied where the request is made, in the list's thread.
@@ -98,7 +103,8 @@ public slots:
     // has received, for the job that arrives next. A job asked for without
     // this counts only its own frames and those handed over after it came.
     void setStackMemory(qint64 heldBytes, qint64 receivedBytes);
-    // What the frames of the stacks may take (0: the machine's memory).
+    // What the frames of the stacks may take (0: what the process may take
+    // less the room for the work).
     void setMemoryLimit(qint64 bytes);
 
 private:

@@ -7,9 +7,11 @@
 #include <QSet>
 #include <QStringList>
 #include <QSysInfo>
+#include <QThread>
 #include <QtEndian>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -53,6 +55,64 @@ qint64 machineMemory()
             have = have > 0 ? qMin(have, double(lim.rlim_cur)) : double(lim.rlim_cur);
     }
     return have > 0 && have < 9e18 ? qint64(have) : 0;
+}
+
+namespace {
+
+// The value of a "Key: n kB" line of a file under /proc, in bytes; -1 when missing.
+qint64 procBytes(const char *path, const char *key)
+{
+    FILE *f = std::fopen(path, "r");
+    if (!f)
+        return -1;
+    const size_t keyLength = std::strlen(key);
+    char line[256];
+    qint64 bytes = -1;
+    while (bytes < 0 && std::fgets(line, sizeof line, f)) {
+        long long kb = 0;
+        if (std::strncmp(line, key, keyLength) == 0 && line[keyLength] == ':'
+            && std::sscanf(line + keyLength + 1, "%lld", &kb) == 1)
+            bytes = qint64(kb) * 1024;
+    }
+    std::fclose(f);
+    return bytes;
+}
+
+// What is left under a limit of the process, -1 without one.
+double leftUnder(int resource, const char *usedKey)
+{
+    struct rlimit lim;
+    if (getrlimit(resource, &lim) != 0 || lim.rlim_cur == RLIM_INFINITY)
+        return -1;
+    return double(lim.rlim_cur) - double(qMax<qint64>(procBytes("/proc/self/status", usedKey), 0));
+}
+
+} // namespace
+
+qint64 freeMemory()
+{
+    struct rlimit lim;
+    const double stack = getrlimit(RLIMIT_STACK, &lim) == 0 && lim.rlim_cur != RLIM_INFINITY
+                                 && lim.rlim_cur > 0
+                             ? double(lim.rlim_cur)
+                             : double(8 << 20);
+    const double arena = double(64 << 20);
+    const double threads =
+        double(WorkThreadsPerCore * qMax(1, QThread::idealThreadCount()) + WorkThreadsBeside);
+    double room = -1;
+    auto least = [&room](double left, double kept) {
+        if (left >= 0)
+            room = room < 0 ? qMax(left - kept, 0.0) : qMin(room, qMax(left - kept, 0.0));
+    };
+    const qint64 available = procBytes("/proc/meminfo", "MemAvailable");
+    const qint64 installed = procBytes("/proc/meminfo", "MemTotal");
+    if (available >= 0)
+        least(double(available) - double(qMax<qint64>(installed, 0)) / 16, threads * stack);
+    least(leftUnder(RLIMIT_DATA, "VmData"), threads * stack);
+    least(leftUnder(RLIMIT_AS, "VmSize"), threads * (stack + arena));
+    if (room < 0)
+        return -1;
+    return qint64(qMin(qMax(room - double(WorkMarginBytes), 0.0), 9e18));
 }
 
 bool memoryAcceptable(qint64 w, qint64 h, int pixelBytes, const QString &fileName)
@@ -172,7 +232,7 @@ bool TiffData::admit(qint64 rowBytes, qint64 h)
         return true;
     budget = nullptr;
     const qint64 display = displayImageOnLoad ? qint64(rowStride(imageFormat, int(width))) * h : 0;
-    return b->reserve(budgetTurn, rowBytes * h + display, fileName);
+    return b->reserve(budgetTurn, rowBytes * h + display, fileName, qint64(width) * h);
 }
 
 void TiffData::resetRange()

@@ -286,6 +286,8 @@ void Body::setupDataLoaders()
     i1Loader = new LoadTiff;
     i1Loader->moveToThread(i1Thread);
     connectLoadRequests(i1Loader, true);
+    connect(i1Loader, &LoadTiff::leftOut, this,
+            [this](int refused, int files) { logLeftOut(true, refused, files); });
     connect(i1Loader, &LoadTiff::jobStarted, this, &Body::i1JobStarted);
     connect(i1Loader, &LoadTiff::loaded, this, &Body::loadedI1);
     connect(i1Loader, &LoadTiff::finishLoadFiles, this,
@@ -297,6 +299,8 @@ void Body::setupDataLoaders()
     i0Loader = new LoadTiff;
     i0Loader->moveToThread(i0Thread);
     connectLoadRequests(i0Loader, false);
+    connect(i0Loader, &LoadTiff::leftOut, this,
+            [this](int refused, int files) { logLeftOut(false, refused, files); });
     connect(i0Loader, &LoadTiff::jobStarted, this, &Body::i0JobStarted);
     connect(i0Loader, &LoadTiff::loaded, this, &Body::loadedI0);
     connect(i0Loader, &LoadTiff::finishLoadFiles, this,

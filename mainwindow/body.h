@@ -364,6 +364,8 @@ private:
     // True while the program itself sets SeekBar's value or range.
     bool settingSeekBar = false;
     void finishedLoad(bool i1);
+    // One line for a load that left images out for memory.
+    void logLeftOut(bool i1, int refused, int files);
     void setDarkArea(bool i1);
     void updateDarkArea(bool i1);
     void insertI0ByEnergy(TiffData *frame);

@@ -232,6 +232,14 @@ void Body::finishedLoadI1Files() { finishedLoad(true); }
 
 void Body::finishedLoadI0Files() { finishedLoad(false); }
 
+void Body::logLeftOut(bool i1, int refused, int files)
+{
+    logRefusal(tr("%1 stack: %2 of %3 images were left out (memory)")
+                   .arg(i1 ? QStringLiteral("I1") : QStringLiteral("I0"))
+                   .arg(refused)
+                   .arg(files));
+}
+
 void Body::finishedLoad(bool i1)
 {
     currentX = currentY = 0;

@@ -907,6 +907,10 @@
         <translation>%1 は表示中の %2 枚の画像のどれでもありません。表示中の画像はそのままです</translation>
     </message>
     <message>
+        <source>%1 stack: %2 of %3 images were left out (memory)</source>
+        <translation>%1 スタック: %3 枚の画像のうち %2 枚を読み込みませんでした (メモリ不足)</translation>
+    </message>
+    <message>
         <source>no reference spectrum was read from &quot;%1&quot;; row %2 holds none</source>
         <translation>「%1」から参照スペクトルを読めませんでした。行 %2 にはスペクトルがありません</translation>
     </message>

@@ -453,7 +453,8 @@ TEST_F(BodyStacks, LoadUsesTheBadPixelListOfItsRequest)
 // The stacks take no more than the memory (set here): a load counts what both
 // stacks hold and what it has taken, so frames that each fit alone are taken
 // up to the limit and the rest refused from their headers, one line each;
-// the loads complete once and the batch goes on.
+// the loads complete once and the batch goes on. The batch log says once for
+// each load that left images out how many of how many.
 TEST_F(BodyStacks, StacksAreLoadedUpToTheMemoryAndNoFurther)
 {
     const QStringList i1 = stack("i1", {8950, 8960, 8970}, {100, 101, 102});
@@ -473,6 +474,9 @@ TEST_F(BodyStacks, StacksAreLoadedUpToTheMemoryAndNoFurther)
     EXPECT_EQ(body.i0Stack()[0]->pixelValue(0, 0), 3);
     EXPECT_EQ(log.count("Image refused"), 4);  // i0[2..4], then i0[4] after the clear
     EXPECT_EQ(ids, QVector<int>({4, 5, EX_clear_I0_files, 5}));
+    EXPECT_EQ(batch.log().count("were left out"), 2) << batch.log().toStdString();
+    EXPECT_EQ(batch.log().count("I0 stack: 3 of 5 images were left out (memory)"), 1);
+    EXPECT_EQ(batch.log().count("I0 stack: 1 of 3 images were left out (memory)"), 1);
 }
 
 // Keys, a click in the groove and the wheel on the slider show the frame it
