@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QSemaphore>
 #include <QTextStream>
-#include <QThreadPool>
+#include "core/taskpool.h"
 #include <QtGlobal>
 
 #include <atomic>
@@ -463,7 +463,7 @@ void Analyzed2DRes::paintImg()
 }
 
 void Analyzed2DRes::genImgs(const QVector<Analyzed2DRes *> &maps, const ColorScale &scale,
-                            QThreadPool *helpers)
+                            TaskPool *helpers)
 {
     QVector<Analyzed2DRes *> todo;
     // The images are made here, in this thread's heap, and painted anywhere.

@@ -7,7 +7,7 @@
 #include <QRect>
 #include <QString>
 
-class QThreadPool;
+class TaskPool;
 
 #include "core/colorscale.h"
 #include "imagedata/analyzecond.h"
@@ -60,7 +60,7 @@ public:
     // paint maps too, each map in one thread, while the caller paints and
     // then waits: nothing else may touch the maps until it returns.
     static void genImgs(const QVector<Analyzed2DRes *> &maps, const ColorScale &scale,
-                        QThreadPool *helpers);
+                        TaskPool *helpers);
 
     int no;
     QString name;

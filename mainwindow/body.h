@@ -81,6 +81,9 @@ public:
 
     // The batch editor (start-up hands it the "-b" file).
     BatchCtrl *batchCtrl() const { return batchEditor; }
+    // An event of the GUI thread ran short of memory: one line, and the
+    // batch command in progress ends as failed.
+    void memoryRanShort();
 
     // Read access for the tool windows and tests.
     const QVector<TiffData *> &i1Stack() const { return i1Frames; }
@@ -664,6 +667,8 @@ private:
     void logUnderBatch(const QString &line);
     // The debug line, and the batch log's under a batch command.
     void logRefusal(const QString &line);
+    // Logs line and ends the batch command in progress, if any, as failed.
+    void failOwedCommand(const QString &line);
     // Saves the map as dir/base-index.tif (with its colour bar when bar is
     // true) or .dat when the plan of kind writes, else logs why as who.
     void saveMap(const QString &fileName, int index, SaveKind kind, bool bar, const char *who);

@@ -184,7 +184,7 @@ void Body::recordCalibChunk(const AreaEngine::Chunk &c)
         const double dE = c.values[k];
         const AreaEngine::Chunk::NoResult no = c.noResult(k);
         if (!c.ok[k])
-            calibFailures.add(RunFailures::NoPoints);
+            calibFailures.add(no.reason ? no : RunFailures::NoPoints);
         else if (no.reason)
             calibFailures.add(no);
         if (c.ok[k] && std::isfinite(dE)) {
