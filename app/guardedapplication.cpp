@@ -17,8 +17,17 @@ bool GuardedApplication::notify(QObject *receiver, QEvent *event)
         return QApplication::notify(receiver, event);
     } catch (const std::bad_alloc &) {
         qDebug() << "Not enough memory for an event of" << receiver->metaObject()->className();
-        if (memoryShort && QThread::currentThread() == thread())
+        if (!memoryShort)
+            return false;
+        if (QThread::currentThread() == thread()) {
             memoryShort();
+            return false;
+        }
+        // A worker's event: the GUI thread ends the command waiting for it.
+        try {
+            QMetaObject::invokeMethod(this, memoryShort, Qt::QueuedConnection);
+        } catch (const std::bad_alloc &) {
+        }
     }
     return false;
 }

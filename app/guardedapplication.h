@@ -5,8 +5,8 @@
 #include <functional>
 
 // An application whose events that run short of memory end only their own
-// work: the exception stops at the event, and the handler is told in the GUI
-// thread (a worker thread's event gives a debug line only).
+// work: the exception stops at the event, with a debug line, and the handler
+// is called in the GUI thread (queued there for a worker thread's event).
 class GuardedApplication : public QApplication
 {
 public:

@@ -47,15 +47,20 @@ static void exitWhenHeadlessRunEnds(BatchCtrl *batch, bool fileRefused)
     });
 }
 
+static bool started = false;   // the event loop runs
+
 // Without the memory to set the program up it ends with exit status 1: the
-// exception is not caught, so nothing half made is unwound.
+// exception is not caught, so nothing half made is unwound. Later, memory
+// running short where nothing can end only that work ends the program so.
 static void endWithoutMemory()
 {
     try {
         if (std::exception_ptr e = std::current_exception())
             std::rethrow_exception(e);
     } catch (const std::bad_alloc &) {
-        std::fputs("Not enough memory to start the program\n", stderr);
+        std::fputs(started ? "Not enough memory: the program ends\n"
+                           : "Not enough memory to start the program\n",
+                   stderr);
         std::fflush(stderr);
         std::_Exit(1);
     } catch (...) {
@@ -100,6 +105,7 @@ int main(int argc, char **argv)
         body->batchCtrl()->execBatchSlot();
     }
 
+    started = true;
     const int result = app->exec();
     delete body;
     delete translator;
