@@ -440,6 +440,13 @@ void Body::recordAreaChunk(const AreaEngine::Chunk &c)
         else
             recordFitBlock(x, c.y, c.halfW, c.halfH, v);
     }
+    // Maps without the memory for their cells end the run with what they hold.
+    const QVector<Analyzed2DRes *> maps = areaRunMaps(areaRun);
+    if (std::any_of(maps.begin(), maps.end(),
+                    [](const Analyzed2DRes *m) { return m && m->ranShort(); })) {
+        logRefusal(tr("Not enough memory: the run ended early, its maps lack the rest"));
+        endAreaRun(true);
+    }
 }
 
 void Body::areaEngineFinished()
