@@ -530,6 +530,9 @@ private:
     void refuseRun(RunFailures &f, const QVector<Analyzed2DRes *> &maps, const QString &why);
     // Every map a run of kind fills.
     QVector<Analyzed2DRes *> areaRunMaps(AreaRun kind);
+    // Logs the one line of a run whose maps could not hold all its values;
+    // false when they could.
+    bool noteMapsRanShort(const QVector<Analyzed2DRes *> &maps);
     void recordFitBlock(int x, int y, int hw, int hh, const double *v);
     void recordElemsBlock(int x, int y, int hw, int hh, const double *v);
     void showLastElemsBlock();

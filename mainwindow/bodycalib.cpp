@@ -216,6 +216,7 @@ void Body::finishCalib()
     // No box gave a shift: the map has none to show or save.
     if (calibFailures.failedEverywhere())
         calibFailures.empty(&eShiftMap, calibCond);
+    noteMapsRanShort({&eShiftMap});
     const double mean = calibCount > 0 ? calibSum / calibCount : 0.0;
     calibSum = mean;
     // No shift: no statistics, rather than those of an earlier run or zeros.
