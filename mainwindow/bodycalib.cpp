@@ -213,10 +213,10 @@ void Body::finishCalib()
         qDebug() << "Calibration: no block of the area gave a shift";
         calibMin = calibMax = 0;
     }
+    noteMapsRanShort({&eShiftMap});
     // No box gave a shift: the map has none to show or save.
     if (calibFailures.failedEverywhere())
         calibFailures.empty(&eShiftMap, calibCond);
-    noteMapsRanShort({&eShiftMap});
     const double mean = calibCount > 0 ? calibSum / calibCount : 0.0;
     calibSum = mean;
     // No shift: no statistics, rather than those of an earlier run or zeros.
