@@ -490,18 +490,6 @@
 <context>
     <name>Body</name>
     <message>
-        <source>%1: not enough memory, the command failed</source>
-        <translation>%1: メモリが足りず、コマンドは失敗しました</translation>
-    </message>
-    <message>
-        <source>Not enough memory: the work under way failed</source>
-        <translation>メモリ不足: 実行中の処理は失敗しました</translation>
-    </message>
-    <message>
-        <source>Not enough memory: the run ended early, its maps lack the rest</source>
-        <translation>メモリ不足: 実行は途中で終わり、マップには残りがありません</translation>
-    </message>
-    <message>
         <source>No I1 image is loaded</source>
         <translation>I1 画像が読み込まれていません</translation>
     </message>
@@ -692,6 +680,18 @@
     <message>
         <source>Clear</source>
         <translation>クリア</translation>
+    </message>
+    <message>
+        <source>%1: not enough memory, the command failed</source>
+        <translation>%1: メモリが足りず、コマンドは失敗しました</translation>
+    </message>
+    <message>
+        <source>Not enough memory: the work under way failed</source>
+        <translation>メモリ不足: 実行中の処理は失敗しました</translation>
+    </message>
+    <message>
+        <source>Not enough memory: the run ended early, its maps lack the rest</source>
+        <translation>メモリ不足: 実行は途中で終わり、マップには残りがありません</translation>
     </message>
     <message>
         <source>Exp.</source>
