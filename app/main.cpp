@@ -1,11 +1,16 @@
 #include <QApplication>
 #include <QDebug>
 #include <QTranslator>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <exception>
+#include <new>
 
 #include "batch/ui/batchctrl.h"
 #include "core/cfg.h"
 #include "core/globals.h"
+#include "app/guardedapplication.h"
 #include "app/startup.h"
 #include "mainwindow/body.h"
 #include "variant/variant.h"
@@ -42,8 +47,30 @@ static void exitWhenHeadlessRunEnds(BatchCtrl *batch, bool fileRefused)
     });
 }
 
+static bool started = false;   // the event loop runs
+
+// Without the memory to set the program up it ends with exit status 1: the
+// exception is not caught, so nothing half made is unwound. Later, memory
+// running short where nothing can end only that work ends the program so.
+static void endWithoutMemory()
+{
+    try {
+        if (std::exception_ptr e = std::current_exception())
+            std::rethrow_exception(e);
+    } catch (const std::bad_alloc &) {
+        std::fputs(started ? "Not enough memory: the program ends\n"
+                           : "Not enough memory to start the program\n",
+                   stderr);
+        std::fflush(stderr);
+        std::_Exit(1);
+    } catch (...) {
+    }
+    std::abort();
+}
+
 int main(int argc, char **argv)
 {
+    std::set_terminate(endWithoutMemory);
 #if VANTOSCOPE_CLASSIC
     Variant::setClassic(true);
 #endif
@@ -51,7 +78,7 @@ int main(int argc, char **argv)
     initApplication();
     cfg.init(argc, argv, QString(), QStringList());
 
-    QApplication *app = new QApplication(argc, argv);
+    GuardedApplication *app = new GuardedApplication(argc, argv);
     QTranslator *translator = new QTranslator();
     QApplication::setStyle("Fusion");
     qDebug() << QCoreApplication::applicationDirPath();
@@ -66,6 +93,7 @@ int main(int argc, char **argv)
         installTranslation(translator);
 
     Body *body = new Body();
+    app->setMemoryShortHandler([body] { body->memoryRanShort(); });
     QObject::connect(body, SIGNAL(finishing()), app, SLOT(closeAllWindows()));
     body->show();
     bool fileRefused = false;
@@ -77,6 +105,7 @@ int main(int argc, char **argv)
         body->batchCtrl()->execBatchSlot();
     }
 
+    started = true;
     const int result = app->exec();
     delete body;
     delete translator;

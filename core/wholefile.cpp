@@ -8,15 +8,45 @@
 #include <QTextStream>
 #include <cerrno>
 #include <cstring>
+#include <new>
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
 
-WholeFile::WholeFile(const QString &fileName) : name(fileName), file(fileName) {}
+WholeFile::WholeFile(const QString &fileName) : name(fileName), file(new QSaveFile(fileName)) {}
 
-// The stream goes before the file; an uncommitted temporary file is removed
-// by QSaveFile itself.
-WholeFile::~WholeFile() = default;
+// The stream goes before the file; an uncommitted temporary file is removed.
+WholeFile::~WholeFile()
+{
+    dropStream();
+    // Dropping an unfinished file may need memory too, and a destructor must
+    // not throw: it is closed here, and without the memory to close it the
+    // file object is let go.
+    if (file && file->isOpen()) {
+        try {
+            file->cancelWriting();
+            file->commit();
+        } catch (const std::bad_alloc &) {
+            (void)file.release();
+        }
+    }
+}
+
+void WholeFile::dropStream()
+{
+    // A stream flushes as it goes; one that has no memory for it (the write
+    // failing for that very reason) is let go, not deleted: its destructor
+    // would try again and throw.
+    if (!text)
+        return;
+    try {
+        text->flush();
+    } catch (const std::bad_alloc &) {
+        (void)text.release();
+        return;
+    }
+    text.reset();
+}
 
 QString WholeFile::notRegularReason(const QFileInfo &fi)
 {
@@ -50,8 +80,8 @@ bool WholeFile::open(bool asText)
     QIODevice::OpenMode mode = QIODevice::WriteOnly;
     if (asText)
         mode |= QIODevice::Text;
-    if (!file.open(mode)) {
-        fail(file.errorString());
+    if (!file->open(mode)) {
+        fail(file->errorString());
         return false;
     }
     return true;
@@ -60,7 +90,7 @@ bool WholeFile::open(bool asText)
 QTextStream &WholeFile::stream()
 {
     if (!text)
-        text.reset(new QTextStream(&file));
+        text.reset(new QTextStream(file.get()));
     return *text;
 }
 
@@ -70,21 +100,21 @@ void WholeFile::fail(const QString &why)
         return;
     failed = true;
     report(why);
-    text.reset();
-    if (file.isOpen()) {
-        file.cancelWriting();
-        file.commit();   // only removes the temporary file after the cancel
+    dropStream();
+    if (file->isOpen()) {
+        file->cancelWriting();
+        file->commit();   // only removes the temporary file after the cancel
     }
 }
 
 QString WholeFile::systemReason(const QString &otherwise)
 {
-    if (file.error() != QFileDevice::NoError && file.errorString() != QLatin1String("Unknown error"))
-        return file.errorString();
+    if (file->error() != QFileDevice::NoError && file->errorString() != QLatin1String("Unknown error"))
+        return file->errorString();
     // A short write leaves the device without an error; one more byte into
     // the temporary file, which is dropped anyway, gets the system's reason.
 #ifdef Q_OS_UNIX
-    if (file.handle() >= 0 && ::write(file.handle(), "", 1) < 0)
+    if (file->handle() >= 0 && ::write(file->handle(), "", 1) < 0)
         return QString::fromLocal8Bit(strerror(errno));
 #endif
     return otherwise;
@@ -94,7 +124,7 @@ bool WholeFile::commit()
 {
     if (failed)
         return false;
-    if (!file.isOpen()) {
+    if (!file->isOpen()) {
         fail(QStringLiteral("not open"));
         return false;
     }
@@ -106,20 +136,20 @@ bool WholeFile::commit()
         }
     }
     // QSaveFile::commit() does not look at the flush of its own close.
-    if (!file.flush() || file.error() != QFileDevice::NoError) {
+    if (!file->flush() || file->error() != QFileDevice::NoError) {
         fail(systemReason(QStringLiteral("incomplete write")));
         return false;
     }
 #ifdef Q_OS_UNIX
     // Errors the disk reports late, before the target is replaced.
-    if (::fsync(file.handle()) != 0) {
+    if (::fsync(file->handle()) != 0) {
         fail(QString::fromLocal8Bit(strerror(errno)));
         return false;
     }
 #endif
-    if (!file.commit()) {
+    if (!file->commit()) {
         failed = true;
-        report(file.errorString());
+        report(file->errorString());
         return false;
     }
     return true;

@@ -23,12 +23,12 @@ public:
 
     // Opens the temporary file, as text (local line ends) when text is set.
     bool open(bool text = true);
-    QIODevice *device() { return &file; }
+    QIODevice *device() { return file.get(); }
     // A text stream on the file; commit() flushes it and checks its status.
     QTextStream &stream();
     // The descriptor of the temporary file, for libraries that write through
     // one; -1 when not open.
-    int handle() const { return file.handle(); }
+    int handle() const { return file->handle(); }
     // Replaces the target; false, logged, on any failure.
     bool commit();
     // Drops what was written, with the debug line giving why.
@@ -48,11 +48,13 @@ public:
 
 private:
     void report(const QString &why) const;
+    // Deletes the stream, never throwing.
+    void dropStream();
     // The system's reason of a failed write, or otherwise when there is none.
     QString systemReason(const QString &otherwise);
 
     QString name;
-    QSaveFile file;
+    std::unique_ptr<QSaveFile> file;
     std::unique_ptr<QTextStream> text;
     bool failed = false;
 };

@@ -87,6 +87,8 @@ QPixmap ColorBar::picture(const ColorScale &scale, bool labelled, const double *
     const int pw = pixmap.width();
     const int ph = pixmap.height();
     QPainter p(&pixmap);
+    if (!p.isActive())
+        return QPixmap();   // no memory for the bar
     paintScale(scale, &p, pw, ph);
     if (labelled && ColorScale::isValueRange(scale.valueMin, scale.valueMax)) {
         // Each label fitted into 95 pixels along the bar, at most 10 pt: the

@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QSemaphore>
 #include <QTextStream>
-#include <QThreadPool>
+#include "core/taskpool.h"
 #include <QtGlobal>
 
 #include <atomic>
@@ -213,6 +213,8 @@ bool Analyzed2DRes::store(const QRect &need)
 {
     if (need.isEmpty() || stored.contains(need))
         return !need.isEmpty();
+    if (storeFailed)
+        return false;
     // The walk's boxes at first; anything past them takes the whole map.
     const QRect whole(0, 0, area.width, area.height);
     const QRect next = data == nullptr ? (walkBounds(area) | need) & whole : whole;
@@ -222,6 +224,7 @@ bool Analyzed2DRes::store(const QRect &need)
     if (cells == nullptr || (procData != nullptr && proc == nullptr)) {
         freeZeroArray(cells);
         freeZeroArray(proc);
+        storeFailed = true;
         return false;
     }
     // The cells held so far move into the new storage.
@@ -278,6 +281,7 @@ int Analyzed2DRes::cellCount() const
 void Analyzed2DRes::freeArrays()
 {
     stored = QRect();
+    storeFailed = false;
     delete image;
     image = nullptr;
     delete[] imageBuffer;
@@ -371,8 +375,10 @@ void Analyzed2DRes::setData(int x, int y, int halfW, int halfH, double v)
     const QRect box = boxInMap(x, y, halfW, halfH, area.width, area.height);
     if (box.isEmpty())
         return;
+    const bool failedBefore = storeFailed;
     if (!store(box)) {
-        qDebug() << "Analyzed2DRes:" << name << "can't store the value at" << x << y;
+        if (!failedBefore)
+            qDebug() << "Analyzed2DRes:" << name << "can't store the value at" << x << y;
         return;
     }
     fillBox(data, x, y, halfW, halfH, v);
@@ -463,7 +469,7 @@ void Analyzed2DRes::paintImg()
 }
 
 void Analyzed2DRes::genImgs(const QVector<Analyzed2DRes *> &maps, const ColorScale &scale,
-                            QThreadPool *helpers)
+                            TaskPool *helpers)
 {
     QVector<Analyzed2DRes *> todo;
     // The images are made here, in this thread's heap, and painted anywhere.

@@ -7,7 +7,7 @@
 #include <QRect>
 #include <QString>
 
-class QThreadPool;
+class TaskPool;
 
 #include "core/colorscale.h"
 #include "imagedata/analyzecond.h"
@@ -53,6 +53,9 @@ public:
     double shownValue(int x, int y) const;
     // Values have been recorded since the last setArea.
     bool hasData() const { return data != nullptr; }
+    // Its storage could not be allocated since the area was last set: the
+    // values that did not fit were dropped.
+    bool ranShort() const { return storeFailed; }
     // The cells held by data and procData; empty without data.
     QRect storedRect() const { return stored; }
     // Gives every map (null ones and repeats are passed over) the scale and paints its
@@ -60,7 +63,7 @@ public:
     // paint maps too, each map in one thread, while the caller paints and
     // then waits: nothing else may touch the maps until it returns.
     static void genImgs(const QVector<Analyzed2DRes *> &maps, const ColorScale &scale,
-                        QThreadPool *helpers);
+                        TaskPool *helpers);
 
     int no;
     QString name;
@@ -119,8 +122,9 @@ private:
     int cellCount() const;
     void freeArrays();
     // Makes the storage hold the cells of need (clipped to the map); false
-    // when it can not be allocated.
+    // when it can not be allocated, and from then on until the area is set.
     bool store(const QRect &need);
+    bool storeFailed = false;
     // Counts v, at cell (x, y), in the map's range.
     void noteValue(int x, int y, double v);
     bool storeProcessed();

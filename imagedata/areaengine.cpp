@@ -3,17 +3,24 @@
 #include <QMetaObject>
 #include <QMutexLocker>
 #include <QPointer>
-#include <QRunnable>
 #include <QThread>
+
+#include <new>
 
 namespace {
 
-class ChunkTask : public QRunnable
+// Gives the blocks of a chunk that got no result the reason why.
+void markOutOfMemory(AreaEngine::Chunk &c)
 {
-public:
-    std::function<void()> job;
-    void run() override { job(); }
-};
+    try {
+        for (int k = 0; k < c.xs.size(); k++) {
+            if (!c.ok[k] && c.noResult(k).reason == nullptr)
+                c.noResultAt(k) = AreaEngine::OutOfMemory;
+        }
+    } catch (const std::bad_alloc &) {
+        // The blocks stay without a result, for the reason their receiver gives.
+    }
+}
 
 } // namespace
 
@@ -41,6 +48,7 @@ bool AreaEngine::begin(const AnalyzeCond &walk, const SpectrumSource &src, int v
     perBlock = qMax(0, valuesPerBlock);
     chunkBlocks = qBound(int(MinChunkBlocks), ChunkValues / qMax(perBlock, 1), int(ChunkBlocks));
     made = delivered = 0;
+    cut = false;
     blocksMade = blocksDelivered = 0;
     shared = std::make_shared<Shared>();
     work = std::make_shared<const Work>(std::move(w));
@@ -136,18 +144,26 @@ void AreaEngine::submitMore()
 
 void AreaEngine::submit(Chunk c)
 {
-    auto *task = new ChunkTask;
     // The results are sized here, from this thread's heap, which takes them back.
     const int blocks = c.xs.size();
-    c.values = QVector<double>(blocks * perBlock, 0.0);
-    c.ok = QVector<char>(blocks, 0);
+    try {
+        c.values = QVector<double>(blocks * perBlock, 0.0);
+        c.ok = QVector<char>(blocks, 0);
+    } catch (const std::bad_alloc &) {
+        // The walk ends before this chunk, the last one made.
+        --made;
+        blocksMade -= blocks;
+        walkLeft = false;
+        cut = true;
+        return;
+    }
     const std::shared_ptr<Shared> sh = shared;
     const std::shared_ptr<const Work> wk = work;
     const std::shared_ptr<const SpectrumSource> src = source;
     const quint64 me = run;
     QPointer<AreaEngine> self(this);
-    task->job = [sh, wk, src, me, self, c = std::move(c)]() mutable {
-        if (!sh->stopping) {
+    pool.start([sh, wk, src, me, self, c = std::move(c)]() mutable {
+        if (!sh->stopping) try {
             // The centres are read through a pointer while the work runs: they
             // must not be shared, or the work's first non-const access would
             // move them.
@@ -162,6 +178,8 @@ void AreaEngine::submit(Chunk c)
                                 return !sh->stopping;
                             });
             sh->giveSlot(std::move(slot));
+        } catch (const std::bad_alloc &) {
+            markOutOfMemory(c);
         }
         {
             QMutexLocker hold(&sh->lock);
@@ -185,8 +203,7 @@ void AreaEngine::submit(Chunk c)
                     }
                 },
                 Qt::QueuedConnection);
-    };
-    pool.start(task);
+    });
 }
 
 bool AreaEngine::deliver()
@@ -207,7 +224,11 @@ bool AreaEngine::deliver()
         }
         ++delivered;
         blocksDelivered += c.xs.size();
-        emit chunkReady(c);
+        try {
+            emit chunkReady(c);
+        } catch (const std::bad_alloc &) {
+            cut = true;   // what the receiver did not record is missing
+        }
         if (!running || run != me) {
             delivering = false;
             return true;
@@ -241,6 +262,8 @@ void AreaEngine::end(bool completed)
         QMutexLocker hold(&shared->lock);
         shared->idle.clear();
     }
+    if (completed && cut)
+        emit ranShort();
     if (completed)
         emit finished();
 }

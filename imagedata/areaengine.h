@@ -6,7 +6,6 @@
 #include <QWaitCondition>
 #include <QObject>
 #include <QString>
-#include <QThreadPool>
 #include <QVector>
 
 #include <any>
@@ -16,6 +15,7 @@
 #include <vector>
 
 #include "core/spectrum.h"
+#include "core/taskpool.h"
 #include "imagedata/analyzecond.h"
 #include "imagedata/spectrumsource.h"
 
@@ -25,7 +25,8 @@
 // block; the chunks come back to the owner's thread in walk order through
 // chunkReady(). The work reads only the source and what it captured; the
 // frames of the source must stay alive until the run has finished or stop()
-// has returned.
+// has returned. A chunk whose task runs short of memory is delivered all the
+// same: its blocks without a result give OutOfMemory as their reason.
 class AreaEngine : public QObject
 {
     Q_OBJECT
@@ -91,6 +92,10 @@ public:
     // chunk: each task running at a time has its own, kept from chunk to chunk
     // of the run, and the work may keep in own whatever it reuses (made on its
     // first chunk).
+    // Why the blocks of a chunk whose task ran short of memory gave no result.
+    static constexpr Chunk::NoResult OutOfMemory{
+        "AreaEngine", QT_TRANSLATE_NOOP("AreaEngine", "not enough memory"), 0};
+
     using Work = std::function<void(Chunk &chunk, int first, int count, const Spectrum *raw,
                                     const std::atomic<bool> &stopping, std::any &own)>;
 
@@ -115,11 +120,14 @@ public:
     bool isRunning() const { return running; }
     int threadCount() const { return pool.maxThreadCount(); }
     // The run's threads, for work between runs that waits for its own tasks.
-    QThreadPool *threads() { return &pool; }
+    TaskPool *threads() { return &pool; }
 
 signals:
     void chunkReady(const AreaEngine::Chunk &chunk);
     void finished();
+    // Just before finished(): memory ran short, so the walk ended early or a
+    // receiver could not record a chunk.
+    void ranShort();
 
 private:
     // What a task reuses from one chunk to the next.
@@ -153,7 +161,7 @@ private:
     bool deliver();
     void end(bool completed);
 
-    QThreadPool pool;
+    TaskPool pool;
     std::shared_ptr<Shared> shared;
     std::shared_ptr<const Work> work;
     std::shared_ptr<const SpectrumSource> source;
@@ -168,6 +176,7 @@ private:
     qint64 blocksDelivered = 0;
     bool running = false;
     bool delivering = false;
+    bool cut = false;         // memory ran short in this run
     quint64 run = 0;
 };
 

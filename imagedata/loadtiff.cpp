@@ -3,11 +3,11 @@
 #include <QDebug>
 #include <QFileInfo>
 #include <QMetaType>
-#include <QRunnable>
 #include <QSemaphore>
 #include <QThread>
 
 #include <limits>
+#include <new>
 
 #include "imagedata/errpoints.h"
 #include "imagedata/tiffdata.h"
@@ -15,23 +15,17 @@
 #include "imagedata/tiffdatalimits.h"
 
 // One file decoded on the loader's pool. The task reads only its own copies.
-struct FrameDecode : public QRunnable
+struct FrameDecode
 {
     FrameDecode(int index, const QString &file, const ErrPointsSnapshot &list,
                 const ColorScale &scale, const std::shared_ptr<TiffDataBudget> &budget)
         : index(index), file(file), list(list), scale(scale), budget(budget),
           turn(budget->nextTurn())
     {
-        setAutoDelete(false);
     }
-    void run() override
+    void run()
     {
-        frame = new TiffData;
-        frame->colorScale = scale;
-        if (!frame->load(file, list.list(), budget.get(), turn)) {
-            delete frame;
-            frame = nullptr;
-        }
+        frame = LoadTiff::readFrame(file, list.list(), scale, budget.get(), turn);
         done.release();
     }
     // The frame, null when the file could not be read; waits for the decode.
@@ -107,9 +101,16 @@ void LoadTiff::launchDecodes(const LoadJob &job)
     while (launchIndex >= 0 && int(decodes.size()) < RunAhead * decodeThreads) {
         const QString file = job.files.at(launchIndex);
         if (!(job.skipLive && isLive(file))) {
-            decodes.emplace_back(
+            std::unique_ptr<FrameDecode> d(
                 new FrameDecode(launchIndex, file, job.errPoints, job.colorScale, budget));
-            pool.start(decodes.back().get());
+            FrameDecode *task = d.get();
+            try {
+                decodes.push_back(std::move(d));
+            } catch (const std::bad_alloc &) {
+                budget->pass(task->turn);   // the files after it wait for its turn
+                throw;
+            }
+            pool.start([task] { task->run(); });
         }
         launchIndex = nextIndex(job, launchIndex);
     }
@@ -126,7 +127,12 @@ void LoadTiff::treatParallel()
     std::unique_ptr<FrameDecode> d = std::move(decodes.front());
     decodes.pop_front();
     // The next files decode while this one is handed over.
-    launchDecodes(job);
+    try {
+        launchDecodes(job);
+    } catch (const std::bad_alloc &) {
+        delete d->take();   // not freed while its decode runs
+        throw;
+    }
     ErrPoints *holder = job.errPoints.holder();
     TiffData *frame = d->take();
     // The next step ends the job when nothing is left; a receiver in this
@@ -136,6 +142,24 @@ void LoadTiff::treatParallel()
         frame->errPoints = holder;
         handOver(frame, d->index);
     }
+}
+
+TiffData *LoadTiff::readFrame(const QString &file, const ErrPoints *list, const ColorScale &scale,
+                              TiffDataBudget *budget, int turn)
+{
+    // A file that can't be read still passes its turn on.
+    TiffData *frame = new (std::nothrow) TiffData;
+    if (frame == nullptr) {
+        qDebug() << "Out of memory reading" << file;
+        if (budget)
+            budget->pass(turn);
+        return nullptr;
+    }
+    frame->colorScale = scale;
+    if (frame->load(file, list, budget, turn))
+        return frame;
+    delete frame;
+    return nullptr;
 }
 
 void LoadTiff::handOver(TiffData *frame, int i)
@@ -211,6 +235,18 @@ void LoadTiff::treatQues()
         busy = false;
         return;
     }
+    try {
+        treatStep();
+    } catch (const std::bad_alloc &) {
+        // The job ends; its completion is reported all the same.
+        qDebug() << "LoadTiff: not enough memory, the rest of the load is left out";
+        discardDecodes();
+        finishJob();
+    }
+}
+
+void LoadTiff::treatStep()
+{
     if (decodeThreads > 1) {
         treatParallel();
         return;
@@ -226,15 +262,13 @@ void LoadTiff::treatQues()
         if (job.skipLive && isLive(file)) {
             // skipped
         } else {
-            TiffData *frame = new TiffData;
-            frame->colorScale = job.colorScale;
             TiffDataBudget *b = budget.get();
-            if (frame->load(file, job.errPoints.list(), b, b ? b->nextTurn() : -1)) {
+            TiffData *frame = readFrame(file, job.errPoints.list(), job.colorScale, b,
+                                        b ? b->nextTurn() : -1);
+            if (frame != nullptr) {
                 // The job's copy goes with the job; the frame refers to its holder's list.
                 frame->errPoints = job.errPoints.holder();
                 handOver(frame, index);
-            } else {
-                delete frame;
             }
         }
         // Past the end of the list the job is over; the index never wraps round.

@@ -4,7 +4,6 @@
 #include <QObject>
 #include <QSharedPointer>
 #include <QStringList>
-#include <QThreadPool>
 #include <QVector>
 #include <atomic>
 #include <deque>
@@ -12,6 +11,7 @@
 
 #include "core/cmdid.h"
 #include "core/colorscale.h"
+#include "core/taskpool.h"
 #include "imagedata/errpointssnapshot.h"
 
 class ErrPoints;
@@ -75,6 +75,10 @@ public:
     // Read from any thread.
     bool isBusy() const { return busy.load(); }
     int pendingJobs() const { return pending.load(); }
+    // Reads a file, in any thread; null when it can't be read, memory
+    // running short included. The turn is taken either way.
+    static TiffData *readFrame(const QString &file, const ErrPoints *list,
+                               const ColorScale &scale, TiffDataBudget *budget, int turn);
 
 signals:
     void loadStart();
@@ -109,6 +113,8 @@ public slots:
 
 private:
     void finishJob();
+    // One step of the running job.
+    void treatStep();
     // Makes the first queued job the running one.
     void beginJob();
     // One step of the running job with a pool of decode threads.
@@ -139,7 +145,7 @@ private:
     int decodeThreads;
     int launchIndex;    // next file of the running job to start decoding, -1: none
     std::deque<std::unique_ptr<FrameDecode>> decodes; // in file order
-    QThreadPool pool;
+    TaskPool pool;
 };
 
 #endif

@@ -144,7 +144,13 @@ bool TiffData::load(const QString &fileName, const ErrPoints *list, TiffDataBudg
 {
     this->budget = budget;
     budgetTurn = turn;
-    const bool ok = loadChosen(fileName, list);
+    bool ok = false;
+    try {
+        ok = loadChosen(fileName, list);
+    } catch (const std::bad_alloc &) {
+        failRead();
+        qDebug() << "Out of memory reading" << fileName;
+    }
     // A file not read as far as its size passes its turn on.
     if (this->budget)
         this->budget->pass(turn);

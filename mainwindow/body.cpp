@@ -27,6 +27,7 @@
 #include "imagedata/errpoints.h"
 #include "imagedata/loadtiff.h"
 #include "imagedata/tiffdata.h"
+#include "core/workerthread.h"
 #include "imagedata/ui/selectdatafiles.h"
 #include "mainwindow/savedatacfg.h"
 #include "ui_body.h"
@@ -265,8 +266,7 @@ void Body::setupBatch()
 {
     batchThread = new QThread;
     batchDispatcher = new BatchDispatcher;
-    batchDispatcher->moveToThread(batchThread);
-    batchThread->start(QThread::InheritPriority);
+    startWorkerThread(batchThread, batchDispatcher);
     batchEditor = new BatchCtrl;
     batchEditor->setDispatcher(batchDispatcher);
     showOnClick(ui->BatchCtrlB, batchEditor);
@@ -284,7 +284,6 @@ void Body::setupDataLoaders()
 
     i1Thread = new QThread;
     i1Loader = new LoadTiff;
-    i1Loader->moveToThread(i1Thread);
     connectLoadRequests(i1Loader, true);
     connect(i1Loader, &LoadTiff::leftOut, this,
             [this](int refused, int files) { logLeftOut(true, refused, files); });
@@ -293,11 +292,10 @@ void Body::setupDataLoaders()
     connect(i1Loader, &LoadTiff::finishLoadFiles, this,
             [this](EX_CMD_ID cmd) { emit finishBatchExec(int(cmd)); });
     connect(i1Loader, &LoadTiff::finishLoadFiles, this, &Body::finishedLoadI1Files);
-    i1Thread->start(QThread::InheritPriority);
+    startWorkerThread(i1Thread, i1Loader);
 
     i0Thread = new QThread;
     i0Loader = new LoadTiff;
-    i0Loader->moveToThread(i0Thread);
     connectLoadRequests(i0Loader, false);
     connect(i0Loader, &LoadTiff::leftOut, this,
             [this](int refused, int files) { logLeftOut(false, refused, files); });
@@ -306,7 +304,7 @@ void Body::setupDataLoaders()
     connect(i0Loader, &LoadTiff::finishLoadFiles, this,
             [this](EX_CMD_ID cmd) { emit finishBatchExec(int(cmd)); });
     connect(i0Loader, &LoadTiff::finishLoadFiles, this, &Body::finishedLoadI0Files);
-    i0Thread->start(QThread::InheritPriority);
+    startWorkerThread(i0Thread, i0Loader);
 
     connect(ui->SelectI1Files, &SelectDataFiles::filesSelected, this, &Body::readI1Files);
     connect(ui->SelectI0Files, &SelectDataFiles::filesSelected, this, &Body::readI0Files);
@@ -398,6 +396,11 @@ void Body::setupCalibCtrl()
         calibChunks.enqueue(c);
         emit doCalibNextPoint();
     });
+    // A run that memory cut short says so once, before it reports its end.
+    for (AreaEngine *engine : {&areaEngine, &raEngine, &calibEngine})
+        connect(engine, &AreaEngine::ranShort, this, [this] {
+            logRefusal(tr("Not enough memory: the run ended early, its maps lack the rest"));
+        });
     connect(&calibEngine, &AreaEngine::finished, this, [this] {
         calibWalkDone = true;
         emit doCalibNextPoint();

@@ -81,6 +81,9 @@ public:
 
     // The batch editor (start-up hands it the "-b" file).
     BatchCtrl *batchCtrl() const { return batchEditor; }
+    // An event of the GUI thread ran short of memory: one line, and the
+    // batch command in progress ends as failed.
+    void memoryRanShort();
 
     // Read access for the tool windows and tests.
     const QVector<TiffData *> &i1Stack() const { return i1Frames; }
@@ -536,6 +539,9 @@ private:
     void refuseRun(RunFailures &f, const QVector<Analyzed2DRes *> &maps, const QString &why);
     // Every map a run of kind fills.
     QVector<Analyzed2DRes *> areaRunMaps(AreaRun kind);
+    // Logs the one line of a run whose maps could not hold all its values;
+    // false when they could.
+    bool noteMapsRanShort(const QVector<Analyzed2DRes *> &maps);
     void recordFitBlock(int x, int y, int hw, int hh, const double *v);
     void recordElemsBlock(int x, int y, int hw, int hh, const double *v);
     void showLastElemsBlock();
@@ -679,6 +685,8 @@ private:
     void logUnderBatch(const QString &line);
     // The debug line, and the batch log's under a batch command.
     void logRefusal(const QString &line);
+    // Logs line and ends the batch command in progress, if any, as failed.
+    void failOwedCommand(const QString &line);
     // Saves the map as dir/base-index.tif (with its colour bar when bar is
     // true) or .dat when the plan of kind writes, else logs why as who.
     void saveMap(const QString &fileName, int index, SaveKind kind, bool bar, const char *who);

@@ -462,6 +462,18 @@ void Body::recordAreaChunk(const AreaEngine::Chunk &c)
         else
             recordFitBlock(x, c.y, c.halfW, c.halfH, v);
     }
+    // Maps without the memory for their cells end the run with what they hold.
+    if (noteMapsRanShort(areaRunMaps(areaRun)))
+        endAreaRun(true);
+}
+
+bool Body::noteMapsRanShort(const QVector<Analyzed2DRes *> &maps)
+{
+    if (std::none_of(maps.begin(), maps.end(),
+                     [](const Analyzed2DRes *m) { return m && m->ranShort(); }))
+        return false;
+    logRefusal(tr("Not enough memory: the run ended early, its maps lack the rest"));
+    return true;
 }
 
 void Body::areaEngineFinished()

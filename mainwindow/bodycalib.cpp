@@ -201,7 +201,7 @@ void Body::recordCalibChunk(const AreaEngine::Chunk &c)
         const double dE = c.values[k];
         const AreaEngine::Chunk::NoResult no = c.noResult(k);
         if (!c.ok[k])
-            calibFailures.add(RunFailures::NoPoints);
+            calibFailures.add(no.reason ? no : RunFailures::NoPoints);
         else if (no.reason)
             calibFailures.add(no);
         if (c.ok[k] && std::isfinite(dE)) {
@@ -231,6 +231,7 @@ void Body::finishCalib()
         qDebug() << "Calibration: no block of the area gave a shift";
         calibMin = calibMax = 0;
     }
+    noteMapsRanShort({&eShiftMap});
     // No box gave a shift: the map has none to show or save.
     if (calibFailures.failedEverywhere())
         calibFailures.empty(&eShiftMap, calibCond);

@@ -4,6 +4,7 @@
 
 #include <QDebug>
 #include <limits>
+#include <new>
 #include <memory>
 
 #include "batch/batchcmdtables.h"
@@ -47,12 +48,17 @@ void Body::execCmdSlot(const CmdLine &cmd, bool skip)
     if (i1Load || i0Load)
         batchLoadNeeds = std::numeric_limits<quint64>::max();
     bool later = false;
-    if (id <= EX_xafs_view_enerugy_correction || id >= EX_Use_I0)
-        later = execImageDataCmd(id, cmd);
-    else if (id <= EX_analyzer_exec_elems)
-        later = execAnalyzerCmd(id, cmd);
-    else
-        later = execCalibSaveCmd(id, cmd);
+    try {
+        if (id <= EX_xafs_view_enerugy_correction || id >= EX_Use_I0)
+            later = execImageDataCmd(id, cmd);
+        else if (id <= EX_analyzer_exec_elems)
+            later = execAnalyzerCmd(id, cmd);
+        else
+            later = execCalibSaveCmd(id, cmd);
+    } catch (const std::bad_alloc &) {
+        failOwedCommand(tr("%1: not enough memory, the command failed").arg(word.cmd));
+        return;
+    }
     batchLoadNeeds = !later ? 0 : i1Load ? i1LoadsAsked : i0Load ? i0LoadsAsked : 0;
     if (!later)
         emit finishBatchExec(completionIdOf(id));
@@ -99,6 +105,21 @@ void Body::relayCompletion(int id)
     BatchDispatcher *d = batchDispatcher;
     QMetaObject::invokeMethod(
         d, [d, token, id] { d->finishBatchCmd(token, id); }, Qt::QueuedConnection);
+}
+
+void Body::failOwedCommand(const QString &line)
+{
+    logRefusal(line);
+    if (batchOwedId < 0)
+        return;
+    // Its own completion, should it still come, reaches no command.
+    batchLoadNeeds = 0;
+    emit finishBatchExec(batchOwedId);
+}
+
+void Body::memoryRanShort()
+{
+    failOwedCommand(tr("Not enough memory: the work under way failed"));
 }
 
 void Body::logUnderBatch(const QString &line)

@@ -108,6 +108,7 @@ void Body::analyzeRAPoints()
     }
     generateRAResImage();
     noteRunFailures(raFailures);
+    noteMapsRanShort({raDMutMap, raRestMap, raRatioMap});
 }
 
 void Body::recordRAChunk(const AreaEngine::Chunk &c)

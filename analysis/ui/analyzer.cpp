@@ -11,6 +11,7 @@
 #include "analysis/ui/aelemsconds.h"
 #include "analysis/ui/lcfreference.h"
 #include "core/spectrum.h"
+#include "core/workerthread.h"
 #include "display/screenfit.h"
 #include "display/widgethelpers.h"
 #include "display/xafsfileselect.h"
@@ -97,8 +98,7 @@ Analyzer::Analyzer(QWidget *parent)
     workerThread = new QThread;
     workerThread->setObjectName(QStringLiteral("Analyzer worker"));
     worker = new AnalyzeProc;
-    worker->moveToThread(workerThread);
-    workerThread->start(QThread::InheritPriority);
+    startWorkerThread(workerThread, worker);
     contAccess = false;
 
     // The image chooser: ids after the rows' own.

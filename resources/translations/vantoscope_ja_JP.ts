@@ -481,6 +481,13 @@
     </message>
 </context>
 <context>
+    <name>AreaEngine</name>
+    <message>
+        <source>not enough memory</source>
+        <translation>メモリ不足</translation>
+    </message>
+</context>
+<context>
     <name>Body</name>
     <message>
         <source>Calibration stopped; the energy-shift map is unfinished, %1 of %2 blocks done</source>
@@ -689,6 +696,18 @@
     <message>
         <source>Clear</source>
         <translation>クリア</translation>
+    </message>
+    <message>
+        <source>%1: not enough memory, the command failed</source>
+        <translation>%1: メモリが足りず、コマンドは失敗しました</translation>
+    </message>
+    <message>
+        <source>Not enough memory: the work under way failed</source>
+        <translation>メモリ不足: 実行中の処理は失敗しました</translation>
+    </message>
+    <message>
+        <source>Not enough memory: the run ended early, its maps lack the rest</source>
+        <translation>メモリ不足: 実行は途中で終わり、マップには残りがありません</translation>
     </message>
     <message>
         <source>Exp.</source>
