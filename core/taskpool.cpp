@@ -1,16 +1,22 @@
 #include "core/taskpool.h"
 
 #include <QDebug>
+#include <QRunnable>
+#include <QSemaphore>
+#include <QThreadPool>
 
-#include <algorithm>
-#include <chrono>
 #include <exception>
+#include <memory>
 #include <new>
 
 namespace {
 
+// How long warming waits for the next thread to report: one not seen by
+// then counts as not started (a start that fails does so at once).
+const int NextThreadMs = 1000;
+
 // A task's own failure must not end the program from a pool thread.
-void runGuarded(const TaskPool::Task &task)
+void runGuarded(const TaskPool::Task &task) noexcept
 {
     try {
         task();
@@ -23,151 +29,133 @@ void runGuarded(const TaskPool::Task &task)
 
 } // namespace
 
-TaskPool::TaskPool(int maxThreads) : most(std::max(1, maxThreads)) {}
+TaskPool::TaskPool(int maxThreads) : pool(new QThreadPool), wanted(qMax(1, maxThreads))
+{
+    pool->setExpiryTimeout(-1);
+}
 
 TaskPool::~TaskPool()
 {
     waitForDone();
-    {
-        std::lock_guard<std::mutex> hold(lock);
-        quitting = true;
-    }
-    wake.notify_all();
-    for (std::thread &t : threads)
-        t.join();
+    if (!lame)
+        delete pool;   // its threads end; one that never started would be waited for
 }
 
 void TaskPool::setMaxThreadCount(int n)
 {
-    {
-        std::lock_guard<std::mutex> hold(lock);
-        most = std::max(1, n);
-        refused = false;
+    wanted = qMax(1, n);
+    if (warmed && wanted < ready) {
+        // Surplus threads end as they finish; with a thread counted that never
+        // ran, the pool would end the ones that do.
+        if (!lame)
+            pool->setMaxThreadCount(wanted);
+        ready = wanted;
     }
-    wake.notify_all();   // threads past the most end
 }
 
-int TaskPool::maxThreadCount() const
+void TaskPool::warm() noexcept
 {
-    std::lock_guard<std::mutex> hold(lock);
-    return most;
-}
-
-void TaskPool::setExpiryTimeout(int ms)
-{
-    std::lock_guard<std::mutex> hold(lock);
-    expiryMs = ms;
-}
-
-int TaskPool::threadCount() const
-{
-    std::lock_guard<std::mutex> hold(lock);
-    return running;
-}
-
-bool TaskPool::addThread()
-{
-    if (refused || running >= most)
-        return false;
+    if (warmed && (lame || ready >= wanted))
+        return;
+    waitForDone();   // the threads there are take the tasks below at once
+    std::shared_ptr<QSemaphore> came, go;
     try {
-        threads.emplace_back(&TaskPool::work, this);
-    } catch (const std::exception &e) {
-        refused = true;
-        qDebug() << "TaskPool: can't start a thread (" << e.what() << "); going on with"
-                 << running;
+        came = std::make_shared<QSemaphore>();
+        go = std::make_shared<QSemaphore>();
+    } catch (const std::bad_alloc &) {
+        return;   // tried again at the next task; none runs on a thread till then
+    }
+    warmed = true;
+    const int n = wanted;
+    // As many tasks as threads, each holding its thread until all have
+    // come: the pool has to start a thread for every one of them.
+    pool->setMaxThreadCount(n);
+    int asked = 0;
+    try {
+        for (; asked < n; asked++)
+            pool->start(QRunnable::create([came, go] {
+                came->release();
+                go->acquire();
+            }));
+    } catch (const std::bad_alloc &) {
+    }
+    int started = 0;
+    while (started < asked && came->tryAcquire(1, NextThreadMs))
+        started++;
+    go->release(asked);
+    lame = started < asked;
+    ready = started;
+    if (started < n) {
+        try {
+            qDebug("TaskPool: %d of %d threads started; going on with %d", started, n, started);
+        } catch (const std::bad_alloc &) {
+        }
+    }
+}
+
+bool TaskPool::hand(std::shared_ptr<Task> &task, bool onlyIdle) noexcept
+{
+    warm();
+    if (ready == 0)
+        return false;
+    QRunnable *r = nullptr;
+    try {
+        r = QRunnable::create([this, task] {
+            runGuarded(*task);
+            *task = nullptr;   // its captures go before the pool is told
+            ended();
+        });
+    } catch (const std::bad_alloc &) {
         return false;
     }
-    ++running;
-    return true;
+    {
+        QMutexLocker hold(&lock);
+        pending++;
+    }
+    try {
+        if (onlyIdle ? pool->tryStart(r) : (pool->start(r), true))
+            return true;
+    } catch (const std::bad_alloc &) {
+    }
+    delete r;
+    ended();
+    return false;
+}
+
+void TaskPool::ended()
+{
+    QMutexLocker hold(&lock);
+    if (--pending == 0)
+        idle.wakeAll();
 }
 
 void TaskPool::start(Task task) noexcept
 {
-    joinEnded();
+    std::shared_ptr<Task> t;
     try {
-        std::lock_guard<std::mutex> hold(lock);
-        if (idle > int(queue.size()) || addThread() || running > 0) {
-            queue.push_back(std::move(task));
-            wake.notify_one();
-            return;
-        }
+        t = std::make_shared<Task>(std::move(task));
     } catch (const std::bad_alloc &) {
-        // No room to queue it: it runs here all the same.
+        runGuarded(task);   // not moved from: the allocation came first
+        return;
     }
-    runGuarded(task);
+    if (!hand(t, false))
+        runGuarded(*t);   // no thread, or no room to queue it: it runs here
 }
 
 bool TaskPool::tryStart(Task task) noexcept
 {
-    joinEnded();
-    std::lock_guard<std::mutex> hold(lock);
-    if (idle <= int(queue.size()) && !addThread())
-        return false;
+    std::shared_ptr<Task> t;
     try {
-        queue.push_back(std::move(task));
+        t = std::make_shared<Task>(std::move(task));
     } catch (const std::bad_alloc &) {
-        return false;   // a thread started for it finds nothing and waits
+        return false;
     }
-    wake.notify_one();
-    return true;
+    return hand(t, true);
 }
 
 void TaskPool::waitForDone()
 {
-    std::unique_lock<std::mutex> hold(lock);
-    done.wait(hold, [this] { return queue.empty() && busy == 0; });
-}
-
-void TaskPool::work()
-{
-    std::unique_lock<std::mutex> hold(lock);
-    for (;;) {
-        if (!queue.empty()) {
-            Task task = std::move(queue.front());
-            queue.pop_front();
-            ++busy;
-            hold.unlock();
-            runGuarded(task);
-            task = nullptr;   // its captures go before the pool is told
-            hold.lock();
-            --busy;
-            if (queue.empty() && busy == 0)
-                done.notify_all();
-            continue;
-        }
-        if (quitting || running > most)
-            break;
-        ++idle;
-        bool expired = false;
-        if (expiryMs < 0)
-            wake.wait(hold);
-        else
-            expired = wake.wait_for(hold, std::chrono::milliseconds(expiryMs))
-                      == std::cv_status::timeout;
-        --idle;
-        if (expired && queue.empty())
-            break;
-    }
-    --running;
-    if (running == 0)
-        refused = false;   // the next task tries again
-    ended.push_back(std::this_thread::get_id());
-    done.notify_all();
-}
-
-void TaskPool::joinEnded()
-{
-    std::list<std::thread> gone;
-    {
-        std::lock_guard<std::mutex> hold(lock);
-        for (const std::thread::id id : ended) {
-            auto it = std::find_if(threads.begin(), threads.end(),
-                                   [id](const std::thread &t) { return t.get_id() == id; });
-            if (it != threads.end())
-                gone.splice(gone.end(), threads, it);
-        }
-        ended.clear();
-    }
-    for (std::thread &t : gone)
-        t.join();
+    QMutexLocker hold(&lock);
+    while (pending > 0)
+        idle.wait(&lock);
 }

@@ -1,19 +1,20 @@
 #ifndef TASKPOOL_H
 #define TASKPOOL_H
 
-#include <condition_variable>
-#include <deque>
-#include <functional>
-#include <list>
-#include <mutex>
-#include <thread>
-#include <vector>
+#include <QMutex>
+#include <QWaitCondition>
 
-// A pool of threads that knows how many it has: a thread is started when a
-// task finds none idle, and one that cannot be started (memory or threads
-// running short) is not counted. Tasks queue for the threads that run; with
-// none running a task runs in the thread that hands it over, before start()
-// returns, so no task ever waits for a thread that does not exist.
+#include <functional>
+#include <memory>
+
+class QThreadPool;
+
+// A QThreadPool whose threads are started before its first task and
+// counted: each thread is seen running before the pool is used, and they
+// never expire, so no task waits for a thread that could not be started
+// (memory or threads running short). With fewer threads running than asked
+// for the pool works with those; with none a task runs in the thread that
+// hands it over, before start() returns. Used from one thread, its owner's.
 class TaskPool
 {
 public:
@@ -25,43 +26,39 @@ public:
     TaskPool(const TaskPool &) = delete;
     TaskPool &operator=(const TaskPool &) = delete;
 
-    void setMaxThreadCount(int n);   // at least 1
-    int maxThreadCount() const;
-    // Milliseconds a thread waits idle before it ends; below 0 for ever.
-    void setExpiryTimeout(int ms);
-    // Threads running now.
-    int threadCount() const;
+    // The threads wanted (at least 1): started at the next task, or the
+    // surplus let go.
+    void setMaxThreadCount(int n);
+    // The threads the pool works with: those seen running once it has
+    // started them, else those wanted.
+    int maxThreadCount() const { return warmed ? ready : wanted; }
 
-    // Queues the task, starting a thread where none is idle and fewer than
-    // the most run; runs it here when no thread runs and none can start.
+    // Queues the task for the pool's threads; runs it here when none runs.
     void start(Task task) noexcept;
-    // Hands the task to a thread free now, idle or started for it; false,
-    // and nothing queued, when there is none.
+    // Hands the task to a thread idle now; false, and nothing queued, when
+    // there is none.
     bool tryStart(Task task) noexcept;
-    // Returns once no task is queued or running.
+    // Returns once no task handed over is queued or running.
     void waitForDone();
 
 private:
-    // Under the lock: starts a thread unless starting one failed since the
-    // pool last had none running.
-    bool addThread();
-    void work();
-    // Joins the threads that ended; the lock is not held.
-    void joinEnded();
+    // Starts the threads wanted, waiting until each is seen running.
+    void warm() noexcept;
+    // Hands the task to the pool (only to an idle thread with onlyIdle);
+    // false, with the task still in the caller's hands, where it did not.
+    bool hand(std::shared_ptr<Task> &task, bool onlyIdle) noexcept;
+    void ended();
 
-    mutable std::mutex lock;
-    std::condition_variable wake;   // a task was queued, or the pool ends
-    std::condition_variable done;   // a task or a thread ended
-    std::deque<Task> queue;
-    std::list<std::thread> threads;
-    std::vector<std::thread::id> ended;
-    int most;
-    int expiryMs = 30000;
-    int running = 0;   // threads started that have not ended
-    int idle = 0;      // of them, waiting for a task
-    int busy = 0;      // tasks running
-    bool refused = false;  // a thread could not be started
-    bool quitting = false;
+    QThreadPool *pool;
+    int wanted;
+    int ready = 0;
+    bool warmed = false;
+    // A thread failed to start: the pool counts it as busy for ever, so it is
+    // never waited for, deleted or grown again.
+    bool lame = false;
+    QMutex lock;
+    QWaitCondition idle;
+    int pending = 0;   // tasks handed over that have not ended
 };
 
 #endif

@@ -24,10 +24,9 @@ void markOutOfMemory(AreaEngine::Chunk &c)
 
 } // namespace
 
-AreaEngine::AreaEngine(QObject *parent) : QObject(parent)
+AreaEngine::AreaEngine(QObject *parent)
+    : QObject(parent), pool(qMax(1, QThread::idealThreadCount()))
 {
-    pool.setMaxThreadCount(qMax(1, QThread::idealThreadCount()));
-    pool.setExpiryTimeout(2000);
 }
 
 AreaEngine::~AreaEngine()
