@@ -2,6 +2,7 @@
 #define TASKPOOL_H
 
 #include <QMutex>
+#include <QtGlobal>
 #include <QWaitCondition>
 
 #include <functional>
@@ -30,8 +31,8 @@ public:
     // surplus let go.
     void setMaxThreadCount(int n);
     // The threads the pool works with: those seen running once it has
-    // started them, else those wanted.
-    int maxThreadCount() const { return warmed ? ready : wanted; }
+    // started them, else those wanted; 1 (the caller's) where none runs.
+    int maxThreadCount() const { return warmed ? qMax(1, ready) : wanted; }
 
     // Queues the task for the pool's threads; runs it here when none runs.
     void start(Task task) noexcept;
