@@ -84,6 +84,10 @@ public:
         QVector<QString> notes;
         QVector<NoResult> reasons;
     };
+    // Why the blocks of a chunk whose task ran short of memory gave no result.
+    static constexpr Chunk::NoResult OutOfMemory{
+        "AreaEngine", QT_TRANSLATE_NOOP("AreaEngine", "not enough memory"), 0};
+
     // Runs in a pool thread for the blocks first .. first + count - 1 of the
     // chunk: raw[k - first] is the spectrum of block k (empty off the image);
     // ok and values come sized for the whole chunk, and setNote and
@@ -92,10 +96,6 @@ public:
     // chunk: each task running at a time has its own, kept from chunk to chunk
     // of the run, and the work may keep in own whatever it reuses (made on its
     // first chunk).
-    // Why the blocks of a chunk whose task ran short of memory gave no result.
-    static constexpr Chunk::NoResult OutOfMemory{
-        "AreaEngine", QT_TRANSLATE_NOOP("AreaEngine", "not enough memory"), 0};
-
     using Work = std::function<void(Chunk &chunk, int first, int count, const Spectrum *raw,
                                     const std::atomic<bool> &stopping, std::any &own)>;
 
