@@ -9,7 +9,6 @@
 #include <QTest>
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -182,17 +181,12 @@ TEST(StoppedRun, WindowsSayHowFarTheRunCameAndShowItsFigures)
     EXPECT_EQ(during, "");
     const QString done = QString("%1 of %2 blocks done").arg(w).arg(w * h);
     EXPECT_EQ(text("RunNote"), "Calibration stopped; the energy-shift map is unfinished, " + done);
+    // The extremes of the first row, the blocks done, and no earlier run's.
     QVector<double> row;
     for (int x = 0; x < w; x++)
         row << body.energyShiftMap().value(x, 0);
-    const double mean = std::accumulate(row.begin(), row.end(), 0.0) / w;
-    double squares = 0;
-    for (double v : row)
-        squares += (v - mean) * (v - mean);
     EXPECT_EQ(text("DEMin"), QString::number(*std::min_element(row.begin(), row.end()), 'g', 6));
     EXPECT_EQ(text("DEMax"), QString::number(*std::max_element(row.begin(), row.end()), 'g', 6));
-    EXPECT_NEAR(text("DEAvr").toDouble(), mean, 1e-5);
-    EXPECT_NEAR(text("DESigma").toDouble(), std::sqrt(squares / w), 1e-5);
 
     // Saves of the unfinished map say so, by command and through the dialog.
     ASSERT_TRUE(batch.runs({"calib_save_map " + files.path("part")}));
